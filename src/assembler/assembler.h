@@ -1,0 +1,64 @@
+#pragma once
+
+#include "assembler/symbolentry.h"
+#include "machine/word.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <array>
+#include <map>
+#include <memory>
+
+// Mnemonic -> code text, ordered by case-sensitive QString comparison.
+using OpcodeTable = std::map<QString, QString>;
+
+// Turns one program text into the memory image: one word per source line.
+//
+// An Assembler serves a single assemble() call. Every failure is thrown as a
+// QString holding the message the user reads.
+class Assembler
+{
+public:
+    // The symbol table never needs more than one entry per line; growth beyond
+    // this many entries is refused.
+    static constexpr qint32 kMaxSymbolCapacity = 1 << 16;
+    // Capacity used when the constructor is given none (0 or less).
+    static constexpr qint32 kDefaultSymbolCapacity = 20;
+
+    explicit Assembler(qint32 capacity);
+    Assembler(const Assembler &) = delete;
+    Assembler &operator=(const Assembler &) = delete;
+
+    // Source text -> trimmed, upper-cased lines appended to the line store.
+    // Throws when the store would hold more lines than memory has cells;
+    // nothing is stored then.
+    bool loadLines(const QString &source);
+    // Code text of a mnemonic, or "-2" for a word that is none.
+    QString codeOf(const QString &word) const;
+    bool isMnemonic(const QString &word) const;
+
+    bool addLabel(const QString &name, qint32 address);
+    bool addData(const QString &name, qint32 address, qint32 value);
+    // Moves the entries into a larger array. Throws when the capacity is
+    // refused or the storage cannot be obtained; the table is unchanged then.
+    bool grow(qint32 newCapacity);
+    // Value (wantValue) or address of the first entry with exactly this name.
+    qint32 lookup(const QString &name, bool wantValue) const;
+
+    // Pass 1: enters every label of the stored lines in the symbol table.
+    void collectLabels();
+    // Assembles the whole source; returns each word followed by "\n".
+    QString assemble(const QString &source);
+
+    std::unique_ptr<SymbolEntry[]> symbols;
+    std::array<QString, machine::kMemorySize> lines;
+    qint32 lineCount = 0;
+    qint32 symbolCount = 0;
+    qint32 symbolCapacity = 0;
+    OpcodeTable opcodes;
+
+private:
+    bool append(SymbolEntry entry);
+    QString encodeLine(const QString &line) const;
+};

@@ -1,0 +1,118 @@
+#include "assembler/assembler.h"
+
+#include "assembler/splittext.h"
+
+namespace
+{
+
+const QString kData = QStringLiteral("DAT");
+
+// Fields of a stored line: the parts between runs of white space.
+QList<QString> fieldsOf(const QString &line)
+{
+    return splitText(line, QString());
+}
+
+// Address of a label after a two-field instruction: always two digits (07, 45).
+QString twoDigitAddress(qint32 address)
+{
+    const QString text = QString::number(address);
+    return text.size() == 1 ? QStringLiteral("0") + text : text;
+}
+
+QString pairIsInvalid(const QString &line)
+{
+    return QStringLiteral("Error: instuction is invalid <") + line + QStringLiteral(">.");
+}
+
+QString notAMnemonic(const QString &word)
+{
+    return QStringLiteral("Error: invalid instruction <") + word + QStringLiteral(">.\n");
+}
+
+QString lineIsInvalid(const QString &line)
+{
+    return QStringLiteral("Error: Invalid instruction <") + line + QStringLiteral(">.\n");
+}
+
+} // namespace
+
+void Assembler::collectLabels()
+{
+    for (qint32 k = 0; k < lineCount; ++k) {
+        const QString &line = lines[static_cast<std::size_t>(k)];
+        const QList<QString> fields = fieldsOf(line);
+        if (fields.size() != 2 && fields.size() != 3)
+            continue;
+
+        // A line that starts with a name and has a mnemonic second defines a label.
+        const bool firstIsMnemonic = isMnemonic(fields[0]);
+        const bool secondIsMnemonic = isMnemonic(fields[1]);
+        if (fields.size() == 2 && firstIsMnemonic == secondIsMnemonic)
+            throw pairIsInvalid(line);
+        if (firstIsMnemonic || !secondIsMnemonic)
+            continue; // an instruction with an operand, or rejected by the encoding pass
+
+        if (fields[1] == kData) {
+            // A value that is no base-10 int gives 0.
+            const qint32 value = fields.size() == 3 ? fields[2].toInt(nullptr, 10) : 0;
+            addData(fields[0], k, value);
+        } else {
+            addLabel(fields[0], k);
+        }
+    }
+}
+
+QString Assembler::encodeLine(const QString &line) const
+{
+    // A lookup whose failure is reported together with the line that caused it.
+    const auto lookupInLine = [&](const QString &name, bool wantValue) {
+        try {
+            return lookup(name, wantValue);
+        } catch (const QString &message) {
+            throw message + QStringLiteral("[instuction: ") + line + QStringLiteral("]\n");
+        }
+    };
+
+    const QList<QString> fields = fieldsOf(line);
+    switch (fields.size()) {
+    case 1:
+        if (isMnemonic(fields[0]))
+            return codeOf(fields[0]);
+        throw notAMnemonic(fields[0]);
+    case 2:
+        // MNEMONIC OPERAND, LABEL DAT or LABEL MNEMONIC.
+        if (isMnemonic(fields[0]))
+            return codeOf(fields[0]) + twoDigitAddress(lookupInLine(fields[1], false));
+        if (fields[1] == kData)
+            return QString::number(lookupInLine(fields[0], true));
+        if (isMnemonic(fields[1]))
+            return codeOf(fields[1]);
+        throw lineIsInvalid(line);
+    case 3:
+        // LABEL DAT VALUE or LABEL MNEMONIC OPERAND.
+        if (isMnemonic(fields[0]))
+            throw lineIsInvalid(line);
+        if (fields[1] == kData)
+            return QString::number(lookupInLine(fields[0], true));
+        if (isMnemonic(fields[1]))
+            return codeOf(fields[1]) + QString::number(lookup(fields[2], false));
+        throw lineIsInvalid(line);
+    default:
+        throw lineIsInvalid(line);
+    }
+}
+
+QString Assembler::assemble(const QString &source)
+{
+    loadLines(source);
+    // All labels first, so an operand may name a label defined further down.
+    collectLabels();
+
+    QString image;
+    for (qint32 k = 0; k < lineCount; ++k) {
+        image += encodeLine(lines[static_cast<std::size_t>(k)]);
+        image += QLatin1Char('\n');
+    }
+    return image;
+}
