@@ -1,0 +1,27 @@
+#pragma once
+
+// Reading a cell text or a typed text as a decimal number.
+//
+// The rules are those of the C++ library's stoi in base 10: leading white
+// space (space, tab, line feed, vertical tab, form feed, carriage return) is
+// skipped, one optional sign is accepted, then the longest run of the digits
+// 0 to 9 is taken and anything after it is ignored. A text without such digits
+// and a number outside the 32-bit signed range are told apart.
+
+#include <QStringView>
+#include <QtGlobal>
+
+namespace machine
+{
+
+struct Decimal {
+    enum Status : quint8 { Ok, NoDigits, OutOfRange };
+    Status status = NoDigits;
+    qint32 value = 0; // meaningful only when status is Ok
+
+    bool ok() const { return status == Ok; }
+};
+
+Decimal parseDecimal(QStringView text);
+
+} // namespace machine

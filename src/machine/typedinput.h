@@ -1,0 +1,26 @@
+#pragma once
+
+// How a text that the user typed for INP is taken.
+
+#include <QLatin1String>
+#include <QStringView>
+
+namespace machine
+{
+
+struct TypedInput {
+    enum Kind : quint8 {
+        Empty,    // nothing typed: ask again without a word
+        Invalid,  // no number in it, or one outside the 32-bit range: say so and ask again
+        Accepted, // value holds the number
+    };
+    Kind kind = Empty;
+    qint32 value = 0;
+};
+
+// Message shown when a typed text is not taken as a number.
+inline constexpr QLatin1String kInvalidInputMessage{"Invalid input."};
+
+TypedInput readTypedInput(QStringView text);
+
+} // namespace machine
