@@ -1,0 +1,35 @@
+#include "cpu/decode.h"
+
+#include "machine/word.h"
+
+namespace machine
+{
+
+Decoded decodeWord(QStringView word)
+{
+    if (word == kHaltWord)
+        return {Decimal::Ok, Halt, 0};
+    if (word == kInputWord)
+        return {Decimal::Ok, Input, 0};
+    if (word == kOutputWord)
+        return {Decimal::Ok, Output, 0};
+
+    // A word of fewer than three characters has an empty address part, which
+    // holds no digits: "00", "01" and a lone "0" all fail here.
+    const Decimal code = parseDecimal(word.left(2));
+    if (!code.ok())
+        return {code.status, 0, 0};
+    const Decimal address = parseDecimal(word.size() > 2 ? word.mid(2) : QStringView());
+    if (!address.ok())
+        return {address.status, 0, 0};
+    return {Decimal::Ok, code.value, address.value};
+}
+
+QString decodeFailureMessage(const QString &word, Decimal::Status status)
+{
+    if (status == Decimal::OutOfRange)
+        return QLatin1String("number out of range <") + word + QLatin1String(">.");
+    return QLatin1String("invalid argument <") + word + QLatin1String(">.");
+}
+
+} // namespace machine

@@ -1,0 +1,233 @@
+#include "cpu/processor.h"
+
+#include "machine/arithmetic.h"
+
+namespace machine
+{
+
+Processor::Processor() = default;
+
+void Processor::setWord(int address, const QString &word)
+{
+    if (!isAddress(address))
+        return;
+    Cell &target = cell(address);
+    target = Cell{};
+    target.text = word;
+}
+
+QString Processor::word(int address) const
+{
+    if (!isAddress(address))
+        return {};
+    const Cell &source = cells_[static_cast<size_t>(address)];
+    return source.textStale ? QString::number(source.value) : source.text;
+}
+
+const QString &Processor::text(Cell &cell)
+{
+    if (cell.textStale) {
+        cell.text = QString::number(cell.value);
+        cell.textStale = false;
+    }
+    return cell.text;
+}
+
+void Processor::decodeCell(Cell &cell)
+{
+    cell.decoded = decodeWord(text(cell));
+    cell.decodeKnown = true;
+}
+
+Processor::Stop Processor::run(quint64 stopAtStep)
+{
+    for (;;) {
+        if (executedSteps_ >= stopAtStep)
+            return Stop::StepLimit;
+
+        // Fetch. A program counter outside the memory has nothing to fetch.
+        if (!isAddress(pc_)) {
+            changes_.pc = true;
+            faultMessage_ = QLatin1String("Error: program counter <") + QString::number(pc_) +
+                            QLatin1String("> is outside the memory (addresses 0 to 99).");
+            return Stop::Fault;
+        }
+        Cell &fetched = cell(pc_);
+        ++pc_;
+        ++executedSteps_;
+        changes_.pc = true;
+
+        // Decode.
+        if (!fetched.decodeKnown)
+            decodeCell(fetched);
+        if (!fetched.decoded.ok()) {
+            faultMessage_ = decodeFailureMessage(text(fetched), fetched.decoded.status);
+            return Stop::Fault;
+        }
+        opcode_ = fetched.decoded.opcode;
+        address_ = fetched.decoded.address;
+        changes_.decoded = true;
+
+        switch (execute()) {
+        case Outcome::Continue:
+            changes_.currentCell = pc_;
+            break;
+        case Outcome::Halted:
+            changes_.currentCell = pc_;
+            return Stop::Halted;
+        case Outcome::NeedsInput:
+            return Stop::NeedsInput;
+        case Outcome::OperandNotNumber:
+            changes_.currentCell = pc_;
+            return Stop::OperandNotNumber;
+        case Outcome::Fault:
+            return Stop::Fault;
+        }
+    }
+}
+
+void Processor::completeInput(qint32 value)
+{
+    accumulator_ = value;
+    changes_.currentCell = pc_;
+}
+
+QString Processor::operandErrorLine() const
+{
+    return QLatin1String("Error instruction(") + mnemonicOf(opcode_) +
+           QLatin1String("): opcode=<") + QString::number(opcode_) + QLatin1String(">,address=<") +
+           QString::number(address_) + QLatin1String(">.\n");
+}
+
+Processor::Changes Processor::takeChanges()
+{
+    Changes taken = std::move(changes_);
+    changes_ = Changes{};
+    return taken;
+}
+
+Processor::Outcome Processor::fault(QString message)
+{
+    faultMessage_ = std::move(message);
+    return Outcome::Fault;
+}
+
+// Memory has no cell outside 0 to 99; an instruction that names one ends the run.
+Processor::Outcome Processor::addressFault()
+{
+    return fault(QLatin1String("Error: instruction ") + mnemonicOf(opcode_) +
+                 QLatin1String(" uses address <") + QString::number(address_) +
+                 QLatin1String(">, outside the memory (addresses 0 to 99)."));
+}
+
+const Processor::Cell *Processor::operand()
+{
+    if (!isAddress(address_)) {
+        addressFault();
+        return nullptr;
+    }
+    Cell &source = cell(address_);
+    if (!source.valueKnown) {
+        const Decimal number = parseDecimal(text(source));
+        // A number too large for 32 bits is no more usable than text.
+        source.valueIsNumber = number.ok();
+        source.value = number.value;
+        source.valueKnown = true;
+    }
+    return &source;
+}
+
+Processor::Outcome Processor::arithmetic(qint32 (*operation)(qint32, qint32))
+{
+    const Cell *source = operand();
+    if (!source)
+        return Outcome::Fault;
+    if (!source->valueIsNumber)
+        return Outcome::OperandNotNumber;
+    accumulator_ = operation(accumulator_, source->value);
+    changes_.accumulator = true;
+    return Outcome::Continue;
+}
+
+void Processor::branchIf(bool condition)
+{
+    if (condition)
+        pc_ = address_;
+}
+
+Processor::Outcome Processor::execute()
+{
+    switch (opcode_) {
+    case Halt:
+        halted_ = true;
+        return Outcome::Halted;
+    case Add:
+        return arithmetic(wrappingAdd);
+    case Subtract:
+        return arithmetic(wrappingSubtract);
+    case Multiply:
+        return arithmetic(wrappingMultiply);
+    case Divide: {
+        const Cell *divisor = operand();
+        if (!divisor)
+            return Outcome::Fault;
+        if (!divisor->valueIsNumber)
+            return Outcome::OperandNotNumber;
+        if (divisor->value == 0) {
+            flags_ = 1;
+            changes_.flags = true;
+        } else {
+            accumulator_ = wrappingDivide(accumulator_, divisor->value);
+            changes_.accumulator = true;
+        }
+        return Outcome::Continue;
+    }
+    case Store: {
+        if (!isAddress(address_))
+            return addressFault();
+        // The cell's text is rebuilt from the value only when someone reads it.
+        Cell &target = cell(address_);
+        target.textStale = true;
+        target.value = accumulator_;
+        target.valueKnown = true;
+        target.valueIsNumber = true;
+        target.decodeKnown = false;
+        changes_.storedCells.set(static_cast<size_t>(address_));
+        return Outcome::Continue;
+    }
+    case Load: {
+        const Cell *source = operand();
+        if (!source)
+            return Outcome::Fault;
+        if (!source->valueIsNumber)
+            return Outcome::OperandNotNumber;
+        accumulator_ = source->value;
+        changes_.accumulator = true;
+        return Outcome::Continue;
+    }
+    case Branch:
+        branchIf(true);
+        return Outcome::Continue;
+    case BranchIfZero:
+        branchIf(accumulator_ == 0);
+        return Outcome::Continue;
+    case BranchIfPositive:
+        branchIf(accumulator_ > 0);
+        return Outcome::Continue;
+    case BranchIfNegative:
+        branchIf(accumulator_ < 0);
+        return Outcome::Continue;
+    case BranchIfFlag:
+        branchIf(flags_ == 1);
+        return Outcome::Continue;
+    case Input:
+        return Outcome::NeedsInput;
+    case Output:
+        changes_.output.push_back(accumulator_);
+        return Outcome::Continue;
+    }
+    return fault(QLatin1String("Error in execution <") + QString::number(opcode_) +
+                 QLatin1String(">.\n"));
+}
+
+} // namespace machine
