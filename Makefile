@@ -36,3 +36,6 @@ test: build
 
 clean:
 	rm -rf $(BUILD_DIR)
+
+# Further targets (benchmarks, fuzzing, coverage, packaging) live beside this file.
+-include mk/*.mk
