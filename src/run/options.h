@@ -1,0 +1,38 @@
+#pragma once
+
+// The command line of korvane-run and the program text it names.
+
+#include <QString>
+#include <QStringList>
+#include <QtGlobal>
+
+namespace terminal
+{
+
+inline constexpr quint64 kDefaultMaxSteps = 10'000'000;
+
+struct Options {
+    enum class Action : quint8 {
+        Run,         // assemble and run the program
+        Assemble,    // assemble and print the memory image
+        ShowHelp,    // text holds the help
+        ShowVersion, // text holds the version line
+        Refuse,      // wrong usage; text holds the one-line reason
+    };
+    Action action = Action::Run;
+    QString programFile;                 // empty when a sample is used
+    int sample = -1;                     // built-in sample index, or -1
+    quint64 maxSteps = kDefaultMaxSteps; // 0: no limit
+    bool showMemory = false;
+    QString text;
+};
+
+// arguments[0] is the program name, as in QCoreApplication::arguments().
+Options parseOptions(const QStringList &arguments);
+
+// The program to assemble: the file read as UTF-8 (a leading byte order mark
+// dropped), or the sample's text. Returns false with a one-line reason when
+// the file cannot be used.
+bool readProgram(const Options &options, QString &text, QString &error);
+
+} // namespace terminal
