@@ -4,14 +4,12 @@
 #include "app/widgetform.h"
 
 #include <QAbstractButton>
-#include <QBoxLayout>
 #include <QComboBox>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QSpacerItem>
 #include <QTableWidget>
 #include <QTest>
 #include <QTextBrowser>
@@ -63,18 +61,9 @@ class FormTest : public QObject
 private slots:
     void objects_data();
     void objects();
-    void creationOrderIsFocusOrder();
-    void spacers_data();
-    void spacers();
-    void windowGeometry();
-    void fixedSizes_data();
-    void fixedSizes();
-    void fixedBoxesKeepSizeOnResize();
-    void memoryTableHeaders();
-    void comboItems();
-    void editability();
+    void sizes();
+    void windowAndTable();
     void presetObjectNameIsKept();
-    void slotsInDeclaredOrder();
 };
 
 void FormTest::objects_data()
@@ -171,67 +160,25 @@ void FormTest::objects()
     }
 }
 
-void FormTest::creationOrderIsFocusOrder()
-{
-    const QStringList widgetsInOrder = {
-        "label",         "btnLoadProgram", "btnRunProgram",  "txtProgram", "comboSamples",
-        "btnLoadSample", "label_10",       "frame",          "label_3",    "lblPC",
-        "btnRunCPU",     "btnRunStepCPU",  "label_4",        "lblOpcode",  "label_5",
-        "lblAddress",    "label_6",        "lblAccumulator", "label_2",    "lblFLG",
-        "label_13",      "tblMemory",      "label_11",       "label_12",   "txtInput",
-        "txtOutput"};
-
-    Widget window;
-    QStringList chain;
-    for (QWidget *w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain()) {
-        if (widgetsInOrder.contains(w->objectName()) && !chain.contains(w->objectName()))
-            chain << w->objectName();
-    }
-    QCOMPARE(chain, widgetsInOrder);
-}
-
-void FormTest::spacers_data()
-{
-    QTest::addColumn<QString>("layout");
-    QTest::addColumn<int>("itemCount");
-    QTest::addColumn<QList<int>>("spacerIndexes");
-    QTest::addColumn<int>("spacerWidth");
-
-    QTest::newRow("program counter row") << "horizontalLayout_3" << 5 << QList<int>{2} << 50;
-    QTest::newRow("opcode and address row") << "horizontalLayout_4" << 6 << QList<int>{2, 5} << 40;
-    QTest::newRow("accumulator row") << "horizontalLayout_5" << 3 << QList<int>{2} << 40;
-    QTest::newRow("flags row") << "horizontalLayout_6" << 3 << QList<int>{2} << 40;
-}
-
-void FormTest::spacers()
-{
-    QFETCH(QString, layout);
-    QFETCH(int, itemCount);
-    QFETCH(QList<int>, spacerIndexes);
-    QFETCH(int, spacerWidth);
-
-    Widget window;
-    auto *box = window.findChild<QBoxLayout *>(layout);
-    QVERIFY(box);
-    QCOMPARE(box->count(), itemCount);
-    for (int i : spacerIndexes) {
-        QSpacerItem *spacer = box->itemAt(i)->spacerItem();
-        QVERIFY2(spacer, qPrintable(QString::number(i)));
-        QCOMPARE(spacer->sizeHint(), QSize(spacerWidth, 20));
-        QCOMPARE(spacer->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
-        QCOMPARE(spacer->sizePolicy().verticalPolicy(), QSizePolicy::Minimum);
-    }
-}
-
-void FormTest::windowGeometry()
+void FormTest::sizes()
 {
     Widget window;
-    QCOMPARE(window.objectName(), QStringLiteral("Widget"));
-    QCOMPARE(window.windowTitle(), QStringLiteral("Korvane Computer Simulation"));
-    QCOMPARE(window.styleSheet(), QStringLiteral("background-color: rgb(233, 185, 110);"));
     QCOMPARE(window.size(), QSize(1169, 439));
     QCOMPARE(window.maximumSize(), QSize(1300, 443));
     QCOMPARE(window.baseSize(), QSize(1300, 443));
+    auto *table = window.findChild<QTableWidget *>("tblMemory");
+    QCOMPARE(table->minimumSize(), QSize(475, 400));
+    QCOMPARE(table->maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    QCOMPARE(table->baseSize(), QSize(410, 400));
+    const QList<QPair<QWidget *, QSize>> boxes = {
+        {window.findChild<QTextEdit *>("txtProgram"), QSize(275, 330)},
+        {window.findChild<QTextBrowser *>("txtInput"), QSize(121, 241)},
+        {window.findChild<QTextBrowser *>("txtOutput"), QSize(121, 241)}};
+    for (const auto &[box, size] : boxes) {
+        QCOMPARE(box->minimumSize(), size);
+        QCOMPARE(box->maximumSize(), size);
+        QCOMPARE(box->baseSize(), size);
+    }
 
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -242,96 +189,46 @@ void FormTest::windowGeometry()
              qPrintable(QString::number(window.height())));
     window.resize(2000, 2000);
     QCOMPARE(window.size(), QSize(1300, 443));
-}
 
-void FormTest::fixedSizes_data()
-{
-    QTest::addColumn<QSize>("minimum");
-    QTest::addColumn<QSize>("maximum");
-    QTest::addColumn<QSize>("base");
-
-    const QSize unbounded(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    QTest::newRow("txtProgram") << QSize(275, 330) << QSize(275, 330) << QSize(275, 330);
-    QTest::newRow("txtInput") << QSize(121, 241) << QSize(121, 241) << QSize(121, 241);
-    QTest::newRow("txtOutput") << QSize(121, 241) << QSize(121, 241) << QSize(121, 241);
-    QTest::newRow("tblMemory") << QSize(475, 400) << unbounded << QSize(410, 400);
-}
-
-void FormTest::fixedSizes()
-{
-    QFETCH(QSize, minimum);
-    QFETCH(QSize, maximum);
-    QFETCH(QSize, base);
-
-    Widget window;
-    auto *widget = window.findChild<QWidget *>(QString::fromLatin1(QTest::currentDataTag()));
-    QVERIFY(widget);
-    QCOMPARE(widget->minimumSize(), minimum);
-    QCOMPARE(widget->maximumSize(), maximum);
-    QCOMPARE(widget->baseSize(), base);
-}
-
-void FormTest::fixedBoxesKeepSizeOnResize()
-{
-    Widget window;
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    for (const QSize &size : {QSize(1300, 443), QSize(900, 300), QSize(1169, 439)}) {
-        window.resize(size);
+    // The boxes keep their sizes whatever the window's size.
+    for (const QSize &windowSize : {QSize(1300, 443), QSize(900, 300), QSize(1169, 439)}) {
+        window.resize(windowSize);
         QCoreApplication::processEvents();
-        QCOMPARE(window.findChild<QTextEdit *>("txtProgram")->size(), QSize(275, 330));
-        QCOMPARE(window.findChild<QTextBrowser *>("txtInput")->size(), QSize(121, 241));
-        QCOMPARE(window.findChild<QTextBrowser *>("txtOutput")->size(), QSize(121, 241));
+        for (const auto &[box, size] : boxes)
+            QCOMPARE(box->size(), size);
     }
 }
 
-void FormTest::memoryTableHeaders()
+void FormTest::windowAndTable()
 {
     Widget window;
+    QCOMPARE(window.objectName(), QStringLiteral("Widget"));
+    QCOMPARE(window.windowTitle(), QStringLiteral("Korvane Computer Simulation"));
+    QCOMPARE(window.styleSheet(), QStringLiteral("background-color: rgb(233, 185, 110);"));
+
     auto *table = window.findChild<QTableWidget *>("tblMemory");
-    QVERIFY(table);
     QCOMPARE(table->rowCount(), 10);
     QCOMPARE(table->columnCount(), 10);
-
-    struct Expected {
-        QHeaderView *header;
-        int sectionSize;
-    };
-    for (const Expected &e :
-         {Expected{table->horizontalHeader(), 47}, Expected{table->verticalHeader(), 38}}) {
-        QVERIFY(e.header->isHidden());
-        QCOMPARE(e.header->minimumSectionSize(), 10);
-        QCOMPARE(e.header->defaultSectionSize(), e.sectionSize);
+    for (auto [header, size] :
+         {qMakePair(table->horizontalHeader(), 47), qMakePair(table->verticalHeader(), 38)}) {
+        QVERIFY(header->isHidden());
+        QCOMPARE(header->minimumSectionSize(), 10);
         for (int i = 0; i < 10; ++i)
-            QCOMPARE(e.header->sectionSize(i), e.sectionSize);
+            QCOMPARE(header->sectionSize(i), size);
     }
-}
 
-void FormTest::comboItems()
-{
-    Widget window;
     auto *combo = window.findChild<QComboBox *>("comboSamples");
-    QVERIFY(combo);
-    QStringList texts;
-    for (int i = 0; i < combo->count(); ++i) {
-        texts << combo->itemText(i);
-        QVERIFY(combo->itemIcon(i).isNull());
-        QVERIFY(!combo->itemData(i).isValid());
-    }
-    const QStringList expected = {"Adding 2 inputs",      "Max of 2 inputs",   "Count down timer",
-                                  "Multiplying 2 inputs", "Tringular numbers", "Factorial of ..."};
-    QCOMPARE(texts, expected);
+    QStringList items;
+    for (int i = 0; i < combo->count(); ++i)
+        items << combo->itemText(i);
+    QCOMPARE(items, QStringList({"Adding 2 inputs", "Max of 2 inputs", "Count down timer",
+                                 "Multiplying 2 inputs", "Tringular numbers", "Factorial of ..."}));
     QCOMPARE(combo->currentIndex(), 0);
-}
+    QVERIFY(!combo->isEditable());
 
-void FormTest::editability()
-{
-    Widget window;
     QVERIFY(!window.findChild<QTextEdit *>("txtProgram")->isReadOnly());
     QVERIFY(window.findChild<QTextBrowser *>("txtInput")->isReadOnly());
     QVERIFY(window.findChild<QTextBrowser *>("txtOutput")->isReadOnly());
-    QVERIFY(!window.findChild<QComboBox *>("comboSamples")->isEditable());
-
     auto *frame = window.findChild<QFrame *>("frame");
     QCOMPARE(frame->frameShape(), QFrame::StyledPanel);
     QCOMPARE(frame->frameShadow(), QFrame::Raised);
@@ -344,28 +241,8 @@ void FormTest::presetObjectNameIsKept()
     WidgetForm form;
     form.setupUi(&host);
     QCOMPARE(host.objectName(), QStringLiteral("custom"));
-    QCOMPARE(form.tblMemory->parentWidget(), &host);
-    // setupUi creates no table items; the window adds them.
+    // The form creates no table items; the window adds them.
     QVERIFY(!form.tblMemory->item(0, 0));
-    QVERIFY(form.btnRunProgram->isEnabled());
-}
-
-void FormTest::slotsInDeclaredOrder()
-{
-    const QMetaObject &meta = Widget::staticMetaObject;
-    QCOMPARE(meta.className(), "Widget");
-    QStringList slotNames;
-    for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
-        const QMetaMethod method = meta.method(i);
-        QCOMPARE(method.methodType(), QMetaMethod::Slot);
-        QCOMPARE(method.access(), QMetaMethod::Private);
-        QCOMPARE(method.parameterCount(), 0);
-        slotNames << QString::fromLatin1(method.methodSignature());
-    }
-    const QStringList expected = {"on_btnLoadProgram_clicked()", "on_btnRunProgram_clicked()",
-                                  "on_btnLoadSample_clicked()", "on_btnRunCPU_clicked()"};
-    QCOMPARE(slotNames, expected);
-    QCOMPARE(meta.propertyCount(), meta.propertyOffset());
 }
 
 QTEST_MAIN(FormTest)
