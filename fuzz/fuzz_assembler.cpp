@@ -1,0 +1,98 @@
+// Feeds arbitrary bytes, read as UTF-8 (invalid sequences included), to the
+// assembler as a program text.
+//
+// Every input must end in one of two ways: an image of at most 100 words, one
+// per line of the source that is not empty, each word a number or a code text
+// followed by a number and each followed by a line feed; or a thrown QString
+// message that is not empty. Anything else (another exception, a crash, a
+// sanitizer report, a broken image) aborts.
+
+#include "assembler/assembler.h"
+#include "machine/word.h"
+
+#include <QList>
+#include <QString>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+
+namespace
+{
+
+void require(bool condition, const char *what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "assembler property violated: %s\n", what);
+        std::abort();
+    }
+}
+
+// What one assembly gave: the image, or the message it was refused with.
+struct Outcome {
+    std::optional<QString> image;
+    QString message;
+
+    bool operator==(const Outcome &) const = default;
+};
+
+Outcome assembleOnce(const QString &source)
+{
+    Assembler assembler(Assembler::kDefaultSymbolCapacity);
+    Outcome outcome;
+    try {
+        outcome.image = assembler.assemble(source);
+    } catch (const QString &message) {
+        outcome.message = message;
+    }
+    require(assembler.lineCount >= 0 && assembler.lineCount <= machine::kMemorySize,
+            "line store holds 0 to 100 lines");
+    require(assembler.symbolCount >= 0 && assembler.symbolCount <= assembler.symbolCapacity,
+            "symbol count within capacity");
+    return outcome;
+}
+
+// A word is what the load action writes into a cell: an optional minus sign
+// and digits ("000", "1201", "0607", "-107", "42").
+bool isWordText(QStringView word)
+{
+    if (word.isEmpty())
+        return false;
+    const qsizetype start = word.front() == u'-' ? 1 : 0;
+    if (start == word.size())
+        return false;
+    for (qsizetype i = start; i < word.size(); ++i) {
+        if (word[i] < u'0' || word[i] > u'9')
+            return false;
+    }
+    return true;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString source =
+        QString::fromUtf8(reinterpret_cast<const char *>(data), static_cast<qsizetype>(size));
+    const qsizetype sourceLines = source.split(u'\n', Qt::SkipEmptyParts).size();
+
+    const Outcome outcome = assembleOnce(source);
+    if (!outcome.image) {
+        require(!outcome.message.isEmpty(), "a refusal carries a message");
+    } else {
+        const QString &image = *outcome.image;
+        require(sourceLines <= machine::kMemorySize, "more than 100 lines are refused");
+        require(image.isEmpty() || image.endsWith(u'\n'), "every word ends with a line feed");
+        const QList<QStringView> words = QStringView(image).split(u'\n');
+        // Splitting "w1\nw2\n" gives the words and one empty piece after the last.
+        require(words.size() - 1 == sourceLines, "one word per line that is not empty");
+        for (qsizetype k = 0; k + 1 < words.size(); ++k)
+            require(isWordText(words[k]), "every word is a sign and digits, never empty");
+    }
+
+    // A fresh assembler must give exactly the same answer.
+    require(assembleOnce(source) == outcome, "assembly is repeatable");
+    return 0;
+}
