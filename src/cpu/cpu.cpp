@@ -1,0 +1,155 @@
+#include "cpu/cpu.h"
+
+#include "app/widgetform.h"
+#include "cpu/messagebox.h"
+#include "machine/typedinput.h"
+
+#include <QInputDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTextBrowser>
+#include <QTextCursor>
+
+#include <iostream>
+
+using machine::Processor;
+
+namespace
+{
+
+// Appends text at the end of a box. Unlike resetting the whole text, this
+// costs time in proportion to the new text and never reads it as markup.
+void appendPlainText(QTextEdit *box, const QString &text)
+{
+    QTextCursor cursor(box->document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.insertText(text);
+}
+
+} // namespace
+
+Cpu::Cpu(WidgetForm &form, QWidget *dialogParent, quint64 stepsPerQuestion)
+    : form(form), dialogParent(dialogParent), stepsPerQuestion(stepsPerQuestion)
+{
+}
+
+void Cpu::loadMemory()
+{
+    const QTableWidget *table = form.tblMemory;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        for (int column = 0; column < table->columnCount(); ++column) {
+            if (loadedCount_ >= machine::kMemorySize)
+                return;
+            const QTableWidgetItem *item = table->item(row, column);
+            machine.setWord(loadedCount_, item ? item->text() : QString());
+            ++loadedCount_;
+        }
+    }
+}
+
+void Cpu::run()
+{
+    const quint64 every = stepsPerQuestion ? stepsPerQuestion : Processor::kNoStepLimit;
+    quint64 nextQuestion = every;
+    for (;;) {
+        switch (machine.run(nextQuestion)) {
+        case Processor::Stop::Halted:
+            showChanges();
+            return;
+        case Processor::Stop::NeedsInput:
+            showChanges();
+            readInput();
+            break;
+        case Processor::Stop::OperandNotNumber:
+            std::cerr << machine.operandErrorLine().toStdString() << std::flush;
+            break;
+        case Processor::Stop::Fault:
+            showChanges();
+            showMessage(machine.faultMessage());
+            return;
+        case Processor::Stop::StepLimit:
+            showChanges();
+            if (!keepRunning())
+                return;
+            nextQuestion = nextQuestion > Processor::kNoStepLimit - every ? Processor::kNoStepLimit
+                                                                          : nextQuestion + every;
+            break;
+        }
+    }
+}
+
+// Asks until a number is typed. Cancel and an empty text ask again; a text
+// without a number (or one too large for 32 bits) is answered first.
+void Cpu::readInput()
+{
+    for (;;) {
+        const QString typed =
+            QInputDialog::getText(dialogParent, QStringLiteral("Input a value"),
+                                  QStringLiteral("Input:"), QLineEdit::Normal, QString());
+        const machine::TypedInput input = machine::readTypedInput(typed);
+        if (input.kind == machine::TypedInput::Empty)
+            continue;
+        if (input.kind == machine::TypedInput::Invalid) {
+            showMessage(machine::kInvalidInputMessage);
+            continue;
+        }
+        machine.completeInput(input.value);
+        form.lblAccumulator->setText(typed);
+        const bool first = form.txtInput->document()->isEmpty();
+        appendPlainText(form.txtInput, first ? typed : QLatin1Char('\n') + typed);
+        return;
+    }
+}
+
+bool Cpu::keepRunning()
+{
+    QMessageBox box;
+    box.setText(QLatin1String("The program has run ") + QString::number(machine.executedSteps()) +
+                QLatin1String(" steps without halting. Keep running?"));
+    QPushButton *keep = box.addButton(QStringLiteral("Keep running"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("Stop"), QMessageBox::RejectRole);
+    box.exec();
+    return box.clickedButton() == keep;
+}
+
+void Cpu::showChanges()
+{
+    const Processor::Changes changes = machine.takeChanges();
+    if (changes.pc)
+        form.lblPC->setText(QString::number(machine.pc()));
+    if (changes.decoded) {
+        form.lblOpcode->setText(QString::number(machine.opcode()));
+        form.lblAddress->setText(QString::number(machine.address()));
+    }
+    if (changes.accumulator)
+        form.lblAccumulator->setText(QString::number(machine.accumulator()));
+    if (changes.flags)
+        form.lblFLG->setText(QStringLiteral("1"));
+
+    for (int address = 0; address < machine::kMemorySize; ++address) {
+        if (!changes.storedCells.test(static_cast<size_t>(address)))
+            continue;
+        if (QTableWidgetItem *item =
+                form.tblMemory->item(machine::rowOf(address), machine::columnOf(address)))
+            item->setText(machine.word(address));
+    }
+
+    if (!changes.output.empty()) {
+        QString lines;
+        lines.reserve(qsizetype(changes.output.size()) * 12);
+        for (const qint32 value : changes.output) {
+            lines += QString::number(value);
+            lines += QLatin1Char('\n');
+        }
+        appendPlainText(form.txtOutput, lines);
+    }
+
+    if (changes.currentCell) {
+        const qint32 pc = *changes.currentCell;
+        // Division truncates toward zero, so a pc outside 0 to 99 gives a
+        // place outside the table, which leaves no cell current.
+        form.tblMemory->setCurrentCell(pc / machine::kMemoryColumns, pc % machine::kMemoryColumns,
+                                       QItemSelectionModel::ClearAndSelect);
+    }
+}
