@@ -2,12 +2,19 @@
 
 #include "app/sampleprograms.h"
 #include "app/widgetform.h"
+#include "assembler/assembler.h"
+#include "assembler/splittext.h"
+#include "cpu/cpu.h"
+#include "cpu/messagebox.h"
+#include "machine/word.h"
 
 #include <QComboBox>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTableWidgetItem>
+#include <QTextBrowser>
 #include <QTextEdit>
 
 namespace
@@ -26,7 +33,9 @@ void showChosenSample(const WidgetForm &form)
 
 } // namespace
 
-Widget::Widget(QWidget *parent) : QWidget(parent), dialogParent(parent), form(new WidgetForm)
+Widget::Widget(QWidget *parent)
+    : QWidget(parent), dialogParent(parent), form(new WidgetForm),
+      stepsPerQuestion(Cpu::kDefaultStepsPerQuestion)
 {
     form->setupUi(this);
     initialize();
@@ -65,9 +74,44 @@ void Widget::resetMemoryTable()
     }
 }
 
-void Widget::on_btnLoadProgram_clicked() {}
+// "Load program in RAM": clears the machine's display, assembles the editor
+// text and writes the words into the memory table. The table is written only
+// once the whole program has assembled, so a failed load leaves it empty.
+void Widget::on_btnLoadProgram_clicked()
+{
+    resetMemoryTable();
+    form->lblPC->setText(QStringLiteral("00"));
+    form->lblFLG->setText(QStringLiteral("00"));
+    form->txtInput->setText(QString());
+    form->txtOutput->setText(QString());
+    form->lblOpcode->setText(QStringLiteral("00"));
+    form->lblAddress->setText(QStringLiteral("00"));
+    form->lblAccumulator->setText(QStringLiteral("00"));
 
-void Widget::on_btnRunProgram_clicked() {}
+    Assembler assembler(Assembler::kDefaultSymbolCapacity);
+    try {
+        const QString image = assembler.assemble(form->txtProgram->toPlainText());
+        const QList<QString> words = splitText(image, QStringLiteral("\n"));
+        for (int address = 0; address < words.size() && address < machine::kMemorySize; ++address) {
+            form->tblMemory->item(machine::rowOf(address), machine::columnOf(address))
+                ->setText(words[address]);
+        }
+        form->btnRunProgram->setEnabled(true);
+        form->btnRunCPU->setEnabled(true);
+        form->btnRunStepCPU->setEnabled(true);
+    } catch (const QString &message) {
+        showMessage(message);
+    }
+}
+
+// "Run program": runs the memory table's words on a fresh processor. The
+// table keeps what the run stores; the run reports its own errors.
+void Widget::on_btnRunProgram_clicked()
+{
+    Cpu cpu(*form, dialogParent, stepsPerQuestion);
+    cpu.loadMemory();
+    cpu.run();
+}
 
 void Widget::on_btnLoadSample_clicked()
 {

@@ -15,12 +15,17 @@ public:
     explicit Widget(QWidget *parent = nullptr);
     ~Widget() override;
 
+    // How many steps a run may take without halting before the user is asked
+    // whether to keep running (0 never asks).
+    void setStepsPerQuestion(quint64 steps) { stepsPerQuestion = steps; }
+
 private:
     // The parent given at construction; used as the parent of the input
     // dialogs of a run (null for the main window).
     QWidget *dialogParent;
     // Pointers to every child widget and layout; owned by this window.
     WidgetForm *form;
+    quint64 stepsPerQuestion;
 
     // Fills the memory table with "00" items, selects cell (0, 0), puts the
     // chosen sample into the editor and disables the run buttons.
