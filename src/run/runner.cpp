@@ -16,8 +16,6 @@ namespace terminal
 namespace
 {
 
-// The window assembles with this symbol capacity too.
-constexpr qint32 kSymbolCapacity = 20;
 // Output is written at least this often, so a long run shows it as it comes.
 constexpr quint64 kStepsPerChunk = 1 << 16;
 // Pending output is written once it grows past this size.
@@ -33,7 +31,7 @@ Runner::Runner(std::istream &input, std::ostream &output, std::ostream &errors)
 bool Runner::load(const QString &source)
 {
     try {
-        Assembler assembler(kSymbolCapacity);
+        Assembler assembler(Assembler::kDefaultSymbolCapacity);
         image = splitText(assembler.assemble(source), QStringLiteral("\n"));
     } catch (const QString &message) {
         report(message);
