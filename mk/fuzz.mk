@@ -5,11 +5,13 @@
 #             input as fuzz-corpus-work/<target>-crash-<hash>.
 #   make fuzz FUZZ_SECONDS=600        longer runs
 #   make fuzz FUZZ_TARGETS=fuzz_machine   one target only
+#   make fuzz FUZZ_FLAGS=-len_control=0   further libFuzzer options
 
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_WORK_DIR ?= fuzz-corpus-work
 FUZZ_SECONDS ?= 60
 FUZZ_TARGETS ?= fuzz_assembler fuzz_machine fuzz_decode
+FUZZ_FLAGS ?=
 FUZZ_DEB_PACKAGES = cmake make clang libclang-rt-14-dev qt6-base-dev
 
 # The libraries under test get the sanitizers and the coverage instrumentation
@@ -44,5 +46,5 @@ fuzz-run-%:
 	@echo "== $* for $(FUZZ_SECONDS) s"
 	UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=abort_on_error=1 \
 	    ./$(FUZZ_BUILD_DIR)/fuzz/$* -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
-	    -rss_limit_mb=2048 -max_len=$(or $(FUZZ_MAX_LEN_$*),4096) -print_final_stats=1 \
+	    -rss_limit_mb=2048 -max_len=$(or $(FUZZ_MAX_LEN_$*),4096) -print_final_stats=1 $(FUZZ_FLAGS) \
 	    -artifact_prefix=$(FUZZ_WORK_DIR)/$*- $(FUZZ_WORK_DIR)/$* fuzz/corpus/$*

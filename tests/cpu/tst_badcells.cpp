@@ -100,6 +100,14 @@ void TestBadCells::firstStop_data()
         << QStringList{"0201", QStringLiteral("\u00a05")}
         << "Error instruction(SUB): opcode=<2>,address=<1>.\n"
         << 0;
+    // Data words run as instructions can name cells the memory does not have.
+    const QString outside = QStringLiteral("Error: instruction %1 uses address <%2>, outside the "
+                                           "memory (addresses 0 to 99).");
+    QTest::newRow("ADD beyond the memory")
+        << QStringList{"01150"} << outside.arg("ADD").arg(150) << 0;
+    QTest::newRow("SUB at address 100") << QStringList{"02100"} << outside.arg("SUB").arg(100) << 0;
+    QTest::newRow("MUL at a negative address")
+        << QStringList{"03-7"} << outside.arg("MUL").arg(-7) << 0;
     QTest::newRow("operand after C white space")
         << QStringList{"0603", "000", "", "\t\n\v\f\r -12\r\n"} << "halted" << -12;
 }
