@@ -10,6 +10,7 @@
 #include <QTableWidget>
 #include <QTextBrowser>
 #include <QTextCursor>
+#include <QTextDocument>
 
 #include <iostream>
 
@@ -18,11 +19,28 @@ using machine::Processor;
 namespace
 {
 
-// Appends text at the end of a box. Unlike resetting the whole text, this
-// costs time in proportion to the new text and never reads it as markup.
+// Appends text at the end of a box, never reading it as markup, in time
+// proportional to the new text.
+//
+// An empty box gets the text as its whole content: the document then lays out
+// the first screen at once and the rest in steps from the event loop, once,
+// at the width it keeps after its scroll bar appears. Text inserted with a
+// cursor is laid out during the run, and laid out again when the scroll bar
+// appears. A box that already holds text gets the new text through a cursor
+// at its end, which leaves the view where the user scrolled it.
+//
+// The boxes are read-only, so nobody can undo an edit; keeping an undo
+// history of the appended text would only cost time.
 void appendPlainText(QTextEdit *box, const QString &text)
 {
-    QTextCursor cursor(box->document());
+    QTextDocument *document = box->document();
+    if (document->isUndoRedoEnabled())
+        document->setUndoRedoEnabled(false);
+    if (document->isEmpty()) {
+        document->setPlainText(text);
+        return;
+    }
+    QTextCursor cursor(document);
     cursor.movePosition(QTextCursor::End);
     cursor.insertText(text);
 }

@@ -1,7 +1,9 @@
 #include "modalanswerer.h"
 #include "windowdriver.h"
 
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 
 #include <iostream>
 #include <sstream>
@@ -48,6 +50,9 @@ private slots:
     void programs_data();
     void programs();
     void storeShowsInTableAndSecondRunContinues();
+    void outputBeforeAndAfterInputStaysInOrder();
+    void manyOutputLinesThenMoreInASecondRun();
+    void secondRunKeepsTheOutputScrollPosition();
     void dataWordRunAsUnknownCode();
     void addressOutsideMemory();
     void operandNotANumberGoesToStandardError();
@@ -269,6 +274,79 @@ void TestRunAction::storeShowsInTableAndSecondRunContinues()
     driver.run();
     QCOMPARE(driver.cell(7), QStringLiteral("6"));
     QCOMPARE(driver.output(), QStringLiteral("5\n6\n"));
+}
+
+// Output is shown whenever the input dialog opens and again at the halt, so
+// the output box takes text both when empty and when it already holds some.
+void TestRunAction::outputBeforeAndAfterInputStaysInOrder()
+{
+    WindowDriver driver;
+    ModalAnswerer answerer;
+    driver.setProgram(QStringLiteral("LDA X\nOUT\nINP\nOUT\nINP\nOUT\nHLT\nX DAT 7"));
+    driver.load();
+    answerer.typeEach({QStringLiteral("8"), QStringLiteral("9")});
+    driver.run();
+
+    QCOMPARE(driver.output(), QStringLiteral("7\n8\n9\n"));
+    QCOMPARE(answerer.unexpected, 0);
+}
+
+namespace
+{
+
+// Counts down from the typed value, putting out every value down to 1.
+const QString kCountDownOutput = QStringLiteral("INP\nSTA C\nL LDA C\nOUT\nSUB ONE\nSTA C\n"
+                                                "BRP L\nHLT\nONE DAT 1\nC DAT");
+
+QString countDownLines(int from)
+{
+    QString text;
+    for (int value = from; value > 0; --value)
+        text += QString::number(value) + QLatin1Char('\n');
+    return text;
+}
+
+} // namespace
+
+void TestRunAction::manyOutputLinesThenMoreInASecondRun()
+{
+    WindowDriver driver;
+    ModalAnswerer answerer;
+    driver.setProgram(kCountDownOutput);
+    driver.load();
+    answerer.type(QStringLiteral("3000"));
+    driver.run();
+    QCOMPARE(driver.output(), countDownLines(3000));
+
+    answerer.type(QStringLiteral("2"));
+    driver.run();
+    QCOMPARE(driver.output(), countDownLines(3000) + QStringLiteral("2\n1\n"));
+    QCOMPARE(answerer.unexpected, 0);
+}
+
+void TestRunAction::secondRunKeepsTheOutputScrollPosition()
+{
+    WindowDriver driver;
+    ModalAnswerer answerer;
+    driver.setProgram(kCountDownOutput);
+    driver.load();
+    answerer.type(QStringLiteral("300"));
+    driver.run();
+
+    auto *box = driver.find<QTextBrowser>("txtOutput");
+    QScrollBar *bar = box->verticalScrollBar();
+    QVERIFY(QTest::qWaitFor([&] { return bar->maximum() > 100; }));
+    bar->setValue(bar->maximum() / 2);
+    const int scrolledTo = bar->value();
+    const QString topLine = box->cursorForPosition(QPoint(5, 5)).block().text();
+
+    answerer.type(QStringLiteral("2"));
+    driver.run();
+    QCoreApplication::processEvents();
+
+    QCOMPARE(driver.output(), countDownLines(300) + QStringLiteral("2\n1\n"));
+    QCOMPARE(bar->value(), scrolledTo);
+    QCOMPARE(box->cursorForPosition(QPoint(5, 5)).block().text(), topLine);
 }
 
 void TestRunAction::dataWordRunAsUnknownCode()
