@@ -5,6 +5,17 @@
 namespace machine
 {
 
+namespace
+{
+
+// Built out of line, so that execute() stays small enough to expand in run().
+Q_NEVER_INLINE Q_DECL_COLD_FUNCTION QString unknownOpcodeMessage(qint32 opcode)
+{
+    return QLatin1String("Error in execution <") + QString::number(opcode) + QLatin1String(">.\n");
+}
+
+} // namespace
+
 Processor::Processor() = default;
 
 void Processor::setWord(int address, const QString &word)
@@ -120,7 +131,13 @@ Processor::Outcome Processor::addressFault()
                  QLatin1String(">, outside the memory (addresses 0 to 99)."));
 }
 
-const Processor::Cell *Processor::operand()
+// run() calls execute() and through it operand(), arithmetic() and branchIf()
+// once per step. They are defined inline so that the compiler may expand them
+// there: code compiled as position-independent (as Qt requires) otherwise
+// keeps every call, since another library could replace a visible function
+// when the program is loaded.
+
+inline const Processor::Cell *Processor::operand()
 {
     if (!isAddress(address_)) {
         addressFault();
@@ -137,7 +154,7 @@ const Processor::Cell *Processor::operand()
     return &source;
 }
 
-Processor::Outcome Processor::arithmetic(qint32 (*operation)(qint32, qint32))
+inline Processor::Outcome Processor::arithmetic(qint32 (*operation)(qint32, qint32))
 {
     const Cell *source = operand();
     if (!source)
@@ -149,13 +166,13 @@ Processor::Outcome Processor::arithmetic(qint32 (*operation)(qint32, qint32))
     return Outcome::Continue;
 }
 
-void Processor::branchIf(bool condition)
+inline void Processor::branchIf(bool condition)
 {
     if (condition)
         pc_ = address_;
 }
 
-Processor::Outcome Processor::execute()
+inline Processor::Outcome Processor::execute()
 {
     switch (opcode_) {
     case Halt:
@@ -226,8 +243,7 @@ Processor::Outcome Processor::execute()
         changes_.output.push_back(accumulator_);
         return Outcome::Continue;
     }
-    return fault(QLatin1String("Error in execution <") + QString::number(opcode_) +
-                 QLatin1String(">.\n"));
+    return fault(unknownOpcodeMessage(opcode_));
 }
 
 } // namespace machine
