@@ -1,0 +1,153 @@
+// Runs every benchmark, then prints the figures side by side: steps per
+// second of the reference interpreter, the headless processor and the window
+// with their ratios, the times of the two output runs and their ratio, and
+// the time of each sample's assembly. With repetitions each figure is the
+// median of the repetitions.
+
+#include "programs.h"
+
+#include <QApplication>
+
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace
+{
+
+// The console table, plus every repetition's figure kept by benchmark name.
+class SummaryReporter : public benchmark::ConsoleReporter
+{
+public:
+    using ConsoleReporter::ConsoleReporter;
+
+    void ReportRuns(const std::vector<Run> &runs) override
+    {
+        for (const Run &run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+                continue;
+            Figures &figures = byName[name(run)];
+            const auto steps = run.counters.find("steps/s");
+            if (steps != run.counters.end())
+                figures.stepsPerSecond.push_back(steps->second.value);
+            const auto laidOut = run.counters.find("all_laid_out_s");
+            if (laidOut != run.counters.end())
+                figures.allLaidOutSeconds.push_back(laidOut->second.value);
+            figures.seconds.push_back(run.GetAdjustedRealTime() /
+                                      benchmark::GetTimeUnitMultiplier(run.time_unit));
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    // Median steps per second / seconds per iteration; 0 when not measured.
+    double stepsPerSecond(const std::string &name) const
+    {
+        return median(&Figures::stepsPerSecond, name);
+    }
+    double seconds(const std::string &name) const { return median(&Figures::seconds, name); }
+    double allLaidOutSeconds(const std::string &name) const
+    {
+        return median(&Figures::allLaidOutSeconds, name);
+    }
+
+private:
+    struct Figures {
+        std::vector<double> stepsPerSecond;
+        std::vector<double> seconds;
+        std::vector<double> allLaidOutSeconds;
+    };
+
+    static std::string name(const Run &run)
+    {
+        return run.run_name.args.empty() ? run.run_name.function_name
+                                         : run.run_name.function_name + '/' + run.run_name.args;
+    }
+
+    double median(std::vector<double> Figures::*which, const std::string &name) const
+    {
+        const auto found = byName.find(name);
+        if (found == byName.end() || (found->second.*which).empty())
+            return 0;
+        std::vector<double> values = found->second.*which;
+        std::sort(values.begin(), values.end());
+        const std::size_t middle = values.size() / 2;
+        return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+    }
+
+    std::map<std::string, Figures> byName;
+};
+
+double ratio(double part, double whole)
+{
+    return whole > 0 ? part / whole : 0;
+}
+
+const char *verdict(bool met)
+{
+    return met ? "met" : "MISSED";
+}
+
+void printSummary(const SummaryReporter &figures)
+{
+    const double referenceRate = figures.stepsPerSecond("CountDown/reference");
+    const double processorRate = figures.stepsPerSecond("CountDown/processor");
+    const double windowRate = figures.stepsPerSecond("CountDown/window");
+    const double headlessRatio = ratio(processorRate, referenceRate);
+    const double windowRatio = ratio(windowRate, referenceRate);
+    const double lines100k = figures.seconds("WindowOutput/lines:100000");
+    const double lines200k = figures.seconds("WindowOutput/lines:200000");
+    const double outputRatio = ratio(lines200k, lines100k);
+
+    std::printf("\n== Summary (medians) ==\n");
+    std::printf("Count-down loop from %d: %llu steps per run\n", bench::kCountDownStart,
+                static_cast<unsigned long long>(bench::countDownSteps(bench::kCountDownStart)));
+    std::printf("  reference interpreter  %12.4g steps/s\n", referenceRate);
+    std::printf(
+        "  processor, headless    %12.4g steps/s  ratio to reference %.3f (target >= 0.3: %s)\n",
+        processorRate, headlessRatio, verdict(headlessRatio >= 0.3));
+    std::printf(
+        "  window \"Run program\"   %12.4g steps/s  ratio to reference %.3f (target >= 0.2: %s)\n",
+        windowRate, windowRatio, verdict(windowRatio >= 0.2));
+    const double laidOut100k = figures.allLaidOutSeconds("WindowOutput/lines:100000");
+    const double laidOut200k = figures.allLaidOutSeconds("WindowOutput/lines:200000");
+    std::printf("Window run with output: click until the window shows the result\n");
+    std::printf("  100,000 lines          %12.3f s        (target < 1 s: %s)\n", lines100k,
+                verdict(lines100k > 0 && lines100k < 1.0));
+    std::printf(
+        "  200,000 lines          %12.3f s        ratio to 100,000 %.2f (target <= 2.5: %s)\n",
+        lines200k, outputRatio, verdict(outputRatio > 0 && outputRatio <= 2.5));
+    std::printf("  click until the output box has laid out every line: %.3f s and %.3f s, "
+                "ratio %.2f\n",
+                laidOut100k, laidOut200k, ratio(laidOut200k, laidOut100k));
+    std::printf("Assembling the samples (per assembly)\n");
+    for (const char *sample :
+         {"adding", "max", "countdown", "multiplying", "triangular", "factorial"}) {
+        std::printf("  %-22s %12.2f us\n", sample,
+                    figures.seconds(std::string("Assemble/") + sample) * 1e6);
+    }
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    // The window runs without a display unless a platform was chosen.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    SummaryReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_ColorTabular
+                                                    : benchmark::ConsoleReporter::OO_Tabular);
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    printSummary(reporter);
+    return 0;
+}
