@@ -20,6 +20,7 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <array>
 #include <bitset>
 #include <cstddef>
@@ -150,7 +151,7 @@ void compare(const Processor &processor, const Model &model, const Processor::Ch
     require(processor.opcode() == model.opcode, "opcode");
     require(processor.address() == model.address, "address");
     // The texts are compared where a front end reads them: when the run waits
-    // or ends (comparing them at every slice would slow the search tenfold).
+    // or ends (comparing them at every slice makes the search several times slower).
     if (stop != Stop::StepLimit && stop != Stop::OperandNotNumber) {
         for (int address = 0; address < machine::kMemorySize; ++address)
             require(processor.word(address) == model.memory[size_t(address)], "memory text");
