@@ -157,6 +157,10 @@ bool readProgram(const Options &options, QString &text, QString &error)
         error = QStringLiteral("'%1' is not UTF-8 text.").arg(options.programFile);
         return false;
     }
+    // A file saved with Windows line ends reads like one typed into the
+    // editor; otherwise each blank line would keep a carriage return and
+    // count as a line of white space.
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     return true;
 }
 

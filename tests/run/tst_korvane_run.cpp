@@ -189,6 +189,9 @@ void TestKorvaneRun::runs_data()
     QTest::newRow("BOM and CRLF program")
         << file << QByteArray("\xEF\xBB\xBFINP\r\nOUT\r\nHLT\r\n") << QByteArray("4\n") << 0
         << QByteArray("4\n") << QByteArray();
+    QTest::newRow("CRLF program with blank lines")
+        << file << QByteArray("INP\r\n\r\nOUT\r\n\r\nHLT\r\n") << QByteArray("4\n") << 0
+        << QByteArray("4\n") << QByteArray();
 
     // The step limit: a halt on the last allowed step still counts as a halt.
     QTest::newRow("never halts") << QStringList{"--max-steps", "1000", "<file>"} << loop
