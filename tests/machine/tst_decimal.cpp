@@ -6,6 +6,16 @@
 using machine::Decimal;
 using machine::TypedInput;
 
+namespace
+{
+
+QString repeated(QChar c, int count)
+{
+    return QString(count, c);
+}
+
+} // namespace
+
 class TestDecimal : public QObject
 {
     Q_OBJECT
@@ -54,6 +64,37 @@ void TestDecimal::parseDecimal_data()
     QTest::newRow("one below smallest") << "-2147483649" << range << 0;
     QTest::newRow("far too long") << "99999999999999999999999999" << range << 0;
     QTest::newRow("too long then text") << "-99999999999x" << range << 0;
+
+    // Text no user should type but some will paste: NUL characters, white
+    // space and digits from outside ASCII, unpaired surrogates, the
+    // replacement character of a bad UTF-8 byte, very long numbers.
+    QTest::newRow("NUL before digits") << QStringLiteral("\0005") << none << 0;
+    QTest::newRow("NUL ends the digits") << QStringLiteral("12\00034") << ok << 12;
+    QTest::newRow("NUL after sign") << QStringLiteral("-\0007") << none << 0;
+    QTest::newRow("ideographic space is not skipped") << QStringLiteral("\u30005") << none << 0;
+    QTest::newRow("next line is not skipped") << QStringLiteral("\u00855") << none << 0;
+    QTest::newRow("line separator is not skipped") << QStringLiteral("\u20285") << none << 0;
+    QTest::newRow("full-width digits") << QStringLiteral("\uff11\uff12") << none << 0;
+    QTest::newRow("full-width digit ends the number") << QStringLiteral("1\uff12") << ok << 1;
+    QTest::newRow("full-width minus") << QStringLiteral("\uff0d5") << none << 0;
+    QTest::newRow("unpaired high surrogate first") << QStringLiteral("\xd800"
+                                                                     "5")
+                                                   << none << 0;
+    QTest::newRow("unpaired low surrogate after") << QStringLiteral("5\xdc00"
+                                                                    "7")
+                                                  << ok << 5;
+    QTest::newRow("replacement character") << QString::fromUtf8("5\xff"
+                                                                "7")
+                                           << ok << 5;
+    QTest::newRow("minus zero") << "-0" << ok << 0;
+    QTest::newRow("plus zero") << "+0" << ok << 0;
+    QTest::newRow("smallest with text after") << " \t-2147483648xyz" << ok << int(-2147483647 - 1);
+    QTest::newRow("100000 zeros then 5") << repeated('0', 100000) + "5" << ok << 5;
+    QTest::newRow("100000 nines") << repeated('9', 100000) << range << 0;
+    QTest::newRow("zeros then one past largest") << repeated('0', 50) + "2147483648" << range << 0;
+    QTest::newRow("zeros then smallest")
+        << "-" + repeated('0', 50) + "2147483648" << ok << int(-2147483647 - 1);
+    QTest::newRow("100000 blanks then 7") << repeated(' ', 100000) + "7" << ok << 7;
 }
 
 void TestDecimal::parseDecimal()
@@ -82,6 +123,19 @@ void TestDecimal::typedInput_data()
     QTest::newRow("text") << "abc" << int(TypedInput::Invalid) << 0;
     QTest::newRow("too large") << "2147483648" << int(TypedInput::Invalid) << 0;
     QTest::newRow("too small") << "-2147483649" << int(TypedInput::Invalid) << 0;
+    QTest::newRow("NUL alone") << QStringLiteral("\000") << int(TypedInput::Invalid) << 0;
+    QTest::newRow("no-break space alone")
+        << QStringLiteral("\u00a0") << int(TypedInput::Invalid) << 0;
+    QTest::newRow("no-break space before a number")
+        << QStringLiteral("\u00a042") << int(TypedInput::Invalid) << 0;
+    QTest::newRow("ideographic space after a number")
+        << QStringLiteral("42\u3000") << int(TypedInput::Accepted) << 42;
+    QTest::newRow("full-width digits")
+        << QStringLiteral("\uff14\uff12") << int(TypedInput::Invalid) << 0;
+    QTest::newRow("Arabic-Indic digits")
+        << QStringLiteral("\u0664\u0662") << int(TypedInput::Invalid) << 0;
+    QTest::newRow("pasted with line end") << "\n-42\r\n" << int(TypedInput::Accepted) << -42;
+    QTest::newRow("a very long number") << repeated('7', 5000) << int(TypedInput::Invalid) << 0;
 }
 
 void TestDecimal::typedInput()
