@@ -4,6 +4,8 @@
 #include "assembler/splittext.h"
 #include "cpu/decode.h"
 #include "machine/decimal.h"
+#include "machine/instructionset.h"
+#include "machine/word.h"
 
 namespace bench
 {

@@ -11,6 +11,7 @@
 #include "cpu/decode.h"
 #include "machine/decimal.h"
 #include "machine/typedinput.h"
+#include "machine/instructionset.h"
 #include "machine/word.h"
 
 #include <QString>
@@ -78,11 +79,14 @@ void check(QStringView text)
 
     // Whole words first, then two characters of code and the rest as address.
     const machine::Decoded decoded = machine::decodeWord(text);
-    if (text == machine::kHaltWord || text == machine::kInputWord || text == machine::kOutputWord) {
+    const QLatin1String halt = machine::instruction(machine::Halt).code;
+    const QLatin1String input = machine::instruction(machine::Input).code;
+    const QLatin1String output = machine::instruction(machine::Output).code;
+    if (text == halt || text == input || text == output) {
         require(decoded.ok() && decoded.address == 0, "whole words decode with address 0");
-        require(decoded.opcode == (text == machine::kHaltWord    ? machine::Halt
-                                   : text == machine::kInputWord ? machine::Input
-                                                                 : machine::Output),
+        require(decoded.opcode == (text == halt    ? machine::Halt
+                                   : text == input ? machine::Input
+                                                   : machine::Output),
                 "whole word opcode");
     } else {
         const Decimal code = referenceDecimal(text.left(2));

@@ -11,6 +11,6 @@ struct SymbolEntry {
     qint32 labelAddress = 0;
     // Initial value of a data word; 0 for a code label.
     qint32 dataValue = 0;
-    // True for a data label (a DAT line), false for a code label.
+    // True for a data label (a line of the data directive), false for a code label.
     bool isData = false;
 };

@@ -1,18 +1,17 @@
 #include "cpu/decode.h"
 
-#include "machine/word.h"
+#include "machine/instructionset.h"
 
 namespace machine
 {
 
 Decoded decodeWord(QStringView word)
 {
-    if (word == kHaltWord)
-        return {Decimal::Ok, Halt, 0};
-    if (word == kInputWord)
-        return {Decimal::Ok, Input, 0};
-    if (word == kOutputWord)
-        return {Decimal::Ok, Output, 0};
+    // An instruction without operand is its code text, recognised only as the whole word.
+    for (const Instruction &row : kInstructionSet) {
+        if (row.operand == Operand::None && word == row.code)
+            return {Decimal::Ok, row.opcode, 0};
+    }
 
     // A word of fewer than three characters has an empty address part, which
     // holds no digits: "00", "01" and a lone "0" all fail here.

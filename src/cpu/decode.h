@@ -2,9 +2,10 @@
 
 // Decoding a memory word into an operation code and an address.
 //
-// "000", "1201" and "1202" are recognised as whole words with address 0. Any
-// other word is cut after its second character: the first two characters are
-// the operation code, the rest is the address, both read as decimal numbers.
+// The code text of an instruction without operand is recognised only as the
+// whole word, with address 0. Any other word is cut after its second
+// character: the first two characters are the operation code, the rest is the
+// address, both read as decimal numbers.
 // A word that cannot be read that way (no digits, no address part, or a
 // number outside the 32-bit range) does not decode.
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// How a text that the user typed for INP is taken.
+// How a text that the user typed for the input instruction is taken.
 
 #include <QLatin1String>
 #include <QStringView>
