@@ -1,6 +1,7 @@
 #include "assembler/assembler.h"
 
 #include "assembler/splittext.h"
+#include "machine/instructionset.h"
 
 namespace
 {
@@ -15,13 +16,8 @@ Assembler::Assembler(qint32 capacity)
     symbolCapacity = capacity > 0 ? capacity : kDefaultSymbolCapacity;
     symbols = std::make_unique<SymbolEntry[]>(static_cast<std::size_t>(symbolCapacity));
 
-    static const std::pair<const char *, const char *> kOpcodes[] = {
-        {"ADD", "01"}, {"SUB", "02"},   {"MUL", "03"},   {"DIV", "04"},  {"STA", "05"},
-        {"LDA", "06"}, {"BRA", "07"},   {"BRZ", "08"},   {"BRP", "09"},  {"BRN", "10"},
-        {"BRG", "11"}, {"INP", "1201"}, {"OUT", "1202"}, {"HLT", "000"}, {"DAT", "-1"},
-    };
-    for (const auto &[mnemonic, code] : kOpcodes)
-        opcodes.emplace(QString::fromLatin1(mnemonic), QString::fromLatin1(code));
+    for (const machine::Instruction &row : machine::kInstructionSet)
+        opcodes.emplace(QString(row.mnemonic), QString(row.code));
 }
 
 bool Assembler::loadLines(const QString &source)
@@ -35,8 +31,17 @@ bool Assembler::loadLines(const QString &source)
             QStringLiteral(" lines, but the memory holds at most ") +
             QString::number(machine::kMemorySize) + QStringLiteral(".");
 
+    // The parts are the pieces of text between line feeds that are not empty,
+    // in order; the line feeds skipped before each one tell its line number.
+    qint32 textLine = 1;
+    qsizetype position = 0;
     for (const QString &part : parts) {
-        lines[static_cast<std::size_t>(lineCount)] = part.trimmed().toUpper();
+        for (; source.at(position) == QLatin1Char('\n'); ++position)
+            ++textLine;
+        position += part.size();
+        const auto slot = static_cast<std::size_t>(lineCount);
+        lines[slot] = part.trimmed().toUpper();
+        lineNumbers[slot] = textLine;
         ++lineCount;
     }
     return true;

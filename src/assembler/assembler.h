@@ -30,9 +30,9 @@ public:
     Assembler(const Assembler &) = delete;
     Assembler &operator=(const Assembler &) = delete;
 
-    // Source text -> trimmed, upper-cased lines appended to the line store.
-    // Throws when the store would hold more lines than memory has cells;
-    // nothing is stored then.
+    // Source text -> trimmed, upper-cased lines appended to the line store,
+    // each with the number of the text line it came from. Throws when the
+    // store would hold more lines than memory has cells; nothing is stored then.
     bool loadLines(const QString &source);
     // Code text of a mnemonic, or "-2" for a word that is none.
     QString codeOf(const QString &word) const;
@@ -48,7 +48,8 @@ public:
 
     // Pass 1: enters every label of the stored lines in the symbol table.
     void collectLabels();
-    // Assembles the whole source; returns each word followed by "\n".
+    // Assembles the whole source; returns each word followed by "\n". When it
+    // throws, errorLine tells the stored line the message is about.
     QString assemble(const QString &source);
 
     std::unique_ptr<SymbolEntry[]> symbols;
@@ -57,6 +58,12 @@ public:
     qint32 symbolCount = 0;
     qint32 symbolCapacity = 0;
     OpcodeTable opcodes;
+    // Line of the source text that stored line k came from, counted from 1
+    // with blank lines included: where an editor finds the line.
+    std::array<qint32, machine::kMemorySize> lineNumbers{};
+    // The stored line that the last thrown message is about, or -1 when it
+    // is about none (a program with too many lines).
+    qint32 errorLine = -1;
 
 private:
     bool append(SymbolEntry entry);

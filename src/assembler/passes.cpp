@@ -1,11 +1,12 @@
 #include "assembler/assembler.h"
 
 #include "assembler/splittext.h"
+#include "machine/instructionset.h"
 
 namespace
 {
 
-const QString kData = QStringLiteral("DAT");
+const QString kData = QString(machine::instruction(machine::Data).mnemonic);
 
 // Fields of a stored line: the parts between runs of white space.
 QList<QString> fieldsOf(const QString &line)
@@ -40,6 +41,7 @@ QString lineIsInvalid(const QString &line)
 void Assembler::collectLabels()
 {
     for (qint32 k = 0; k < lineCount; ++k) {
+        errorLine = k;
         const QString &line = lines[static_cast<std::size_t>(k)];
         const QList<QString> fields = fieldsOf(line);
         if (fields.size() != 2 && fields.size() != 3)
@@ -61,6 +63,7 @@ void Assembler::collectLabels()
             addLabel(fields[0], k);
         }
     }
+    errorLine = -1;
 }
 
 QString Assembler::encodeLine(const QString &line) const
@@ -81,7 +84,7 @@ QString Assembler::encodeLine(const QString &line) const
             return codeOf(fields[0]);
         throw notAMnemonic(fields[0]);
     case 2:
-        // MNEMONIC OPERAND, LABEL DAT or LABEL MNEMONIC.
+        // MNEMONIC OPERAND, LABEL with the data directive, or LABEL MNEMONIC.
         if (isMnemonic(fields[0]))
             return codeOf(fields[0]) + twoDigitAddress(lookupInLine(fields[1], false));
         if (fields[1] == kData)
@@ -90,7 +93,7 @@ QString Assembler::encodeLine(const QString &line) const
             return codeOf(fields[1]);
         throw lineIsInvalid(line);
     case 3:
-        // LABEL DAT VALUE or LABEL MNEMONIC OPERAND.
+        // LABEL with the data directive and its VALUE, or LABEL MNEMONIC OPERAND.
         if (isMnemonic(fields[0]))
             throw lineIsInvalid(line);
         if (fields[1] == kData)
@@ -111,8 +114,10 @@ QString Assembler::assemble(const QString &source)
 
     QString image;
     for (qint32 k = 0; k < lineCount; ++k) {
+        errorLine = k;
         image += encodeLine(lines[static_cast<std::size_t>(k)]);
         image += QLatin1Char('\n');
     }
+    errorLine = -1;
     return image;
 }
