@@ -15,6 +15,7 @@
 #include "cpu/processor.h"
 #include "machine/arithmetic.h"
 #include "machine/decimal.h"
+#include "machine/instructionset.h"
 #include "machine/typedinput.h"
 
 #include <QList>
@@ -56,6 +57,7 @@ struct Model {
     qint32 address = 0;
     quint64 steps = 0;
     std::vector<qint32> output;
+    std::vector<qint32> operandReports; // address of each instruction whose operand is no number
     std::bitset<machine::kMemorySize> stored;
 
     Stop run(quint64 stopAtStep)
@@ -84,8 +86,10 @@ struct Model {
                 if (!machine::isAddress(address))
                     return Stop::Fault;
                 const machine::Decimal value = machine::parseDecimal(memory[size_t(address)]);
-                if (!value.ok())
-                    return Stop::OperandNotNumber;
+                if (!value.ok()) {
+                    operandReports.push_back(pc - 1);
+                    break;
+                }
                 if (opcode == machine::Add)
                     accumulator = machine::wrappingAdd(accumulator, value.value);
                 else if (opcode == machine::Subtract)
@@ -137,8 +141,13 @@ struct Model {
     }
 };
 
+struct OperandReport {
+    qint32 address;
+    QString line;
+};
+
 void compare(const Processor &processor, const Model &model, const Processor::Changes &changes,
-             Stop stop)
+             const std::vector<OperandReport> &reports, Stop stop)
 {
     require(processor.pc() == model.pc, "program counter");
     require(processor.accumulator() == model.accumulator, "accumulator");
@@ -152,18 +161,22 @@ void compare(const Processor &processor, const Model &model, const Processor::Ch
     require(processor.address() == model.address, "address");
     // The texts are compared where a front end reads them: when the run waits
     // or ends (comparing them at every slice makes the search several times slower).
-    if (stop != Stop::StepLimit && stop != Stop::OperandNotNumber) {
+    if (stop != Stop::StepLimit) {
         for (int address = 0; address < machine::kMemorySize; ++address)
             require(processor.word(address) == model.memory[size_t(address)], "memory text");
     }
     require(changes.storedCells == model.stored, "cells stored into");
     require(changes.output == model.output, "output");
-    if (stop == Stop::Fault)
+    if (stop == Stop::Fault) {
         require(!processor.faultMessage().isEmpty(), "a fault carries a message");
-    if (stop == Stop::OperandNotNumber) {
-        const QString line = processor.operandErrorLine();
-        require(line.startsWith(QLatin1String("Error instruction(")) &&
-                    line.endsWith(QLatin1String(">.\n")),
+        require(processor.faultAddress() == -1 || processor.faultAddress() == model.pc - 1,
+                "a fault names the instruction that failed");
+    }
+    require(reports.size() == model.operandReports.size(), "operand reports");
+    for (std::size_t i = 0; i < reports.size(); ++i) {
+        require(reports[i].address == model.operandReports[i], "operand report address");
+        require(reports[i].line.startsWith(QLatin1String("Error instruction(")) &&
+                    reports[i].line.endsWith(QLatin1String(">.\n")),
                 "operand error line");
     }
 }
@@ -185,6 +198,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     Processor processor;
     Model model;
+    std::vector<OperandReport> reports;
+    processor.setOperandReport([&reports](qint32 address, const QString &line) {
+        reports.push_back({address, line});
+    });
     // Writes outside the memory must be ignored.
     for (const int address : {-1, machine::kMemorySize, std::numeric_limits<int>::min(),
                               std::numeric_limits<int>::max()})
@@ -210,13 +227,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const Stop expected = model.run(until);
         require(stop == expected, "stop");
         const Processor::Changes changes = processor.takeChanges();
-        compare(processor, model, changes, stop);
+        compare(processor, model, changes, reports, stop);
         model.output.clear();
+        model.operandReports.clear();
         model.stored.reset();
+        reports.clear();
 
         if (stop == Stop::StepLimit && processor.executedSteps() < kStepLimit)
-            continue;
-        if (stop == Stop::OperandNotNumber)
             continue;
         if (stop != Stop::NeedsInput)
             break;

@@ -1,6 +1,7 @@
 #include "cpu/processor.h"
 
 #include "machine/arithmetic.h"
+#include "machine/instructionset.h"
 
 namespace machine
 {
@@ -61,6 +62,7 @@ Processor::Stop Processor::run(quint64 stopAtStep)
             changes_.pc = true;
             faultMessage_ = QLatin1String("Error: program counter <") + QString::number(pc_) +
                             QLatin1String("> is outside the memory (addresses 0 to 99).");
+            faultAddress_ = -1;
             return Stop::Fault;
         }
         Cell &fetched = cell(pc_);
@@ -72,7 +74,7 @@ Processor::Stop Processor::run(quint64 stopAtStep)
         if (!fetched.decodeKnown)
             decodeCell(fetched);
         if (!fetched.decoded.ok()) {
-            faultMessage_ = decodeFailureMessage(text(fetched), fetched.decoded.status);
+            fault(decodeFailureMessage(text(fetched), fetched.decoded.status));
             return Stop::Fault;
         }
         opcode_ = fetched.decoded.opcode;
@@ -81,16 +83,15 @@ Processor::Stop Processor::run(quint64 stopAtStep)
 
         switch (execute()) {
         case Outcome::Continue:
-            changes_.currentCell = pc_;
+            changes_.stepCompleted = true;
+            pcAfterStep_ = pc_;
             break;
         case Outcome::Halted:
-            changes_.currentCell = pc_;
+            changes_.stepCompleted = true;
+            pcAfterStep_ = pc_;
             return Stop::Halted;
         case Outcome::NeedsInput:
             return Stop::NeedsInput;
-        case Outcome::OperandNotNumber:
-            changes_.currentCell = pc_;
-            return Stop::OperandNotNumber;
         case Outcome::Fault:
             return Stop::Fault;
         }
@@ -100,27 +101,38 @@ Processor::Stop Processor::run(quint64 stopAtStep)
 void Processor::completeInput(qint32 value)
 {
     accumulator_ = value;
-    changes_.currentCell = pc_;
-}
-
-QString Processor::operandErrorLine() const
-{
-    return QLatin1String("Error instruction(") + mnemonicOf(opcode_) +
-           QLatin1String("): opcode=<") + QString::number(opcode_) + QLatin1String(">,address=<") +
-           QString::number(address_) + QLatin1String(">.\n");
+    changes_.stepCompleted = true;
+    pcAfterStep_ = pc_;
 }
 
 Processor::Changes Processor::takeChanges()
 {
     Changes taken = std::move(changes_);
     changes_ = Changes{};
+    // A program counter outside the memory names no cell, so none is current.
+    if (taken.stepCompleted && isAddress(pcAfterStep_))
+        taken.currentCell = pcAfterStep_;
     return taken;
 }
 
+// Every instruction that fails or reports does so before it could branch, so
+// it was fetched from the cell before the program counter.
 Processor::Outcome Processor::fault(QString message)
 {
     faultMessage_ = std::move(message);
+    faultAddress_ = pc_ - 1;
     return Outcome::Fault;
+}
+
+// The operand is not a number: the instruction does nothing, and the run goes on.
+Q_NEVER_INLINE Q_DECL_COLD_FUNCTION void Processor::reportOperand()
+{
+    if (!operandReport_)
+        return;
+    operandReport_(pc_ - 1, QLatin1String("Error instruction(") + mnemonicOf(opcode_) +
+                                QLatin1String("): opcode=<") + QString::number(opcode_) +
+                                QLatin1String(">,address=<") + QString::number(address_) +
+                                QLatin1String(">.\n"));
 }
 
 // Memory has no cell outside 0 to 99; an instruction that names one ends the run.
@@ -159,8 +171,10 @@ inline Processor::Outcome Processor::arithmetic(qint32 (*operation)(qint32, qint
     const Cell *source = operand();
     if (!source)
         return Outcome::Fault;
-    if (!source->valueIsNumber)
-        return Outcome::OperandNotNumber;
+    if (!source->valueIsNumber) {
+        reportOperand();
+        return Outcome::Continue;
+    }
     accumulator_ = operation(accumulator_, source->value);
     changes_.accumulator = true;
     return Outcome::Continue;
@@ -188,8 +202,10 @@ inline Processor::Outcome Processor::execute()
         const Cell *divisor = operand();
         if (!divisor)
             return Outcome::Fault;
-        if (!divisor->valueIsNumber)
-            return Outcome::OperandNotNumber;
+        if (!divisor->valueIsNumber) {
+            reportOperand();
+            return Outcome::Continue;
+        }
         if (divisor->value == 0) {
             flags_ = 1;
             changes_.flags = true;
@@ -216,8 +232,10 @@ inline Processor::Outcome Processor::execute()
         const Cell *source = operand();
         if (!source)
             return Outcome::Fault;
-        if (!source->valueIsNumber)
-            return Outcome::OperandNotNumber;
+        if (!source->valueIsNumber) {
+            reportOperand();
+            return Outcome::Continue;
+        }
         accumulator_ = source->value;
         changes_.accumulator = true;
         return Outcome::Continue;

@@ -3,9 +3,10 @@
 // The simulated processor, free of any user interface.
 //
 // It holds the 100 memory words and the registers and runs fetch, decode and
-// execute until something needs the outside world: a halt, an INP waiting for
-// a value, an operand that is not a number, a fault that ends the run, or the
-// step count the caller asked to stop at. Front ends (the window, the
+// execute until something needs the outside world: a halt, an input
+// instruction waiting for a value, a fault that ends the run, or the step
+// count the caller asked to stop at. An operand that is not a number ends
+// nothing: the processor reports it and goes on. Front ends (the window, the
 // terminal runner) drive it and show what it reports; they never interpret
 // instructions themselves.
 //
@@ -19,6 +20,7 @@
 
 #include <array>
 #include <bitset>
+#include <functional>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -26,32 +28,49 @@
 namespace machine
 {
 
+inline constexpr quint64 kNoStepLimit = std::numeric_limits<quint64>::max();
+
+// The step count at which a run pauses next: at the next multiple of `every`
+// after `executed` (a question to the user, a chunk of output), but no later
+// than `limit`. An `every` or `limit` of 0 means none.
+constexpr quint64 nextPause(quint64 executed, quint64 every, quint64 limit)
+{
+    quint64 pause = kNoStepLimit;
+    if (every != 0 && executed / every < kNoStepLimit / every)
+        pause = (executed / every + 1) * every;
+    return limit != 0 && limit < pause ? limit : pause;
+}
+
 class Processor
 {
 public:
     enum class Stop : quint8 {
-        Halted,           // HLT executed
-        NeedsInput,       // INP waits: call completeInput() with the value, then run() again
-        OperandNotNumber, // an operand cell is no number; operandErrorLine() tells which
-        Fault,            // the run cannot go on; faultMessage() tells why
-        StepLimit,        // executedSteps() reached the requested count
+        Halted,     // the halt instruction ran
+        NeedsInput, // the input instruction waits: completeInput() with the value, then run()
+        Fault,      // the run cannot go on; faultMessage() tells why
+        StepLimit,  // executedSteps() reached the requested count
     };
 
     // What a display has to show since it last took the changes. The program
     // counter, opcode and address labels show the current register values
     // once their flag is set; the accumulator label shows the accumulator
-    // (INP shows the typed text instead, which only the front end knows).
+    // (after an input the window shows the typed text, which only it knows).
     struct Changes {
         bool pc = false;
         bool decoded = false;
         bool accumulator = false;
         bool flags = false;
-        std::optional<qint32> currentCell; // pc after the last completed step
+        // A step completed: the current cell moves to the cell the program
+        // counter names then, or to none when it names no cell of the memory.
+        bool stepCompleted = false;
+        std::optional<qint32> currentCell;
         std::bitset<kMemorySize> storedCells;
-        std::vector<qint32> output; // OUT values in order
+        std::vector<qint32> output; // output values in order
     };
 
-    static constexpr quint64 kNoStepLimit = std::numeric_limits<quint64>::max();
+    // Told, while the run goes on, of an instruction whose operand is not a
+    // number: the address of the instruction and the line that reports it.
+    using OperandReport = std::function<void(qint32 instructionAddress, const QString &line)>;
 
     Processor();
 
@@ -68,14 +87,17 @@ public:
 
     // Runs until a stop; StepLimit once executedSteps() has reached stopAtStep.
     Stop run(quint64 stopAtStep = kNoStepLimit);
-    // Finishes the INP that stopped the run with NeedsInput.
+    // Finishes the input instruction that stopped the run with NeedsInput.
     void completeInput(qint32 value);
 
-    QString faultMessage() const { return faultMessage_; }
-    // The standard error line for the instruction whose operand is no number.
-    QString operandErrorLine() const;
+    void setOperandReport(OperandReport report) { operandReport_ = std::move(report); }
 
-    const Changes &changes() const { return changes_; }
+    QString faultMessage() const { return faultMessage_; }
+    // Address of the instruction whose step failed, or -1 when the failure
+    // belongs to no instruction (a program counter outside the memory).
+    qint32 faultAddress() const { return faultAddress_; }
+
+    // The changes since the last call; safe to call from the operand report.
     Changes takeChanges();
 
 private:
@@ -89,7 +111,7 @@ private:
         qint32 value = 0;
     };
 
-    enum class Outcome : quint8 { Continue, Halted, NeedsInput, OperandNotNumber, Fault };
+    enum class Outcome : quint8 { Continue, Halted, NeedsInput, Fault };
 
     Cell &cell(qint32 address) { return cells_[static_cast<size_t>(address)]; }
     const QString &text(Cell &cell);
@@ -99,6 +121,7 @@ private:
     Outcome arithmetic(qint32 (*operation)(qint32, qint32));
     Outcome fault(QString message);
     Outcome addressFault();
+    void reportOperand();
     void branchIf(bool condition);
 
     std::array<Cell, kMemorySize> cells_;
@@ -110,6 +133,9 @@ private:
     bool halted_ = false;
     quint64 executedSteps_ = 0;
     QString faultMessage_;
+    qint32 faultAddress_ = -1;
+    qint32 pcAfterStep_ = 0;
+    OperandReport operandReport_;
     Changes changes_;
 };
 
