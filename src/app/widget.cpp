@@ -20,6 +20,9 @@
 namespace
 {
 
+// What a register label reads before a run has written it.
+const QString kClearedRegister = QStringLiteral("00");
+
 // Puts the sample chosen in the combo box into the editor. The combo box is
 // created with exactly one item per sample; an index outside the table (no
 // item current) leaves the editor alone.
@@ -51,7 +54,7 @@ void Widget::initialize()
     QTableWidget *table = form->tblMemory;
     for (int row = 0; row < table->rowCount(); ++row) {
         for (int column = 0; column < table->columnCount(); ++column) {
-            auto *item = new QTableWidgetItem(QStringLiteral("00"));
+            auto *item = new QTableWidgetItem(QString(machine::kEmptyWord));
             item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
             table->setItem(row, column, item);
         }
@@ -70,7 +73,7 @@ void Widget::resetMemoryTable()
     QTableWidget *table = form->tblMemory;
     for (int row = 0; row < table->rowCount(); ++row) {
         for (int column = 0; column < table->columnCount(); ++column)
-            table->item(row, column)->setText(QStringLiteral("00"));
+            table->item(row, column)->setText(QString(machine::kEmptyWord));
     }
 }
 
@@ -80,13 +83,13 @@ void Widget::resetMemoryTable()
 void Widget::on_btnLoadProgram_clicked()
 {
     resetMemoryTable();
-    form->lblPC->setText(QStringLiteral("00"));
-    form->lblFLG->setText(QStringLiteral("00"));
+    form->lblPC->setText(kClearedRegister);
+    form->lblFLG->setText(kClearedRegister);
     form->txtInput->setText(QString());
     form->txtOutput->setText(QString());
-    form->lblOpcode->setText(QStringLiteral("00"));
-    form->lblAddress->setText(QStringLiteral("00"));
-    form->lblAccumulator->setText(QStringLiteral("00"));
+    form->lblOpcode->setText(kClearedRegister);
+    form->lblAddress->setText(kClearedRegister);
+    form->lblAccumulator->setText(kClearedRegister);
 
     Assembler assembler(Assembler::kDefaultSymbolCapacity);
     try {

@@ -1,5 +1,7 @@
 #include "app/widgetform.h"
 
+#include "machine/word.h"
+
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -35,6 +37,15 @@ T *named(T *object, const char *name)
 {
     object->setObjectName(QString::fromLatin1(name));
     return object;
+}
+
+// A register label shows its text literally: after an input it holds the
+// text as the user typed it, which may look like markup.
+QLabel *registerLabel(QWidget *parent, const char *name)
+{
+    auto *label = named(new QLabel(parent), name);
+    label->setTextFormat(Qt::PlainText);
+    return label;
 }
 
 void setFixedBoxSize(QWidget *box, int width, int height)
@@ -112,7 +123,7 @@ void WidgetForm::setupUi(QWidget *window)
     horizontalLayout_3 = named(new QHBoxLayout(), "horizontalLayout_3");
     label_3 = named(new QLabel(frame), "label_3");
     horizontalLayout_3->addWidget(label_3);
-    lblPC = named(new QLabel(frame), "lblPC");
+    lblPC = registerLabel(frame, "lblPC");
     horizontalLayout_3->addWidget(lblPC);
     horizontalSpacer = newRowSpacer(50);
     horizontalLayout_3->addItem(horizontalSpacer);
@@ -127,13 +138,13 @@ void WidgetForm::setupUi(QWidget *window)
     horizontalLayout_4 = named(new QHBoxLayout(), "horizontalLayout_4");
     label_4 = named(new QLabel(frame), "label_4");
     horizontalLayout_4->addWidget(label_4);
-    lblOpcode = named(new QLabel(frame), "lblOpcode");
+    lblOpcode = registerLabel(frame, "lblOpcode");
     horizontalLayout_4->addWidget(lblOpcode);
     horizontalSpacer_2 = newRowSpacer(40);
     horizontalLayout_4->addItem(horizontalSpacer_2);
     label_5 = named(new QLabel(frame), "label_5");
     horizontalLayout_4->addWidget(label_5);
-    lblAddress = named(new QLabel(frame), "lblAddress");
+    lblAddress = registerLabel(frame, "lblAddress");
     horizontalLayout_4->addWidget(lblAddress);
     horizontalSpacer_3 = newRowSpacer(40);
     horizontalLayout_4->addItem(horizontalSpacer_3);
@@ -142,7 +153,7 @@ void WidgetForm::setupUi(QWidget *window)
     horizontalLayout_5 = named(new QHBoxLayout(), "horizontalLayout_5");
     label_6 = named(new QLabel(frame), "label_6");
     horizontalLayout_5->addWidget(label_6);
-    lblAccumulator = named(new QLabel(frame), "lblAccumulator");
+    lblAccumulator = registerLabel(frame, "lblAccumulator");
     horizontalLayout_5->addWidget(lblAccumulator);
     horizontalSpacer_4 = newRowSpacer(40);
     horizontalLayout_5->addItem(horizontalSpacer_4);
@@ -151,7 +162,7 @@ void WidgetForm::setupUi(QWidget *window)
     horizontalLayout_6 = named(new QHBoxLayout(), "horizontalLayout_6");
     label_2 = named(new QLabel(frame), "label_2");
     horizontalLayout_6->addWidget(label_2);
-    lblFLG = named(new QLabel(frame), "lblFLG");
+    lblFLG = registerLabel(frame, "lblFLG");
     horizontalLayout_6->addWidget(lblFLG);
     horizontalSpacer_5 = newRowSpacer(40);
     horizontalLayout_6->addItem(horizontalSpacer_5);
@@ -169,8 +180,8 @@ void WidgetForm::setupUi(QWidget *window)
     tblMemory->setBaseSize(QSize(410, 400));
     tblMemory->setStyleSheet(QString::fromLatin1("background-color: rgb(46, 52, 54);\n"
                                                  "color: rgb(255, 255, 255);"));
-    tblMemory->setRowCount(10);
-    tblMemory->setColumnCount(10);
+    tblMemory->setRowCount(machine::kMemoryRows);
+    tblMemory->setColumnCount(machine::kMemoryColumns);
     hideHeader(tblMemory->horizontalHeader(), 47);
     hideHeader(tblMemory->verticalHeader(), 38);
     verticalLayout_3->addWidget(tblMemory);

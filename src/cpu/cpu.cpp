@@ -50,6 +50,9 @@ void appendPlainText(QTextEdit *box, const QString &text)
 Cpu::Cpu(WidgetForm &form, QWidget *dialogParent, quint64 stepsPerQuestion)
     : form(form), dialogParent(dialogParent), stepsPerQuestion(stepsPerQuestion)
 {
+    processor.setOperandReport([](qint32, const QString &line) {
+        std::cerr << line.toStdString() << std::flush;
+    });
 }
 
 void Cpu::loadMemory()
@@ -57,21 +60,19 @@ void Cpu::loadMemory()
     const QTableWidget *table = form.tblMemory;
     for (int row = 0; row < table->rowCount(); ++row) {
         for (int column = 0; column < table->columnCount(); ++column) {
-            if (loadedCount_ >= machine::kMemorySize)
+            if (loadedCount >= machine::kMemorySize)
                 return;
             const QTableWidgetItem *item = table->item(row, column);
-            machine.setWord(loadedCount_, item ? item->text() : QString());
-            ++loadedCount_;
+            processor.setWord(loadedCount, item ? item->text() : QString());
+            ++loadedCount;
         }
     }
 }
 
 void Cpu::run()
 {
-    const quint64 every = stepsPerQuestion ? stepsPerQuestion : Processor::kNoStepLimit;
-    quint64 nextQuestion = every;
     for (;;) {
-        switch (machine.run(nextQuestion)) {
+        switch (processor.run(machine::nextPause(processor.executedSteps(), stepsPerQuestion, 0))) {
         case Processor::Stop::Halted:
             showChanges();
             return;
@@ -79,19 +80,14 @@ void Cpu::run()
             showChanges();
             readInput();
             break;
-        case Processor::Stop::OperandNotNumber:
-            std::cerr << machine.operandErrorLine().toStdString() << std::flush;
-            break;
         case Processor::Stop::Fault:
             showChanges();
-            showMessage(machine.faultMessage());
+            showMessage(processor.faultMessage());
             return;
         case Processor::Stop::StepLimit:
             showChanges();
             if (!keepRunning())
                 return;
-            nextQuestion = nextQuestion > Processor::kNoStepLimit - every ? Processor::kNoStepLimit
-                                                                          : nextQuestion + every;
             break;
         }
     }
@@ -112,7 +108,7 @@ void Cpu::readInput()
             showMessage(machine::kInvalidInputMessage);
             continue;
         }
-        machine.completeInput(input.value);
+        processor.completeInput(input.value);
         form.lblAccumulator->setText(typed);
         const bool first = form.txtInput->document()->isEmpty();
         appendPlainText(form.txtInput, first ? typed : QLatin1Char('\n') + typed);
@@ -123,9 +119,11 @@ void Cpu::readInput()
 bool Cpu::keepRunning()
 {
     QMessageBox box;
-    box.setText(QLatin1String("The program has run ") + QString::number(machine.executedSteps()) +
-                QLatin1String(" steps without halting. Keep running?"));
+    setMessage(box, QLatin1String("The program has run ") +
+                        QString::number(processor.executedSteps()) +
+                        QLatin1String(" steps without halting. Keep running?"));
     QPushButton *keep = box.addButton(QStringLiteral("Keep running"), QMessageBox::AcceptRole);
+    // The reject role makes Escape and the window's close button answer "Stop".
     box.addButton(QStringLiteral("Stop"), QMessageBox::RejectRole);
     box.exec();
     return box.clickedButton() == keep;
@@ -133,15 +131,15 @@ bool Cpu::keepRunning()
 
 void Cpu::showChanges()
 {
-    const Processor::Changes changes = machine.takeChanges();
+    const Processor::Changes changes = processor.takeChanges();
     if (changes.pc)
-        form.lblPC->setText(QString::number(machine.pc()));
+        form.lblPC->setText(QString::number(processor.pc()));
     if (changes.decoded) {
-        form.lblOpcode->setText(QString::number(machine.opcode()));
-        form.lblAddress->setText(QString::number(machine.address()));
+        form.lblOpcode->setText(QString::number(processor.opcode()));
+        form.lblAddress->setText(QString::number(processor.address()));
     }
     if (changes.accumulator)
-        form.lblAccumulator->setText(QString::number(machine.accumulator()));
+        form.lblAccumulator->setText(QString::number(processor.accumulator()));
     if (changes.flags)
         form.lblFLG->setText(QStringLiteral("1"));
 
@@ -150,7 +148,7 @@ void Cpu::showChanges()
             continue;
         if (QTableWidgetItem *item =
                 form.tblMemory->item(machine::rowOf(address), machine::columnOf(address)))
-            item->setText(machine.word(address));
+            item->setText(processor.word(address));
     }
 
     if (!changes.output.empty()) {
@@ -163,11 +161,11 @@ void Cpu::showChanges()
         appendPlainText(form.txtOutput, lines);
     }
 
-    if (changes.currentCell) {
-        const qint32 pc = *changes.currentCell;
-        // Division truncates toward zero, so a pc outside 0 to 99 gives a
-        // place outside the table, which leaves no cell current.
-        form.tblMemory->setCurrentCell(pc / machine::kMemoryColumns, pc % machine::kMemoryColumns,
-                                       QItemSelectionModel::ClearAndSelect);
+    if (changes.stepCompleted) {
+        // The current cell is also the only selected one; a place outside the
+        // table clears both.
+        const int row = changes.currentCell ? machine::rowOf(*changes.currentCell) : -1;
+        const int column = changes.currentCell ? machine::columnOf(*changes.currentCell) : -1;
+        form.tblMemory->setCurrentCell(row, column, QItemSelectionModel::ClearAndSelect);
     }
 }

@@ -30,17 +30,14 @@ public:
     // Runs to a halt, an error, or the user's decision to stop.
     void run();
 
-    int loadedCount() const { return loadedCount_; }
-    const machine::Processor &processor() const { return machine; }
-
 private:
     void readInput();
     bool keepRunning();
     void showChanges();
 
-    machine::Processor machine;
+    machine::Processor processor;
     WidgetForm &form;
     QWidget *dialogParent;
-    int loadedCount_ = 0;
+    int loadedCount = 0; // cells copied from the table so far
     quint64 stepsPerQuestion;
 };
