@@ -1,11 +1,26 @@
-// korvane-run: assembles a program and runs it with standard input and output.
+// korvane-run: assembles a program and runs it with standard input and output,
+// or lists it, or checks it against test cases.
 
+#include "run/casecheck.h"
+#include "run/listing.h"
 #include "run/options.h"
 #include "run/runner.h"
+#include "run/terminalconsole.h"
 
 #include <QCoreApplication>
 
 #include <iostream>
+
+namespace
+{
+
+int refuse(const QString &reason)
+{
+    std::cerr << "korvane-run: " << reason.toStdString() << std::endl;
+    return terminal::WrongUsage;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
@@ -19,26 +34,41 @@ int main(int argc, char *argv[])
         std::cout << options.text.toStdString() << std::flush;
         return std::cout ? terminal::Halted : terminal::OutputFailed;
     case Action::Refuse:
-        std::cerr << "korvane-run: " << options.text.toStdString() << std::endl;
-        return terminal::WrongUsage;
+        return refuse(options.text);
     case Action::Run:
     case Action::Assemble:
+    case Action::Listing:
+    case Action::Test:
         break;
     }
 
-    QString source;
+    terminal::Program program;
+    QList<terminal::TestCase> cases;
     QString error;
-    if (!terminal::readProgram(options, source, error)) {
-        std::cerr << "korvane-run: " << error.toStdString() << std::endl;
-        return terminal::WrongUsage;
-    }
+    if (!terminal::readProgram(options, program, error))
+        return refuse(error);
+    if (options.action == Action::Test && !terminal::readCases(options.casesFile, cases, error))
+        return refuse(error);
 
-    terminal::Runner runner(std::cin, std::cout, std::cerr);
-    if (!runner.load(source))
+    terminal::TerminalConsole console(std::cin, std::cout, std::cerr);
+    if (!program.assemble(error)) {
+        console.message(error);
         return terminal::AssemblyFailed;
-    const terminal::ExitStatus status =
-        options.action == Action::Assemble ? runner.printImage() : runner.run(options.maxSteps);
+    }
+    if (options.action == Action::Test)
+        return terminal::checkCases(program, cases, options.maxSteps, std::cout, std::cerr);
+
+    terminal::Runner runner(program, console);
+    terminal::ExitStatus status = terminal::Halted;
+    if (options.action == Action::Assemble || options.action == Action::Listing) {
+        const QString text = options.action == Action::Assemble ? terminal::imageOf(program)
+                                                                : terminal::listingOf(program);
+        status = console.print(text) ? terminal::Halted : terminal::OutputFailed;
+    } else {
+        runner.setTrace(options.trace);
+        status = runner.run(options.maxSteps).status;
+    }
     if (options.showMemory)
-        runner.printMemory();
+        console.message(terminal::memoryOf(runner.processor()));
     return status;
 }

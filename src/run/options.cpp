@@ -1,11 +1,13 @@
 #include "run/options.h"
 
 #include "app/sampleprograms.h"
+#include "machine/instructionset.h"
+#include "run/textfile.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QRegularExpression>
-#include <QStringDecoder>
+
+#include <utility>
 
 namespace terminal
 {
@@ -13,11 +15,9 @@ namespace terminal
 namespace
 {
 
-// A program has at most one line per memory cell; a larger file is not one.
-constexpr qint64 kMaxProgramBytes = 1 << 20;
-
 const QLatin1String kSampleOption{"sample"};
 const QLatin1String kMaxStepsOption{"max-steps"};
+const QLatin1String kTestOption{"test"};
 
 Options refuse(const QString &reason)
 {
@@ -38,20 +38,26 @@ bool readCount(const QString &text, quint64 &count)
     return ok;
 }
 
-const char *const kDescription =
-    "Assembles a Korvane program and runs it. Each line of standard input is one\n"
-    "typed value; each OUT value is written to standard output, one per line.\n"
-    "\n"
-    "Exit status: 0 the program halted, 1 assembly error, 2 run error (including\n"
-    "input that ends while the program waits for a value), 3 step limit reached,\n"
-    "64 wrong usage, 74 standard output cannot be written.";
+QString description()
+{
+    return QStringLiteral(
+               "Assembles a Korvane program and runs it. Each line of standard input is one\n"
+               "typed value; each %1 value is written to standard output, one per line.\n"
+               "A message about a line of the program starts with FILE:LINE:.\n"
+               "\n"
+               "Exit status: 0 the program halted (with --test: every case passed),\n"
+               "1 assembly error, 2 run error (including input that ends while the program\n"
+               "waits for a value), 3 step limit reached, 5 a case of --test failed,\n"
+               "64 wrong usage, 74 standard output cannot be written.")
+        .arg(machine::mnemonicOf(machine::Output));
+}
 
 } // namespace
 
 Options parseOptions(const QStringList &arguments)
 {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(kDescription));
+    parser.setApplicationDescription(description());
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     const QCommandLineOption sample(
@@ -70,7 +76,20 @@ Options parseOptions(const QStringList &arguments)
     const QCommandLineOption memory(
         QStringLiteral("memory"),
         QStringLiteral("Afterwards print the 100 memory cells to standard error, 10 per line."));
-    parser.addOptions({sample, maxSteps, assemble, memory});
+    const QCommandLineOption listing(
+        QStringLiteral("listing"),
+        QStringLiteral("Print each line of the program after the address and word it assembled "
+                       "to, instead of running."));
+    const QCommandLineOption trace(
+        QStringLiteral("trace"),
+        QStringLiteral("Write each executed step to standard error: step, address, word, "
+                       "instruction, accumulator, flags."));
+    const QCommandLineOption test(
+        kTestOption,
+        QStringLiteral("Run the program once per line of CASES (values to type => expected "
+                       "output) and report in TAP instead."),
+        QStringLiteral("CASES"));
+    parser.addOptions({sample, maxSteps, assemble, listing, trace, test, memory});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Program text to assemble (UTF-8)."));
 
@@ -91,18 +110,35 @@ Options parseOptions(const QStringList &arguments)
         return options;
     }
 
-    Options options;
-    options.action = parser.isSet(assemble) ? Options::Action::Assemble : Options::Action::Run;
-    options.showMemory = parser.isSet(memory);
-
     const QStringList files = parser.positionalArguments();
-    const QStringList samples = parser.values(sample);
-    const QStringList stepLimits = parser.values(maxSteps);
     if (files.size() > 1)
         return refuse(QStringLiteral("Only one FILE can be given."));
-    if (samples.size() > 1 || stepLimits.size() > 1)
-        return refuse(QStringLiteral("--%1 can be given only once.")
-                          .arg(samples.size() > 1 ? kSampleOption : kMaxStepsOption));
+    for (const QLatin1String name : {kSampleOption, kMaxStepsOption, kTestOption}) {
+        if (parser.values(name).size() > 1)
+            return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
+    }
+    // Running, --assemble, --listing and --test exclude each other; a trace
+    // belongs to a run, and the memory to a single one.
+    const std::pair<const QCommandLineOption &, const QCommandLineOption &> exclusive[] = {
+        {assemble, listing}, {assemble, test}, {listing, test}, {trace, assemble},
+        {trace, listing},    {trace, test},    {memory, test}};
+    for (const auto &[first, second] : exclusive) {
+        if (parser.isSet(first) && parser.isSet(second))
+            return refuse(QStringLiteral("--%1 and --%2 cannot be used together.")
+                              .arg(first.names().constFirst(), second.names().constFirst()));
+    }
+
+    Options options;
+    options.action = parser.isSet(assemble)  ? Options::Action::Assemble
+                     : parser.isSet(listing) ? Options::Action::Listing
+                     : parser.isSet(test)    ? Options::Action::Test
+                                             : Options::Action::Run;
+    options.casesFile = parser.value(test);
+    options.showMemory = parser.isSet(memory);
+    options.trace = parser.isSet(trace);
+
+    const QStringList samples = parser.values(sample);
+    const QStringList stepLimits = parser.values(maxSteps);
 
     if (!samples.isEmpty()) {
         quint64 index = 0;
@@ -125,43 +161,15 @@ Options parseOptions(const QStringList &arguments)
     return options;
 }
 
-bool readProgram(const Options &options, QString &text, QString &error)
+bool readProgram(const Options &options, Program &program, QString &error)
 {
     if (options.sample >= 0) {
-        text = samplePrograms()[static_cast<std::size_t>(options.sample)];
+        program.name = QStringLiteral("sample %1").arg(options.sample);
+        program.text = samplePrograms()[static_cast<std::size_t>(options.sample)];
         return true;
     }
-
-    QFile file(options.programFile);
-    if (!file.open(QIODevice::ReadOnly)) {
-        error =
-            QStringLiteral("Cannot read '%1': %2.").arg(options.programFile, file.errorString());
-        return false;
-    }
-    // Read one byte past the limit, so that devices without a size are caught too.
-    const QByteArray bytes = file.read(kMaxProgramBytes + 1);
-    if (file.error() != QFileDevice::NoError) {
-        error =
-            QStringLiteral("Cannot read '%1': %2.").arg(options.programFile, file.errorString());
-        return false;
-    }
-    if (bytes.size() > kMaxProgramBytes) {
-        error = QStringLiteral("'%1' is larger than 1 MiB, too large to be a program.")
-                    .arg(options.programFile);
-        return false;
-    }
-
-    QStringDecoder decoder(QStringDecoder::Utf8); // drops a leading byte order mark
-    text = decoder.decode(bytes);
-    if (decoder.hasError()) {
-        error = QStringLiteral("'%1' is not UTF-8 text.").arg(options.programFile);
-        return false;
-    }
-    // A file saved with Windows line ends reads like one typed into the
-    // editor; otherwise each blank line would keep a carriage return and
-    // count as a line of white space.
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return true;
+    program.name = options.programFile;
+    return readTextFile(options.programFile, QStringLiteral("a program"), program.text, error);
 }
 
 } // namespace terminal

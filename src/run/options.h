@@ -2,6 +2,8 @@
 
 // The command line of korvane-run and the program text it names.
 
+#include "run/program.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
@@ -15,6 +17,8 @@ struct Options {
     enum class Action : quint8 {
         Run,         // assemble and run the program
         Assemble,    // assemble and print the memory image
+        Listing,     // assemble and print each line with its address and word
+        Test,        // assemble and run each case of casesFile
         ShowHelp,    // text holds the help
         ShowVersion, // text holds the version line
         Refuse,      // wrong usage; text holds the one-line reason
@@ -22,8 +26,10 @@ struct Options {
     Action action = Action::Run;
     QString programFile;                 // empty when a sample is used
     int sample = -1;                     // built-in sample index, or -1
+    QString casesFile;                   // for Test
     quint64 maxSteps = kDefaultMaxSteps; // 0: no limit
     bool showMemory = false;
+    bool trace = false;
     QString text;
 };
 
@@ -31,8 +37,8 @@ struct Options {
 Options parseOptions(const QStringList &arguments);
 
 // The program to assemble: the file read as UTF-8 (a leading byte order mark
-// dropped), or the sample's text. Returns false with a one-line reason when
-// the file cannot be used.
-bool readProgram(const Options &options, QString &text, QString &error);
+// dropped) and named as given, or the sample's text named "sample N".
+// Returns false with a one-line reason when the file cannot be used.
+bool readProgram(const Options &options, Program &program, QString &error);
 
 } // namespace terminal

@@ -1,12 +1,9 @@
 #include "run/runner.h"
 
-#include "assembler/assembler.h"
-#include "assembler/splittext.h"
-#include "machine/typedinput.h"
+#include "machine/instructionset.h"
 
+#include <algorithm>
 #include <charconv>
-#include <istream>
-#include <ostream>
 
 using machine::Processor;
 
@@ -18,164 +15,151 @@ namespace
 
 // Output is written at least this often, so a long run shows it as it comes.
 constexpr quint64 kStepsPerChunk = 1 << 16;
-// Pending output is written once it grows past this size.
-constexpr std::size_t kOutputBufferSize = 1 << 16;
 
 } // namespace
 
-Runner::Runner(std::istream &input, std::ostream &output, std::ostream &errors)
-    : input(input), output(output), errors(errors)
+Runner::Runner(const Program &program, Console &console) : program(program), console(console)
 {
-}
-
-bool Runner::load(const QString &source)
-{
-    try {
-        Assembler assembler(Assembler::kDefaultSymbolCapacity);
-        image = splitText(assembler.assemble(source), QStringLiteral("\n"));
-    } catch (const QString &message) {
-        report(message);
-        return false;
-    }
     for (int address = 0; address < machine::kMemorySize; ++address)
-        processor.setWord(address,
-                          address < image.size() ? image[address] : QString(machine::kEmptyWord));
-    loaded_ = true;
-    return true;
+        processor_.setWord(address, address < program.image.size() ? program.image[address]
+                                                                   : QString(machine::kEmptyWord));
+    processor_.setOperandReport([this](qint32 instructionAddress, const QString &line) {
+        takeOutput(); // the output made before it comes first
+        this->console.message(this->program.locationOf(instructionAddress) + line);
+    });
 }
 
-ExitStatus Runner::printImage()
+Outcome Runner::run(quint64 maxSteps)
 {
-    for (const QString &word : image) {
-        pending += word.toStdString();
-        pending += '\n';
-    }
-    return writeOutput() ? Halted : OutputFailed;
-}
-
-ExitStatus Runner::run(quint64 maxSteps)
-{
-    const ExitStatus status = runSteps(maxSteps);
+    if (tracing)
+        console.trace("step address word instruction accumulator flags");
+    Outcome outcome = runSteps(maxSteps);
     // Lost output outweighs how the run ended: the caller cannot trust the result.
-    return writeOutput() ? status : OutputFailed;
+    if (!console.flush())
+        outcome.status = OutputFailed;
+    return outcome;
 }
 
-ExitStatus Runner::runSteps(quint64 maxSteps)
+Outcome Runner::runSteps(quint64 maxSteps)
 {
-    const quint64 limit = maxSteps ? maxSteps : Processor::kNoStepLimit;
     for (;;) {
-        // The processor never runs past the step it was asked to stop at.
-        const quint64 done = processor.executedSteps();
-        const quint64 stopAt = limit - done > kStepsPerChunk ? done + kStepsPerChunk : limit;
-        const Processor::Stop stop = processor.run(stopAt);
+        const Processor::Stop stop =
+            runUntil(machine::nextPause(processor_.executedSteps(), kStepsPerChunk, maxSteps));
         takeOutput();
 
         switch (stop) {
         case Processor::Stop::Halted:
-            return Halted;
-        case Processor::Stop::NeedsInput:
+            return {};
+        case Processor::Stop::NeedsInput: {
             // Whoever types the values sees all output before being asked.
-            if (!writeOutput())
-                return OutputFailed;
-            if (!readInput()) {
-                report(QStringLiteral("Error: standard input ended while the program was waiting "
-                                      "for a value (INP at address %1).")
-                           .arg(processor.pc() - 1));
-                return RunFailed;
+            if (!console.flush())
+                return {OutputFailed, {}};
+            const std::optional<qint32> value = console.readValue();
+            if (!value) {
+                const qint32 address = processor_.pc() - 1;
+                return fail(RunFailed,
+                            program.locationOf(address) +
+                                QStringLiteral("Error: standard input ended while the program was "
+                                               "waiting for a value (%1 at address %2).")
+                                    .arg(machine::mnemonicOf(machine::Input))
+                                    .arg(address));
             }
+            processor_.completeInput(*value);
+            traceStep();
             break;
-        case Processor::Stop::OperandNotNumber:
-            report(processor.operandErrorLine());
-            break;
+        }
         case Processor::Stop::Fault:
-            report(processor.faultMessage());
-            return RunFailed;
+            return fail(RunFailed,
+                        program.locationOf(processor_.faultAddress()) + processor_.faultMessage());
         case Processor::Stop::StepLimit:
-            if (processor.executedSteps() >= limit) {
-                report(QStringLiteral("Error: the program ran %1 steps without halting and was "
-                                      "stopped (see --max-steps).")
-                           .arg(processor.executedSteps()));
-                return StepLimitReached;
-            }
+            if (maxSteps != 0 && processor_.executedSteps() >= maxSteps)
+                return fail(StepLimitReached,
+                            QStringLiteral("Error: the program ran %1 steps without halting and "
+                                           "was stopped (see --max-steps).")
+                                .arg(processor_.executedSteps()));
             break;
         }
-        if (!writeOutput())
-            return OutputFailed;
+        if (!console.flush())
+            return {OutputFailed, {}};
     }
 }
 
-void Runner::printMemory()
+// Runs like the processor does, but one step at a time while tracing, so that
+// each step gets its line once it is done. The input step gets its line once
+// the value is in, and a step that fails gets none.
+Processor::Stop Runner::runUntil(quint64 stopAtStep)
 {
-    std::string lines;
-    for (int address = 0; address < machine::kMemorySize; ++address) {
-        lines += processor.word(address).toStdString();
-        lines += machine::columnOf(address) == machine::kMemoryColumns - 1 ? '\n' : ' ';
+    if (!tracing)
+        return processor_.run(stopAtStep);
+    for (;;) {
+        if (processor_.executedSteps() >= stopAtStep)
+            return Processor::Stop::StepLimit;
+        fetchedAt = processor_.pc();
+        fetchedWord = processor_.word(fetchedAt);
+        const Processor::Stop stop = processor_.run(processor_.executedSteps() + 1);
+        if (stop == Processor::Stop::NeedsInput || stop == Processor::Stop::Fault)
+            return stop;
+        takeOutput();
+        traceStep();
+        if (stop == Processor::Stop::Halted)
+            return stop;
     }
-    output.flush();
-    errors << lines << std::flush;
 }
 
-// Reads lines until one holds a number, the way the input dialog asks until
-// it gets one. Returns false when the input ends first.
-bool Runner::readInput()
+Outcome Runner::fail(ExitStatus status, const QString &message)
 {
-    std::string line;
-    while (std::getline(input, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const machine::TypedInput typed = machine::readTypedInput(QString::fromStdString(line));
-        switch (typed.kind) {
-        case machine::TypedInput::Empty:
-            continue;
-        case machine::TypedInput::Invalid:
-            report(machine::kInvalidInputMessage);
-            continue;
-        case machine::TypedInput::Accepted:
-            processor.completeInput(typed.value);
-            return true;
-        }
-    }
-    return false;
+    console.message(message);
+    return {status, message};
 }
 
 void Runner::takeOutput()
 {
-    for (const qint32 value : processor.takeChanges().output) {
-        char digits[16];
+    for (const qint32 value : processor_.takeChanges().output)
+        console.writeValue(value);
+}
+
+// "step address word instruction accumulator flags", the instruction as its
+// mnemonic followed by the operand address for those that take one. Built
+// without Qt's strings: a long trace would spend most of its time allocating.
+void Runner::traceStep()
+{
+    if (!tracing)
+        return;
+    const auto appendNumber = [this](auto value) {
+        char digits[24];
         const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
-        pending.append(digits, written.ptr);
-        pending += '\n';
-        if (pending.size() >= kOutputBufferSize)
-            writeOutput(); // a failure is seen by the caller's next write
+        traceLine.append(digits, written.ptr);
+    };
+    traceLine.clear();
+    appendNumber(processor_.executedSteps());
+    // The address as two digits, like the listing's: a step is fetched from a cell.
+    traceLine += ' ';
+    traceLine += char('0' + fetchedAt / 10);
+    traceLine += char('0' + fetchedAt % 10);
+    traceLine += ' ';
+    // A cell holds a number; any other text is converted as a whole.
+    if (std::all_of(fetchedWord.cbegin(), fetchedWord.cend(),
+                    [](QChar c) { return c.unicode() < 0x80; })) {
+        for (const QChar c : fetchedWord)
+            traceLine += char(c.unicode());
+    } else {
+        traceLine += fetchedWord.toStdString();
     }
-}
-
-// Writes the pending lines; false once the output stream has failed, which
-// is reported the first time.
-bool Runner::writeOutput()
-{
-    if (outputFailed)
-        return false;
-    if (!pending.empty()) {
-        output.write(pending.data(), std::streamsize(pending.size()));
-        pending.clear();
-        output.flush();
+    traceLine += ' ';
+    const machine::Instruction *row = machine::instructionFor(processor_.opcode());
+    if (row)
+        traceLine.append(row->mnemonic.data(), std::size_t(row->mnemonic.size()));
+    else
+        traceLine += '?';
+    if (row && row->operand == machine::Operand::Address) {
+        traceLine += ' ';
+        appendNumber(processor_.address());
     }
-    if (output)
-        return true;
-    outputFailed = true;
-    errors << "Error: cannot write to standard output." << std::endl;
-    return false;
-}
-
-// A message in its own line on the error stream, after all output so far.
-void Runner::report(const QString &message)
-{
-    writeOutput();
-    errors << message.toStdString();
-    if (!message.endsWith(QLatin1Char('\n')))
-        errors << '\n';
-    errors << std::flush;
+    traceLine += ' ';
+    appendNumber(processor_.accumulator());
+    traceLine += ' ';
+    appendNumber(processor_.flags());
+    console.trace(traceLine);
 }
 
 } // namespace terminal

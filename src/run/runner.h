@@ -1,15 +1,15 @@
 #pragma once
 
-// Drives the processor from a terminal: typed values come from an input
-// stream, one per line, and OUT values go to an output stream, one per line.
-// Messages go to the error stream with the same texts the window shows.
+// Runs an assembled program on the processor: typed values come from a
+// console and output values go to it, as do messages, with the same texts the
+// window shows, each about a line of the program starting with "NAME:LINE: ".
 
 #include "cpu/processor.h"
+#include "run/console.h"
+#include "run/program.h"
 
 #include <QString>
-#include <QStringList>
 
-#include <iosfwd>
 #include <string>
 
 namespace terminal
@@ -20,43 +20,46 @@ enum ExitStatus : int {
     AssemblyFailed = 1,
     RunFailed = 2,
     StepLimitReached = 3,
+    CasesFailed = 5,
     WrongUsage = 64,
     OutputFailed = 74,
+};
+
+// How a run ended, and the message that ended it (empty after a halt).
+struct Outcome {
+    ExitStatus status = Halted;
+    QString message;
 };
 
 class Runner
 {
 public:
-    Runner(std::istream &input, std::ostream &output, std::ostream &errors);
+    // Loads the program's image into memory, the rest of the cells holding
+    // the empty word. Both must outlive the runner.
+    Runner(const Program &program, Console &console);
 
-    // Assembles the source and loads the image into memory, the rest of the
-    // cells holding the empty word. Reports the assembler's message and
-    // returns false when the source does not assemble.
-    bool load(const QString &source);
-    bool loaded() const { return loaded_; }
+    // Writes each executed step to the console's trace, after a header line.
+    void setTrace(bool on) { tracing = on; }
+    // Runs the program from address 0; maxSteps 0 means no limit.
+    Outcome run(quint64 maxSteps);
 
-    // Writes the memory image, one word per line.
-    ExitStatus printImage();
-    // Runs the loaded program from address 0; maxSteps 0 means no limit.
-    ExitStatus run(quint64 maxSteps);
-    // Writes the 100 cell texts to the error stream, 10 per line.
-    void printMemory();
+    const machine::Processor &processor() const { return processor_; }
 
 private:
-    ExitStatus runSteps(quint64 maxSteps);
-    bool readInput();
+    Outcome runSteps(quint64 maxSteps);
+    machine::Processor::Stop runUntil(quint64 stopAtStep);
+    Outcome fail(ExitStatus status, const QString &message);
     void takeOutput();
-    bool writeOutput();
-    void report(const QString &message);
+    void traceStep();
 
-    machine::Processor processor;
-    QStringList image;
-    bool loaded_ = false;
-    bool outputFailed = false;
-    std::string pending; // output lines not yet written
-    std::istream &input;
-    std::ostream &output;
-    std::ostream &errors;
+    const Program &program;
+    Console &console;
+    machine::Processor processor_;
+    bool tracing = false;
+    // The step being traced: where its word was fetched from, and that word.
+    qint32 fetchedAt = 0;
+    QString fetchedWord;
+    std::string traceLine; // kept, so that its storage serves every step
 };
 
 } // namespace terminal

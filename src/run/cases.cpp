@@ -1,0 +1,68 @@
+#include "run/cases.h"
+
+#include "assembler/splittext.h"
+#include "run/textfile.h"
+
+#include <QRegularExpression>
+
+namespace terminal
+{
+
+namespace
+{
+
+const QLatin1String kArrow{"=>"};
+
+// Whole decimal numbers only, in the 32-bit range: what a run takes and puts out.
+// Returns false with the first field that is none.
+bool readValues(const QString &side, QList<qint32> &values, QString &wrong)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+    for (const QString &field : splitText(side, QString())) {
+        bool ok = false;
+        const qint32 value = number.match(field).hasMatch() ? field.toInt(&ok, 10) : 0;
+        if (!ok) {
+            wrong = field;
+            return false;
+        }
+        values.append(value);
+    }
+    return true;
+}
+
+} // namespace
+
+bool readCases(const QString &path, QList<TestCase> &cases, QString &error)
+{
+    QString text;
+    if (!readTextFile(path, QStringLiteral("a cases file"), text, error))
+        return false;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QString line = lines[i].trimmed();
+        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            continue;
+        const auto malformed = [&](const QString &reason) {
+            error = path + QLatin1Char(':') + QString::number(i + 1) + QLatin1String(": ") + reason;
+            return false;
+        };
+
+        const qsizetype arrow = line.indexOf(kArrow);
+        if (arrow < 0)
+            return malformed(QStringLiteral("no '=>' between the values to type and the "
+                                            "expected output."));
+        if (line.indexOf(kArrow, arrow + kArrow.size()) >= 0)
+            return malformed(QStringLiteral("more than one '=>'."));
+        TestCase testCase{line, {}, {}};
+        QString wrong;
+        if (!readValues(line.left(arrow), testCase.inputs, wrong) ||
+            !readValues(line.mid(arrow + kArrow.size()), testCase.expected, wrong))
+            return malformed(
+                QStringLiteral("'%1' is not a whole number from -2147483648 to 2147483647.")
+                    .arg(wrong));
+        cases.append(testCase);
+    }
+    return true;
+}
+
+} // namespace terminal

@@ -1,0 +1,49 @@
+#include "run/program.h"
+
+#include "assembler/assembler.h"
+#include "assembler/splittext.h"
+
+namespace terminal
+{
+
+namespace
+{
+
+QString location(const QString &name, qint32 line)
+{
+    return name + QLatin1Char(':') + QString::number(line) + QLatin1String(": ");
+}
+
+} // namespace
+
+bool Program::assemble(QString &error)
+{
+    Assembler assembler(Assembler::kDefaultSymbolCapacity);
+    try {
+        image = splitText(assembler.assemble(text), QStringLiteral("\n"));
+    } catch (const QString &message) {
+        // The refusal of a program with too many lines is about no one line.
+        const qint32 line = assembler.errorLine;
+        error = (line >= 0 && line < assembler.lineCount
+                     ? location(name, assembler.lineNumbers[static_cast<std::size_t>(line)])
+                     : name + QLatin1String(": ")) +
+                message;
+        return false;
+    }
+    lineNumbers = assembler.lineNumbers;
+    return true;
+}
+
+QString Program::locationOf(qint32 address) const
+{
+    if (address < 0 || address >= image.size() || !machine::isAddress(address))
+        return {};
+    return location(name, lineNumbers[static_cast<std::size_t>(address)]);
+}
+
+QString addressText(qint32 address)
+{
+    return QStringLiteral("%1").arg(address, 2, 10, QLatin1Char('0'));
+}
+
+} // namespace terminal

@@ -1,0 +1,35 @@
+#pragma once
+
+// A program text, the memory image it assembles to, and the line of the text
+// that each word came from, so that messages can name it.
+
+#include "machine/word.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+namespace terminal
+{
+
+struct Program {
+    QString name; // how messages name it: the file as given, or "sample N"
+    QString text;
+    QStringList image; // the words of cells 0, 1, 2, ... once assembled
+    // Line of the text that each word of the image came from, counted from 1.
+    std::array<qint32, machine::kMemorySize> lineNumbers{};
+
+    // Assembles the text into the image. Returns false with the assembler's
+    // message, which starts with "NAME:LINE: " when it is about one line and
+    // with "NAME: " otherwise.
+    bool assemble(QString &error);
+    // "NAME:LINE: " for a cell that a line of the text assembled to; empty for
+    // any other address.
+    QString locationOf(qint32 address) const;
+};
+
+// An address as the memory table numbers it: two digits, 00 to 99.
+QString addressText(qint32 address);
+
+} // namespace terminal
