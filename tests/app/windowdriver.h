@@ -26,6 +26,7 @@ public:
         return widget;
     }
 
+    QString program() const { return find<QTextEdit>("txtProgram")->toPlainText(); }
     void setProgram(const QString &text) { find<QTextEdit>("txtProgram")->setPlainText(text); }
     void chooseSample(int index)
     {
@@ -36,24 +37,24 @@ public:
     void load() { click("btnLoadProgram"); }
     void run() { click("btnRunProgram"); }
 
-    QString label(const char *name) const { return find<QLabel>(name)->text(); }
     QString input() const { return find<QTextBrowser>("txtInput")->toPlainText(); }
     QString output() const { return find<QTextBrowser>("txtOutput")->toPlainText(); }
     QTableWidget *table() const { return find<QTableWidget>("tblMemory"); }
-    QString cell(int address) const { return table()->item(address / 10, address % 10)->text(); }
-    // The first `count` cell texts, in address order.
-    QStringList cells(int count = 100) const
+    // The cell texts in address order.
+    QStringList cells() const
     {
         QStringList texts;
-        for (int address = 0; address < count; ++address)
-            texts << cell(address);
+        for (int row = 0; row < table()->rowCount(); ++row) {
+            for (int column = 0; column < table()->columnCount(); ++column)
+                texts << table()->item(row, column)->text();
+        }
         return texts;
     }
-    bool runButtonsEnabled() const
+    QList<bool> runButtonsEnabled() const
     {
-        return find<QPushButton>("btnRunProgram")->isEnabled() &&
-               find<QPushButton>("btnRunCPU")->isEnabled() &&
-               find<QPushButton>("btnRunStepCPU")->isEnabled();
+        return {find<QPushButton>("btnRunProgram")->isEnabled(),
+                find<QPushButton>("btnRunCPU")->isEnabled(),
+                find<QPushButton>("btnRunStepCPU")->isEnabled()};
     }
 
     Widget window;

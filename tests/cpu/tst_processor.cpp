@@ -1,3 +1,7 @@
+// The processor without a window: decoding, every instruction, faults, cell
+// texts no assembly writes, what it reports to a display, and the step budget.
+#include "sampledata.h"
+
 #include "cpu/processor.h"
 
 #include <QTest>
@@ -7,26 +11,42 @@ using machine::Processor;
 namespace
 {
 
+const QString kLongDigits = QStringLiteral("0") + QString(100000, QLatin1Char('9'));
+
 // Words from address 0; every other cell holds the text of an empty cell.
 void load(Processor &processor, const QStringList &words)
 {
     for (int address = 0; address < machine::kMemorySize; ++address)
-        processor.setWord(address, address < words.size() ? words[address] : QStringLiteral("00"));
+        processor.setWord(address, words.value(address, QStringLiteral("00")));
+}
+
+QStringList wordsAt(std::initializer_list<std::pair<int, const char *>> placed)
+{
+    QStringList words(machine::kMemorySize, QStringLiteral("00"));
+    for (const auto &[address, word] : placed)
+        words[address] = QString::fromLatin1(word);
+    return words;
 }
 
 struct RunResult {
     QList<int> output;
-    QStringList operandErrors;
-    QString end; // "halt", "limit", "no input" or the fault message
+    QStringList reports; // "address: line" of each operand that is no number
+    std::bitset<machine::kMemorySize> stored;
+    QString end;         // "halt", "limit", "no input", or the fault message and its address
 };
 
-RunResult runToEnd(Processor &processor, QList<int> inputs, quint64 stepLimit = 100000)
+RunResult runToEnd(Processor &processor, QList<int> inputs)
 {
     RunResult result;
+    processor.setOperandReport([&result](qint32 address, const QString &line) {
+        result.reports << QString::number(address) + QStringLiteral(": ") + line;
+    });
     for (;;) {
-        const Processor::Stop stop = processor.run(stepLimit);
-        for (const qint32 value : processor.takeChanges().output)
+        const Processor::Stop stop = processor.run(100000);
+        const Processor::Changes changes = processor.takeChanges();
+        for (const qint32 value : changes.output)
             result.output << value;
+        result.stored |= changes.storedCells;
         switch (stop) {
         case Processor::Stop::Halted:
             result.end = QStringLiteral("halt");
@@ -35,11 +55,9 @@ RunResult runToEnd(Processor &processor, QList<int> inputs, quint64 stepLimit = 
             result.end = QStringLiteral("limit");
             return result;
         case Processor::Stop::Fault:
-            result.end = processor.faultMessage();
+            result.end = processor.faultMessage() + QStringLiteral(" at ") +
+                         QString::number(processor.faultAddress());
             return result;
-        case Processor::Stop::OperandNotNumber:
-            result.operandErrors << processor.operandErrorLine();
-            break;
         case Processor::Stop::NeedsInput:
             if (inputs.isEmpty()) {
                 result.end = QStringLiteral("no input");
@@ -51,20 +69,37 @@ RunResult runToEnd(Processor &processor, QList<int> inputs, quint64 stepLimit = 
     }
 }
 
-QStringList wordsAt(std::initializer_list<std::pair<int, const char *>> placed)
+// What a display has to show, e.g. "pc decoded acc stored:7 output:5 cell:3".
+QString describe(const Processor::Changes &changes)
 {
-    QStringList words;
-    for (int address = 0; address < machine::kMemorySize; ++address)
-        words << QStringLiteral("00");
-    for (const auto &[address, word] : placed)
-        words[address] = QString::fromLatin1(word);
-    return words;
+    QStringList parts;
+    const std::pair<bool, const char *> flags[] = {{changes.pc, "pc"},
+                                                   {changes.decoded, "decoded"},
+                                                   {changes.accumulator, "acc"},
+                                                   {changes.flags, "flags"}};
+    for (const auto &[set, name] : flags) {
+        if (set)
+            parts << QString::fromLatin1(name);
+    }
+    QStringList stored;
+    for (int address = 0; address < machine::kMemorySize; ++address) {
+        if (changes.storedCells.test(std::size_t(address)))
+            stored << QString::number(address);
+    }
+    if (!stored.isEmpty())
+        parts << QStringLiteral("stored:") + stored.join(QLatin1Char(','));
+    QStringList output;
+    for (const qint32 value : changes.output)
+        output << QString::number(value);
+    if (!output.isEmpty())
+        parts << QStringLiteral("output:") + output.join(QLatin1Char(','));
+    if (changes.stepCompleted) {
+        parts << QStringLiteral("cell:") + (changes.currentCell
+                                                ? QString::number(*changes.currentCell)
+                                                : QStringLiteral("-"));
+    }
+    return parts.join(QLatin1Char(' '));
 }
-
-const QString kPcOutside = QStringLiteral("Error: program counter <%1> is outside the memory "
-                                          "(addresses 0 to 99).");
-const QString kAddressOutside = QStringLiteral("Error: instruction %1 uses address <%2>, outside "
-                                               "the memory (addresses 0 to 99).");
 
 } // namespace
 
@@ -73,14 +108,66 @@ class TestProcessor : public QObject
     Q_OBJECT
 
 private slots:
+    void decode_data();
+    void decode();
     void programs_data();
     void programs();
-    void storeWritesPlainDecimalText();
-    void currentCellFollowsCompletedSteps();
-    void firstStepFailureShowsNoDecode();
-    void stepLimitResumes();
-    void outOfRangeWordsLeaveMemoryAlone();
+    void samples_data();
+    void samples();
+    void changes_data();
+    void changes();
+    void nextPause_data();
+    void nextPause();
+    void runsExactlyToTheRequestedStep();
+    void noCellOutsideTheMemory();
 };
+
+void TestProcessor::decode_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("decoded"); // "opcode address", or the failure message
+
+    const auto row = [](const char *tag, const QString &word, const QString &decoded) {
+        QTest::newRow(tag) << word << decoded;
+    };
+    row("halt", "000", "0 0");
+    row("input", "1201", "1201 0");
+    row("output", "1202", "1202 0");
+    row("ADD 5, two-digit address", "0105", "1 5");
+    row("ADD 5, plain address", "015", "1 5");
+    row("BRA 99", "0799", "7 99");
+    row("four zeros halt", "0000", "0 0");
+    row("data word 1234", "1234", "12 34");
+    row("data word 100", "100", "10 0");
+    row("negative data word", "-12", "-1 2");
+    row("INP with operand", "120107", "12 107");
+    row("HLT with operand", "00007", "0 7");
+    row("DAT with operand", "-107", "-1 7");
+    row("address text after digits", "01 5x", "1 5");
+    row("whole words are exact", " 1201", "1 201");
+    row("empty cell", "00", "invalid argument <00>.");
+    row("ADD without operand", "01", "invalid argument <01>.");
+    row("DAT code text", "-1", "invalid argument <-1>.");
+    row("empty text", "", "invalid argument <>.");
+    row("single digit data word", "0", "invalid argument <0>.");
+    row("single negative digit", "-5", "invalid argument <-5>.");
+    row("letters", "AB12", "invalid argument <AB12>.");
+    row("address part without digits", "01AB", "invalid argument <01AB>.");
+    row("address too large", "0199999999999", "number out of range <0199999999999>.");
+    row("address too small", "06-2147483649", "number out of range <06-2147483649>.");
+}
+
+void TestProcessor::decode()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, decoded);
+
+    const machine::Decoded result = machine::decodeWord(word);
+    QCOMPARE(result.ok() ? QString::number(result.opcode) + QLatin1Char(' ') +
+                               QString::number(result.address)
+                         : machine::decodeFailureMessage(word, result.status),
+             decoded);
+}
 
 void TestProcessor::programs_data()
 {
@@ -90,113 +177,116 @@ void TestProcessor::programs_data()
     QTest::addColumn<QString>("end");
     QTest::addColumn<int>("accumulator");
     QTest::addColumn<int>("flags");
-    QTest::addColumn<QStringList>("operandErrors");
+    QTest::addColumn<QStringList>("reports");
 
+    const auto row = [](const char *tag, const QStringList &words, const QList<int> &inputs,
+                        const QList<int> &output, const QString &end, int accumulator,
+                        int flags = 0, const QStringList &reports = {}) {
+        QTest::newRow(tag) << words << inputs << output << end << accumulator << flags << reports;
+    };
     const QString halt = QStringLiteral("halt");
-    const QStringList noErrors;
+    const int smallest = -2147483647 - 1;
+    const QString pcOutside =
+        QStringLiteral("Error: program counter <%1> is outside the memory (addresses 0 to 99). "
+                       "at -1");
+    const QString outside = QStringLiteral("Error: instruction %1 uses address <%2>, outside the "
+                                           "memory (addresses 0 to 99). at 0");
+    const QString notNumber =
+        QStringLiteral("%1: Error instruction(%2): opcode=<%3>,address=<%4>.\n");
 
-    QTest::newRow("INP OUT HLT with 42") << QStringList{"1201", "1202", "000"} << QList<int>{42}
-                                         << QList<int>{42} << halt << 42 << 0 << noErrors;
-    QTest::newRow("adding 2 inputs")
-        << QStringList{"1201", "0506", "1201", "0106", "1202", "000", "0"} << QList<int>{3, 4}
-        << QList<int>{7} << halt << 7 << 0 << noErrors;
-    QTest::newRow("two outputs") << QStringList{"0605", "1202", "0106", "1202", "000", "5", "2"}
-                                 << QList<int>{} << QList<int>{5, 7} << halt << 7 << 0 << noErrors;
-    QTest::newRow("ADD wraps") << QStringList{"0604", "0105", "1202", "000", "2147483647", "1"}
-                               << QList<int>{} << QList<int>{-2147483647 - 1} << halt
-                               << -2147483647 - 1 << 0 << noErrors;
-    QTest::newRow("SUB wraps") << QStringList{"0604", "0205", "1202", "000", "-2147483648", "1"}
-                               << QList<int>{} << QList<int>{2147483647} << halt << 2147483647 << 0
-                               << noErrors;
-    QTest::newRow("MUL wraps") << QStringList{"0604", "0305", "1202", "000", "65536", "65536"}
-                               << QList<int>{} << QList<int>{0} << halt << 0 << 0 << noErrors;
-    QTest::newRow("7 DIV -2") << QStringList{"0604", "0405", "1202", "000", "7", "-2"}
-                              << QList<int>{} << QList<int>{-3} << halt << -3 << 0 << noErrors;
-    QTest::newRow("-7 DIV 2") << QStringList{"0604", "0405", "1202", "000", "-7", "2"}
-                              << QList<int>{} << QList<int>{-3} << halt << -3 << 0 << noErrors;
-    QTest::newRow("smallest DIV -1 wraps")
-        << QStringList{"0604", "0405", "1202", "000", "-2147483648", "-1"} << QList<int>{}
-        << QList<int>{-2147483647 - 1} << halt << -2147483647 - 1 << 0 << noErrors;
-    QTest::newRow("DIV by zero sets flags, BRG branches")
-        << QStringList{"0607", "0408", "1104", "000", "1202", "000", "00", "9", "0"} << QList<int>{}
-        << QList<int>{9} << halt << 9 << 1 << noErrors;
-    QTest::newRow("BRG without flags") << QStringList{"1103", "1202", "000", "000"} << QList<int>{}
-                                       << QList<int>{0} << halt << 0 << 0 << noErrors;
-    QTest::newRow("BRP does not branch on 0")
-        << QStringList{"0903", "1202", "000", "000"} << QList<int>{} << QList<int>{0} << halt << 0
-        << 0 << noErrors;
-    QTest::newRow("BRP branches on positive")
-        << QStringList{"1201", "0904", "1202", "000", "000"} << QList<int>{1} << QList<int>{}
-        << halt << 1 << 0 << noErrors;
-    QTest::newRow("BRZ branches on 0") << QStringList{"0803", "1202", "000", "000"} << QList<int>{}
-                                       << QList<int>{} << halt << 0 << 0 << noErrors;
-    QTest::newRow("BRN branches on negative")
-        << QStringList{"0605", "1004", "1202", "000", "000", "-1"} << QList<int>{} << QList<int>{}
-        << halt << -1 << 0 << noErrors;
-    QTest::newRow("BRA") << QStringList{"0703", "1202", "000", "000"} << QList<int>{}
-                         << QList<int>{} << halt << 0 << 0 << noErrors;
-    QTest::newRow("LDA of an instruction word")
-        << QStringList{"0603", "1202", "000", "0105"} << QList<int>{} << QList<int>{105} << halt
-        << 105 << 0 << noErrors;
-    QTest::newRow("data word 100 acts as BRN 0")
-        << QStringList{"1201", "100", "1202", "000"} << QList<int>{-1, 5} << QList<int>{5} << halt
-        << 5 << 0 << noErrors;
-    QTest::newRow("HLT with operand halts")
-        << QStringList{"00007"} << QList<int>{} << QList<int>{} << halt << 0 << 0 << noErrors;
-    QTest::newRow("INP with operand is no instruction")
-        << QStringList{"120107"} << QList<int>{} << QList<int>{}
-        << QStringLiteral("Error in execution <12>.\n") << 0 << 0 << noErrors;
-    QTest::newRow("negative code")
-        << QStringList{"-107"} << QList<int>{} << QList<int>{}
-        << QStringLiteral("Error in execution <-1>.\n") << 0 << 0 << noErrors;
-    QTest::newRow("running into an empty cell")
-        << QStringList{"1202"} << QList<int>{} << QList<int>{0}
-        << QStringLiteral("invalid argument <00>.") << 0 << 0 << noErrors;
-    QTest::newRow("running into a single-digit data word")
-        << QStringList{"0"} << QList<int>{} << QList<int>{}
-        << QStringLiteral("invalid argument <0>.") << 0 << 0 << noErrors;
-    QTest::newRow("running past the last cell")
-        << wordsAt({{0, "0799"}, {99, "1202"}}) << QList<int>{} << QList<int>{0}
-        << kPcOutside.arg(100) << 0 << 0 << noErrors;
-    QTest::newRow("branch beyond memory") << QStringList{"07150"} << QList<int>{} << QList<int>{}
-                                          << kPcOutside.arg(150) << 0 << 0 << noErrors;
-    QTest::newRow("branch to a negative address")
-        << QStringList{"07-5"} << QList<int>{} << QList<int>{} << kPcOutside.arg(-5) << 0 << 0
-        << noErrors;
-    QTest::newRow("LDA outside memory")
-        << QStringList{"06150"} << QList<int>{} << QList<int>{}
-        << kAddressOutside.arg("LDA").arg(150) << 0 << 0 << noErrors;
-    QTest::newRow("STA outside memory")
-        << QStringList{"05100"} << QList<int>{} << QList<int>{}
-        << kAddressOutside.arg("STA").arg(100) << 0 << 0 << noErrors;
-    QTest::newRow("DIV at a negative address")
-        << QStringList{"04-3"} << QList<int>{} << QList<int>{} << kAddressOutside.arg("DIV").arg(-3)
-        << 0 << 0 << noErrors;
-    QTest::newRow("stored word runs as the new instruction")
-        << wordsAt({{0, "0704"},
-                    {1, "0608"},
-                    {2, "0504"},
-                    {3, "0704"},
-                    {4, "0701"},
-                    {5, "000"},
-                    {8, "1202"}})
-        << QList<int>{} << QList<int>{1202} << halt << 1202 << 0 << noErrors;
-    QTest::newRow("stored value is read back")
-        << QStringList{"0606", "0106", "0506", "0606", "1202", "000", "5"} << QList<int>{}
-        << QList<int>{10} << halt << 10 << 0 << noErrors;
-    QTest::newRow("operands that are no numbers")
-        << QStringList{"0106", "0206", "0306", "0406", "0606", "000", "x"} << QList<int>{}
-        << QList<int>{} << halt << 0 << 0
-        << QStringList{"Error instruction(ADD): opcode=<1>,address=<6>.\n",
-                       "Error instruction(SUB): opcode=<2>,address=<6>.\n",
-                       "Error instruction(MUL): opcode=<3>,address=<6>.\n",
-                       "Error instruction(DIV): opcode=<4>,address=<6>.\n",
-                       "Error instruction(LDA): opcode=<6>,address=<6>.\n"};
-    QTest::newRow("operand too large for 32 bits")
-        << QStringList{"0603", "1202", "000", "99999999999"} << QList<int>{} << QList<int>{0}
-        << halt << 0 << 0 << QStringList{"Error instruction(LDA): opcode=<6>,address=<3>.\n"};
-    QTest::newRow("loop without halt") << QStringList{"0700"} << QList<int>{} << QList<int>{}
-                                       << QStringLiteral("limit") << 0 << 0 << noErrors;
+    row("INP OUT HLT with 42", {"1201", "1202", "000"}, {42}, {42}, halt, 42);
+    row("two outputs", {"0605", "1202", "0106", "1202", "000", "5", "2"}, {}, {5, 7}, halt, 7);
+    row("ADD wraps", {"0604", "0105", "1202", "000", "2147483647", "1"}, {}, {smallest}, halt,
+        smallest);
+    row("SUB wraps", {"0604", "0205", "1202", "000", "-2147483648", "1"}, {}, {2147483647}, halt,
+        2147483647);
+    row("MUL wraps", {"0604", "0305", "1202", "000", "65536", "65536"}, {}, {0}, halt, 0);
+    row("7 DIV -2", {"0604", "0405", "1202", "000", "7", "-2"}, {}, {-3}, halt, -3);
+    row("-7 DIV 2", {"0604", "0405", "1202", "000", "-7", "2"}, {}, {-3}, halt, -3);
+    row("smallest DIV -1 wraps", {"0604", "0405", "1202", "000", "-2147483648", "-1"}, {},
+        {smallest}, halt, smallest);
+    row("DIV by zero sets flags, BRG branches",
+        {"0607", "0408", "1104", "000", "1202", "000", "00", "9", "0"}, {}, {9}, halt, 9, 1);
+    row("BRG without flags", {"1103", "1202", "000", "000"}, {}, {0}, halt, 0);
+    row("BRP does not branch on 0", {"0903", "1202", "000", "000"}, {}, {0}, halt, 0);
+    row("BRP branches on positive", {"1201", "0904", "1202", "000", "000"}, {1}, {}, halt, 1);
+    row("BRZ branches on 0", {"0803", "1202", "000", "000"}, {}, {}, halt, 0);
+    row("BRN branches on negative", {"0605", "1004", "1202", "000", "000", "-1"}, {}, {}, halt, -1);
+    row("BRN does not branch on 0", {"1003", "1202", "000", "000"}, {}, {0}, halt, 0);
+    row("BRA", {"0703", "1202", "000", "000"}, {}, {}, halt, 0);
+    row("LDA of an instruction word", {"0603", "1202", "000", "0105"}, {}, {105}, halt, 105);
+    row("data word 100 acts as BRN 0", {"1201", "100", "1202", "000"}, {-1, 5}, {5}, halt, 5);
+    row("HLT with operand halts", {"00007"}, {}, {}, halt, 0);
+    row("INP with operand is no instruction", {"120107"}, {}, {}, "Error in execution <12>.\n at 0",
+        0);
+    row("negative code", {"0605", "0704", "", "", "-107", "-3"}, {}, {},
+        "Error in execution <-1>.\n at 4", -3);
+    row("running into an empty cell", {"1202"}, {}, {0}, "invalid argument <00>. at 1", 0);
+    row("running into a single-digit data word", {"0"}, {}, {}, "invalid argument <0>. at 0", 0);
+    row("running past the last cell", wordsAt({{0, "0799"}, {99, "1202"}}), {}, {0},
+        pcOutside.arg(100), 0);
+    row("branch beyond memory", {"07150"}, {}, {}, pcOutside.arg(150), 0);
+    row("branch to a negative address", {"07-5"}, {}, {}, pcOutside.arg(-5), 0);
+    row("ADD beyond the memory", {"01150"}, {}, {}, outside.arg("ADD").arg(150), 0);
+    row("SUB at address 100", {"02100"}, {}, {}, outside.arg("SUB").arg(100), 0);
+    row("MUL at a negative address", {"03-7"}, {}, {}, outside.arg("MUL").arg(-7), 0);
+    row("DIV at a negative address", {"04-3"}, {}, {}, outside.arg("DIV").arg(-3), 0);
+    row("STA outside memory", {"05100"}, {}, {}, outside.arg("STA").arg(100), 0);
+    row("LDA outside memory", {"06150"}, {}, {}, outside.arg("LDA").arg(150), 0);
+    row("stored word runs as the new instruction",
+        wordsAt({{0, "0704"},
+                 {1, "0608"},
+                 {2, "0504"},
+                 {3, "0704"},
+                 {4, "0701"},
+                 {5, "000"},
+                 {8, "1202"}}),
+        {}, {1202}, halt, 1202);
+    row("stored value is read back", {"0606", "0106", "0506", "0606", "1202", "000", "5"}, {}, {10},
+        halt, 10);
+    row("loop without halt", {"0700"}, {}, {}, "limit", 0);
+
+    // An operand that is no number is reported and changes nothing; the run goes on.
+    row("operands that are no numbers", {"0106", "0206", "0306", "0406", "0606", "000", "x"}, {},
+        {}, halt, 0, 0,
+        {notNumber.arg(0).arg("ADD").arg(1).arg(6), notNumber.arg(1).arg("SUB").arg(2).arg(6),
+         notNumber.arg(2).arg("MUL").arg(3).arg(6), notNumber.arg(3).arg("DIV").arg(4).arg(6),
+         notNumber.arg(4).arg("LDA").arg(6).arg(6)});
+    row("no number after a number", {"0604", "0405", "0106", "000", "-9", "0", "\u00a07"}, {}, {},
+        halt, -9, 1, {notNumber.arg(2).arg("ADD").arg(1).arg(6)});
+    row("operand too large for 32 bits", {"0603", "1202", "000", "99999999999"}, {}, {0}, halt, 0,
+        0, {notNumber.arg(0).arg("LDA").arg(6).arg(3)});
+    row("operand of 100000 digits", {"0602", "000", kLongDigits}, {}, {}, halt, 0, 0,
+        {notNumber.arg(0).arg("LDA").arg(6).arg(2)});
+    row("operand in full-width digits", {"0102", "000", QStringLiteral("\uff15")}, {}, {}, halt, 0,
+        0, {notNumber.arg(0).arg("ADD").arg(1).arg(2)});
+    row("operand after C white space", {"0603", "000", "", "\t\n\v\f\r -12\r\n"}, {}, {}, halt,
+        -12);
+
+    // Cell texts no assembly writes: NUL characters, carriage returns, white
+    // space and digits from outside ASCII, very long texts.
+    row("NUL ends the code part", {QStringLiteral("0\0001")}, {}, {}, halt, 0);
+    row("NUL ends the address part", {QStringLiteral("0603\000"), "000", "", "-4"}, {}, {}, halt,
+        -4);
+    row("NUL alone", {QStringLiteral("\000")}, {}, {},
+        QStringLiteral("invalid argument <\000>. at 0"), 0);
+    row("INP with a carriage return is no INP", {"1201\r"}, {}, {},
+        "Error in execution <12>.\n at 0", 0);
+    row("OUT with a line feed is no OUT", {"1202\n"}, {}, {}, "Error in execution <12>.\n at 0", 0);
+    row("HLT with a line feed still reads as code 0", {"000\n"}, {}, {}, halt, 0);
+    row("no-break space before the code", {QStringLiteral("\u00a01201")}, {}, {},
+        QStringLiteral("invalid argument <\u00a01201>. at 0"), 0);
+    row("full-width digits as code", {QStringLiteral("\uff10\uff10\uff10")}, {}, {},
+        QStringLiteral("invalid argument <\uff10\uff10\uff10>. at 0"), 0);
+    row("unpaired surrogate as address", {QStringLiteral("06\xdc00")}, {}, {},
+        QStringLiteral("invalid argument <06\xdc00>. at 0"), 0);
+    row("white space inside the address", {"06\t\r\n 3", "000", "", "8"}, {}, {}, halt, 8);
+    row("100000 letters", {QString(100000, QLatin1Char('A'))}, {}, {},
+        "invalid argument <" + QString(100000, QLatin1Char('A')) + ">. at 0", 0);
+    row("address of 100000 digits", {"06" + kLongDigits}, {}, {},
+        "number out of range <06" + kLongDigits + ">. at 0", 0);
+    row("100000 zeros before the address",
+        {"06" + QString(100000, QLatin1Char('0')) + "3", "000", "", "21"}, {}, {}, halt, 21);
 }
 
 void TestProcessor::programs()
@@ -207,68 +297,122 @@ void TestProcessor::programs()
     QFETCH(QString, end);
     QFETCH(int, accumulator);
     QFETCH(int, flags);
-    QFETCH(QStringList, operandErrors);
+    QFETCH(QStringList, reports);
 
     Processor processor;
     load(processor, words);
     const RunResult result = runToEnd(processor, inputs);
     QCOMPARE(result.end, end);
     QCOMPARE(result.output, output);
-    QCOMPARE(result.operandErrors, operandErrors);
+    QCOMPARE(result.reports, reports);
     QCOMPARE(processor.accumulator(), accumulator);
     QCOMPARE(processor.flags(), flags);
     QCOMPARE(processor.halted(), end == QLatin1String("halt"));
+    // Only a store changes memory; every other text is kept exactly.
+    for (int address = 0; address < words.size(); ++address) {
+        if (!result.stored.test(std::size_t(address)))
+            QCOMPARE(processor.word(address), words[address]);
+    }
 }
 
-void TestProcessor::storeWritesPlainDecimalText()
+void TestProcessor::samples_data()
 {
-    Processor processor;
-    load(processor, {"0603", "0507", "000", "5", "", "", "", "0042"});
-    QCOMPARE(processor.run(), Processor::Stop::Halted);
-    QCOMPARE(processor.word(7), QStringLiteral("5"));
-    const Processor::Changes changes = processor.takeChanges();
-    QCOMPARE(changes.storedCells.count(), size_t(1));
-    QVERIFY(changes.storedCells.test(7));
-    QCOMPARE(processor.takeChanges().storedCells.count(), size_t(0));
+    QTest::addColumn<int>("sample");
+    QTest::addColumn<QStringList>("inputs");
+    QTest::addColumn<QStringList>("outputs");
+    for (const testdata::SampleRun &run : testdata::sampleRuns())
+        QTest::newRow(run.name) << run.sample << run.inputs << run.outputs;
 }
 
-void TestProcessor::currentCellFollowsCompletedSteps()
+void TestProcessor::samples()
 {
+    QFETCH(int, sample);
+    QFETCH(QStringList, inputs);
+    QFETCH(QStringList, outputs);
+
     Processor processor;
-    load(processor, {"000"});
-    QCOMPARE(processor.run(), Processor::Stop::Halted);
-    QCOMPARE(processor.pc(), 1);
-    QCOMPARE(processor.changes().currentCell, std::optional<qint32>(1));
-
-    // The failing step moves nothing: the current cell stays where the last
-    // completed step left it.
-    load(processor = Processor(), {"1202", "0703", "000", "00"});
-    QCOMPARE(processor.run(), Processor::Stop::Fault);
-    QCOMPARE(processor.pc(), 4);
-    QCOMPARE(processor.changes().currentCell, std::optional<qint32>(3));
-    QVERIFY(processor.changes().pc);
-
-    // INP completes its step only once the value has been given.
-    load(processor = Processor(), {"1201", "000"});
-    QCOMPARE(processor.run(), Processor::Stop::NeedsInput);
-    QVERIFY(!processor.changes().currentCell);
-    processor.completeInput(8);
-    QCOMPARE(processor.changes().currentCell, std::optional<qint32>(1));
-    QVERIFY(!processor.changes().accumulator);
+    load(processor, testdata::samples()[std::size_t(sample)].image);
+    QList<int> values;
+    for (const QString &input : inputs)
+        values << input.toInt();
+    const RunResult result = runToEnd(processor, values);
+    QCOMPARE(result.end, QStringLiteral("halt"));
+    QStringList printed;
+    for (const int value : result.output)
+        printed << QString::number(value);
+    QCOMPARE(printed, outputs);
 }
 
-void TestProcessor::firstStepFailureShowsNoDecode()
+void TestProcessor::changes_data()
 {
-    Processor processor;
-    load(processor, {});
-    QCOMPARE(processor.run(), Processor::Stop::Fault);
-    QCOMPARE(processor.faultMessage(), QStringLiteral("invalid argument <00>."));
-    QVERIFY(processor.changes().pc);
-    QVERIFY(!processor.changes().decoded);
-    QVERIFY(!processor.changes().currentCell);
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QString>("changes"); // at the first stop, then after an input of 8
+
+    QTest::newRow("halt first") << QStringList{"000"} << "pc decoded cell:1";
+    QTest::newRow("the failing step moves no cell")
+        << QStringList{"1202", "0703", "000", "00"} << "pc decoded output:0 cell:3";
+    QTest::newRow("nothing decoded at all") << QStringList{} << "pc";
+    QTest::newRow("input completes its step once given")
+        << QStringList{"1201", "000"} << "pc decoded / cell:1";
+    QTest::newRow("a program counter outside the memory names no cell")
+        << wordsAt({{0, "0799"}, {99, "1202"}}) << "pc decoded output:0 cell:-";
+    QTest::newRow("store and division by zero")
+        << QStringList{"0604", "0507", "0406", "000", "5", "", "0", "0042"}
+        << "pc decoded acc flags stored:7 cell:4";
 }
 
-void TestProcessor::stepLimitResumes()
+void TestProcessor::changes()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QString, changes);
+
+    Processor processor;
+    load(processor, words);
+    QString seen;
+    if (processor.run(1000) == Processor::Stop::NeedsInput) {
+        seen = describe(processor.takeChanges()) + QStringLiteral(" / ");
+        processor.completeInput(8);
+    }
+    seen += describe(processor.takeChanges());
+    QCOMPARE(seen, changes);
+    // Taking the changes empties them; a stored value reads as plain decimal text.
+    QCOMPARE(describe(processor.takeChanges()), QString());
+    if (words.value(7) == QLatin1String("0042"))
+        QCOMPARE(processor.word(7), QStringLiteral("5"));
+}
+
+void TestProcessor::nextPause_data()
+{
+    QTest::addColumn<quint64>("executed");
+    QTest::addColumn<quint64>("every");
+    QTest::addColumn<quint64>("limit");
+    QTest::addColumn<quint64>("pause");
+
+    const quint64 none = machine::kNoStepLimit;
+    QTest::newRow("first question") << quint64(0) << quint64(1000) << quint64(0) << quint64(1000);
+    QTest::newRow("after an input") << quint64(999) << quint64(1000) << quint64(0) << quint64(1000);
+    QTest::newRow("after a question")
+        << quint64(1000) << quint64(1000) << quint64(0) << quint64(2000);
+    QTest::newRow("never asks") << quint64(500) << quint64(0) << quint64(0) << none;
+    QTest::newRow("limit before the chunk ends")
+        << quint64(0) << quint64(65536) << quint64(100) << quint64(100);
+    QTest::newRow("chunk before the limit")
+        << quint64(70000) << quint64(65536) << quint64(10'000'000) << quint64(131072);
+    QTest::newRow("limit alone") << quint64(3) << quint64(0) << quint64(10) << quint64(10);
+    QTest::newRow("no multiple left") << none - 5 << quint64(1000) << quint64(0) << none;
+    QTest::newRow("last step") << none - 1 << quint64(1) << quint64(0) << none;
+}
+
+void TestProcessor::nextPause()
+{
+    QFETCH(quint64, executed);
+    QFETCH(quint64, every);
+    QFETCH(quint64, limit);
+    QFETCH(quint64, pause);
+    QCOMPARE(machine::nextPause(executed, every, limit), pause);
+}
+
+void TestProcessor::runsExactlyToTheRequestedStep()
 {
     Processor processor;
     load(processor, {"0700"});
@@ -280,7 +424,7 @@ void TestProcessor::stepLimitResumes()
     QCOMPARE(processor.executedSteps(), quint64(2500));
 }
 
-void TestProcessor::outOfRangeWordsLeaveMemoryAlone()
+void TestProcessor::noCellOutsideTheMemory()
 {
     Processor processor;
     load(processor, {"1202"});

@@ -1,0 +1,175 @@
+// The machine's rules for numbers: reading a cell or a typed text as a
+// decimal number, and the accumulator's wrapping arithmetic.
+#include "machine/arithmetic.h"
+#include "machine/decimal.h"
+#include "machine/typedinput.h"
+
+#include <QTest>
+
+#include <limits>
+
+namespace
+{
+
+constexpr int kMax = std::numeric_limits<qint32>::max();
+constexpr int kMin = std::numeric_limits<qint32>::min();
+
+QString repeated(char c, int count)
+{
+    return QString(count, QLatin1Char(c));
+}
+
+} // namespace
+
+class TestMachine : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void numbers_data();
+    void numbers();
+    void arithmetic_data();
+    void arithmetic();
+};
+
+void TestMachine::numbers_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("number"); // the value, "no digits" or "out of range"
+
+    const auto row = [](const char *tag, const QString &text, const QString &number) {
+        QTest::newRow(tag) << text << number;
+    };
+    const QString none = QStringLiteral("no digits");
+    const QString range = QStringLiteral("out of range");
+
+    row("plain", "42", "42");
+    row("zero", "0", "0");
+    row("leading zeros", "007", "7");
+    row("instruction word", "0105", "105");
+    row("empty cell", "00", "0");
+    row("minus", "-7", "-7");
+    row("plus", "+7", "7");
+    row("minus zero", "-0", "0");
+    row("leading blank before sign", " -5", "-5");
+    row("every C white space", " \t\n\v\f\r9", "9");
+    row("pasted with line end", "\n-42\r\n", "-42");
+    row("trailing text ignored", "12abc", "12");
+    row("stops at inner blank", "1 2", "1");
+    row("largest", "2147483647", "2147483647");
+    row("smallest", "-2147483648", "-2147483648");
+    row("smallest with text after", " \t-2147483648xyz", "-2147483648");
+    row("many leading zeros", "000000000000000000000042", "42");
+    row("100000 zeros then 5", repeated('0', 100000) + "5", "5");
+    row("100000 blanks then 7", repeated(' ', 100000) + "7", "7");
+    row("zeros then smallest", "-" + repeated('0', 50) + "2147483648", "-2147483648");
+
+    row("empty", "", none);
+    row("letters", "abc", none);
+    row("sign alone", "-", none);
+    row("two signs", "+-5", none);
+    row("blank after sign", "- 5", none);
+    row("blanks only", "   ", none);
+    row("NUL before digits", QStringLiteral("\0005"), none);
+    row("NUL ends the digits", QStringLiteral("12\00034"), "12");
+    row("NUL after sign", QStringLiteral("-\0007"), none);
+    // Only ASCII white space is skipped and only ASCII digits count.
+    row("no-break space", QStringLiteral("\u00a012"), none);
+    row("ideographic space", QStringLiteral("\u30005"), none);
+    row("next line", QStringLiteral("\u00855"), none);
+    row("line separator", QStringLiteral("\u20285"), none);
+    row("ideographic space after a number", QStringLiteral("42\u3000"), "42");
+    row("Arabic-Indic digits", QStringLiteral("\u0661\u0662"), none);
+    row("full-width digits", QStringLiteral("\uff11\uff12"), none);
+    row("full-width digit ends the number", QStringLiteral("1\uff12"), "1");
+    row("full-width minus", QStringLiteral("\uff0d5"), none);
+    row("unpaired high surrogate first",
+        QStringLiteral("\xd800"
+                       "5"),
+        none);
+    row("unpaired low surrogate after",
+        QStringLiteral("5\xdc00"
+                       "7"),
+        "5");
+    row("replacement character",
+        QString::fromUtf8("5\xff"
+                          "7"),
+        "5");
+
+    row("one past largest", "2147483648", range);
+    row("one below smallest", "-2147483649", range);
+    row("ten times the smallest", "-21474836480", range);
+    row("far too long", "99999999999999999999999999", range);
+    row("too long then text", "-99999999999x", range);
+    row("100000 nines", repeated('9', 100000), range);
+    row("zeros then one past largest", repeated('0', 50) + "2147483648", range);
+}
+
+// A typed text is taken when it reads as a number; an empty text asks again
+// without a word, any other text is answered with "Invalid input.".
+void TestMachine::numbers()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, number);
+
+    const machine::Decimal parsed = machine::parseDecimal(text);
+    const QString read = parsed.status == machine::Decimal::Ok ? QString::number(parsed.value)
+                         : parsed.status == machine::Decimal::NoDigits
+                             ? QStringLiteral("no digits")
+                             : QStringLiteral("out of range");
+    QCOMPARE(read, number);
+
+    const machine::TypedInput typed = machine::readTypedInput(text);
+    const QString taken = typed.kind == machine::TypedInput::Accepted ? QString::number(typed.value)
+                          : typed.kind == machine::TypedInput::Empty  ? QStringLiteral("empty")
+                                                                      : QStringLiteral("invalid");
+    QCOMPARE(taken, text.isEmpty() ? QStringLiteral("empty")
+                    : parsed.ok()  ? number
+                                   : QStringLiteral("invalid"));
+}
+
+void TestMachine::arithmetic_data()
+{
+    QTest::addColumn<char>("operation");
+    QTest::addColumn<int>("left");
+    QTest::addColumn<int>("right");
+    QTest::addColumn<int>("result");
+
+    const auto row = [](const char *tag, char operation, int left, int right, int result) {
+        QTest::newRow(tag) << operation << left << right << result;
+    };
+    row("add", '+', 3, 4, 7);
+    row("add wraps up", '+', kMax, 1, kMin);
+    row("add wraps down", '+', kMin, -1, kMax);
+    row("subtract", '-', 3, 4, -1);
+    row("subtract wraps", '-', kMin, 1, kMax);
+    row("subtract smallest from zero", '-', 0, kMin, kMin);
+    row("multiply", '*', 6, 7, 42);
+    row("multiply wraps", '*', 65536, 65536, 0);
+    row("multiply wraps sign", '*', kMax, 2, -2);
+    row("multiply smallest by minus one", '*', kMin, -1, kMin);
+    row("divide", '/', 42, 6, 7);
+    row("divide truncates negative divisor", '/', 7, -2, -3);
+    row("divide truncates negative dividend", '/', -7, 2, -3);
+    row("divide both negative", '/', -7, -2, 3);
+    row("divide by minus one", '/', 5, -1, -5);
+    row("divide smallest by minus one wraps", '/', kMin, -1, kMin);
+    row("divide smallest by one", '/', kMin, 1, kMin);
+}
+
+void TestMachine::arithmetic()
+{
+    QFETCH(char, operation);
+    QFETCH(int, left);
+    QFETCH(int, right);
+    QFETCH(int, result);
+
+    const auto compute = operation == '+'   ? machine::wrappingAdd
+                         : operation == '-' ? machine::wrappingSubtract
+                         : operation == '*' ? machine::wrappingMultiply
+                                            : machine::wrappingDivide;
+    QCOMPARE(compute(left, right), result);
+}
+
+QTEST_APPLESS_MAIN(TestMachine)
+#include "tst_machine.moc"
