@@ -2,6 +2,7 @@
 // decimal number, and the accumulator's wrapping arithmetic.
 #include "machine/arithmetic.h"
 #include "machine/decimal.h"
+#include "machine/instructionset.h"
 #include "machine/typedinput.h"
 
 #include <QTest>
@@ -30,6 +31,8 @@ private slots:
     void numbers();
     void arithmetic_data();
     void arithmetic();
+    void instructions_data();
+    void instructions();
 };
 
 void TestMachine::numbers_data()
@@ -169,6 +172,34 @@ void TestMachine::arithmetic()
                          : operation == '*' ? machine::wrappingMultiply
                                             : machine::wrappingDivide;
     QCOMPARE(compute(left, right), result);
+}
+
+// What the processor's messages and the trace name a decoded operation code.
+void TestMachine::instructions_data()
+{
+    QTest::addColumn<int>("opcode");
+    QTest::addColumn<QString>("instruction"); // mnemonic and operand, empty for no instruction
+
+    QTest::newRow("1") << 1 << "ADD address";
+    QTest::newRow("11") << 11 << "BRG address";
+    QTest::newRow("1202") << 1202 << "OUT";
+    QTest::newRow("0") << 0 << "HLT";
+    QTest::newRow("-1, the data directive's code") << -1 << "";
+    QTest::newRow("12, input written with an operand") << 12 << "";
+    QTest::newRow("smallest int") << kMin << "";
+}
+
+void TestMachine::instructions()
+{
+    QFETCH(int, opcode);
+    QFETCH(QString, instruction);
+
+    const machine::Instruction *found = machine::instructionFor(opcode);
+    QCOMPARE(found ? QString(found->mnemonic) +
+                         (found->operand == machine::Operand::Address ? " address" : "")
+                   : QString(),
+             instruction);
+    QCOMPARE(QString(machine::mnemonicOf(opcode)), instruction.section(' ', 0, 0));
 }
 
 QTEST_APPLESS_MAIN(TestMachine)
