@@ -2,9 +2,9 @@
 
 #include "assembler/assembler.h"
 #include "assembler/splittext.h"
-#include "cpu/decode.h"
 #include "machine/decimal.h"
 #include "machine/instructionset.h"
+#include "machine/instructionword.h"
 #include "machine/word.h"
 
 namespace bench

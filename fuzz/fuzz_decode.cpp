@@ -8,10 +8,10 @@
 // ASCII, or a NUL, is neither white space, sign nor digit for either, so it is
 // handed to strtoll as a control character that ends the number the same way.
 
-#include "cpu/decode.h"
 #include "machine/decimal.h"
-#include "machine/typedinput.h"
 #include "machine/instructionset.h"
+#include "machine/instructionword.h"
+#include "machine/typedinput.h"
 #include "machine/word.h"
 
 #include <QString>

@@ -20,7 +20,7 @@ Assembler::Assembler(qint32 capacity)
         opcodes.emplace(QString(row.mnemonic), QString(row.code));
 }
 
-bool Assembler::loadLines(const QString &source)
+void Assembler::loadLines(const QString &source)
 {
     const QList<QString> parts = splitText(source, QStringLiteral("\n"));
     // Each line becomes one memory word, so a longer program cannot be loaded.
@@ -44,7 +44,6 @@ bool Assembler::loadLines(const QString &source)
         lineNumbers[slot] = textLine;
         ++lineCount;
     }
-    return true;
 }
 
 QString Assembler::codeOf(const QString &word) const

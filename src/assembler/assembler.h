@@ -33,16 +33,16 @@ public:
     // Source text -> trimmed, upper-cased lines appended to the line store,
     // each with the number of the text line it came from. Throws when the
     // store would hold more lines than memory has cells; nothing is stored then.
-    bool loadLines(const QString &source);
+    void loadLines(const QString &source);
     // Code text of a mnemonic, or "-2" for a word that is none.
     QString codeOf(const QString &word) const;
     bool isMnemonic(const QString &word) const;
 
-    bool addLabel(const QString &name, qint32 address);
-    bool addData(const QString &name, qint32 address, qint32 value);
+    void addLabel(const QString &name, qint32 address);
+    void addData(const QString &name, qint32 address, qint32 value);
     // Moves the entries into a larger array. Throws when the capacity is
     // refused or the storage cannot be obtained; the table is unchanged then.
-    bool grow(qint32 newCapacity);
+    void grow(qint32 newCapacity);
     // Value (wantValue) or address of the first entry with exactly this name.
     qint32 lookup(const QString &name, bool wantValue) const;
 
@@ -66,6 +66,6 @@ public:
     qint32 errorLine = -1;
 
 private:
-    bool append(SymbolEntry entry);
+    void append(SymbolEntry entry);
     QString encodeLine(const QString &line) const;
 };

@@ -2,6 +2,7 @@
 
 #include "assembler/splittext.h"
 #include "machine/instructionset.h"
+#include "machine/instructionword.h"
 
 namespace
 {
@@ -14,13 +15,8 @@ QList<QString> fieldsOf(const QString &line)
     return splitText(line, QString());
 }
 
-// Address of a label after a two-field instruction: always two digits (07, 45).
-QString twoDigitAddress(qint32 address)
-{
-    const QString text = QString::number(address);
-    return text.size() == 1 ? QStringLiteral("0") + text : text;
-}
-
+// The texts of the messages below are the ones users and their teachers know,
+// kept word for word, the misspelt "instuction" included.
 QString pairIsInvalid(const QString &line)
 {
     return QStringLiteral("Error: instuction is invalid <") + line + QStringLiteral(">.");
@@ -86,7 +82,8 @@ QString Assembler::encodeLine(const QString &line) const
     case 2:
         // MNEMONIC OPERAND, LABEL with the data directive, or LABEL MNEMONIC.
         if (isMnemonic(fields[0]))
-            return codeOf(fields[0]) + twoDigitAddress(lookupInLine(fields[1], false));
+            return machine::encodeWord(codeOf(fields[0]), lookupInLine(fields[1], false),
+                                       machine::AddressForm::TwoDigits);
         if (fields[1] == kData)
             return QString::number(lookupInLine(fields[0], true));
         if (isMnemonic(fields[1]))
@@ -98,8 +95,13 @@ QString Assembler::encodeLine(const QString &line) const
             throw lineIsInvalid(line);
         if (fields[1] == kData)
             return QString::number(lookupInLine(fields[0], true));
+        // A labelled instruction writes its address without a leading zero
+        // (L LDA X with X at 7 gives 067, where LDA X gives 0607). Both run
+        // the same, and programs rely on the words they have always seen;
+        // so does the unwrapped "Name <X> not found." of this form.
         if (isMnemonic(fields[1]))
-            return codeOf(fields[1]) + QString::number(lookup(fields[2], false));
+            return machine::encodeWord(codeOf(fields[1]), lookup(fields[2], false),
+                                       machine::AddressForm::Plain);
         throw lineIsInvalid(line);
     default:
         throw lineIsInvalid(line);

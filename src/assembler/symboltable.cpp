@@ -5,17 +5,17 @@
 #include <new>
 #include <utility>
 
-bool Assembler::addLabel(const QString &name, qint32 address)
+void Assembler::addLabel(const QString &name, qint32 address)
 {
-    return append(SymbolEntry{name, address, 0, false});
+    append(SymbolEntry{name, address, 0, false});
 }
 
-bool Assembler::addData(const QString &name, qint32 address, qint32 value)
+void Assembler::addData(const QString &name, qint32 address, qint32 value)
 {
-    return append(SymbolEntry{name, address, value, true});
+    append(SymbolEntry{name, address, value, true});
 }
 
-bool Assembler::append(SymbolEntry entry)
+void Assembler::append(SymbolEntry entry)
 {
     if (symbolCount >= symbolCapacity) {
         // Doubling is computed wide and capped at the int range, so a capacity
@@ -26,10 +26,9 @@ bool Assembler::append(SymbolEntry entry)
     }
     symbols[static_cast<std::size_t>(symbolCount)] = std::move(entry);
     ++symbolCount;
-    return true;
 }
 
-bool Assembler::grow(qint32 newCapacity)
+void Assembler::grow(qint32 newCapacity)
 {
     const QString failure = QStringLiteral("Can not extend memort for SymbolTable.");
     // Shrinking would drop entries; the ceiling keeps a runaway table from
@@ -46,7 +45,6 @@ bool Assembler::grow(qint32 newCapacity)
         enlarged[static_cast<std::size_t>(i)] = std::move(symbols[static_cast<std::size_t>(i)]);
     symbols = std::move(enlarged);
     symbolCapacity = newCapacity;
-    return true;
 }
 
 qint32 Assembler::lookup(const QString &name, bool wantValue) const

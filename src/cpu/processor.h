@@ -13,7 +13,7 @@
 // Decoded words and operand values are cached per cell and dropped when a
 // store changes the cell, so a loop decodes each word once, not once per step.
 
-#include "cpu/decode.h"
+#include "machine/instructionword.h"
 #include "machine/word.h"
 
 #include <QString>

@@ -1,9 +1,17 @@
-#include "cpu/decode.h"
+#include "machine/instructionword.h"
 
 #include "machine/instructionset.h"
 
 namespace machine
 {
+
+QString encodeWord(QStringView code, qint32 address, AddressForm form)
+{
+    QString word = code.toString() + QString::number(address);
+    if (form == AddressForm::TwoDigits && address >= 0 && address < 10)
+        word.insert(code.size(), QLatin1Char('0'));
+    return word;
+}
 
 Decoded decodeWord(QStringView word)
 {
