@@ -53,6 +53,12 @@ void Processor::decodeCell(Cell &cell)
 
 Processor::Stop Processor::run(quint64 stopAtStep)
 {
+    return observer_ ? runSteps<true>(stopAtStep) : runSteps<false>(stopAtStep);
+}
+
+template <bool Observed>
+Processor::Stop Processor::runSteps(quint64 stopAtStep)
+{
     for (;;) {
         if (executedSteps_ >= stopAtStep)
             return Stop::StepLimit;
@@ -66,6 +72,11 @@ Processor::Stop Processor::run(quint64 stopAtStep)
             return Stop::Fault;
         }
         Cell &fetched = cell(pc_);
+        if constexpr (Observed) {
+            // Kept before the step runs: a store may change the fetched cell itself.
+            step_.address = pc_;
+            step_.word = text(fetched);
+        }
         ++pc_;
         ++executedSteps_;
         changes_.pc = true;
@@ -85,12 +96,17 @@ Processor::Stop Processor::run(quint64 stopAtStep)
         case Outcome::Continue:
             changes_.stepCompleted = true;
             pcAfterStep_ = pc_;
+            if constexpr (Observed)
+                tellObserver();
             break;
         case Outcome::Halted:
             changes_.stepCompleted = true;
             pcAfterStep_ = pc_;
+            if constexpr (Observed)
+                tellObserver();
             return Stop::Halted;
         case Outcome::NeedsInput:
+            inputObserved = Observed;
             return Stop::NeedsInput;
         case Outcome::Fault:
             return Stop::Fault;
@@ -103,6 +119,54 @@ void Processor::completeInput(qint32 value)
     accumulator_ = value;
     changes_.stepCompleted = true;
     pcAfterStep_ = pc_;
+    if (std::exchange(inputObserved, false) && observer_)
+        tellObserver();
+}
+
+// What the step just completed did, worked out from its instruction; only an
+// observed run pays for it.
+void Processor::tellObserver()
+{
+    step_.number = executedSteps_;
+    step_.opcode = opcode_;
+    step_.operand = address_;
+    step_.accumulator = accumulator_;
+    step_.flags = flags_;
+    step_.effect = Step::Effect::None;
+    step_.value = 0;
+    const auto effect = [this](Step::Effect effect, qint32 value) {
+        step_.effect = effect;
+        step_.value = value;
+    };
+    switch (opcode_) {
+    case Store:
+        effect(Step::Effect::Stored, address_);
+        break;
+    case Branch:
+    case BranchIfZero:
+    case BranchIfPositive:
+    case BranchIfNegative:
+    case BranchIfFlag:
+        if (branchTaken())
+            effect(Step::Effect::Branched, address_);
+        break;
+    case Input:
+        effect(Step::Effect::Input, accumulator_);
+        break;
+    case Output:
+        effect(Step::Effect::Output, accumulator_);
+        break;
+    case Divide: {
+        // The divisor's value is known once the division has read it.
+        const Cell &divisor = cell(address_);
+        if (divisor.valueIsNumber && divisor.value == 0)
+            effect(Step::Effect::FlagsSet, flags_);
+        break;
+    }
+    default:
+        break;
+    }
+    observer_->stepDone(step_);
 }
 
 Processor::Changes Processor::takeChanges()
@@ -143,7 +207,7 @@ Processor::Outcome Processor::addressFault()
                  QLatin1String(">, outside the memory (addresses 0 to 99)."));
 }
 
-// run() calls execute() and through it operand(), arithmetic() and branchIf()
+// run() calls execute() and through it operand(), arithmetic() and branchTaken()
 // once per step. They are defined inline so that the compiler may expand them
 // there: code compiled as position-independent (as Qt requires) otherwise
 // keeps every call, since another library could replace a visible function
@@ -180,10 +244,24 @@ inline Processor::Outcome Processor::arithmetic(qint32 (*operation)(qint32, qint
     return Outcome::Continue;
 }
 
-inline void Processor::branchIf(bool condition)
+// Whether the branch instruction in opcode_ jumps, given the accumulator and
+// flags (which no branch changes).
+inline bool Processor::branchTaken() const
 {
-    if (condition)
-        pc_ = address_;
+    switch (opcode_) {
+    case Branch:
+        return true;
+    case BranchIfZero:
+        return accumulator_ == 0;
+    case BranchIfPositive:
+        return accumulator_ > 0;
+    case BranchIfNegative:
+        return accumulator_ < 0;
+    case BranchIfFlag:
+        return flags_ == 1;
+    default:
+        return false;
+    }
 }
 
 inline Processor::Outcome Processor::execute()
@@ -241,19 +319,12 @@ inline Processor::Outcome Processor::execute()
         return Outcome::Continue;
     }
     case Branch:
-        branchIf(true);
-        return Outcome::Continue;
     case BranchIfZero:
-        branchIf(accumulator_ == 0);
-        return Outcome::Continue;
     case BranchIfPositive:
-        branchIf(accumulator_ > 0);
-        return Outcome::Continue;
     case BranchIfNegative:
-        branchIf(accumulator_ < 0);
-        return Outcome::Continue;
     case BranchIfFlag:
-        branchIf(flags_ == 1);
+        if (branchTaken())
+            pc_ = address_;
         return Outcome::Continue;
     case Input:
         return Outcome::NeedsInput;

@@ -12,6 +12,9 @@
 //
 // Decoded words and operand values are cached per cell and dropped when a
 // store changes the cell, so a loop decodes each word once, not once per step.
+//
+// A step observer, when one is set, is told of every completed step; a run
+// without one takes the same fast path as before observers existed.
 
 #include "machine/instructionword.h"
 #include "machine/word.h"
@@ -23,6 +26,7 @@
 #include <functional>
 #include <limits>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace machine
@@ -40,6 +44,36 @@ constexpr quint64 nextPause(quint64 executed, quint64 every, quint64 limit)
         pause = (executed / every + 1) * every;
     return limit != 0 && limit < pause ? limit : pause;
 }
+
+// One completed step, as a step observer is told of it.
+struct Step {
+    // What the step did beyond the registers: at most one of these.
+    enum class Effect : quint8 {
+        None,
+        Stored,   // value: the cell stored into (it now holds the accumulator)
+        Branched, // value: the address jumped to (a branch whose condition held)
+        Input,    // value: the number read
+        Output,   // value: the number put out
+        FlagsSet, // value: the flags (a division by zero)
+    };
+    quint64 number = 0;     // steps executed so far, this one included
+    qint32 address = 0;     // where the word was fetched from
+    QString word;           // the word as it was fetched
+    qint32 opcode = 0;      // the word decoded: operation code
+    qint32 operand = 0;     // and address part
+    qint32 accumulator = 0; // after the step
+    qint32 flags = 0;       // after the step
+    Effect effect = Effect::None;
+    qint32 value = 0;
+};
+
+class StepObserver
+{
+public:
+    virtual ~StepObserver() = default;
+    // Called once a step has completed; a step that fails is not reported.
+    virtual void stepDone(const Step &step) = 0;
+};
 
 class Processor
 {
@@ -91,14 +125,19 @@ public:
     void completeInput(qint32 value);
 
     void setOperandReport(OperandReport report) { operandReport_ = std::move(report); }
+    // Told of every completed step from now on; null for none. Not owned.
+    void setStepObserver(StepObserver *observer) { observer_ = observer; }
 
     QString faultMessage() const { return faultMessage_; }
     // Address of the instruction whose step failed, or -1 when the failure
     // belongs to no instruction (a program counter outside the memory).
     qint32 faultAddress() const { return faultAddress_; }
 
-    // The changes since the last call; safe to call from the operand report.
+    // The changes since the last call.
     Changes takeChanges();
+    // The output values since they were last taken, leaving the other changes
+    // for takeChanges(); safe to call from the operand report and the observer.
+    std::vector<qint32> takeOutput() { return std::exchange(changes_.output, {}); }
 
 private:
     struct Cell {
@@ -113,6 +152,10 @@ private:
 
     enum class Outcome : quint8 { Continue, Halted, NeedsInput, Fault };
 
+    template <bool Observed>
+    Stop runSteps(quint64 stopAtStep);
+    void tellObserver();
+
     Cell &cell(qint32 address) { return cells_[static_cast<size_t>(address)]; }
     const QString &text(Cell &cell);
     void decodeCell(Cell &cell);
@@ -122,7 +165,7 @@ private:
     Outcome fault(QString message);
     Outcome addressFault();
     void reportOperand();
-    void branchIf(bool condition);
+    bool branchTaken() const;
 
     std::array<Cell, kMemorySize> cells_;
     qint32 pc_ = 0;
@@ -137,6 +180,9 @@ private:
     qint32 pcAfterStep_ = 0;
     OperandReport operandReport_;
     Changes changes_;
+    StepObserver *observer_ = nullptr;
+    Step step_;                 // the step being observed
+    bool inputObserved = false; // step_ is an input step waiting for its value
 };
 
 } // namespace machine
