@@ -2,7 +2,6 @@
 
 #include "app/widgetform.h"
 #include "cpu/messagebox.h"
-#include "machine/typedinput.h"
 
 #include <QInputDialog>
 #include <QLabel>
@@ -50,9 +49,6 @@ void appendPlainText(QTextEdit *box, const QString &text)
 Cpu::Cpu(WidgetForm &form, QWidget *dialogParent, quint64 stepsPerQuestion)
     : form(form), dialogParent(dialogParent), stepsPerQuestion(stepsPerQuestion)
 {
-    processor.setOperandReport([](qint32, const QString &line) {
-        std::cerr << line.toStdString() << std::flush;
-    });
 }
 
 void Cpu::loadMemory()
@@ -71,56 +67,51 @@ void Cpu::loadMemory()
 
 void Cpu::run()
 {
-    for (;;) {
-        switch (processor.run(machine::nextPause(processor.executedSteps(), stepsPerQuestion, 0))) {
-        case Processor::Stop::Halted:
-            showChanges();
-            return;
-        case Processor::Stop::NeedsInput:
-            showChanges();
-            readInput();
-            break;
-        case Processor::Stop::Fault:
-            showChanges();
-            showMessage(processor.faultMessage());
-            return;
-        case Processor::Stop::StepLimit:
-            showChanges();
-            if (!keepRunning())
-                return;
-            break;
-        }
-    }
+    machine::RunLoop loop(processor, *this, stepsPerQuestion, 0);
+    const machine::RunEnd end = loop.run();
+    showChanges();
+    if (end.kind == machine::RunEnd::Fault)
+        showMessage(end.message);
 }
 
-// Asks until a number is typed. Cancel and an empty text ask again; a text
-// without a number (or one too large for 32 bits) is answered first.
-void Cpu::readInput()
+// Cancel gives an empty text, which asks again like an empty text confirmed.
+std::optional<QString> Cpu::typedText(qint32)
 {
-    for (;;) {
-        const QString typed =
-            QInputDialog::getText(dialogParent, QStringLiteral("Input a value"),
-                                  QStringLiteral("Input:"), QLineEdit::Normal, QString());
-        const machine::TypedInput input = machine::readTypedInput(typed);
-        if (input.kind == machine::TypedInput::Empty)
-            continue;
-        if (input.kind == machine::TypedInput::Invalid) {
-            showMessage(machine::kInvalidInputMessage);
-            continue;
-        }
-        processor.completeInput(input.value);
-        form.lblAccumulator->setText(typed);
-        const bool first = form.txtInput->document()->isEmpty();
-        appendPlainText(form.txtInput, first ? typed : QLatin1Char('\n') + typed);
-        return;
-    }
+    showChanges();
+    return QInputDialog::getText(dialogParent, QStringLiteral("Input a value"),
+                                 QStringLiteral("Input:"), QLineEdit::Normal, QString());
 }
 
-bool Cpu::keepRunning()
+// The accumulator label shows the text as typed, not the number read from it.
+void Cpu::inputAccepted(const QString &typed, qint32)
 {
+    form.lblAccumulator->setText(typed);
+    const bool first = form.txtInput->document()->isEmpty();
+    appendPlainText(form.txtInput, first ? typed : QLatin1Char('\n') + typed);
+}
+
+void Cpu::writeValue(qint32 value)
+{
+    pendingOutput += QString::number(value);
+    pendingOutput += QLatin1Char('\n');
+}
+
+void Cpu::message(const QString &text)
+{
+    showChanges();
+    showMessage(text);
+}
+
+void Cpu::operandReport(qint32, const QString &line)
+{
+    std::cerr << line.toStdString() << std::flush;
+}
+
+bool Cpu::keepRunning(quint64 executedSteps)
+{
+    showChanges();
     QMessageBox box;
-    setMessage(box, QLatin1String("The program has run ") +
-                        QString::number(processor.executedSteps()) +
+    setMessage(box, QLatin1String("The program has run ") + QString::number(executedSteps) +
                         QLatin1String(" steps without halting. Keep running?"));
     QPushButton *keep = box.addButton(QStringLiteral("Keep running"), QMessageBox::AcceptRole);
     // The reject role makes Escape and the window's close button answer "Stop".
@@ -151,14 +142,9 @@ void Cpu::showChanges()
             item->setText(processor.word(address));
     }
 
-    if (!changes.output.empty()) {
-        QString lines;
-        lines.reserve(qsizetype(changes.output.size()) * 12);
-        for (const qint32 value : changes.output) {
-            lines += QString::number(value);
-            lines += QLatin1Char('\n');
-        }
-        appendPlainText(form.txtOutput, lines);
+    if (!pendingOutput.isEmpty()) {
+        appendPlainText(form.txtOutput, pendingOutput);
+        pendingOutput.clear();
     }
 
     if (changes.stepCompleted) {

@@ -1,5 +1,7 @@
 #include "run/casecheck.h"
 
+#include "cpu/runloop.h"
+
 #include <ostream>
 
 namespace terminal
@@ -12,8 +14,9 @@ namespace
 // wrong, without holding all that a runaway loop puts out.
 constexpr qsizetype kExtraValuesShown = 20;
 
-// One case's console: the case's values to type, and the output kept.
-class CaseConsole final : public Console
+// One case's console: the case's values to type, and the output kept. A
+// failing case's report tells how its run ended, so messages are not kept.
+class CaseConsole final : public machine::Console
 {
 public:
     explicit CaseConsole(const TestCase &testCase)
@@ -21,13 +24,13 @@ public:
     {
     }
 
-    std::optional<qint32> readValue() override
+    std::optional<QString> typedText(qint32) override
     {
         if (asked == inputs.size()) {
             ranOut = true;
             return std::nullopt;
         }
-        return inputs[asked++];
+        return QString::number(inputs[asked++]);
     }
     void writeValue(qint32 value) override
     {
@@ -35,9 +38,8 @@ public:
             outputs.append(value);
         ++written;
     }
-    bool flush() override { return true; }
-    // A failing case's report tells how its run ended, from the run's outcome.
     void message(const QString &) override {}
+    void operandReport(qint32, const QString &) override {}
 
     const QList<qint32> &inputs;
     const qsizetype kept;
@@ -74,14 +76,16 @@ std::string comment(const char *label, const QString &text)
     return lines.replace(QLatin1Char('\n'), QLatin1String("\n# ")).toStdString() + '\n';
 }
 
-bool passed(const TestCase &testCase, const CaseConsole &console, const Outcome &outcome)
+bool passed(const TestCase &testCase, const CaseConsole &console, const machine::RunEnd &end)
 {
-    return outcome.status == Halted && console.written == quint64(testCase.expected.size()) &&
+    return end.kind == machine::RunEnd::Halted &&
+           console.written == quint64(testCase.expected.size()) &&
            console.outputs == testCase.expected;
 }
 
 // What a failing case expected, and what its run did instead.
-std::string failure(const TestCase &testCase, const CaseConsole &console, const Outcome &outcome)
+std::string failure(const Program &program, const TestCase &testCase, const CaseConsole &console,
+                    const machine::RunEnd &end)
 {
     std::string text =
         comment("expected: ", valuesText(testCase.expected, testCase.expected.size()));
@@ -94,10 +98,10 @@ std::string failure(const TestCase &testCase, const CaseConsole &console, const 
                                                            "the case gives only %2.")
                                                 .arg(console.asked + 1)
                                                 .arg(console.asked));
-    else if (outcome.status == RunFailed)
-        text += comment("error:    ", outcome.message);
-    else if (outcome.status == StepLimitReached)
-        text += comment("stopped:  ", outcome.message);
+    else if (end.kind == machine::RunEnd::Fault)
+        text += comment("error:    ", program.locationOf(end.address) + end.message);
+    else if (end.kind == machine::RunEnd::StepLimit)
+        text += comment("stopped:  ", end.message);
     return text;
 }
 
@@ -115,14 +119,15 @@ ExitStatus checkCases(const Program &program, const QList<TestCase> &cases, quin
     bool allPassed = true;
     for (qsizetype i = 0; i < cases.size() && output; ++i) {
         CaseConsole console(cases[i]);
-        Runner runner(program, console);
-        const Outcome outcome = runner.run(maxSteps);
-        const bool ok = passed(cases[i], console, outcome);
+        machine::Processor processor;
+        loadImage(program, processor);
+        const machine::RunEnd end = machine::RunLoop(processor, console, 0, maxSteps).run();
+        const bool ok = passed(cases[i], console, end);
         allPassed = allPassed && ok;
         output << (ok ? "ok " : "not ok ") << i + 1 << " - "
                << description(cases[i].line).toStdString() << '\n';
         if (!ok)
-            output << failure(cases[i], console, outcome);
+            output << failure(program, cases[i], console, end);
         output.flush();
     }
     output.flush();
@@ -130,7 +135,7 @@ ExitStatus checkCases(const Program &program, const QList<TestCase> &cases, quin
         errors << "Error: cannot write to standard output." << std::endl;
         return OutputFailed;
     }
-    return allPassed ? Halted : CasesFailed;
+    return allPassed ? Success : CasesFailed;
 }
 
 } // namespace terminal

@@ -12,7 +12,7 @@ namespace terminal
 {
 
 // Runs each case from the freshly loaded image and writes the report to
-// `output`. Halted when every case passes, CasesFailed when one fails, and
+// `output`. Success when every case passes, CasesFailed when one fails, and
 // OutputFailed (said on `errors`) when the report cannot be written.
 ExitStatus checkCases(const Program &program, const QList<TestCase> &cases, quint64 maxSteps,
                       std::ostream &output, std::ostream &errors);

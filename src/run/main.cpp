@@ -32,7 +32,7 @@ int main(int argc, char *argv[])
     case Action::ShowHelp:
     case Action::ShowVersion:
         std::cout << options.text.toStdString() << std::flush;
-        return std::cout ? terminal::Halted : terminal::OutputFailed;
+        return std::cout ? terminal::Success : terminal::OutputFailed;
     case Action::Refuse:
         return refuse(options.text);
     case Action::Run:
@@ -59,14 +59,14 @@ int main(int argc, char *argv[])
         return terminal::checkCases(program, cases, options.maxSteps, std::cout, std::cerr);
 
     terminal::Runner runner(program, console);
-    terminal::ExitStatus status = terminal::Halted;
+    terminal::ExitStatus status = terminal::Success;
     if (options.action == Action::Assemble || options.action == Action::Listing) {
         const QString text = options.action == Action::Assemble ? terminal::imageOf(program)
                                                                 : terminal::listingOf(program);
-        status = console.print(text) ? terminal::Halted : terminal::OutputFailed;
+        status = console.print(text) ? terminal::Success : terminal::OutputFailed;
     } else {
         runner.setTrace(options.trace);
-        status = runner.run(options.maxSteps).status;
+        status = runner.run(options.maxSteps);
     }
     if (options.showMemory)
         console.message(terminal::memoryOf(runner.processor()));

@@ -2,6 +2,7 @@
 
 // The command line of korvane-run and the program text it names.
 
+#include "cpu/runloop.h"
 #include "run/program.h"
 
 #include <QString>
@@ -11,7 +12,7 @@
 namespace terminal
 {
 
-inline constexpr quint64 kDefaultMaxSteps = 10'000'000;
+inline constexpr quint64 kDefaultMaxSteps = machine::kLongRunSteps;
 
 struct Options {
     enum class Action : quint8 {

@@ -1,22 +1,22 @@
 #pragma once
 
-// Runs an assembled program on the processor: typed values come from a
-// console and output values go to it, as do messages, with the same texts the
-// window shows, each about a line of the program starting with "NAME:LINE: ".
+// Runs an assembled program with the terminal's streams: typed values come
+// from standard input and output values go to standard output, messages to
+// standard error with the same texts the window shows, each about a line of
+// the program starting with "NAME:LINE: ".
 
+#include "cpu/console.h"
 #include "cpu/processor.h"
-#include "run/console.h"
 #include "run/program.h"
+#include "run/terminalconsole.h"
 
 #include <QString>
-
-#include <string>
 
 namespace terminal
 {
 
 enum ExitStatus : int {
-    Halted = 0,
+    Success = 0, // the program halted; every case passed; help or version shown
     AssemblyFailed = 1,
     RunFailed = 2,
     StepLimitReached = 3,
@@ -25,41 +25,34 @@ enum ExitStatus : int {
     OutputFailed = 74,
 };
 
-// How a run ended, and the message that ended it (empty after a halt).
-struct Outcome {
-    ExitStatus status = Halted;
-    QString message;
-};
+// Puts the program's image into memory from address 0; the other cells hold
+// the empty word.
+void loadImage(const Program &program, machine::Processor &processor);
 
-class Runner
+class Runner : private machine::Console
 {
 public:
-    // Loads the program's image into memory, the rest of the cells holding
-    // the empty word. Both must outlive the runner.
-    Runner(const Program &program, Console &console);
+    // Both must outlive the runner.
+    Runner(const Program &program, TerminalConsole &terminal);
 
-    // Writes each executed step to the console's trace, after a header line.
+    // Writes each executed step to the terminal's trace, after a header line.
     void setTrace(bool on) { tracing = on; }
     // Runs the program from address 0; maxSteps 0 means no limit.
-    Outcome run(quint64 maxSteps);
+    ExitStatus run(quint64 maxSteps);
 
     const machine::Processor &processor() const { return processor_; }
 
 private:
-    Outcome runSteps(quint64 maxSteps);
-    machine::Processor::Stop runUntil(quint64 stopAtStep);
-    Outcome fail(ExitStatus status, const QString &message);
-    void takeOutput();
-    void traceStep();
+    std::optional<QString> typedText(qint32 address) override;
+    void writeValue(qint32 value) override;
+    void message(const QString &text) override;
+    void operandReport(qint32 address, const QString &line) override;
+    bool keepRunning(quint64 executedSteps) override;
 
     const Program &program;
-    Console &console;
+    TerminalConsole &terminal;
     machine::Processor processor_;
     bool tracing = false;
-    // The step being traced: where its word was fetched from, and that word.
-    qint32 fetchedAt = 0;
-    QString fetchedWord;
-    std::string traceLine; // kept, so that its storage serves every step
 };
 
 } // namespace terminal

@@ -1,7 +1,5 @@
 #include "run/terminalconsole.h"
 
-#include "machine/typedinput.h"
-
 #include <charconv>
 #include <istream>
 #include <ostream>
@@ -22,26 +20,14 @@ TerminalConsole::TerminalConsole(std::istream &input, std::ostream &output, std:
 {
 }
 
-// Reads lines until one holds a number, the way the input dialog asks until
-// it gets one.
-std::optional<qint32> TerminalConsole::readValue()
+std::optional<QString> TerminalConsole::readLine()
 {
     std::string line;
-    while (std::getline(input, line)) {
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        const machine::TypedInput typed = machine::readTypedInput(QString::fromStdString(line));
-        switch (typed.kind) {
-        case machine::TypedInput::Empty:
-            continue;
-        case machine::TypedInput::Invalid:
-            message(machine::kInvalidInputMessage);
-            continue;
-        case machine::TypedInput::Accepted:
-            return typed.value;
-        }
-    }
-    return std::nullopt;
+    if (!std::getline(input, line))
+        return std::nullopt;
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    return QString::fromStdString(line);
 }
 
 void TerminalConsole::writeValue(qint32 value)

@@ -565,6 +565,10 @@ void TestWindow::run_data()
         "2 1 3 501 00 @2");
     row("question closed by its window", loop, {"<close>"}, {kQuestion.arg(1000)}, "",
         "2 1 3 501 00 @2");
+    // Step 1000 is the input: the question comes once the value is in.
+    row("question after an input at the step that reaches it",
+        "LDA N\nL SUB ONE\nBRP L\nINP\nOUT\nHLT\nN DAT 499\nONE DAT 1", {"42", "<Stop>"},
+        {kInput, kQuestion.arg(1000) + " | 4 1201 0 42 00 @4 []"}, "", "4 1201 0 42 00 @4", "42");
 
     // A second click runs from the memory the first one left, and the boxes keep growing.
     QTest::newRow("store, then run again")

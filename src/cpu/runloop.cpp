@@ -1,0 +1,103 @@
+#include "cpu/runloop.h"
+
+#include "machine/typedinput.h"
+
+namespace machine
+{
+
+RunLoop::RunLoop(Processor &processor, Console &console, quint64 stepsPerPause, quint64 stepLimit)
+    : processor(processor), console(console), stepsPerPause(stepsPerPause), stepLimit(stepLimit)
+{
+    processor.setOperandReport([this](qint32 instructionAddress, const QString &line) {
+        handOnOutput(); // the output made before the report comes first
+        this->console.operandReport(instructionAddress, line);
+    });
+}
+
+RunLoop::~RunLoop()
+{
+    processor.setOperandReport({});
+    processor.setStepObserver(nullptr);
+}
+
+void RunLoop::setStepObserver(StepObserver *stepObserver)
+{
+    observer = stepObserver;
+    processor.setStepObserver(observer ? this : nullptr);
+}
+
+QString RunLoop::stepLimitMessage(quint64 steps)
+{
+    return QStringLiteral("Error: the program ran %1 steps without halting and was stopped "
+                          "(see --max-steps).")
+        .arg(steps);
+}
+
+RunEnd RunLoop::run()
+{
+    // The next pause is kept across an input: when the step that reaches it
+    // is an input instruction, the pause comes as soon as the value is in.
+    quint64 pauseAt = nextPause(processor.executedSteps(), stepsPerPause, stepLimit);
+    for (;;) {
+        const Processor::Stop stop = processor.run(pauseAt);
+        handOnOutput();
+        switch (stop) {
+        case Processor::Stop::Halted:
+            return {};
+        case Processor::Stop::Fault:
+            return {RunEnd::Fault, processor.faultMessage(), processor.faultAddress()};
+        case Processor::Stop::NeedsInput:
+            if (!readInput())
+                return {RunEnd::InputEnded, {}, processor.pc() - 1};
+            break;
+        case Processor::Stop::StepLimit: {
+            const quint64 steps = processor.executedSteps();
+            if (stepLimit != 0 && steps >= stepLimit)
+                return {RunEnd::StepLimit, stepLimitMessage(steps), -1};
+            if (!console.keepRunning(steps))
+                return {RunEnd::Stopped, {}, -1};
+            pauseAt = nextPause(steps, stepsPerPause, stepLimit);
+            break;
+        }
+        }
+    }
+}
+
+// Asks until a number is typed, the way the input dialog asks.
+bool RunLoop::readInput()
+{
+    // An input instruction does not branch: it was fetched from the cell
+    // before the program counter.
+    const qint32 address = processor.pc() - 1;
+    for (;;) {
+        const std::optional<QString> typed = console.typedText(address);
+        if (!typed)
+            return false;
+        const TypedInput input = readTypedInput(*typed);
+        switch (input.kind) {
+        case TypedInput::Empty:
+            continue;
+        case TypedInput::Invalid:
+            console.message(kInvalidInputMessage);
+            continue;
+        case TypedInput::Accepted:
+            processor.completeInput(input.value);
+            console.inputAccepted(*typed, input.value);
+            return true;
+        }
+    }
+}
+
+void RunLoop::handOnOutput()
+{
+    for (const qint32 value : processor.takeOutput())
+        console.writeValue(value);
+}
+
+void RunLoop::stepDone(const Step &step)
+{
+    handOnOutput();
+    observer->stepDone(step);
+}
+
+} // namespace machine

@@ -1,0 +1,71 @@
+#pragma once
+
+// Runs a loaded processor to its end for any front end: the one loop that the
+// window and korvane-run both drive.
+//
+// At an input instruction the loop asks the console for a typed text and
+// takes it by the one rule for typed values: nothing typed asks again, a text
+// without a number says "Invalid input." and asks again, a number completes
+// the input. Every `stepsPerPause` steps it asks the console whether to keep
+// running (the window asks the user; a terminal hands on its output), and at
+// `stepLimit` steps it stops the run. Output values go to the console in
+// order, always before whatever the console is told next.
+
+#include "cpu/console.h"
+#include "cpu/processor.h"
+
+#include <QString>
+
+namespace machine
+{
+
+// A run this long without a halt is most likely a loop that never ends: the
+// window asks whether to keep running, korvane-run stops unless told otherwise.
+inline constexpr quint64 kLongRunSteps = 10'000'000;
+
+// How a run ended.
+struct RunEnd {
+    enum Kind : quint8 {
+        Halted,     // the halt instruction ran
+        Fault,      // the run cannot go on: message, and address of the instruction or -1
+        StepLimit,  // the step limit was reached: message
+        InputEnded, // the console had no more typed text: address of the input instruction
+        Stopped,    // the console answered that the run should not keep running
+    };
+    Kind kind = Halted;
+    QString message;
+    qint32 address = -1;
+};
+
+class RunLoop : private StepObserver
+{
+public:
+    // stepsPerPause, stepLimit: 0 for none. The processor and the console
+    // must outlive the loop.
+    RunLoop(Processor &processor, Console &console, quint64 stepsPerPause, quint64 stepLimit);
+    ~RunLoop() override;
+    RunLoop(const RunLoop &) = delete;
+    RunLoop &operator=(const RunLoop &) = delete;
+
+    // Told of each completed step, after the step's output has gone to the
+    // console; null for none (the fast path). Not owned.
+    void setStepObserver(StepObserver *observer);
+
+    RunEnd run();
+
+    // The message of a run stopped at its step limit.
+    static QString stepLimitMessage(quint64 steps);
+
+private:
+    bool readInput();
+    void handOnOutput();
+    void stepDone(const Step &step) override;
+
+    Processor &processor;
+    Console &console;
+    const quint64 stepsPerPause;
+    const quint64 stepLimit;
+    StepObserver *observer = nullptr;
+};
+
+} // namespace machine
