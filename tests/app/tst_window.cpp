@@ -494,10 +494,10 @@ void TestWindow::run_data()
     QTest::addColumn<QString>("input");
 
     for (const testdata::SampleRun &run : testdata::sampleRuns()) {
-        QTest::newRow(run.name) << testdata::samples()[std::size_t(run.sample)].text << 1
-                                << run.inputs << QStringList(run.inputs.size(), kInput)
-                                << lines(run.outputs) << QString()
-                                << run.inputs.join(QLatin1Char('\n'));
+        QTest::newRow(qPrintable(run.name))
+            << testdata::samples()[std::size_t(run.sample)].text << 1 << run.inputs
+            << QStringList(run.inputs.size(), kInput) << lines(run.outputs) << QString()
+            << run.inputs.join(QLatin1Char('\n'));
     }
 
     const auto row = [](const char *tag, const QString &source, const QStringList &answers,

@@ -1,7 +1,5 @@
-// The processor without a window: decoding, every instruction, faults, cell
+// The processor without a window: every instruction, faults, cell
 // texts no assembly writes, what it reports to a display, and the step budget.
-#include "sampledata.h"
-
 #include "cpu/processor.h"
 
 #include <QTest>
@@ -32,7 +30,7 @@ struct RunResult {
     QList<int> output;
     QStringList reports; // "address: line" of each operand that is no number
     std::bitset<machine::kMemorySize> stored;
-    QString end;         // "halt", "limit", "no input", or the fault message and its address
+    QString end; // "halt", "limit", "no input", or the fault message and its address
 };
 
 RunResult runToEnd(Processor &processor, QList<int> inputs)
@@ -108,12 +106,8 @@ class TestProcessor : public QObject
     Q_OBJECT
 
 private slots:
-    void decode_data();
-    void decode();
     void programs_data();
     void programs();
-    void samples_data();
-    void samples();
     void changes_data();
     void changes();
     void nextPause_data();
@@ -121,53 +115,6 @@ private slots:
     void runsExactlyToTheRequestedStep();
     void noCellOutsideTheMemory();
 };
-
-void TestProcessor::decode_data()
-{
-    QTest::addColumn<QString>("word");
-    QTest::addColumn<QString>("decoded"); // "opcode address", or the failure message
-
-    const auto row = [](const char *tag, const QString &word, const QString &decoded) {
-        QTest::newRow(tag) << word << decoded;
-    };
-    row("halt", "000", "0 0");
-    row("input", "1201", "1201 0");
-    row("output", "1202", "1202 0");
-    row("ADD 5, two-digit address", "0105", "1 5");
-    row("ADD 5, plain address", "015", "1 5");
-    row("BRA 99", "0799", "7 99");
-    row("four zeros halt", "0000", "0 0");
-    row("data word 1234", "1234", "12 34");
-    row("data word 100", "100", "10 0");
-    row("negative data word", "-12", "-1 2");
-    row("INP with operand", "120107", "12 107");
-    row("HLT with operand", "00007", "0 7");
-    row("DAT with operand", "-107", "-1 7");
-    row("address text after digits", "01 5x", "1 5");
-    row("whole words are exact", " 1201", "1 201");
-    row("empty cell", "00", "invalid argument <00>.");
-    row("ADD without operand", "01", "invalid argument <01>.");
-    row("DAT code text", "-1", "invalid argument <-1>.");
-    row("empty text", "", "invalid argument <>.");
-    row("single digit data word", "0", "invalid argument <0>.");
-    row("single negative digit", "-5", "invalid argument <-5>.");
-    row("letters", "AB12", "invalid argument <AB12>.");
-    row("address part without digits", "01AB", "invalid argument <01AB>.");
-    row("address too large", "0199999999999", "number out of range <0199999999999>.");
-    row("address too small", "06-2147483649", "number out of range <06-2147483649>.");
-}
-
-void TestProcessor::decode()
-{
-    QFETCH(QString, word);
-    QFETCH(QString, decoded);
-
-    const machine::Decoded result = machine::decodeWord(word);
-    QCOMPARE(result.ok() ? QString::number(result.opcode) + QLatin1Char(' ') +
-                               QString::number(result.address)
-                         : machine::decodeFailureMessage(word, result.status),
-             decoded);
-}
 
 void TestProcessor::programs_data()
 {
@@ -313,34 +260,6 @@ void TestProcessor::programs()
         if (!result.stored.test(std::size_t(address)))
             QCOMPARE(processor.word(address), words[address]);
     }
-}
-
-void TestProcessor::samples_data()
-{
-    QTest::addColumn<int>("sample");
-    QTest::addColumn<QStringList>("inputs");
-    QTest::addColumn<QStringList>("outputs");
-    for (const testdata::SampleRun &run : testdata::sampleRuns())
-        QTest::newRow(run.name) << run.sample << run.inputs << run.outputs;
-}
-
-void TestProcessor::samples()
-{
-    QFETCH(int, sample);
-    QFETCH(QStringList, inputs);
-    QFETCH(QStringList, outputs);
-
-    Processor processor;
-    load(processor, testdata::samples()[std::size_t(sample)].image);
-    QList<int> values;
-    for (const QString &input : inputs)
-        values << input.toInt();
-    const RunResult result = runToEnd(processor, values);
-    QCOMPARE(result.end, QStringLiteral("halt"));
-    QStringList printed;
-    for (const int value : result.output)
-        printed << QString::number(value);
-    QCOMPARE(printed, outputs);
 }
 
 void TestProcessor::changes_data()

@@ -1,9 +1,12 @@
-// The machine's rules for numbers: reading a cell or a typed text as a
-// decimal number, and the accumulator's wrapping arithmetic.
+// The machine's rules: reading a cell or a typed text as a decimal number,
+// the accumulator's wrapping arithmetic, the instruction set, and instruction
+// words as the assembler writes them and the processor reads them.
 #include "machine/arithmetic.h"
 #include "machine/decimal.h"
 #include "machine/instructionset.h"
+#include "machine/instructionword.h"
 #include "machine/typedinput.h"
+#include "machine/word.h"
 
 #include <QTest>
 
@@ -33,6 +36,9 @@ private slots:
     void arithmetic();
     void instructions_data();
     void instructions();
+    void decode_data();
+    void decode();
+    void wordsReadBackAsWritten();
 };
 
 void TestMachine::numbers_data()
@@ -200,6 +206,74 @@ void TestMachine::instructions()
                    : QString(),
              instruction);
     QCOMPARE(QString(machine::mnemonicOf(opcode)), instruction.section(' ', 0, 0));
+}
+
+void TestMachine::decode_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("decoded"); // "opcode address", or the failure message
+
+    const auto row = [](const char *tag, const QString &word, const QString &decoded) {
+        QTest::newRow(tag) << word << decoded;
+    };
+    row("halt", "000", "0 0");
+    row("input", "1201", "1201 0");
+    row("output", "1202", "1202 0");
+    row("ADD 5, two-digit address", "0105", "1 5");
+    row("ADD 5, plain address", "015", "1 5");
+    row("BRA 99", "0799", "7 99");
+    row("four zeros halt", "0000", "0 0");
+    row("data word 1234", "1234", "12 34");
+    row("data word 100", "100", "10 0");
+    row("negative data word", "-12", "-1 2");
+    row("INP with operand", "120107", "12 107");
+    row("HLT with operand", "00007", "0 7");
+    row("DAT with operand", "-107", "-1 7");
+    row("address text after digits", "01 5x", "1 5");
+    row("whole words are exact", " 1201", "1 201");
+    row("empty cell", "00", "invalid argument <00>.");
+    row("ADD without operand", "01", "invalid argument <01>.");
+    row("DAT code text", "-1", "invalid argument <-1>.");
+    row("empty text", "", "invalid argument <>.");
+    row("single digit data word", "0", "invalid argument <0>.");
+    row("single negative digit", "-5", "invalid argument <-5>.");
+    row("letters", "AB12", "invalid argument <AB12>.");
+    row("address part without digits", "01AB", "invalid argument <01AB>.");
+    row("address too large", "0199999999999", "number out of range <0199999999999>.");
+    row("address too small", "06-2147483649", "number out of range <06-2147483649>.");
+}
+
+void TestMachine::decode()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, decoded);
+
+    const machine::Decoded result = machine::decodeWord(word);
+    QCOMPARE(result.ok() ? QString::number(result.opcode) + QLatin1Char(' ') +
+                               QString::number(result.address)
+                         : machine::decodeFailureMessage(word, result.status),
+             decoded);
+}
+
+// Every instruction with an operand, at every address, in both forms of the
+// address: the processor reads back what the assembler wrote.
+void TestMachine::wordsReadBackAsWritten()
+{
+    QCOMPARE(machine::encodeWord(u"06", 7, machine::AddressForm::TwoDigits), "0607");
+    QCOMPARE(machine::encodeWord(u"06", 7, machine::AddressForm::Plain), "067");
+    QCOMPARE(machine::encodeWord(u"06", 45, machine::AddressForm::TwoDigits), "0645");
+    for (const machine::Instruction &row : machine::kInstructionSet) {
+        if (row.operand != machine::Operand::Address)
+            continue;
+        for (int address = 0; address < machine::kMemorySize; ++address) {
+            for (const auto form : {machine::AddressForm::TwoDigits, machine::AddressForm::Plain}) {
+                const QString word = machine::encodeWord(QString(row.code), address, form);
+                const machine::Decoded decoded = machine::decodeWord(word);
+                QVERIFY2(decoded.ok() && decoded.opcode == row.opcode && decoded.address == address,
+                         qPrintable(word));
+            }
+        }
+    }
 }
 
 QTEST_APPLESS_MAIN(TestMachine)

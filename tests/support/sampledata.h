@@ -4,6 +4,7 @@
 // words each one assembles to, and what a run of each puts out. Every suite
 // takes its sample cases from here.
 
+#include <QFile>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -67,27 +68,34 @@ inline const std::array<Sample, 6> &samples()
 
 // One run of a loaded sample: the values typed, in order, and the output lines.
 struct SampleRun {
-    const char *name;
+    QString name;
     int sample;
     QStringList inputs;
     QStringList outputs;
 };
 
-inline const QList<SampleRun> &sampleRuns()
+// The runs written down in tests/programs/sampleN.cases, one per case: the
+// same files that korvane-run --test checks the samples against.
+inline QList<SampleRun> sampleRuns()
 {
-    static const QList<SampleRun> runs = {
-        {"Adding 2 inputs: 3, 4", 0, {"3", "4"}, {"7"}},
-        {"Max of 2 inputs: 3, 7", 1, {"3", "7"}, {"7"}},
-        {"Max of 2 inputs: 7, 3", 1, {"7", "3"}, {"7"}},
-        {"Max of 2 inputs: 5, 5", 1, {"5", "5"}, {"5"}},
-        {"Count down timer: 3", 2, {"3"}, {"3", "2", "1"}},
-        {"Count down timer: 0", 2, {"0"}, {"0"}},
-        {"Multiplying 2 inputs: 6, 7", 3, {"6", "7"}, {"42"}},
-        {"Tringular numbers", 4, {}, {"1", "3", "6", "10", "15", "21", "28", "36", "45"}},
-        {"Factorial of ...: 0", 5, {"0"}, {"1"}},
-        {"Factorial of ...: 1", 5, {"1"}, {"1"}},
-        {"Factorial of ...: 5", 5, {"5"}, {"120"}},
-    };
+    QList<SampleRun> runs;
+    for (int sample = 0; sample < int(samples().size()); ++sample) {
+        const QString path = QStringLiteral(KORVANE_PROGRAMS_DIR "/sample%1.cases").arg(sample);
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+            qFatal("cannot read %s", qPrintable(path));
+        while (!file.atEnd()) {
+            const QString line = QString::fromUtf8(file.readLine()).trimmed();
+            if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+                continue;
+            const QStringList sides = line.split(QStringLiteral("=>"));
+            const QStringList inputs = sides.value(0).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+            runs.append({QString::fromLatin1(samples()[std::size_t(sample)].name) +
+                             QStringLiteral(": ") + inputs.join(QStringLiteral(", ")),
+                         sample, inputs,
+                         sides.value(1).split(QLatin1Char(' '), Qt::SkipEmptyParts)});
+        }
+    }
     return runs;
 }
 
