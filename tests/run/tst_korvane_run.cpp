@@ -62,6 +62,8 @@ QByteArray memory(const QString &spaceSeparatedWords)
 
 const QByteArray kLimit =
     "Error: the program ran %1 steps without halting and was stopped (see --max-steps).\n";
+const QByteArray kNoHalt = "<file>: warning: the program has no HLT, so a run never halts: it "
+                           "stops with an error or at the step limit\n";
 const QByteArray kInputEnded = "Error: standard input ended while the program was waiting for a "
                                "value (INP at address %1).\n";
 
@@ -202,13 +204,19 @@ void TestKorvaneRun::runs_data()
     const QByteArray mib(1 << 20, '\n');
 
     // Assembly errors: the assembler's own message after the line it is about,
-    // with a line feed added when it has none.
+    // with a line feed added when it has none, then the notes that explain it.
     QTest::newRow("undefined label")
         << file << QByteArray("LDA X\n") << QByteArray() << 1 << QByteArray()
         << QByteArray("<file>:1: Name <X> not found.[instuction: LDA X]\n");
     QTest::newRow("two names, after a blank line")
         << file << QByteArray("INP\n\nfoo bar") << QByteArray() << 1 << QByteArray()
-        << QByteArray("<file>:3: Error: instuction is invalid <FOO BAR>.\n");
+        << QByteArray("<file>:3: Error: instuction is invalid <FOO BAR>.\n"
+                      "<file>:3: note: 'BAR' is not a mnemonic; did you mean BRA?\n");
+    QTest::newRow("note on another line")
+        << file << QByteArray("loop: INP\nBRA loop") << QByteArray() << 1 << QByteArray()
+        << QByteArray(
+               "<file>:2: Name <LOOP> not found.[instuction: BRA LOOP]\n"
+               "<file>:1: note: labels take no colon; this line defines the label 'LOOP:'\n");
     QTest::newRow("--assemble, error")
         << QStringList{"--assemble", "<file>"} << QByteArray("LDA X") << QByteArray() << 1
         << QByteArray() << QByteArray("<file>:1: Name <X> not found.[instuction: LDA X]\n");
@@ -221,10 +229,10 @@ void TestKorvaneRun::runs_data()
     // instruction names the line it was assembled from, even when a store
     // has changed its word since.
     QTest::newRow("empty cell") << file << QByteArray("OUT") << QByteArray() << 2
-                                << QByteArray("0\n") << QByteArray("invalid argument <00>.\n");
+                                << QByteArray("0\n") << kNoHalt + "invalid argument <00>.\n";
     QTest::newRow("no instruction")
         << file << QByteArray("BRA X\nX DAT 1234") << QByteArray() << 2 << QByteArray()
-        << QByteArray("<file>:2: Error in execution <12>.\n");
+        << kNoHalt + "<file>:2: Error in execution <12>.\n";
     QTest::newRow("input ends") << file << echoTwice << QByteArray("1\n") << 2 << QByteArray("1\n")
                                 << "<file>:3: " + with(kInputEnded, 2);
 
@@ -246,7 +254,8 @@ void TestKorvaneRun::runs_data()
 
     // The step limit: a halt on the last allowed step still counts as a halt.
     QTest::newRow("never halts") << QStringList{"--max-steps", "1000", "<file>"} << loop
-                                 << QByteArray() << 3 << QByteArray() << with(kLimit, 1000);
+                                 << QByteArray() << 3 << QByteArray()
+                                 << kNoHalt + with(kLimit, 1000);
     QTest::newRow("halts on the last step")
         << QStringList{"--max-steps", "2", "<file>"} << QByteArray("OUT\nHLT") << QByteArray() << 0
         << QByteArray("0\n") << QByteArray();
@@ -254,7 +263,21 @@ void TestKorvaneRun::runs_data()
         << QStringList{"--max-steps", "1", "<file>"} << QByteArray("OUT\nHLT") << QByteArray() << 3
         << QByteArray("0\n") << with(kLimit, 1);
     QTest::newRow("default limit")
-        << file << loop << QByteArray() << 3 << QByteArray() << with(kLimit, 10000000);
+        << file << loop << QByteArray() << 3 << QByteArray() << kNoHalt + with(kLimit, 10000000);
+
+    // Warnings: after the assembly, before the run, and never in the output.
+    const QByteArray warned = "INP\nOUT\nHLT x\n\nx DAT 1.5";
+    const QByteArray warnings =
+        "<file>:3: warning: operand after HLT, which takes none; the word 00003 still halts\n"
+        "<file>:5: warning: data value '1.5' is not a whole number from -2147483648 to "
+        "2147483647; the cell holds 0\n";
+    QTest::newRow("warnings") << file << warned << QByteArray("3\n") << 0 << QByteArray("3\n")
+                              << warnings;
+    QTest::newRow("-w") << QStringList{"-w", "<file>"} << warned << QByteArray("3\n") << 0
+                        << QByteArray("3\n") << QByteArray();
+    QTest::newRow("warnings, test")
+        << QStringList{"--test", "/dev/stdin", "<file>"} << warned << QByteArray("3 => 3\n") << 0
+        << QByteArray("TAP version 14\n1..1\nok 1 - 3 => 3\n") << warnings;
 
     // --trace: a line after each step, in order with the messages; a step
     // that fails gets none.
@@ -419,6 +442,7 @@ void TestKorvaneRun::helpAndVersion()
     const Result help = runTool({"--help"});
     QVERIFY(help.out.startsWith("Usage: "));
     QVERIFY(help.out.contains("--max-steps <N>"));
+    QVERIFY(help.out.contains("-w, --no-warnings"));
     QCOMPARE(help.err, QByteArray());
     QCOMPARE(help.exitCode, 0);
 }
