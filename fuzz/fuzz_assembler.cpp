@@ -6,8 +6,14 @@
 // followed by a number and each followed by a line feed; or a thrown QString
 // message that is not empty. Anything else (another exception, a crash, a
 // sanitizer report, a broken image) aborts.
+//
+// The warnings and notes about the same text are checked too: warnings only
+// for a text that assembles and notes only for one that does not, each
+// naming a line of the text that is not empty (or, for a warning, line 0
+// for the whole program), in line order, with a text of one line.
 
 #include "assembler/assembler.h"
+#include "assembler/diagnostics.h"
 #include "machine/word.h"
 
 #include <QList>
@@ -70,6 +76,34 @@ bool isWordText(QStringView word)
     return true;
 }
 
+// Lines of the text that are not empty, counted from 1 with the empty ones:
+// the lines the assembler stores, and the only ones a finding may name.
+QList<qint32> linesWithText(const QString &source)
+{
+    QList<qint32> lines;
+    qint32 number = 0;
+    for (const QStringView line : QStringView(source).split(u'\n')) {
+        ++number;
+        if (!line.isEmpty())
+            lines.append(number);
+    }
+    return lines;
+}
+
+void checkFindings(const QList<diagnostics::Finding> &findings, const QList<qint32> &lines,
+                   bool wholeProgram)
+{
+    qint32 previous = 0;
+    for (const diagnostics::Finding &finding : findings) {
+        require(finding.line == 0 ? wholeProgram : lines.contains(finding.line),
+                "a finding names a line of the text that is not empty");
+        require(finding.line >= previous, "findings come in line order");
+        previous = finding.line;
+        require(!finding.text.isEmpty() && !finding.text.contains(u'\n'),
+                "a finding is one line of text");
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -94,5 +128,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // A fresh assembler must give exactly the same answer.
     require(assembleOnce(source) == outcome, "assembly is repeatable");
+
+    const QList<diagnostics::Finding> warnings = diagnostics::warnings(source);
+    const QList<diagnostics::Finding> notes = diagnostics::notes(source);
+    require(outcome.image || warnings.isEmpty(), "no warning about a refused text");
+    require(!outcome.image || notes.isEmpty(), "no note about an accepted text");
+    if (!warnings.isEmpty() || !notes.isEmpty()) {
+        const QList<qint32> lines = linesWithText(source);
+        checkFindings(warnings, lines, true);
+        checkFindings(notes, lines, false);
+    }
     return 0;
 }

@@ -55,6 +55,11 @@ int main(int argc, char *argv[])
         console.message(error);
         return terminal::AssemblyFailed;
     }
+    // On standard error, so that they stay out of the output, the image and a --test report.
+    if (options.warnings) {
+        for (const QString &warning : program.warnings())
+            console.message(warning);
+    }
     if (options.action == Action::Test)
         return terminal::checkCases(program, cases, options.maxSteps, std::cout, std::cerr);
 

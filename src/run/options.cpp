@@ -44,6 +44,8 @@ QString description()
                "Assembles a Korvane program and runs it. Each line of standard input is one\n"
                "typed value; each %1 value is written to standard output, one per line.\n"
                "A message about a line of the program starts with FILE:LINE:.\n"
+               "Warnings about a program that assembled (FILE:LINE: warning: ...) and notes\n"
+               "on an assembly error (FILE:LINE: note: ...) are written to standard error.\n"
                "\n"
                "Exit status: 0 the program halted (with --test: every case passed),\n"
                "1 assembly error, 2 run error (including input that ends while the program\n"
@@ -89,7 +91,10 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("Run the program once per line of CASES (values to type => expected "
                        "output) and report in TAP instead."),
         QStringLiteral("CASES"));
-    parser.addOptions({sample, maxSteps, assemble, listing, trace, test, memory});
+    const QCommandLineOption noWarnings(
+        {QStringLiteral("w"), QStringLiteral("no-warnings")},
+        QStringLiteral("Do not write warnings about a program that assembled."));
+    parser.addOptions({sample, maxSteps, assemble, listing, trace, test, memory, noWarnings});
     parser.addPositionalArgument(QStringLiteral("FILE"),
                                  QStringLiteral("Program text to assemble (UTF-8)."));
 
@@ -136,6 +141,7 @@ Options parseOptions(const QStringList &arguments)
     options.casesFile = parser.value(test);
     options.showMemory = parser.isSet(memory);
     options.trace = parser.isSet(trace);
+    options.warnings = !parser.isSet(noWarnings);
 
     const QStringList samples = parser.values(sample);
     const QStringList stepLimits = parser.values(maxSteps);

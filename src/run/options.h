@@ -31,6 +31,7 @@ struct Options {
     quint64 maxSteps = kDefaultMaxSteps; // 0: no limit
     bool showMemory = false;
     bool trace = false;
+    bool warnings = true; // warnings about a program that assembled, on standard error
     QString text;
 };
 

@@ -1,6 +1,7 @@
 #include "run/program.h"
 
 #include "assembler/assembler.h"
+#include "assembler/diagnostics.h"
 #include "assembler/splittext.h"
 
 namespace terminal
@@ -12,6 +13,13 @@ namespace
 QString location(const QString &name, qint32 line)
 {
     return name + QLatin1Char(':') + QString::number(line) + QLatin1String(": ");
+}
+
+// "NAME:LINE: KIND: TEXT", or "NAME: KIND: TEXT" for a finding about the whole program.
+QString findingLine(const QString &name, QLatin1String kind, const diagnostics::Finding &finding)
+{
+    return (finding.line > 0 ? location(name, finding.line) : name + QLatin1String(": ")) + kind +
+           QLatin1String(": ") + finding.text;
 }
 
 } // namespace
@@ -28,10 +36,23 @@ bool Program::assemble(QString &error)
                      ? location(name, assembler.lineNumbers[static_cast<std::size_t>(line)])
                      : name + QLatin1String(": ")) +
                 message;
+        for (const diagnostics::Finding &note : diagnostics::notes(text)) {
+            if (!error.endsWith(QLatin1Char('\n')))
+                error += QLatin1Char('\n');
+            error += findingLine(name, QLatin1String("note"), note);
+        }
         return false;
     }
     lineNumbers = assembler.lineNumbers;
     return true;
+}
+
+QStringList Program::warnings() const
+{
+    QStringList lines;
+    for (const diagnostics::Finding &warning : diagnostics::warnings(text))
+        lines.append(findingLine(name, QLatin1String("warning"), warning));
+    return lines;
 }
 
 QString Program::locationOf(qint32 address) const

@@ -22,8 +22,13 @@ struct Program {
 
     // Assembles the text into the image. Returns false with the assembler's
     // message, which starts with "NAME:LINE: " when it is about one line and
-    // with "NAME: " otherwise.
+    // with "NAME: " otherwise, followed by the notes that help to read it,
+    // one line each ("NAME:LINE: note: TEXT").
     bool assemble(QString &error);
+    // Warnings about the text, one line each: "NAME:LINE: warning: TEXT", or
+    // "NAME: warning: TEXT" for one about the whole program. None when the
+    // text does not assemble.
+    QStringList warnings() const;
     // "NAME:LINE: " for a cell that a line of the text assembled to; empty for
     // any other address.
     QString locationOf(qint32 address) const;

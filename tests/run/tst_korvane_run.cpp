@@ -124,6 +124,7 @@ void TestKorvaneRun::helpAndVersion()
     QVERIFY(help.out.startsWith("Usage: "));
     QVERIFY(help.out.contains("--max-steps <N>"));
     QVERIFY(help.out.contains("each OUT value is written to standard output"));
+    QVERIFY(help.out.contains("-w, --no-warnings"));
     QCOMPARE(help.err, QByteArray());
     QCOMPARE(help.exitCode, 0);
 }
