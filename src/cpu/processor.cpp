@@ -147,7 +147,7 @@ void Processor::tellObserver()
     case BranchIfPositive:
     case BranchIfNegative:
     case BranchIfFlag:
-        if (branchTaken())
+        if (jumps(opcode_))
             effect(Step::Effect::Branched, address_);
         break;
     case Input:
@@ -207,7 +207,7 @@ Processor::Outcome Processor::addressFault()
                  QLatin1String(">, outside the memory (addresses 0 to 99)."));
 }
 
-// run() calls execute() and through it operand(), arithmetic() and branchTaken()
+// run() calls execute() and through it operand(), arithmetic() and branchIf()
 // once per step. They are defined inline so that the compiler may expand them
 // there: code compiled as position-independent (as Qt requires) otherwise
 // keeps every call, since another library could replace a visible function
@@ -244,11 +244,11 @@ inline Processor::Outcome Processor::arithmetic(qint32 (*operation)(qint32, qint
     return Outcome::Continue;
 }
 
-// Whether the branch instruction in opcode_ jumps, given the accumulator and
-// flags (which no branch changes).
-inline bool Processor::branchTaken() const
+// Whether a branch instruction jumps, given the accumulator and flags (which
+// no branch changes).
+inline bool Processor::jumps(qint32 opcode) const
 {
-    switch (opcode_) {
+    switch (opcode) {
     case Branch:
         return true;
     case BranchIfZero:
@@ -262,6 +262,12 @@ inline bool Processor::branchTaken() const
     default:
         return false;
     }
+}
+
+inline void Processor::branchIf(qint32 branch)
+{
+    if (jumps(branch))
+        pc_ = address_;
 }
 
 inline Processor::Outcome Processor::execute()
@@ -318,13 +324,21 @@ inline Processor::Outcome Processor::execute()
         changes_.accumulator = true;
         return Outcome::Continue;
     }
+    // Each case names its own code, so that the condition folds to one comparison.
     case Branch:
+        branchIf(Branch);
+        return Outcome::Continue;
     case BranchIfZero:
+        branchIf(BranchIfZero);
+        return Outcome::Continue;
     case BranchIfPositive:
+        branchIf(BranchIfPositive);
+        return Outcome::Continue;
     case BranchIfNegative:
+        branchIf(BranchIfNegative);
+        return Outcome::Continue;
     case BranchIfFlag:
-        if (branchTaken())
-            pc_ = address_;
+        branchIf(BranchIfFlag);
         return Outcome::Continue;
     case Input:
         return Outcome::NeedsInput;

@@ -165,7 +165,8 @@ private:
     Outcome fault(QString message);
     Outcome addressFault();
     void reportOperand();
-    bool branchTaken() const;
+    bool jumps(qint32 opcode) const;
+    void branchIf(qint32 branch);
 
     std::array<Cell, kMemorySize> cells_;
     qint32 pc_ = 0;
