@@ -71,6 +71,7 @@ Processor::Stop Processor::runSteps(quint64 stopAtStep)
             faultAddress_ = -1;
             return Stop::Fault;
         }
+        const qint32 fetchedAt = pc_;
         Cell &fetched = cell(pc_);
         if constexpr (Observed) {
             // Kept before the step runs: a store may change the fetched cell itself.
@@ -96,12 +97,14 @@ Processor::Stop Processor::runSteps(quint64 stopAtStep)
         case Outcome::Continue:
             changes_.stepCompleted = true;
             pcAfterStep_ = pc_;
+            lastStepAddress_ = fetchedAt;
             if constexpr (Observed)
                 tellObserver();
             break;
         case Outcome::Halted:
             changes_.stepCompleted = true;
             pcAfterStep_ = pc_;
+            lastStepAddress_ = fetchedAt;
             if constexpr (Observed)
                 tellObserver();
             return Stop::Halted;
@@ -119,6 +122,7 @@ void Processor::completeInput(qint32 value)
     accumulator_ = value;
     changes_.stepCompleted = true;
     pcAfterStep_ = pc_;
+    lastStepAddress_ = pc_ - 1; // an input does not branch
     if (std::exchange(inputObserved, false) && observer_)
         tellObserver();
 }

@@ -132,6 +132,8 @@ public:
     // Address of the instruction whose step failed, or -1 when the failure
     // belongs to no instruction (a program counter outside the memory).
     qint32 faultAddress() const { return faultAddress_; }
+    // Address of the instruction of the last step that completed, or -1.
+    qint32 lastStepAddress() const { return lastStepAddress_; }
 
     // The changes since the last call.
     Changes takeChanges();
@@ -179,6 +181,7 @@ private:
     QString faultMessage_;
     qint32 faultAddress_ = -1;
     qint32 pcAfterStep_ = 0;
+    qint32 lastStepAddress_ = -1;
     OperandReport operandReport_;
     Changes changes_;
     StepObserver *observer_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include "machine/typedinput.h"
 
+#include <algorithm>
+
 namespace machine
 {
 
@@ -23,7 +25,13 @@ RunLoop::~RunLoop()
 void RunLoop::setStepObserver(StepObserver *stepObserver)
 {
     observer = stepObserver;
-    processor.setStepObserver(observer ? this : nullptr);
+    observeSteps();
+}
+
+// Steps are observed only while someone needs them: the fast path otherwise.
+void RunLoop::observeSteps()
+{
+    processor.setStepObserver(observer || watchingRecent ? this : nullptr);
 }
 
 QString RunLoop::stepLimitMessage(quint64 steps)
@@ -38,22 +46,41 @@ RunEnd RunLoop::run()
     // The next pause is kept across an input: when the step that reaches it
     // is an input instruction, the pause comes as soon as the value is in.
     quint64 pauseAt = nextPause(processor.executedSteps(), stepsPerPause, stepLimit);
+    const quint64 watchFrom =
+        stepLimit == 0 ? kNoStepLimit : stepLimit - std::min(stepLimit, kRecentSteps);
     for (;;) {
-        const Processor::Stop stop = processor.run(pauseAt);
+        quint64 stopAt = pauseAt;
+        if (!watchingRecent && processor.executedSteps() >= watchFrom) {
+            watchingRecent = true;
+            observeSteps();
+        }
+        if (!watchingRecent)
+            stopAt = std::min(stopAt, watchFrom);
+
+        const Processor::Stop stop = processor.run(stopAt);
         handOnOutput();
         switch (stop) {
         case Processor::Stop::Halted:
             return {};
-        case Processor::Stop::Fault:
-            return {RunEnd::Fault, processor.faultMessage(), processor.faultAddress()};
+        case Processor::Stop::Fault: {
+            RunEnd end{RunEnd::Fault, processor.faultMessage(), processor.faultAddress()};
+            end.previousAddress = processor.lastStepAddress();
+            return end;
+        }
         case Processor::Stop::NeedsInput:
             if (!readInput())
                 return {RunEnd::InputEnded, {}, processor.pc() - 1};
             break;
         case Processor::Stop::StepLimit: {
             const quint64 steps = processor.executedSteps();
-            if (stepLimit != 0 && steps >= stepLimit)
-                return {RunEnd::StepLimit, stepLimitMessage(steps), -1};
+            if (stepLimit != 0 && steps >= stepLimit) {
+                RunEnd end{RunEnd::StepLimit, stepLimitMessage(steps), -1};
+                end.lowestRecent = lowestRecent;
+                end.highestRecent = highestRecent;
+                return end;
+            }
+            if (steps < pauseAt)
+                break; // stopped only to start watching the last steps
             if (!console.keepRunning(steps))
                 return {RunEnd::Stopped, {}, -1};
             pauseAt = nextPause(steps, stepsPerPause, stepLimit);
@@ -96,8 +123,14 @@ void RunLoop::handOnOutput()
 
 void RunLoop::stepDone(const Step &step)
 {
-    handOnOutput();
-    observer->stepDone(step);
+    if (watchingRecent) {
+        lowestRecent = lowestRecent < 0 ? step.address : std::min(lowestRecent, step.address);
+        highestRecent = std::max(highestRecent, step.address);
+    }
+    if (observer) {
+        handOnOutput();
+        observer->stepDone(step);
+    }
 }
 
 } // namespace machine

@@ -35,7 +35,16 @@ struct RunEnd {
     Kind kind = Halted;
     QString message;
     qint32 address = -1;
+    // Fault: the instruction of the last step that completed before it, or -1.
+    qint32 previousAddress = -1;
+    // StepLimit: the lowest and the highest address of the instructions run
+    // in the last kRecentSteps steps, where the program was looping.
+    qint32 lowestRecent = -1;
+    qint32 highestRecent = -1;
 };
+
+// How many steps before a step limit are watched for RunEnd's recent addresses.
+inline constexpr quint64 kRecentSteps = 1000;
 
 class RunLoop : private StepObserver
 {
@@ -59,6 +68,7 @@ public:
 private:
     bool readInput();
     void handOnOutput();
+    void observeSteps();
     void stepDone(const Step &step) override;
 
     Processor &processor;
@@ -66,6 +76,10 @@ private:
     const quint64 stepsPerPause;
     const quint64 stepLimit;
     StepObserver *observer = nullptr;
+    // The last steps before the step limit are watched, for where the run was.
+    bool watchingRecent = false;
+    qint32 lowestRecent = -1;
+    qint32 highestRecent = -1;
 };
 
 } // namespace machine
