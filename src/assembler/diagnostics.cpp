@@ -323,6 +323,105 @@ private:
     QList<Finding> found;
 };
 
+// A cell as the memory table and the trace number it: two digits.
+QString cellName(qint32 address)
+{
+    return QStringLiteral("cell %1").arg(address, 2, 10, QLatin1Char('0'));
+}
+
+// Notes on how a run of an assembled program ended.
+class RunCheck
+{
+public:
+    RunCheck(const Assembler &assembler, const QString &source)
+        : assembler(assembler), written(splitText(source, QStringLiteral("\n")))
+    {
+    }
+
+    QList<Finding> run(const RunStop &stop)
+    {
+        if (stop.kind == RunStop::StepLimit)
+            looping(stop);
+        else if (isProgramCell(stop.address) && isData(stop.address))
+            intoData(stop.address);
+        else if (stop.address >= assembler.lineCount)
+            pastTheEnd(stop);
+        return found;
+    }
+
+private:
+    bool isProgramCell(qint32 address) const
+    {
+        return address >= 0 && address < assembler.lineCount;
+    }
+    qint32 lineOf(qint32 address) const
+    {
+        return isProgramCell(address) ? assembler.lineNumbers[std::size_t(address)] : 0;
+    }
+    bool isData(qint32 address) const
+    {
+        const QList<QString> fields = fieldsOf(assembler.lines[std::size_t(address)]);
+        return (fields.size() >= 1 && fields[0] == kData) ||
+               (fields.size() >= 2 && !assembler.isMnemonic(fields[0]) && fields[1] == kData);
+    }
+    // "cell 04 (line 5)", or the cell alone when no line of the program made it.
+    QString placeOf(qint32 address) const
+    {
+        return isProgramCell(address)
+                   ? cellName(address) + QStringLiteral(" (line %1)").arg(lineOf(address))
+                   : cellName(address);
+    }
+    void add(qint32 line, const QString &text) { found.append(Finding{line, text}); }
+
+    void intoData(qint32 address)
+    {
+        add(lineOf(address), QLatin1String("the run reached ") + cellName(address) +
+                                 QLatin1String(", the data of this line (") +
+                                 quoted(written.value(address).trimmed()) +
+                                 QLatin1String("), and took it for an instruction; a ") + kHalt +
+                                 QLatin1String(" is probably missing before the data"));
+    }
+
+    void pastTheEnd(const RunStop &stop)
+    {
+        const qint32 count = assembler.lineCount;
+        const QString size = count == 0 ? QStringLiteral("the program has no lines")
+                             : count == 1
+                                 ? QStringLiteral("the program has 1 line (cell 00)")
+                                 : QStringLiteral("the program has %1 lines (cells 00 to %2)")
+                                       .arg(count)
+                                       .arg(count - 1, 2, 10, QLatin1Char('0'));
+        add(lineOf(stop.previousAddress),
+            QLatin1String("the run went past the end of the program into ") +
+                cellName(stop.address) + QLatin1String(": ") + size + QLatin1String(", and a ") +
+                kHalt + QLatin1String(" or a branch is missing after its last instruction"));
+    }
+
+    // Where the last steps before the step limit ran. More steps than cells
+    // between the lowest and the highest address means some ran again: a loop.
+    void looping(const RunStop &stop)
+    {
+        if (stop.lowest < 0 || stop.highest < stop.lowest || stop.recentSteps == 0)
+            return;
+        const bool looped = stop.recentSteps > quint64(stop.highest - stop.lowest + 1);
+        const QString where = stop.lowest == stop.highest
+                                  ? QLatin1String("at ") + placeOf(stop.lowest)
+                                  : QLatin1String("between ") + placeOf(stop.lowest) +
+                                        QLatin1String(" and ") + placeOf(stop.highest);
+        const QString steps = stop.recentSteps == 1
+                                  ? QStringLiteral("in its last step")
+                                  : QStringLiteral("in its last %1 steps").arg(stop.recentSteps);
+        add(lineOf(stop.lowest),
+            steps +
+                (looped ? QLatin1String(" the run looped ") : QLatin1String(" the run was ")) +
+                where);
+    }
+
+    const Assembler &assembler;
+    const QList<QString> written; // the stored lines as written
+    QList<Finding> found;
+};
+
 } // namespace
 
 QList<Finding> warnings(const QString &source)
@@ -364,6 +463,17 @@ QList<Finding> notes(const QString &source)
     if (index < 0 || index >= assembler.lineCount)
         return {};
     return ErrorCheck(assembler, index).run();
+}
+
+QList<Finding> runNotes(const QString &source, const RunStop &stop)
+{
+    Assembler assembler(Assembler::kDefaultSymbolCapacity);
+    try {
+        assembler.assemble(source);
+    } catch (const QString &) {
+        return {};
+    }
+    return RunCheck(assembler, source).run(stop);
 }
 
 } // namespace diagnostics

@@ -33,4 +33,22 @@ QList<Finding> warnings(const QString &source);
 // for a program the assembler accepts, or one it refuses as a whole.
 QList<Finding> notes(const QString &source);
 
+// How a run of a program ended, as far as notes about it need to know.
+struct RunStop {
+    enum Kind : quint8 {
+        Fault,     // a step failed: address, previousAddress
+        StepLimit, // the step limit was reached: lowest, highest, recentSteps
+    };
+    Kind kind = Fault;
+    qint32 address = -1;         // the failing instruction's address, -1 for none
+    qint32 previousAddress = -1; // the instruction of the step before it, -1 for none
+    qint32 lowest = -1;          // the lowest and highest address run
+    qint32 highest = -1;         // in the last recentSteps steps
+    quint64 recentSteps = 0;
+};
+
+// What may explain how a run of a program that assembled ended: a run into
+// a data line or past the last line, or where it was looping at the step limit.
+QList<Finding> runNotes(const QString &source, const RunStop &stop);
+
 } // namespace diagnostics

@@ -11,6 +11,8 @@
 
 #include <iostream>
 
+#include <unistd.h>
+
 namespace
 {
 
@@ -50,7 +52,8 @@ int main(int argc, char *argv[])
     if (options.action == Action::Test && !terminal::readCases(options.casesFile, cases, error))
         return refuse(error);
 
-    terminal::TerminalConsole console(std::cin, std::cout, std::cerr);
+    // Someone typing at a terminal is asked for each value; a pipe or a file is not.
+    terminal::TerminalConsole console(std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1);
     if (!program.assemble(error)) {
         console.message(error);
         return terminal::AssemblyFailed;

@@ -41,11 +41,12 @@ bool readCount(const QString &text, quint64 &count)
 QString description()
 {
     return QStringLiteral(
-               "Assembles a Korvane program and runs it. Each line of standard input is one\n"
-               "typed value; each %1 value is written to standard output, one per line.\n"
+               "Assembles a Korvane program and runs it. Typed values come from standard\n"
+               "input, separated by blanks, tabs or line ends (asked for with a prompt when\n"
+               "it is a terminal); each %1 value is written to standard output, one per line.\n"
                "A message about a line of the program starts with FILE:LINE:.\n"
                "Warnings about a program that assembled (FILE:LINE: warning: ...) and notes\n"
-               "on an assembly error (FILE:LINE: note: ...) are written to standard error.\n"
+               "on an error (FILE:LINE: note: ...) are written to standard error.\n"
                "\n"
                "Exit status: 0 the program halted (with --test: every case passed),\n"
                "1 assembly error, 2 run error (including input that ends while the program\n"
@@ -85,7 +86,7 @@ Options parseOptions(const QStringList &arguments)
     const QCommandLineOption trace(
         QStringLiteral("trace"),
         QStringLiteral("Write each executed step to standard error: step, address, word, "
-                       "instruction, accumulator, flags."));
+                       "instruction, accumulator, flags and what the step did."));
     const QCommandLineOption test(
         kTestOption,
         QStringLiteral("Run the program once per line of CASES (values to type => expected "

@@ -44,6 +44,16 @@ bool Program::assemble(QString &error)
         return false;
     }
     lineNumbers = assembler.lineNumbers;
+    // A line defines a label when a name comes before its mnemonic; the name
+    // is kept as written, while the assembler keeps it upper-cased.
+    const QList<QString> written = splitText(text, QStringLiteral("\n"));
+    labels.clear();
+    for (qint32 k = 0; k < assembler.lineCount; ++k) {
+        const QList<QString> fields = splitText(assembler.lines[std::size_t(k)], QString());
+        const bool labelled = (fields.size() == 2 || fields.size() == 3) &&
+                              !assembler.isMnemonic(fields[0]) && assembler.isMnemonic(fields[1]);
+        labels.append(labelled ? splitText(written.value(k), QString()).value(0) : QString());
+    }
     return true;
 }
 
@@ -52,6 +62,14 @@ QStringList Program::warnings() const
     QStringList lines;
     for (const diagnostics::Finding &warning : diagnostics::warnings(text))
         lines.append(findingLine(name, QLatin1String("warning"), warning));
+    return lines;
+}
+
+QStringList Program::runNotes(const diagnostics::RunStop &stop) const
+{
+    QStringList lines;
+    for (const diagnostics::Finding &note : diagnostics::runNotes(text, stop))
+        lines.append(findingLine(name, QLatin1String("note"), note));
     return lines;
 }
 

@@ -3,6 +3,7 @@
 // A program text, the memory image it assembles to, and the line of the text
 // that each word came from, so that messages can name it.
 
+#include "assembler/diagnostics.h"
 #include "machine/word.h"
 
 #include <QString>
@@ -19,6 +20,8 @@ struct Program {
     QStringList image; // the words of cells 0, 1, 2, ... once assembled
     // Line of the text that each word of the image came from, counted from 1.
     std::array<qint32, machine::kMemorySize> lineNumbers{};
+    // The label each line of the image defines, as written; empty for none.
+    QStringList labels;
 
     // Assembles the text into the image. Returns false with the assembler's
     // message, which starts with "NAME:LINE: " when it is about one line and
@@ -29,6 +32,9 @@ struct Program {
     // "NAME: warning: TEXT" for one about the whole program. None when the
     // text does not assemble.
     QStringList warnings() const;
+    // Notes on how a run of the assembled program ended, one line each:
+    // "NAME:LINE: note: TEXT", or "NAME: note: TEXT" about no one line.
+    QStringList runNotes(const diagnostics::RunStop &stop) const;
     // "NAME:LINE: " for a cell that a line of the text assembled to; empty for
     // any other address.
     QString locationOf(qint32 address) const;

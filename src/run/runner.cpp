@@ -4,6 +4,8 @@
 #include "machine/instructionset.h"
 #include "run/trace.h"
 
+#include <algorithm>
+
 namespace terminal
 {
 
@@ -31,7 +33,7 @@ Runner::Runner(const Program &program, TerminalConsole &terminal)
 ExitStatus Runner::run(quint64 maxSteps)
 {
     machine::RunLoop loop(processor_, *this, kStepsPerChunk, maxSteps);
-    TraceWriter trace(terminal);
+    TraceWriter trace(terminal, program, maxSteps);
     if (tracing) {
         trace.writeHeader();
         loop.setStepObserver(&trace);
@@ -42,14 +44,26 @@ ExitStatus Runner::run(quint64 maxSteps)
     switch (end.kind) {
     case machine::RunEnd::Halted:
         break;
-    case machine::RunEnd::Fault:
+    case machine::RunEnd::Fault: {
         terminal.message(program.locationOf(end.address) + end.message);
+        diagnostics::RunStop stop;
+        stop.address = end.address;
+        stop.previousAddress = end.previousAddress;
+        note(stop);
         status = RunFailed;
         break;
-    case machine::RunEnd::StepLimit:
+    }
+    case machine::RunEnd::StepLimit: {
         terminal.message(end.message);
+        diagnostics::RunStop stop;
+        stop.kind = diagnostics::RunStop::StepLimit;
+        stop.lowest = end.lowestRecent;
+        stop.highest = end.highestRecent;
+        stop.recentSteps = std::min(maxSteps, machine::kRecentSteps);
+        note(stop);
         status = StepLimitReached;
         break;
+    }
     case machine::RunEnd::InputEnded:
         // The input is not read once the output has failed.
         if (!terminal.flush())
@@ -69,12 +83,25 @@ ExitStatus Runner::run(quint64 maxSteps)
     return terminal.flush() ? status : OutputFailed;
 }
 
-// Whoever types the values sees all output before being asked.
-std::optional<QString> Runner::typedText(qint32)
+// The notes that help to read the message that ended the run, right after it.
+void Runner::note(const diagnostics::RunStop &stop)
+{
+    for (const QString &line : program.runNotes(stop))
+        terminal.message(line);
+}
+
+// Whoever types the values sees all output before being asked, and at a
+// terminal a prompt that names the input instruction: "INP at 00 (line 1)? ".
+std::optional<QString> Runner::typedText(qint32 address)
 {
     if (!terminal.flush())
         return std::nullopt;
-    return terminal.readLine();
+    QString prompt =
+        QString(machine::mnemonicOf(machine::Input)) + QLatin1String(" at ") + addressText(address);
+    const QString location = program.locationOf(address);
+    if (!location.isEmpty())
+        prompt += QStringLiteral(" (line %1)").arg(program.lineNumbers[std::size_t(address)]);
+    return terminal.readValue((prompt + QLatin1String("? ")).toStdString());
 }
 
 void Runner::writeValue(qint32 value)

@@ -48,6 +48,7 @@ private:
     void message(const QString &text) override;
     void operandReport(qint32 address, const QString &line) override;
     bool keepRunning(quint64 executedSteps) override;
+    void note(const diagnostics::RunStop &stop);
 
     const Program &program;
     TerminalConsole &terminal;

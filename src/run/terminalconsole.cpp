@@ -12,22 +12,50 @@ namespace
 
 // Pending output, or pending trace lines, are written once they grow past this size.
 constexpr std::size_t kBufferSize = 1 << 16;
+// A typed value longer than this is no 32-bit number whatever follows; only
+// its start is kept, so that a runaway line cannot fill the memory.
+constexpr std::size_t kLongestValueKept = 4096;
+
+bool separatesValues(int c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 } // namespace
 
-TerminalConsole::TerminalConsole(std::istream &input, std::ostream &output, std::ostream &errors)
-    : input(input), output(output), errors(errors)
+TerminalConsole::TerminalConsole(std::istream &input, std::ostream &output, std::ostream &errors,
+                                 bool prompts)
+    : prompts(prompts), input(input), output(output), errors(errors)
 {
 }
 
-std::optional<QString> TerminalConsole::readLine()
+// Reads up to the end of the value and the one character after it, never
+// further: someone typing sees the run go on as soon as the line is entered.
+std::optional<QString> TerminalConsole::readValue(std::string_view prompt)
 {
-    std::string line;
-    if (!std::getline(input, line))
-        return std::nullopt;
-    if (!line.empty() && line.back() == '\r')
-        line.pop_back();
-    return QString::fromStdString(line);
+    int c = 0;
+    for (;;) {
+        if (prompts && atLineStart) {
+            writeTrace();
+            errors << prompt << std::flush;
+            atLineStart = false;
+        }
+        c = input.get();
+        if (c == std::char_traits<char>::eof())
+            return std::nullopt;
+        if (c == '\n')
+            atLineStart = true;
+        if (!separatesValues(c))
+            break;
+    }
+    std::string value;
+    for (; c != std::char_traits<char>::eof() && !separatesValues(c); c = input.get()) {
+        if (value.size() < kLongestValueKept)
+            value += char(c);
+    }
+    if (c == '\n')
+        atLineStart = true;
+    return QString::fromStdString(value);
 }
 
 void TerminalConsole::writeValue(qint32 value)

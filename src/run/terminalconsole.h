@@ -1,8 +1,9 @@
 #pragma once
 
-// The streams of a terminal: typed values come from an input stream, one per
-// line, and output values go to an output stream, one per line. Messages and
-// trace lines go to the error stream in the order they are made.
+// The streams of a terminal: typed values come from an input stream,
+// separated by blanks, tabs or line ends, and output values go to an output
+// stream, one per line. Messages and trace lines go to the error stream in the
+// order they are made.
 
 #include <QString>
 #include <QtGlobal>
@@ -18,10 +19,14 @@ namespace terminal
 class TerminalConsole
 {
 public:
-    TerminalConsole(std::istream &input, std::ostream &output, std::ostream &errors);
+    // prompts: the input comes from someone typing at a terminal, who is told
+    // when a value is wanted.
+    TerminalConsole(std::istream &input, std::ostream &output, std::ostream &errors,
+                    bool prompts = false);
 
-    // The next line of the input, without its line end; none once it has ended.
-    std::optional<QString> readLine();
+    // The next value typed, as text; none once the input has ended. When the
+    // terminal prompts, `prompt` is shown whenever a new line is to be read.
+    std::optional<QString> readValue(std::string_view prompt);
     void writeValue(qint32 value);
     // Hands on what was written so far; false once the output cannot be written.
     bool flush();
@@ -37,8 +42,10 @@ private:
     void writeTrace();
 
     bool outputFailed = false;
-    std::string pending;    // output lines not yet written
-    std::string traceLines; // trace lines not yet written
+    const bool prompts;
+    bool atLineStart = true; // the next character read starts a line
+    std::string pending;     // output lines not yet written
+    std::string traceLines;  // trace lines not yet written
     std::istream &input;
     std::ostream &output;
     std::ostream &errors;

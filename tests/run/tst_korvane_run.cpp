@@ -6,6 +6,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <fcntl.h>
+#include <stdlib.h>
+#include <unistd.h>
+
 namespace
 {
 
@@ -63,6 +67,7 @@ private slots:
     void longOutput();
     void outputWithoutLimitComesAsItIsMade();
     void outputComesBeforeTheNextInput();
+    void promptsAtATerminal();
 
 private:
     QTemporaryDir directory;
@@ -175,6 +180,36 @@ void TestKorvaneRun::outputComesBeforeTheNextInput()
     process.closeWriteChannel();
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.readAllStandardOutput(), QByteArray("6\n"));
+    QCOMPARE(process.exitCode(), 0);
+}
+
+// Someone typing at a terminal is asked for each line of values, with the
+// input instruction named; values typed on one line need no second prompt.
+void TestKorvaneRun::promptsAtATerminal()
+{
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(terminal >= 0);
+    const auto closeTerminal = qScopeGuard([terminal] { ::close(terminal); });
+    QVERIFY(grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+    const QString path = directory.filePath("three inputs.txt");
+    QVERIFY(writeFile(path, "INP\nOUT\nINP\nOUT\n\nINP\nOUT\nHLT\n"));
+
+    QProcess process;
+    process.setStandardInputFile(QString::fromLocal8Bit(ptsname(terminal)));
+    process.setReadChannel(QProcess::StandardError);
+    process.start(QStringLiteral(KORVANE_RUN_PATH), {path});
+    QByteArray asked;
+    const auto waitFor = [&](const QByteArray &prompts) {
+        while (asked != prompts && process.waitForReadyRead(10000))
+            asked += process.readAllStandardError();
+        return asked == prompts;
+    };
+    QVERIFY(waitFor("INP at 00 (line 1)? "));
+    QCOMPARE(::write(terminal, "5 6\n", 4), 4);
+    QVERIFY(waitFor("INP at 00 (line 1)? INP at 04 (line 6)? "));
+    QCOMPARE(::write(terminal, "7\n", 2), 2);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.readAllStandardOutput(), QByteArray("5\n6\n7\n"));
     QCOMPARE(process.exitCode(), 0);
 }
 
