@@ -10,10 +10,13 @@
 // The warnings and notes about the same text are checked too: warnings only
 // for a text that assembles and notes only for one that does not, each
 // naming a line of the text that is not empty (or, for a warning, line 0
-// for the whole program), in line order, with a text of one line.
+// for the whole program), in line order, with a text of one line. A text
+// that assembles is also run, every typed value 1, up to a small step limit,
+// and the notes about how that run ended are checked the same way.
 
 #include "assembler/assembler.h"
 #include "assembler/diagnostics.h"
+#include "cpu/runloop.h"
 #include "machine/word.h"
 
 #include <QList>
@@ -90,6 +93,54 @@ QList<qint32> linesWithText(const QString &source)
     return lines;
 }
 
+// Runs the image on the processor, every typed value 1, up to a small step
+// limit, and tells how the run ended as the notes about a run take it.
+class OnesConsole final : public machine::Console
+{
+public:
+    std::optional<QString> typedText(qint32) override
+    {
+        // Enough for any run within the step limit, then the input ends.
+        if (++asked > kStepLimit)
+            return std::nullopt;
+        return QStringLiteral("1");
+    }
+    void writeValue(qint32) override {}
+    void message(const QString &) override {}
+    void operandReport(qint32, const QString &) override {}
+
+    static constexpr quint64 kStepLimit = 2000;
+    quint64 asked = 0;
+};
+
+std::optional<diagnostics::RunStop> runOnce(const QString &image)
+{
+    machine::Processor processor;
+    const QList<QStringView> words = QStringView(image).split(u'\n', Qt::SkipEmptyParts);
+    for (int address = 0; address < machine::kMemorySize; ++address)
+        processor.setWord(address, address < words.size() ? words[address].toString()
+                                                          : QString(machine::kEmptyWord));
+    OnesConsole console;
+    const machine::RunEnd end =
+        machine::RunLoop(processor, console, 0, OnesConsole::kStepLimit).run();
+    diagnostics::RunStop stop;
+    if (end.kind == machine::RunEnd::Fault) {
+        stop.address = end.address;
+        stop.previousAddress = end.previousAddress;
+        return stop;
+    }
+    if (end.kind != machine::RunEnd::StepLimit)
+        return std::nullopt;
+    require(end.lowestRecent >= 0 && end.lowestRecent <= end.highestRecent &&
+                end.highestRecent < machine::kMemorySize,
+            "the last steps before the step limit ran inside the memory");
+    stop.kind = diagnostics::RunStop::StepLimit;
+    stop.lowest = end.lowestRecent;
+    stop.highest = end.highestRecent;
+    stop.recentSteps = machine::kRecentSteps;
+    return stop;
+}
+
 void checkFindings(const QList<diagnostics::Finding> &findings, const QList<qint32> &lines,
                    bool wholeProgram)
 {
@@ -137,6 +188,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const QList<qint32> lines = linesWithText(source);
         checkFindings(warnings, lines, true);
         checkFindings(notes, lines, false);
+    }
+    // How a run of the program ended, and the notes about it.
+    if (outcome.image) {
+        if (const std::optional<diagnostics::RunStop> stop = runOnce(*outcome.image))
+            checkFindings(diagnostics::runNotes(source, *stop), linesWithText(source), true);
     }
     return 0;
 }
