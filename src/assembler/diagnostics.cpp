@@ -385,8 +385,12 @@ private:
     void pastTheEnd(const RunStop &stop)
     {
         const qint32 count = assembler.lineCount;
-        const QString size = count == 0 ? QStringLiteral("the program has no lines")
-                             : count == 1
+        if (count == 0) {
+            add(0, QLatin1String("the program has no lines, so the run began in the empty ") +
+                       cellName(stop.address));
+            return;
+        }
+        const QString size = count == 1
                                  ? QStringLiteral("the program has 1 line (cell 00)")
                                  : QStringLiteral("the program has %1 lines (cells 00 to %2)")
                                        .arg(count)
@@ -412,8 +416,7 @@ private:
                                   ? QStringLiteral("in its last step")
                                   : QStringLiteral("in its last %1 steps").arg(stop.recentSteps);
         add(lineOf(stop.lowest),
-            steps +
-                (looped ? QLatin1String(" the run looped ") : QLatin1String(" the run was ")) +
+            steps + (looped ? QLatin1String(" the run looped ") : QLatin1String(" the run was ")) +
                 where);
     }
 
