@@ -14,7 +14,7 @@
 // store changes the cell, so a loop decodes each word once, not once per step.
 //
 // A step observer, when one is set, is told of every completed step; a run
-// without one takes the same fast path as before observers existed.
+// without one takes a copy of the step loop that has no observing in it.
 
 #include "machine/instructionword.h"
 #include "machine/word.h"
