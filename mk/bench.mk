@@ -3,22 +3,28 @@
 #              window's "Run program" on one count-down program, two window
 #              runs with output, a traced korvane-run of 10,000,000 steps and
 #              the assembly of each sample; a summary with the ratios follows.
-#              Then shows what korvane-run links.
+#              Then shows what korvane-run links, and grades a class as make
+#              bench-grading does.
 #   make bench BENCH_ARGS=--benchmark_repetitions=9     more repetitions
 #   make bench BENCH_ARGS=--benchmark_filter=CountDown  a part only
+#   make bench-grading   only this: 200 generated submissions with 10 cases
+#              each, graded by one korvane-run call and by one process per
+#              submission (cases per second of each, and their ratio)
 
 BENCH_BUILD_DIR ?= build-bench
 BENCH_ARGS ?= --benchmark_repetitions=5
 BENCH_DEB_PACKAGES = $(DEB_PACKAGES) libbenchmark-dev binutils
 
-.PHONY: bench bench-build bench-deps
+.PHONY: bench bench-build bench-deps bench-configure bench-grading
 
 bench-deps:
 	@$(MAKE) --no-print-directory deps DEB_PACKAGES="$(BENCH_DEB_PACKAGES)"
 
-bench-build: bench-deps
+bench-configure: bench-deps
 	cmake -S . -B $(BENCH_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DKORVANE_BENCHMARKS=ON \
 	    -DBUILD_TESTING=OFF
+
+bench-build: bench-configure
 	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS) --target korvane_bench
 	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS) --target korvane-run
 
@@ -26,3 +32,8 @@ bench: bench-build
 	QT_QPA_PLATFORM=offscreen ./$(BENCH_BUILD_DIR)/bench/korvane_bench $(BENCH_ARGS)
 	@echo "korvane-run links: $$(readelf -d $(BENCH_BUILD_DIR)/src/run/korvane-run \
 	    | sed -n 's/.*Shared library: \[\(.*\)\]/\1/p' | tr '\n' ' ')"
+	python3 bench/grade_class.py $(BENCH_BUILD_DIR)/src/run/korvane-run
+
+bench-grading: bench-configure
+	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS) --target korvane-run
+	python3 bench/grade_class.py $(BENCH_BUILD_DIR)/src/run/korvane-run

@@ -1,8 +1,9 @@
 #include "run/casecheck.h"
 
 #include "cpu/runloop.h"
+#include "run/runner.h"
 
-#include <ostream>
+#include <algorithm>
 
 namespace terminal
 {
@@ -49,93 +50,45 @@ public:
     quint64 written = 0;
 };
 
-QString valuesText(const QList<qint32> &values, quint64 count)
-{
-    if (count == 0)
-        return QStringLiteral("(none)");
-    QStringList texts;
-    for (const qint32 value : values)
-        texts.append(QString::number(value));
-    QString text = texts.join(QLatin1Char(' '));
-    if (count > quint64(values.size()))
-        text += QStringLiteral(" ... (%1 values in all)").arg(count);
-    return text;
-}
-
-// TAP reads "#" as the start of a directive and "\" as an escape.
-QString description(QString line)
-{
-    return line.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
-        .replace(QLatin1Char('#'), QLatin1String("\\#"));
-}
-
-// "# label text", a line of its own for each line of the text.
-std::string comment(const char *label, const QString &text)
-{
-    QString lines = QLatin1String("# ") + QLatin1String(label) + text.trimmed();
-    return lines.replace(QLatin1Char('\n'), QLatin1String("\n# ")).toStdString() + '\n';
-}
-
-bool passed(const TestCase &testCase, const CaseConsole &console, const machine::RunEnd &end)
-{
-    return end.kind == machine::RunEnd::Halted &&
-           console.written == quint64(testCase.expected.size()) &&
-           console.outputs == testCase.expected;
-}
-
-// What a failing case expected, and what its run did instead.
-std::string failure(const Program &program, const TestCase &testCase, const CaseConsole &console,
-                    const machine::RunEnd &end)
-{
-    std::string text =
-        comment("expected: ", valuesText(testCase.expected, testCase.expected.size()));
-    text += comment("output:   ", valuesText(console.outputs, console.written));
-    if (console.ranOut)
-        text += comment("input:    ", console.asked == 0
-                                          ? QStringLiteral("the program asked for a value, but "
-                                                           "the case gives none.")
-                                          : QStringLiteral("the program asked for value %1, but "
-                                                           "the case gives only %2.")
-                                                .arg(console.asked + 1)
-                                                .arg(console.asked));
-    else if (end.kind == machine::RunEnd::Fault)
-        text += comment("error:    ", program.locationOf(end.address) + end.message);
-    else if (end.kind == machine::RunEnd::StepLimit)
-        text += comment("stopped:  ", end.message);
-    return text;
-}
-
 } // namespace
 
-ExitStatus checkCases(const Program &program, const QList<TestCase> &cases, quint64 maxSteps,
-                      std::ostream &output, std::ostream &errors)
+CaseResult checkCase(const Program &program, const TestCase &testCase, quint64 maxSteps)
 {
-    output << "TAP version 14\n";
-    if (cases.isEmpty())
-        output << "1..0 # SKIP the cases file holds no case\n";
-    else
-        output << "1.." << cases.size() << '\n';
+    CaseConsole console(testCase);
+    machine::Processor processor;
+    loadImage(program, processor);
+    const machine::RunEnd end = machine::RunLoop(processor, console, 0, maxSteps).run();
 
-    bool allPassed = true;
-    for (qsizetype i = 0; i < cases.size() && output; ++i) {
-        CaseConsole console(cases[i]);
-        machine::Processor processor;
-        loadImage(program, processor);
-        const machine::RunEnd end = machine::RunLoop(processor, console, 0, maxSteps).run();
-        const bool ok = passed(cases[i], console, end);
-        allPassed = allPassed && ok;
-        output << (ok ? "ok " : "not ok ") << i + 1 << " - "
-               << description(cases[i].line).toStdString() << '\n';
-        if (!ok)
-            output << failure(program, cases[i], console, end);
-        output.flush();
+    CaseResult result;
+    result.outputCount = console.written;
+    result.output = std::move(console.outputs);
+    if (console.ranOut) {
+        result.ending = CaseResult::Input;
+        result.reason = console.asked == 0
+                            ? QStringLiteral("the program asked for a value, but the case gives "
+                                             "none.")
+                            : QStringLiteral("the program asked for value %1, but the case gives "
+                                             "only %2.")
+                                  .arg(console.asked + 1)
+                                  .arg(console.asked);
+    } else if (end.kind == machine::RunEnd::StepLimit) {
+        result.ending = CaseResult::Stopped;
+        result.reason = end.message.trimmed();
+    } else if (end.kind != machine::RunEnd::Halted) {
+        // A fault; a case's console never stops a run or runs out of input otherwise.
+        result.ending = CaseResult::Error;
+        result.reason = (program.locationOf(end.address) + end.message).trimmed();
     }
-    output.flush();
-    if (!output) {
-        errors << "Error: cannot write to standard output." << std::endl;
-        return OutputFailed;
-    }
-    return allPassed ? Success : CasesFailed;
+    result.passed = result.ending == CaseResult::Halted &&
+                    result.outputCount == quint64(testCase.expected.size()) &&
+                    result.output == testCase.expected;
+    return result;
+}
+
+qsizetype FileGrade::passedCount() const
+{
+    return std::count_if(cases.cbegin(), cases.cend(),
+                         [](const CaseResult &result) { return result.passed; });
 }
 
 } // namespace terminal

@@ -1,20 +1,44 @@
 #pragma once
 
-// --test: runs a program once per case and reports in TAP version 14.
+// --test: runs a program once per case, each run from the freshly loaded
+// image, and keeps what a report needs to tell how each one went.
 
 #include "run/cases.h"
 #include "run/program.h"
-#include "run/runner.h"
 
-#include <iosfwd>
+#include <QList>
+#include <QString>
 
 namespace terminal
 {
 
-// Runs each case from the freshly loaded image and writes the report to
-// `output`. Success when every case passes, CasesFailed when one fails, and
-// OutputFailed (said on `errors`) when the report cannot be written.
-ExitStatus checkCases(const Program &program, const QList<TestCase> &cases, quint64 maxSteps,
-                      std::ostream &output, std::ostream &errors);
+struct CaseResult {
+    // How the run ended: halted, or why it did not.
+    enum Ending : quint8 {
+        Halted,
+        Error,   // a run error: reason holds the message with its location
+        Stopped, // the step limit: reason holds its message
+        Input,   // the program asked for more values than the case gives: reason says so
+    };
+    Ending ending = Halted;
+    bool passed = false;
+    QList<qint32> output;    // the values put out, up to 20 beyond the expected ones
+    quint64 outputCount = 0; // every value put out, kept or not
+    QString reason;          // empty when the run halted
+};
+
+// Runs one case from the program's image; maxSteps 0 means no limit.
+CaseResult checkCase(const Program &program, const TestCase &testCase, quint64 maxSteps);
+
+// How one program fared with every case, or why it could not be graded.
+struct FileGrade {
+    QString name;            // the FILE as given, or "sample N"
+    bool graded = false;     // false: the file could not be read or assembled
+    QString message;         // why not graded: the reason, or the assembly error with its notes
+    QList<CaseResult> cases; // one per case, in order, when graded
+
+    qsizetype passedCount() const;
+    bool passed() const { return graded && passedCount() == cases.size(); }
+};
 
 } // namespace terminal

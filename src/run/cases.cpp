@@ -1,6 +1,7 @@
 #include "run/cases.h"
 
 #include "assembler/splittext.h"
+#include "run/runner.h"
 #include "run/textfile.h"
 
 #include <QRegularExpression>
@@ -32,19 +33,23 @@ bool readValues(const QString &side, QList<qint32> &values, QString &wrong)
 
 } // namespace
 
-bool readCases(const QString &path, QList<TestCase> &cases, QString &error)
+int readCases(const QString &path, QList<TestCase> &cases, QString &error)
 {
     QString text;
-    if (!readTextFile(path, QStringLiteral("a cases file"), text, error))
-        return false;
+    const FileTrouble trouble = readTextFile(path, QStringLiteral("a cases file"), text, error);
+    if (trouble != FileTrouble::None) {
+        error.prepend(QLatin1String("korvane-run: "));
+        return trouble == FileTrouble::CannotRead ? kFileCannotRead : WrongUsage;
+    }
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
-        const QString line = lines[i].trimmed();
-        if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+        const qsizetype comment = lines[i].indexOf(QLatin1Char('#'));
+        const QString line = (comment < 0 ? lines[i] : lines[i].left(comment)).trimmed();
+        if (line.isEmpty())
             continue;
         const auto malformed = [&](const QString &reason) {
             error = path + QLatin1Char(':') + QString::number(i + 1) + QLatin1String(": ") + reason;
-            return false;
+            return WrongUsage;
         };
 
         const qsizetype arrow = line.indexOf(kArrow);
@@ -53,7 +58,7 @@ bool readCases(const QString &path, QList<TestCase> &cases, QString &error)
                                             "expected output."));
         if (line.indexOf(kArrow, arrow + kArrow.size()) >= 0)
             return malformed(QStringLiteral("more than one '=>'."));
-        TestCase testCase{line, {}, {}};
+        TestCase testCase{line, i + 1, {}, {}};
         QString wrong;
         if (!readValues(line.left(arrow), testCase.inputs, wrong) ||
             !readValues(line.mid(arrow + kArrow.size()), testCase.expected, wrong))
@@ -62,7 +67,12 @@ bool readCases(const QString &path, QList<TestCase> &cases, QString &error)
                     .arg(wrong));
         cases.append(testCase);
     }
-    return true;
+    // An empty file, or a wrong one given by a slip, must not pass every program.
+    if (cases.isEmpty()) {
+        error = path + QLatin1String(": holds no case");
+        return WrongUsage;
+    }
+    return Success;
 }
 
 } // namespace terminal

@@ -2,7 +2,8 @@
 
 // The cases file of --test: one case per line, the values to type, "=>", then
 // the expected output values, each side whitespace-separated and possibly
-// empty. Blank lines and lines starting with "#" are skipped.
+// empty. A "#" starts a comment that runs to the end of the line; blank lines
+// and lines that hold only a comment are skipped.
 
 #include <QList>
 #include <QString>
@@ -11,13 +12,17 @@ namespace terminal
 {
 
 struct TestCase {
-    QString line; // the case as written, without surrounding blanks
+    QString line;             // the case as written, without its comment and surrounding blanks
+    qsizetype lineNumber = 0; // its line in the cases file, counted from 1
     QList<qint32> inputs;
     QList<qint32> expected;
 };
 
-// Reads the cases file. Returns false with a one-line reason when the file
-// cannot be used, which starts with "FILE:LINE: " at a malformed line.
-bool readCases(const QString &path, QList<TestCase> &cases, QString &error);
+// Reads the cases file. Returns 0, or the exit status for a file that cannot
+// be used with the message to show as it is: 64 (wrong usage) for a file that
+// is malformed, not UTF-8, larger than 1 MiB or holds no case, 66 for one
+// that cannot be read. A malformed line is named as "CASES:LINE: reason", a
+// file without a case as "CASES: holds no case", CASES being `path`.
+int readCases(const QString &path, QList<TestCase> &cases, QString &error);
 
 } // namespace terminal

@@ -1,7 +1,7 @@
 // korvane-run: assembles a program and runs it with standard input and output,
-// or lists it, or checks it against test cases.
+// or lists it, or grades programs against test cases.
 
-#include "run/casecheck.h"
+#include "run/grading.h"
 #include "run/listing.h"
 #include "run/options.h"
 #include "run/runner.h"
@@ -16,10 +16,10 @@
 namespace
 {
 
-int refuse(const QString &reason)
+int refuse(const QString &reason, int status = terminal::WrongUsage)
 {
     std::cerr << "korvane-run: " << reason.toStdString() << std::endl;
-    return terminal::WrongUsage;
+    return status;
 }
 
 } // namespace
@@ -37,20 +37,18 @@ int main(int argc, char *argv[])
         return std::cout ? terminal::Success : terminal::OutputFailed;
     case Action::Refuse:
         return refuse(options.text);
+    case Action::Test:
+        return terminal::gradePrograms(options, std::cout, std::cerr);
     case Action::Run:
     case Action::Assemble:
     case Action::Listing:
-    case Action::Test:
         break;
     }
 
     terminal::Program program;
-    QList<terminal::TestCase> cases;
     QString error;
-    if (!terminal::readProgram(options, program, error))
-        return refuse(error);
-    if (options.action == Action::Test && !terminal::readCases(options.casesFile, cases, error))
-        return refuse(error);
+    if (const int status = terminal::readProgram(options, 0, program, error); status != 0)
+        return refuse(error, status);
 
     // Someone typing at a terminal is asked for each value; a pipe or a file is not.
     terminal::TerminalConsole console(std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1);
@@ -58,13 +56,11 @@ int main(int argc, char *argv[])
         console.message(error);
         return terminal::AssemblyFailed;
     }
-    // On standard error, so that they stay out of the output, the image and a --test report.
+    // On standard error, so that they stay out of the output and the image.
     if (options.warnings) {
         for (const QString &warning : program.warnings())
             console.message(warning);
     }
-    if (options.action == Action::Test)
-        return terminal::checkCases(program, cases, options.maxSteps, std::cout, std::cerr);
 
     terminal::Runner runner(program, console);
     terminal::ExitStatus status = terminal::Success;

@@ -7,6 +7,8 @@
 #include <QCommandLineParser>
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <iterator>
 #include <utility>
 
 namespace terminal
@@ -18,6 +20,11 @@ namespace
 const QLatin1String kSampleOption{"sample"};
 const QLatin1String kMaxStepsOption{"max-steps"};
 const QLatin1String kTestOption{"test"};
+const QLatin1String kReportOption{"report"};
+
+// The names of the report formats, in the order of ReportFormat.
+const QLatin1String kReportNames[] = {QLatin1String("tap"), QLatin1String("csv"),
+                                      QLatin1String("json"), QLatin1String("junit")};
 
 Options refuse(const QString &reason)
 {
@@ -48,10 +55,16 @@ QString description()
                "Warnings about a program that assembled (FILE:LINE: warning: ...) and notes\n"
                "on an error (FILE:LINE: note: ...) are written to standard error.\n"
                "\n"
+               "With --test, each FILE is run once per case of CASES, and the report says\n"
+               "which cases passed, in TAP unless --report names another format.\n"
+               "\n"
                "Exit status: 0 the program halted (with --test: every case passed),\n"
                "1 assembly error, 2 run error (including input that ends while the program\n"
-               "waits for a value), 3 step limit reached, 5 a case of --test failed,\n"
-               "64 wrong usage, 74 standard output cannot be written.")
+               "waits for a value), 3 step limit reached, 5 a case of --test failed (with\n"
+               "several FILEs: a case failed or a FILE could not be graded), 64 wrong usage\n"
+               "or a malformed CASES file, 65 a FILE that is not UTF-8 text or is larger\n"
+               "than 1 MiB, 66 a FILE or CASES that cannot be read, 74 standard output\n"
+               "cannot be written.")
         .arg(machine::mnemonicOf(machine::Output));
 }
 
@@ -89,15 +102,22 @@ Options parseOptions(const QStringList &arguments)
                        "instruction, accumulator, flags and what the step did."));
     const QCommandLineOption test(
         kTestOption,
-        QStringLiteral("Run the program once per line of CASES (values to type => expected "
-                       "output) and report in TAP instead."),
+        QStringLiteral("Run each FILE once per line of CASES (values to type => expected "
+                       "output) and report which cases passed instead."),
         QStringLiteral("CASES"));
+    const QCommandLineOption report(
+        kReportOption,
+        QStringLiteral("Write the --test report as tap (the default), csv, json or junit (XML)."),
+        QStringLiteral("FORMAT"));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled."));
-    parser.addOptions({sample, maxSteps, assemble, listing, trace, test, memory, noWarnings});
-    parser.addPositionalArgument(QStringLiteral("FILE"),
-                                 QStringLiteral("Program text to assemble (UTF-8)."));
+    parser.addOptions(
+        {sample, maxSteps, assemble, listing, trace, test, report, memory, noWarnings});
+    parser.addPositionalArgument(
+        QStringLiteral("FILE"),
+        QStringLiteral("Program text to assemble (UTF-8); with --test, one or more."),
+        QStringLiteral("FILE..."));
 
     if (!parser.parse(arguments))
         return refuse(parser.errorText());
@@ -117,17 +137,18 @@ Options parseOptions(const QStringList &arguments)
     }
 
     const QStringList files = parser.positionalArguments();
-    if (files.size() > 1)
+    if (files.size() > 1 && !parser.isSet(test))
         return refuse(QStringLiteral("Only one FILE can be given."));
-    for (const QLatin1String name : {kSampleOption, kMaxStepsOption, kTestOption}) {
+    for (const QLatin1String name : {kSampleOption, kMaxStepsOption, kTestOption, kReportOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
     // Running, --assemble, --listing and --test exclude each other; a trace
-    // belongs to a run, and the memory to a single one.
+    // belongs to a run, and the memory to a single one; only runs take steps.
     const std::pair<const QCommandLineOption &, const QCommandLineOption &> exclusive[] = {
-        {assemble, listing}, {assemble, test}, {listing, test}, {trace, assemble},
-        {trace, listing},    {trace, test},    {memory, test}};
+        {assemble, listing}, {assemble, test},     {listing, test},
+        {trace, assemble},   {trace, listing},     {trace, test},
+        {memory, test},      {assemble, maxSteps}, {listing, maxSteps}};
     for (const auto &[first, second] : exclusive) {
         if (parser.isSet(first) && parser.isSet(second))
             return refuse(QStringLiteral("--%1 and --%2 cannot be used together.")
@@ -140,6 +161,16 @@ Options parseOptions(const QStringList &arguments)
                      : parser.isSet(test)    ? Options::Action::Test
                                              : Options::Action::Run;
     options.casesFile = parser.value(test);
+    if (parser.isSet(report)) {
+        if (!parser.isSet(test))
+            return refuse(QStringLiteral("--report goes only with --test."));
+        const QString name = parser.value(report);
+        const auto *found = std::find(std::begin(kReportNames), std::end(kReportNames), name);
+        if (found == std::end(kReportNames))
+            return refuse(QStringLiteral("--report needs one of tap, csv, json or junit, not '%1'.")
+                              .arg(name));
+        options.report = ReportFormat(found - std::begin(kReportNames));
+    }
     options.showMemory = parser.isSet(memory);
     options.trace = parser.isSet(trace);
     options.warnings = !parser.isSet(noWarnings);
@@ -163,20 +194,27 @@ Options parseOptions(const QStringList &arguments)
         return refuse(QStringLiteral("Give either a FILE or --sample, not both."));
     if (files.isEmpty() && options.sample < 0)
         return refuse(QStringLiteral("No program given: name a FILE or use --sample N."));
-    if (!files.isEmpty())
-        options.programFile = files.first();
+    options.programFiles = files;
     return options;
 }
 
-bool readProgram(const Options &options, Program &program, QString &error)
+int readProgram(const Options &options, qsizetype index, Program &program, QString &error)
 {
     if (options.sample >= 0) {
         program.name = QStringLiteral("sample %1").arg(options.sample);
         program.text = samplePrograms()[static_cast<std::size_t>(options.sample)];
-        return true;
+        return 0;
     }
-    program.name = options.programFile;
-    return readTextFile(options.programFile, QStringLiteral("a program"), program.text, error);
+    program.name = options.programFiles.at(index);
+    switch (readTextFile(program.name, QStringLiteral("a program"), program.text, error)) {
+    case FileTrouble::None:
+        return 0;
+    case FileTrouble::NotText:
+        return kProgramNotText;
+    case FileTrouble::CannotRead:
+        break;
+    }
+    return kFileCannotRead;
 }
 
 } // namespace terminal

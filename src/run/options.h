@@ -14,33 +14,41 @@ namespace terminal
 
 inline constexpr quint64 kDefaultMaxSteps = machine::kLongRunSteps;
 
+// The format of the --test report.
+enum class ReportFormat : quint8 { Tap, Csv, Json, Junit };
+
 struct Options {
     enum class Action : quint8 {
         Run,         // assemble and run the program
         Assemble,    // assemble and print the memory image
         Listing,     // assemble and print each line with its address and word
-        Test,        // assemble and run each case of casesFile
+        Test,        // assemble each program and run each case of casesFile
         ShowHelp,    // text holds the help
         ShowVersion, // text holds the version line
         Refuse,      // wrong usage; text holds the one-line reason
     };
     Action action = Action::Run;
-    QString programFile;                 // empty when a sample is used
-    int sample = -1;                     // built-in sample index, or -1
-    QString casesFile;                   // for Test
-    quint64 maxSteps = kDefaultMaxSteps; // 0: no limit
+    QStringList programFiles;                // as given: one, several with Test, none for a sample
+    int sample = -1;                         // built-in sample index, or -1
+    QString casesFile;                       // for Test
+    ReportFormat report = ReportFormat::Tap; // for Test
+    quint64 maxSteps = kDefaultMaxSteps;     // 0: no limit
     bool showMemory = false;
     bool trace = false;
     bool warnings = true; // warnings about a program that assembled, on standard error
     QString text;
+
+    // The programs named: the FILEs, or the one sample.
+    qsizetype programCount() const { return sample >= 0 ? 1 : programFiles.size(); }
 };
 
 // arguments[0] is the program name, as in QCoreApplication::arguments().
 Options parseOptions(const QStringList &arguments);
 
-// The program to assemble: the file read as UTF-8 (a leading byte order mark
-// dropped) and named as given, or the sample's text named "sample N".
-// Returns false with a one-line reason when the file cannot be used.
-bool readProgram(const Options &options, Program &program, QString &error);
+// Program `index` (from 0 to programCount() - 1) to assemble: its file read
+// as UTF-8 (a leading byte order mark dropped) and named as given, or the
+// sample's text named "sample N". Returns 0, or the exit status for a file
+// that cannot be used (kProgramNotText, kFileCannotRead) with a one-line reason.
+int readProgram(const Options &options, qsizetype index, Program &program, QString &error);
 
 } // namespace terminal

@@ -85,8 +85,10 @@ inline QList<SampleRun> sampleRuns()
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
             qFatal("cannot read %s", qPrintable(path));
         while (!file.atEnd()) {
-            const QString line = QString::fromUtf8(file.readLine()).trimmed();
-            if (line.isEmpty() || line.startsWith(QLatin1Char('#')))
+            // A "#" starts a comment, as korvane-run reads the file.
+            const QString line =
+                QString::fromUtf8(file.readLine()).section(QLatin1Char('#'), 0, 0).trimmed();
+            if (line.isEmpty())
                 continue;
             const QStringList sides = line.split(QStringLiteral("=>"));
             const QStringList inputs = sides.value(0).split(QLatin1Char(' '), Qt::SkipEmptyParts);

@@ -1,0 +1,55 @@
+#pragma once
+
+// The report of --test in the format chosen with --report: TAP for test
+// harnesses, CSV for spreadsheets, JSON for scripts, JUnit XML for CI servers.
+// Each names every FILE in the order given and agrees with the others on
+// which FILEs passed, failed or could not be graded.
+
+#include "run/casecheck.h"
+#include "run/cases.h"
+#include "run/options.h"
+
+#include <QList>
+#include <QString>
+
+#include <iosfwd>
+#include <memory>
+
+namespace terminal
+{
+
+class Report
+{
+public:
+    virtual ~Report() = default;
+    // One FILE's grade, in the order given; a format writes it at once or keeps it.
+    virtual void add(const FileGrade &grade) = 0;
+    // Writes what is left, after the last FILE.
+    virtual void finish() = 0;
+};
+
+// The report of `fileCount` FILEs (at least one) graded with `cases`, written
+// to `output`. The cases and the stream must outlive it. A report of one FILE
+// is that FILE's alone; TAP then says only how its cases went.
+std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &cases,
+                                   qsizetype fileCount, std::ostream &output);
+
+std::unique_ptr<Report> makeTapReport(const QList<TestCase> &cases, qsizetype fileCount,
+                                      std::ostream &output);
+std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream &output);
+std::unique_ptr<Report> makeJsonReport(const QList<TestCase> &cases, std::ostream &output);
+std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostream &output);
+
+// What the formats share.
+
+// "pass" (every case passed), "fail" (a case failed) or "error" (not graded).
+const char *resultName(const FileGrade &grade);
+// Why a failing case failed: how its run ended, or, when it halted, "wrong output".
+QString failureReason(const CaseResult &result);
+// The values separated by blanks, or "(none)", with the count of all when
+// `count` is more than were kept: "1 2 3 ... (49 values in all)".
+QString valuesText(const QList<qint32> &values, quint64 count);
+// The text up to its first line end.
+QString firstLine(const QString &text);
+
+} // namespace terminal

@@ -1,0 +1,66 @@
+// CSV as RFC 4180 writes it, for spreadsheets: a header, then one row per
+// FILE, each line ending in CRLF.
+
+#include "run/report.h"
+
+#include <ostream>
+
+namespace terminal
+{
+
+namespace
+{
+
+// A text field. One that holds a comma, a quote, a line end or blanks at its
+// ends is quoted, its quotes doubled. A spreadsheet runs a field that starts
+// with = + - or @ as a formula; since file names and messages come from the
+// files graded, such a field gets a leading ' so that it is shown as text.
+std::string field(const QString &text)
+{
+    QString value = text;
+    static const QLatin1String formulaStarts{"=+-@"};
+    if (!value.isEmpty() && formulaStarts.contains(value.front()))
+        value.prepend(QLatin1Char('\''));
+    const bool quote = value.contains(QLatin1Char(',')) || value.contains(QLatin1Char('"')) ||
+                       value.contains(QLatin1Char('\n')) || value.contains(QLatin1Char('\r')) ||
+                       value != value.trimmed();
+    if (!quote)
+        return value.toStdString();
+    value.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return '"' + value.toStdString() + '"';
+}
+
+class CsvReport final : public Report
+{
+public:
+    CsvReport(const QList<TestCase> &cases, std::ostream &output)
+        : caseCount(cases.size()), output(output)
+    {
+        output << "file,passed,failed,total,result,message\r\n";
+    }
+
+    // A FILE that could not be graded fails every case.
+    void add(const FileGrade &grade) override
+    {
+        const qsizetype passed = grade.passedCount();
+        output << field(grade.name) << ',' << passed << ',' << caseCount - passed << ','
+               << caseCount << ',' << resultName(grade) << ','
+               << (grade.graded ? std::string() : field(firstLine(grade.message))) << "\r\n";
+        output.flush();
+    }
+
+    void finish() override {}
+
+private:
+    const qsizetype caseCount;
+    std::ostream &output;
+};
+
+} // namespace
+
+std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream &output)
+{
+    return std::make_unique<CsvReport>(cases, output);
+}
+
+} // namespace terminal

@@ -1,0 +1,95 @@
+// One JSON document for scripts:
+//   {"passed": FILES THAT PASSED, "total": FILES, "files": [
+//     {"file", "result", "passed", "total", "message", "cases": [
+//       {"line", "case", "passed", "expected", "output", "output_left_out", "reason"}]}]}
+
+#include "run/report.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <ostream>
+
+namespace terminal
+{
+
+namespace
+{
+
+QJsonArray numbers(const QList<qint32> &values)
+{
+    QJsonArray array;
+    for (const qint32 value : values)
+        array.append(value);
+    return array;
+}
+
+class JsonReport final : public Report
+{
+public:
+    JsonReport(const QList<TestCase> &cases, std::ostream &output) : cases(cases), output(output) {}
+
+    // A FILE that could not be graded fails every case, with its reason.
+    void add(const FileGrade &grade) override
+    {
+        QJsonArray caseResults;
+        for (qsizetype i = 0; i < cases.size(); ++i) {
+            const TestCase &testCase = cases[i];
+            QJsonObject object{{QLatin1String("line"), testCase.lineNumber},
+                               {QLatin1String("case"), testCase.line},
+                               {QLatin1String("expected"), numbers(testCase.expected)}};
+            if (grade.graded) {
+                const CaseResult &result = grade.cases[i];
+                object.insert(QLatin1String("passed"), result.passed);
+                object.insert(QLatin1String("output"), numbers(result.output));
+                object.insert(QLatin1String("output_left_out"),
+                              double(result.outputCount - quint64(result.output.size())));
+                object.insert(QLatin1String("reason"), result.passed
+                                                           ? QJsonValue(QJsonValue::Null)
+                                                           : QJsonValue(failureReason(result)));
+            } else {
+                object.insert(QLatin1String("passed"), false);
+                object.insert(QLatin1String("output"), QJsonArray());
+                object.insert(QLatin1String("output_left_out"), 0);
+                object.insert(QLatin1String("reason"), grade.message);
+            }
+            caseResults.append(object);
+        }
+        files.append(
+            QJsonObject{{QLatin1String("file"), grade.name},
+                        {QLatin1String("result"), QLatin1String(resultName(grade))},
+                        {QLatin1String("passed"), grade.passedCount()},
+                        {QLatin1String("total"), cases.size()},
+                        {QLatin1String("message"),
+                         grade.graded ? QJsonValue(QJsonValue::Null) : QJsonValue(grade.message)},
+                        {QLatin1String("cases"), caseResults}});
+        if (grade.passed())
+            ++filesPassed;
+    }
+
+    void finish() override
+    {
+        const QJsonObject root{{QLatin1String("passed"), filesPassed},
+                               {QLatin1String("total"), files.size()},
+                               {QLatin1String("files"), files}};
+        const QByteArray text = QJsonDocument(root).toJson(QJsonDocument::Indented);
+        output.write(text.constData(), text.size());
+        output.flush();
+    }
+
+private:
+    const QList<TestCase> &cases;
+    std::ostream &output;
+    QJsonArray files;
+    qsizetype filesPassed = 0;
+};
+
+} // namespace
+
+std::unique_ptr<Report> makeJsonReport(const QList<TestCase> &cases, std::ostream &output)
+{
+    return std::make_unique<JsonReport>(cases, output);
+}
+
+} // namespace terminal

@@ -1,0 +1,147 @@
+// JUnit XML, as CI servers and classroom autograders read it: a test suite
+// per FILE and a test case per case. A failing case has a <failure> whose
+// text gives the values expected and put out; a FILE that could not be
+// graded has a single test case with an <error> that says why.
+
+#include "run/report.h"
+
+#include <QXmlStreamWriter>
+
+#include <ostream>
+
+namespace terminal
+{
+
+namespace
+{
+
+// XML 1.0 allows no control character but tab, line feed and carriage
+// return, and neither U+FFFE nor U+FFFF, not even as a character reference;
+// those show as U+FFFD.
+QString xmlText(QString text)
+{
+    for (QChar &c : text) {
+        const char16_t code = c.unicode();
+        if ((code < 0x20 && code != '\t' && code != '\n' && code != '\r') || code == 0xfffe ||
+            code == 0xffff)
+            c = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
+// How a run that did not halt ended, on a line of its own after the values.
+QString reasonLine(const CaseResult &result)
+{
+    switch (result.ending) {
+    case CaseResult::Halted:
+        break;
+    case CaseResult::Error:
+        return QLatin1String("\nerror:    ") + result.reason;
+    case CaseResult::Stopped:
+        return QLatin1String("\nstopped:  ") + result.reason;
+    case CaseResult::Input:
+        return QLatin1String("\ninput:    ") + result.reason;
+    }
+    return {};
+}
+
+class JunitReport final : public Report
+{
+public:
+    JunitReport(const QList<TestCase> &cases, std::ostream &output) : cases(cases), output(output)
+    {
+    }
+
+    // The counts of every FILE go into the first element, so the grades are
+    // kept until the last.
+    void add(const FileGrade &grade) override { grades.append(grade); }
+
+    void finish() override
+    {
+        qsizetype tests = 0;
+        qsizetype failures = 0;
+        qsizetype errors = 0;
+        for (const FileGrade &grade : std::as_const(grades)) {
+            tests += grade.graded ? cases.size() : 1;
+            failures += grade.graded ? cases.size() - grade.passedCount() : 0;
+            errors += grade.graded ? 0 : 1;
+        }
+
+        QByteArray text;
+        QXmlStreamWriter xml(&text);
+        xml.setAutoFormatting(true);
+        xml.writeStartDocument();
+        xml.writeStartElement(QLatin1String("testsuites"));
+        xml.writeAttribute(QLatin1String("name"), QLatin1String("korvane-run --test"));
+        writeCounts(xml, tests, failures, errors);
+        for (const FileGrade &grade : std::as_const(grades))
+            writeSuite(xml, grade);
+        xml.writeEndElement();
+        xml.writeEndDocument();
+        output.write(text.constData(), text.size());
+        output.flush();
+    }
+
+private:
+    static void writeCounts(QXmlStreamWriter &xml, qsizetype tests, qsizetype failures,
+                            qsizetype errors)
+    {
+        xml.writeAttribute(QLatin1String("tests"), QString::number(tests));
+        xml.writeAttribute(QLatin1String("failures"), QString::number(failures));
+        xml.writeAttribute(QLatin1String("errors"), QString::number(errors));
+    }
+
+    void writeSuite(QXmlStreamWriter &xml, const FileGrade &grade) const
+    {
+        const QString name = xmlText(grade.name);
+        xml.writeStartElement(QLatin1String("testsuite"));
+        xml.writeAttribute(QLatin1String("name"), name);
+        if (!grade.graded) {
+            writeCounts(xml, 1, 0, 1);
+            xml.writeStartElement(QLatin1String("testcase"));
+            xml.writeAttribute(QLatin1String("classname"), name);
+            xml.writeAttribute(QLatin1String("name"), QLatin1String("(not graded)"));
+            xml.writeStartElement(QLatin1String("error"));
+            xml.writeAttribute(QLatin1String("message"), xmlText(firstLine(grade.message)));
+            xml.writeCharacters(xmlText(grade.message));
+            xml.writeEndElement();
+            xml.writeEndElement();
+            xml.writeEndElement();
+            return;
+        }
+        writeCounts(xml, cases.size(), cases.size() - grade.passedCount(), 0);
+        for (qsizetype i = 0; i < cases.size(); ++i) {
+            const CaseResult &result = grade.cases[i];
+            xml.writeStartElement(QLatin1String("testcase"));
+            xml.writeAttribute(QLatin1String("classname"), name);
+            xml.writeAttribute(QLatin1String("name"), xmlText(cases[i].line));
+            if (!result.passed) {
+                xml.writeStartElement(QLatin1String("failure"));
+                xml.writeAttribute(QLatin1String("message"),
+                                   xmlText(firstLine(failureReason(result))));
+                QString details = QLatin1String("expected: ") +
+                                  valuesText(cases[i].expected, quint64(cases[i].expected.size())) +
+                                  QLatin1String("\noutput:   ") +
+                                  valuesText(result.output, result.outputCount);
+                details += reasonLine(result);
+                xml.writeCharacters(xmlText(details));
+                xml.writeEndElement();
+            }
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
+    }
+
+    const QList<TestCase> &cases;
+    std::ostream &output;
+    QList<FileGrade> grades;
+};
+
+} // namespace
+
+std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostream &output)
+{
+    return std::make_unique<JunitReport>(cases, output);
+}
+
+} // namespace terminal
