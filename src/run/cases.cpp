@@ -1,7 +1,7 @@
 #include "run/cases.h"
 
 #include "assembler/splittext.h"
-#include "run/runner.h"
+#include "run/exitstatus.h"
 #include "run/textfile.h"
 
 #include <QRegularExpression>
@@ -33,13 +33,13 @@ bool readValues(const QString &side, QList<qint32> &values, QString &wrong)
 
 } // namespace
 
-int readCases(const QString &path, QList<TestCase> &cases, QString &error)
+ExitStatus readCases(const QString &path, QList<TestCase> &cases, QString &error)
 {
     QString text;
     const FileTrouble trouble = readTextFile(path, QStringLiteral("a cases file"), text, error);
     if (trouble != FileTrouble::None) {
         error.prepend(QLatin1String("korvane-run: "));
-        return trouble == FileTrouble::CannotRead ? kFileCannotRead : WrongUsage;
+        return trouble == FileTrouble::CannotRead ? FileCannotRead : WrongUsage;
     }
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {

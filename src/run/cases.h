@@ -5,6 +5,8 @@
 // empty. A "#" starts a comment that runs to the end of the line; blank lines
 // and lines that hold only a comment are skipped.
 
+#include "run/exitstatus.h"
+
 #include <QList>
 #include <QString>
 
@@ -18,11 +20,11 @@ struct TestCase {
     QList<qint32> expected;
 };
 
-// Reads the cases file. Returns 0, or the exit status for a file that cannot
+// Reads the cases file. Returns Success, or the exit status for a file that cannot
 // be used with the message to show as it is: 64 (wrong usage) for a file that
 // is malformed, not UTF-8, larger than 1 MiB or holds no case, 66 for one
 // that cannot be read. A malformed line is named as "CASES:LINE: reason", a
 // file without a case as "CASES: holds no case", CASES being `path`.
-int readCases(const QString &path, QList<TestCase> &cases, QString &error);
+ExitStatus readCases(const QString &path, QList<TestCase> &cases, QString &error);
 
 } // namespace terminal

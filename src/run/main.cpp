@@ -47,7 +47,8 @@ int main(int argc, char *argv[])
 
     terminal::Program program;
     QString error;
-    if (const int status = terminal::readProgram(options, 0, program, error); status != 0)
+    if (const int status = terminal::readProgram(options, 0, program, error);
+        status != terminal::Success)
         return refuse(error, status);
 
     // Someone typing at a terminal is asked for each value; a pipe or a file is not.

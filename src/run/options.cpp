@@ -198,23 +198,23 @@ Options parseOptions(const QStringList &arguments)
     return options;
 }
 
-int readProgram(const Options &options, qsizetype index, Program &program, QString &error)
+ExitStatus readProgram(const Options &options, qsizetype index, Program &program, QString &error)
 {
     if (options.sample >= 0) {
         program.name = QStringLiteral("sample %1").arg(options.sample);
         program.text = samplePrograms()[static_cast<std::size_t>(options.sample)];
-        return 0;
+        return Success;
     }
     program.name = options.programFiles.at(index);
     switch (readTextFile(program.name, QStringLiteral("a program"), program.text, error)) {
     case FileTrouble::None:
-        return 0;
+        return Success;
     case FileTrouble::NotText:
-        return kProgramNotText;
+        return ProgramNotText;
     case FileTrouble::CannotRead:
         break;
     }
-    return kFileCannotRead;
+    return FileCannotRead;
 }
 
 } // namespace terminal

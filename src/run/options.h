@@ -3,6 +3,7 @@
 // The command line of korvane-run and the program text it names.
 
 #include "cpu/runloop.h"
+#include "run/exitstatus.h"
 #include "run/program.h"
 
 #include <QString>
@@ -47,8 +48,8 @@ Options parseOptions(const QStringList &arguments);
 
 // Program `index` (from 0 to programCount() - 1) to assemble: its file read
 // as UTF-8 (a leading byte order mark dropped) and named as given, or the
-// sample's text named "sample N". Returns 0, or the exit status for a file
-// that cannot be used (kProgramNotText, kFileCannotRead) with a one-line reason.
-int readProgram(const Options &options, qsizetype index, Program &program, QString &error);
+// sample's text named "sample N". Returns Success, or the exit status for a
+// file that cannot be used (ProgramNotText, FileCannotRead) with a one-line reason.
+ExitStatus readProgram(const Options &options, qsizetype index, Program &program, QString &error);
 
 } // namespace terminal

@@ -7,6 +7,7 @@
 
 #include "cpu/console.h"
 #include "cpu/processor.h"
+#include "run/exitstatus.h"
 #include "run/program.h"
 #include "run/terminalconsole.h"
 
@@ -14,16 +15,6 @@
 
 namespace terminal
 {
-
-enum ExitStatus : int {
-    Success = 0, // the program halted; every case passed; help or version shown
-    AssemblyFailed = 1,
-    RunFailed = 2,
-    StepLimitReached = 3,
-    CasesFailed = 5,
-    WrongUsage = 64,
-    OutputFailed = 74,
-};
 
 // Puts the program's image into memory from address 0; the other cells hold
 // the empty word.

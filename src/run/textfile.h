@@ -15,10 +15,6 @@ enum class FileTrouble : quint8 {
     NotText,    // it is larger than 1 MiB or not UTF-8
 };
 
-// Exit statuses, as sysexits.h names them, for a file that cannot be used.
-inline constexpr int kProgramNotText = 65; // EX_DATAERR: a program file only
-inline constexpr int kFileCannotRead = 66; // EX_NOINPUT: a program or a cases file
-
 // The file read as UTF-8 text, a leading byte order mark dropped and Windows
 // line ends read as line feeds. Returns the trouble with a one-line reason
 // when the file cannot be read, is larger than 1 MiB or is not UTF-8; `what`

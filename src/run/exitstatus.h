@@ -1,0 +1,21 @@
+#pragma once
+
+// The exit statuses of korvane-run. Troubles with the command line or the
+// files it names take the numbers sysexits.h gives them.
+
+namespace terminal
+{
+
+enum ExitStatus : int {
+    Success = 0, // the program halted; every case passed; help or version shown
+    AssemblyFailed = 1,
+    RunFailed = 2,
+    StepLimitReached = 3,
+    CasesFailed = 5,
+    WrongUsage = 64,     // EX_USAGE: the command line, or a cases file that cannot be used
+    ProgramNotText = 65, // EX_DATAERR: a program file that is not UTF-8 or over 1 MiB
+    FileCannotRead = 66, // EX_NOINPUT: a program or a cases file that cannot be opened
+    OutputFailed = 74,   // EX_IOERR: standard output cannot be written
+};
+
+} // namespace terminal
