@@ -44,15 +44,13 @@ bool Program::assemble(QString &error)
         return false;
     }
     lineNumbers = assembler.lineNumbers;
-    // A line defines a label when a name comes before its mnemonic; the name
-    // is kept as written, while the assembler keeps it upper-cased.
+    // The symbol table names the lines that define labels; the name is taken
+    // from the line as written, where the assembler keeps it upper-cased.
     const QList<QString> written = splitText(text, QStringLiteral("\n"));
-    labels.clear();
-    for (qint32 k = 0; k < assembler.lineCount; ++k) {
-        const QList<QString> fields = splitText(assembler.lines[std::size_t(k)], QString());
-        const bool labelled = (fields.size() == 2 || fields.size() == 3) &&
-                              !assembler.isMnemonic(fields[0]) && assembler.isMnemonic(fields[1]);
-        labels.append(labelled ? splitText(written.value(k), QString()).value(0) : QString());
+    labels = QStringList(assembler.lineCount, QString());
+    for (qint32 i = 0; i < assembler.symbolCount; ++i) {
+        const qint32 line = assembler.symbols[std::size_t(i)].labelAddress;
+        labels[line] = splitText(written.value(line), QString()).value(0);
     }
     return true;
 }

@@ -31,6 +31,21 @@ QString failureReason(const CaseResult &result)
     return result.ending == CaseResult::Halted ? QStringLiteral("wrong output") : result.reason;
 }
 
+const char *endingName(CaseResult::Ending ending)
+{
+    switch (ending) {
+    case CaseResult::Halted:
+        break;
+    case CaseResult::Error:
+        return "error";
+    case CaseResult::Stopped:
+        return "stopped";
+    case CaseResult::Input:
+        return "input";
+    }
+    return nullptr;
+}
+
 QString valuesText(const QList<qint32> &values, quint64 count)
 {
     if (count == 0)

@@ -46,6 +46,9 @@ std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostre
 const char *resultName(const FileGrade &grade);
 // Why a failing case failed: how its run ended, or, when it halted, "wrong output".
 QString failureReason(const CaseResult &result);
+// The name of how a run that did not halt ended: "error", "stopped" or
+// "input"; null for a run that halted.
+const char *endingName(CaseResult::Ending ending);
 // The values separated by blanks, or "(none)", with the count of all when
 // `count` is more than were kept: "1 2 3 ... (49 values in all)".
 QString valuesText(const QList<qint32> &values, quint64 count);

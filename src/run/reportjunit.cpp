@@ -29,20 +29,15 @@ QString xmlText(QString text)
     return text;
 }
 
-// How a run that did not halt ended, on a line of its own after the values.
+// How a run that did not halt ended, on a line of its own after the values,
+// its reason in the column of theirs: "stopped:  Error: ...".
 QString reasonLine(const CaseResult &result)
 {
-    switch (result.ending) {
-    case CaseResult::Halted:
-        break;
-    case CaseResult::Error:
-        return QLatin1String("\nerror:    ") + result.reason;
-    case CaseResult::Stopped:
-        return QLatin1String("\nstopped:  ") + result.reason;
-    case CaseResult::Input:
-        return QLatin1String("\ninput:    ") + result.reason;
-    }
-    return {};
+    const char *name = endingName(result.ending);
+    if (!name)
+        return {};
+    return QLatin1Char('\n') + (QLatin1String(name) + QLatin1Char(':')).leftJustified(10) +
+           result.reason;
 }
 
 class JunitReport final : public Report

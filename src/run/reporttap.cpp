@@ -159,21 +159,7 @@ private:
         if (result.outputCount > quint64(result.output.size()))
             text += indent + "output_left_out: " +
                     std::to_string(result.outputCount - quint64(result.output.size())) + '\n';
-        const char *key = nullptr;
-        switch (result.ending) {
-        case CaseResult::Halted:
-            break;
-        case CaseResult::Error:
-            key = "error";
-            break;
-        case CaseResult::Stopped:
-            key = "stopped";
-            break;
-        case CaseResult::Input:
-            key = "input";
-            break;
-        }
-        if (key)
+        if (const char *key = endingName(result.ending))
             text += indent + key + ": " + quoted(result.reason) + '\n';
         return text + indent + "...\n";
     }
