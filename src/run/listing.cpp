@@ -7,7 +7,7 @@
 namespace terminal
 {
 
-QString imageOf(const Program &program)
+QString imageOf(const korvane::Program &program)
 {
     QString text;
     for (const QString &word : program.image)
@@ -15,7 +15,7 @@ QString imageOf(const Program &program)
     return text;
 }
 
-QString listingOf(const Program &program)
+QString listingOf(const korvane::Program &program)
 {
     qsizetype width = 0;
     for (const QString &word : program.image)
@@ -39,7 +39,7 @@ QString listingOf(const Program &program)
         if (address < 0)
             text += indentation;
         else
-            text += addressText(address) + QLatin1Char(' ') +
+            text += korvane::addressText(address) + QLatin1Char(' ') +
                     program.image[address].leftJustified(width) + QLatin1String("  ");
         text += lines[i] + QLatin1Char('\n');
     }

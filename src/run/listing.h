@@ -3,7 +3,7 @@
 // Printouts of a program and of the memory, each line ending with a line feed.
 
 #include "cpu/processor.h"
-#include "run/program.h"
+#include "program/program.h"
 
 #include <QString>
 
@@ -11,12 +11,12 @@ namespace terminal
 {
 
 // The memory image, one word per line.
-QString imageOf(const Program &program);
+QString imageOf(const korvane::Program &program);
 
 // Each line of the text after the address and word it assembled to:
 // "AA WORD  SOURCE", the words padded to one width. A blank line of the text
 // is printed as the indentation alone, so that its column lines up.
-QString listingOf(const Program &program);
+QString listingOf(const korvane::Program &program);
 
 // The 100 cell texts, 10 per line.
 QString memoryOf(const machine::Processor &processor);

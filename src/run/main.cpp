@@ -1,7 +1,7 @@
 // korvane-run: assembles a program and runs it with standard input and output,
 // or lists it, or grades programs against test cases.
 
-#include "run/grading.h"
+#include "grading/grading.h"
 #include "run/listing.h"
 #include "run/options.h"
 #include "run/runner.h"
@@ -22,6 +22,43 @@ int refuse(const QString &reason, int status = terminal::WrongUsage)
     return status;
 }
 
+// --test: every FILE, or the one sample, graded against the cases.
+int grade(const terminal::Options &options)
+{
+    grading::Job job;
+    job.casesFile = options.casesFile;
+    job.format = options.report;
+    job.maxSteps = options.maxSteps;
+    job.warnings = options.warnings;
+    for (qsizetype index = 0; index < options.programCount(); ++index) {
+        korvane::Program program;
+        QString error;
+        grading::Submission submission;
+        if (options.sample >= 0) {
+            terminal::readProgram(options, index, program, error);
+            submission.name = program.name;
+            submission.text = program.text;
+        } else {
+            submission.name = submission.path = options.programFiles.at(index);
+        }
+        job.submissions.append(submission);
+    }
+
+    switch (grading::gradeClass(job, std::cout, std::cerr)) {
+    case grading::Outcome::AllPassed:
+        return terminal::Success;
+    case grading::Outcome::SomeFailed:
+        return terminal::CasesFailed;
+    case grading::Outcome::CasesUnusable:
+        return terminal::WrongUsage;
+    case grading::Outcome::CasesCannotRead:
+        return terminal::FileCannotRead;
+    case grading::Outcome::ReportNotWritten:
+        break;
+    }
+    return terminal::OutputFailed;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -38,14 +75,14 @@ int main(int argc, char *argv[])
     case Action::Refuse:
         return refuse(options.text);
     case Action::Test:
-        return terminal::gradePrograms(options, std::cout, std::cerr);
+        return grade(options);
     case Action::Run:
     case Action::Assemble:
     case Action::Listing:
         break;
     }
 
-    terminal::Program program;
+    korvane::Program program;
     QString error;
     if (const int status = terminal::readProgram(options, 0, program, error);
         status != terminal::Success)

@@ -2,7 +2,7 @@
 
 #include "app/sampleprograms.h"
 #include "machine/instructionset.h"
-#include "run/textfile.h"
+#include "program/textfile.h"
 
 #include <QCommandLineParser>
 #include <QRegularExpression>
@@ -22,7 +22,7 @@ const QLatin1String kMaxStepsOption{"max-steps"};
 const QLatin1String kTestOption{"test"};
 const QLatin1String kReportOption{"report"};
 
-// The names of the report formats, in the order of ReportFormat.
+// The names of the report formats, in the order of grading::ReportFormat.
 const QLatin1String kReportNames[] = {QLatin1String("tap"), QLatin1String("csv"),
                                       QLatin1String("json"), QLatin1String("junit")};
 
@@ -169,7 +169,7 @@ Options parseOptions(const QStringList &arguments)
         if (found == std::end(kReportNames))
             return refuse(QStringLiteral("--report needs one of tap, csv, json or junit, not '%1'.")
                               .arg(name));
-        options.report = ReportFormat(found - std::begin(kReportNames));
+        options.report = grading::ReportFormat(found - std::begin(kReportNames));
     }
     options.showMemory = parser.isSet(memory);
     options.trace = parser.isSet(trace);
@@ -198,7 +198,8 @@ Options parseOptions(const QStringList &arguments)
     return options;
 }
 
-ExitStatus readProgram(const Options &options, qsizetype index, Program &program, QString &error)
+ExitStatus readProgram(const Options &options, qsizetype index, korvane::Program &program,
+                       QString &error)
 {
     if (options.sample >= 0) {
         program.name = QStringLiteral("sample %1").arg(options.sample);
@@ -206,12 +207,12 @@ ExitStatus readProgram(const Options &options, qsizetype index, Program &program
         return Success;
     }
     program.name = options.programFiles.at(index);
-    switch (readTextFile(program.name, QStringLiteral("a program"), program.text, error)) {
-    case FileTrouble::None:
+    switch (korvane::readTextFile(program.name, QStringLiteral("a program"), program.text, error)) {
+    case korvane::FileTrouble::None:
         return Success;
-    case FileTrouble::NotText:
+    case korvane::FileTrouble::NotText:
         return ProgramNotText;
-    case FileTrouble::CannotRead:
+    case korvane::FileTrouble::CannotRead:
         break;
     }
     return FileCannotRead;

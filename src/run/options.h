@@ -3,8 +3,9 @@
 // The command line of korvane-run and the program text it names.
 
 #include "cpu/runloop.h"
+#include "grading/grading.h"
+#include "program/program.h"
 #include "run/exitstatus.h"
-#include "run/program.h"
 
 #include <QString>
 #include <QStringList>
@@ -14,9 +15,6 @@ namespace terminal
 {
 
 inline constexpr quint64 kDefaultMaxSteps = machine::kLongRunSteps;
-
-// The format of the --test report.
-enum class ReportFormat : quint8 { Tap, Csv, Json, Junit };
 
 struct Options {
     enum class Action : quint8 {
@@ -29,11 +27,11 @@ struct Options {
         Refuse,      // wrong usage; text holds the one-line reason
     };
     Action action = Action::Run;
-    QStringList programFiles;                // as given: one, several with Test, none for a sample
-    int sample = -1;                         // built-in sample index, or -1
-    QString casesFile;                       // for Test
-    ReportFormat report = ReportFormat::Tap; // for Test
-    quint64 maxSteps = kDefaultMaxSteps;     // 0: no limit
+    QStringList programFiles; // as given: one, several with Test, none for a sample
+    int sample = -1;          // built-in sample index, or -1
+    QString casesFile;        // for Test
+    grading::ReportFormat report = grading::ReportFormat::Tap; // for Test
+    quint64 maxSteps = kDefaultMaxSteps;                       // 0: no limit
     bool showMemory = false;
     bool trace = false;
     bool warnings = true; // warnings about a program that assembled, on standard error
@@ -50,6 +48,7 @@ Options parseOptions(const QStringList &arguments);
 // as UTF-8 (a leading byte order mark dropped) and named as given, or the
 // sample's text named "sample N". Returns Success, or the exit status for a
 // file that cannot be used (ProgramNotText, FileCannotRead) with a one-line reason.
-ExitStatus readProgram(const Options &options, qsizetype index, Program &program, QString &error);
+ExitStatus readProgram(const Options &options, qsizetype index, korvane::Program &program,
+                       QString &error);
 
 } // namespace terminal

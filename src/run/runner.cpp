@@ -17,17 +17,10 @@ constexpr quint64 kStepsPerChunk = 1 << 16;
 
 } // namespace
 
-void loadImage(const Program &program, machine::Processor &processor)
-{
-    for (int address = 0; address < machine::kMemorySize; ++address)
-        processor.setWord(address, address < program.image.size() ? program.image[address]
-                                                                  : QString(machine::kEmptyWord));
-}
-
-Runner::Runner(const Program &program, TerminalConsole &terminal)
+Runner::Runner(const korvane::Program &program, TerminalConsole &terminal)
     : program(program), terminal(terminal)
 {
-    loadImage(program, processor_);
+    korvane::loadImage(program, processor_);
 }
 
 ExitStatus Runner::run(quint64 maxSteps)
@@ -96,8 +89,8 @@ std::optional<QString> Runner::typedText(qint32 address)
 {
     if (!terminal.flush())
         return std::nullopt;
-    QString prompt =
-        QString(machine::mnemonicOf(machine::Input)) + QLatin1String(" at ") + addressText(address);
+    QString prompt = QString(machine::mnemonicOf(machine::Input)) + QLatin1String(" at ") +
+                     korvane::addressText(address);
     const QString location = program.locationOf(address);
     if (!location.isEmpty())
         prompt += QStringLiteral(" (line %1)").arg(program.lineNumbers[std::size_t(address)]);

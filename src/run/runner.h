@@ -7,8 +7,8 @@
 
 #include "cpu/console.h"
 #include "cpu/processor.h"
+#include "program/program.h"
 #include "run/exitstatus.h"
-#include "run/program.h"
 #include "run/terminalconsole.h"
 
 #include <QString>
@@ -16,15 +16,11 @@
 namespace terminal
 {
 
-// Puts the program's image into memory from address 0; the other cells hold
-// the empty word.
-void loadImage(const Program &program, machine::Processor &processor);
-
 class Runner : private machine::Console
 {
 public:
     // Both must outlive the runner.
-    Runner(const Program &program, TerminalConsole &terminal);
+    Runner(const korvane::Program &program, TerminalConsole &terminal);
 
     // Writes each executed step to the terminal's trace, after a header line.
     void setTrace(bool on) { tracing = on; }
@@ -41,7 +37,7 @@ private:
     bool keepRunning(quint64 executedSteps) override;
     void note(const diagnostics::RunStop &stop);
 
-    const Program &program;
+    const korvane::Program &program;
     TerminalConsole &terminal;
     machine::Processor processor_;
     bool tracing = false;

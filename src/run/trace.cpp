@@ -39,7 +39,8 @@ void appendTwoDigits(std::string &line, qint32 value)
 
 } // namespace
 
-TraceWriter::TraceWriter(TerminalConsole &terminal, const Program &program, quint64 maxSteps)
+TraceWriter::TraceWriter(TerminalConsole &terminal, const korvane::Program &program,
+                         quint64 maxSteps)
     : terminal(terminal),
       // Ten digits when there is no limit: a trace of that many steps takes hours.
       stepWidth(std::max<std::size_t>(4, maxSteps != 0 ? digitsOf(maxSteps) : 10)),

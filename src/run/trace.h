@@ -5,7 +5,7 @@
 // operand), accumulator, flags, and what the step did.
 
 #include "cpu/processor.h"
-#include "run/program.h"
+#include "program/program.h"
 #include "run/terminalconsole.h"
 
 #include <string>
@@ -18,7 +18,7 @@ class TraceWriter final : public machine::StepObserver
 {
 public:
     // maxSteps (0 for no limit) sets the width of the step column.
-    TraceWriter(TerminalConsole &terminal, const Program &program, quint64 maxSteps);
+    TraceWriter(TerminalConsole &terminal, const korvane::Program &program, quint64 maxSteps);
 
     // The line that names the columns, written before the run starts.
     void writeHeader();

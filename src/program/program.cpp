@@ -1,10 +1,10 @@
-#include "run/program.h"
+#include "program/program.h"
 
 #include "assembler/assembler.h"
 #include "assembler/diagnostics.h"
 #include "assembler/splittext.h"
 
-namespace terminal
+namespace korvane
 {
 
 namespace
@@ -78,9 +78,16 @@ QString Program::locationOf(qint32 address) const
     return location(name, lineNumbers[static_cast<std::size_t>(address)]);
 }
 
+void loadImage(const Program &program, machine::Processor &processor)
+{
+    for (int address = 0; address < machine::kMemorySize; ++address)
+        processor.setWord(address, address < program.image.size() ? program.image[address]
+                                                                  : QString(machine::kEmptyWord));
+}
+
 QString addressText(qint32 address)
 {
     return QStringLiteral("%1").arg(address, 2, 10, QLatin1Char('0'));
 }
 
-} // namespace terminal
+} // namespace korvane

@@ -3,13 +3,13 @@
 // --test: runs a program once per case, each run from the freshly loaded
 // image, and keeps what a report needs to tell how each one went.
 
-#include "run/cases.h"
-#include "run/program.h"
+#include "grading/cases.h"
+#include "program/program.h"
 
 #include <QList>
 #include <QString>
 
-namespace terminal
+namespace grading
 {
 
 struct CaseResult {
@@ -28,7 +28,7 @@ struct CaseResult {
 };
 
 // Runs one case from the program's image; maxSteps 0 means no limit.
-CaseResult checkCase(const Program &program, const TestCase &testCase, quint64 maxSteps);
+CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, quint64 maxSteps);
 
 // How one program fared with every case, or why it could not be graded.
 struct FileGrade {
@@ -41,4 +41,4 @@ struct FileGrade {
     bool passed() const { return graded && passedCount() == cases.size(); }
 };
 
-} // namespace terminal
+} // namespace grading

@@ -5,12 +5,10 @@
 // empty. A "#" starts a comment that runs to the end of the line; blank lines
 // and lines that hold only a comment are skipped.
 
-#include "run/exitstatus.h"
-
 #include <QList>
 #include <QString>
 
-namespace terminal
+namespace grading
 {
 
 struct TestCase {
@@ -20,11 +18,16 @@ struct TestCase {
     QList<qint32> expected;
 };
 
-// Reads the cases file. Returns Success, or the exit status for a file that cannot
-// be used with the message to show as it is: 64 (wrong usage) for a file that
-// is malformed, not UTF-8, larger than 1 MiB or holds no case, 66 for one
-// that cannot be read. A malformed line is named as "CASES:LINE: reason", a
-// file without a case as "CASES: holds no case", CASES being `path`.
-ExitStatus readCases(const QString &path, QList<TestCase> &cases, QString &error);
+// Why a cases file cannot be used.
+enum class CasesTrouble : quint8 {
+    None,
+    CannotRead, // it cannot be opened or read
+    Unusable,   // it is malformed, not UTF-8, larger than 1 MiB or holds no case
+};
 
-} // namespace terminal
+// Reads the cases file. Returns None, or the trouble with a file that cannot
+// be used and the message to show as it is. A malformed line is named as "CASES:LINE: reason", a
+// file without a case as "CASES: holds no case", CASES being `path`.
+CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error);
+
+} // namespace grading

@@ -4,6 +4,7 @@
 // that each word came from, so that messages can name it.
 
 #include "assembler/diagnostics.h"
+#include "cpu/processor.h"
 #include "machine/word.h"
 
 #include <QString>
@@ -11,7 +12,7 @@
 
 #include <array>
 
-namespace terminal
+namespace korvane
 {
 
 struct Program {
@@ -40,7 +41,11 @@ struct Program {
     QString locationOf(qint32 address) const;
 };
 
+// Puts the program's image into memory from address 0; the other cells hold
+// the empty word.
+void loadImage(const Program &program, machine::Processor &processor);
+
 // An address as the memory table numbers it: two digits, 00 to 99.
 QString addressText(qint32 address);
 
-} // namespace terminal
+} // namespace korvane

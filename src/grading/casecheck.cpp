@@ -1,11 +1,10 @@
-#include "run/casecheck.h"
+#include "grading/casecheck.h"
 
 #include "cpu/runloop.h"
-#include "run/runner.h"
 
 #include <algorithm>
 
-namespace terminal
+namespace grading
 {
 
 namespace
@@ -52,11 +51,11 @@ public:
 
 } // namespace
 
-CaseResult checkCase(const Program &program, const TestCase &testCase, quint64 maxSteps)
+CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, quint64 maxSteps)
 {
     CaseConsole console(testCase);
     machine::Processor processor;
-    loadImage(program, processor);
+    korvane::loadImage(program, processor);
     const machine::RunEnd end = machine::RunLoop(processor, console, 0, maxSteps).run();
 
     CaseResult result;
@@ -91,4 +90,4 @@ qsizetype FileGrade::passedCount() const
                          [](const CaseResult &result) { return result.passed; });
 }
 
-} // namespace terminal
+} // namespace grading

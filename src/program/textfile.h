@@ -5,7 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace terminal
+namespace korvane
 {
 
 // Why a file could not be used.
@@ -21,4 +21,4 @@ enum class FileTrouble : quint8 {
 // names the kind of file in that reason, e.g. "a program".
 FileTrouble readTextFile(const QString &path, const QString &what, QString &text, QString &error);
 
-} // namespace terminal
+} // namespace korvane

@@ -1,11 +1,11 @@
 // CSV as RFC 4180 writes it, for spreadsheets: a header, then one row per
 // FILE, each line ending in CRLF.
 
-#include "run/report.h"
+#include "grading/report.h"
 
 #include <ostream>
 
-namespace terminal
+namespace grading
 {
 
 namespace
@@ -63,4 +63,4 @@ std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream
     return std::make_unique<CsvReport>(cases, output);
 }
 
-} // namespace terminal
+} // namespace grading

@@ -1,6 +1,6 @@
-#include "run/report.h"
+#include "grading/report.h"
 
-namespace terminal
+namespace grading
 {
 
 std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &cases,
@@ -65,4 +65,4 @@ QString firstLine(const QString &text)
     return end < 0 ? text : text.left(end);
 }
 
-} // namespace terminal
+} // namespace grading

@@ -1,12 +1,11 @@
-#include "run/cases.h"
+#include "grading/cases.h"
 
 #include "assembler/splittext.h"
-#include "run/exitstatus.h"
-#include "run/textfile.h"
+#include "program/textfile.h"
 
 #include <QRegularExpression>
 
-namespace terminal
+namespace grading
 {
 
 namespace
@@ -33,13 +32,15 @@ bool readValues(const QString &side, QList<qint32> &values, QString &wrong)
 
 } // namespace
 
-ExitStatus readCases(const QString &path, QList<TestCase> &cases, QString &error)
+CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error)
 {
     QString text;
-    const FileTrouble trouble = readTextFile(path, QStringLiteral("a cases file"), text, error);
-    if (trouble != FileTrouble::None) {
+    const korvane::FileTrouble trouble =
+        korvane::readTextFile(path, QStringLiteral("a cases file"), text, error);
+    if (trouble != korvane::FileTrouble::None) {
         error.prepend(QLatin1String("korvane-run: "));
-        return trouble == FileTrouble::CannotRead ? FileCannotRead : WrongUsage;
+        return trouble == korvane::FileTrouble::CannotRead ? CasesTrouble::CannotRead
+                                                           : CasesTrouble::Unusable;
     }
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -49,7 +50,7 @@ ExitStatus readCases(const QString &path, QList<TestCase> &cases, QString &error
             continue;
         const auto malformed = [&](const QString &reason) {
             error = path + QLatin1Char(':') + QString::number(i + 1) + QLatin1String(": ") + reason;
-            return WrongUsage;
+            return CasesTrouble::Unusable;
         };
 
         const qsizetype arrow = line.indexOf(kArrow);
@@ -70,9 +71,9 @@ ExitStatus readCases(const QString &path, QList<TestCase> &cases, QString &error
     // An empty file, or a wrong one given by a slip, must not pass every program.
     if (cases.isEmpty()) {
         error = path + QLatin1String(": holds no case");
-        return WrongUsage;
+        return CasesTrouble::Unusable;
     }
-    return Success;
+    return CasesTrouble::None;
 }
 
-} // namespace terminal
+} // namespace grading

@@ -5,9 +5,9 @@
 // Each names every FILE in the order given and agrees with the others on
 // which FILEs passed, failed or could not be graded.
 
-#include "run/casecheck.h"
-#include "run/cases.h"
-#include "run/options.h"
+#include "grading/casecheck.h"
+#include "grading/cases.h"
+#include "grading/grading.h"
 
 #include <QList>
 #include <QString>
@@ -15,7 +15,7 @@
 #include <iosfwd>
 #include <memory>
 
-namespace terminal
+namespace grading
 {
 
 class Report
@@ -55,4 +55,4 @@ QString valuesText(const QList<qint32> &values, quint64 count);
 // The text up to its first line end.
 QString firstLine(const QString &text);
 
-} // namespace terminal
+} // namespace grading

@@ -3,7 +3,7 @@
 //     {"file", "result", "passed", "total", "message", "cases": [
 //       {"line", "case", "passed", "expected", "output", "output_left_out", "reason"}]}]}
 
-#include "run/report.h"
+#include "grading/report.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,7 +11,7 @@
 
 #include <ostream>
 
-namespace terminal
+namespace grading
 {
 
 namespace
@@ -92,4 +92,4 @@ std::unique_ptr<Report> makeJsonReport(const QList<TestCase> &cases, std::ostrea
     return std::make_unique<JsonReport>(cases, output);
 }
 
-} // namespace terminal
+} // namespace grading

@@ -3,13 +3,13 @@
 // text gives the values expected and put out; a FILE that could not be
 // graded has a single test case with an <error> that says why.
 
-#include "run/report.h"
+#include "grading/report.h"
 
 #include <QXmlStreamWriter>
 
 #include <ostream>
 
-namespace terminal
+namespace grading
 {
 
 namespace
@@ -139,4 +139,4 @@ std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostre
     return std::make_unique<JunitReport>(cases, output);
 }
 
-} // namespace terminal
+} // namespace grading

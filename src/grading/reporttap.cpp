@@ -7,14 +7,14 @@
 // FILE that cannot be graded has no subtest, and its point a YAML block with
 // the reason.
 
-#include "run/report.h"
+#include "grading/report.h"
 
 #include <QByteArray>
 
 #include <ostream>
 #include <string>
 
-namespace terminal
+namespace grading
 {
 
 namespace
@@ -178,4 +178,4 @@ std::unique_ptr<Report> makeTapReport(const QList<TestCase> &cases, qsizetype fi
     return std::make_unique<TapReport>(cases, fileCount, output);
 }
 
-} // namespace terminal
+} // namespace grading

@@ -1,9 +1,9 @@
-#include "run/textfile.h"
+#include "program/textfile.h"
 
 #include <QFile>
 #include <QStringDecoder>
 
-namespace terminal
+namespace korvane
 {
 
 namespace
@@ -45,4 +45,4 @@ FileTrouble readTextFile(const QString &path, const QString &what, QString &text
     return FileTrouble::None;
 }
 
-} // namespace terminal
+} // namespace korvane
