@@ -51,9 +51,9 @@ QString description()
                "Assembles a Korvane program and runs it. Typed values come from standard\n"
                "input, separated by blanks, tabs or line ends (asked for with a prompt when\n"
                "it is a terminal); each %1 value is written to standard output, one per line.\n"
-               "A message about a line of the program starts with FILE:LINE:.\n"
-               "Warnings about a program that assembled (FILE:LINE: warning: ...) and notes\n"
-               "on an error (FILE:LINE: note: ...) are written to standard error.\n"
+               "A message about a line of the program starts with FILE:LINE:COLUMN:, as\n"
+               "FILE:LINE:COLUMN: error: ..., warning: ... or note: ..., on standard error,\n"
+               "followed by the line with a marker under the word (see --no-excerpts).\n"
                "\n"
                "With --test, each FILE is run once per case of CASES, and the report says\n"
                "which cases passed, in TAP unless --report names another format.\n"
@@ -112,8 +112,12 @@ Options parseOptions(const QStringList &arguments)
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled."));
+    const QCommandLineOption noExcerpts(
+        QStringLiteral("no-excerpts"),
+        QStringLiteral("Write each error, warning and note on one line, without the source "
+                       "line and the marker under it."));
     parser.addOptions(
-        {sample, maxSteps, assemble, listing, trace, test, report, memory, noWarnings});
+        {sample, maxSteps, assemble, listing, trace, test, report, memory, noWarnings, noExcerpts});
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
         QStringLiteral("Program text to assemble (UTF-8); with --test, one or more."),
@@ -174,6 +178,7 @@ Options parseOptions(const QStringList &arguments)
     options.showMemory = parser.isSet(memory);
     options.trace = parser.isSet(trace);
     options.warnings = !parser.isSet(noWarnings);
+    options.excerpts = !parser.isSet(noExcerpts);
 
     const QStringList samples = parser.values(sample);
     const QStringList stepLimits = parser.values(maxSteps);

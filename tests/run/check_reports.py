@@ -52,9 +52,9 @@ CLASS = {
                      {1: "error", 2: "error", 3: "error", 4: "error"}),
     "empty.txt": (b"", "fail", 0, {1: "error", 2: "error", 3: "error", 4: "error"}),
     # an error with a note: two lines
-    "misspelt.txt": (b"INP\nOUPT\n", "error", 0, {}),
+    "colon.txt": (b"loop: INP\nBRA loop\n", "error", 0, {}),
     # quotes, a backslash, YAML's and TAP's special characters, a control character
-    "nasty.txt": (b'OUT "a\\b#c: [d]\x01\n', "error", 0, {}),
+    "nasty.txt": (b'OUT "a\\b#c:[d]\x01\n', "error", 0, {}),
     "latin1.txt": (b"INP\n\xe9t\xe9\nHLT\n", "error", 0, {}),
     "absent.txt": (None, "error", 0, {}),
 }
@@ -295,13 +295,15 @@ def main():
                 check(messages["csv"][name] == first, f"CSV {name}: message")
                 check(messages["junit"][name] == full.replace("\x01", "\ufffd"),
                       f"JUnit {name}: error text")
+        # The control character is named by its code point, as every invisible one is.
         check('"' in messages["json"]["nasty.txt"] and "\\" in messages["json"]["nasty.txt"] and
-              "\x01" in messages["json"]["nasty.txt"], "nasty.txt: message lost a character")
-        check(messages["json"]["misspelt.txt"].count("\n") == 1, "misspelt.txt: message and note")
+              "#c:[d]<U+0001>" in messages["json"]["nasty.txt"],
+              "nasty.txt: message lost a character")
+        check(messages["json"]["colon.txt"].count("\n") == 1, "colon.txt: message and note")
 
         # One FILE: its own cases at the top level, or a bail-out; the usual statuses.
         for name, status in [("good.txt", 0), ("sub.txt", 5), ("loop.txt", 5),
-                             ("misspelt.txt", 5), ("latin1.txt", 5), ("absent.txt", 5)]:
+                             ("colon.txt", 5), ("latin1.txt", 5), ("absent.txt", 5)]:
             single = {report: grade(folder, [name], report, status) for report in FORMATS}
             summary = prove(folder, single["tap"], "single.tap")
             if CLASS[name][1] == "error":
