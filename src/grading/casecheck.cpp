@@ -78,6 +78,8 @@ CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, 
         result.ending = CaseResult::Error;
         result.reason = (program.locationOf(end.address) + end.message).trimmed();
     }
+    if (result.ending == CaseResult::Stopped || result.ending == CaseResult::Error)
+        result.notes = program.runNotes(korvane::runStopOf(end, maxSteps), korvane::Form::Report);
     result.passed = result.ending == CaseResult::Halted &&
                     result.outputCount == quint64(testCase.expected.size()) &&
                     result.output == testCase.expected;

@@ -8,6 +8,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace grading
 {
@@ -25,6 +26,9 @@ struct CaseResult {
     QList<qint32> output;    // the values put out, up to 20 beyond the expected ones
     quint64 outputCount = 0; // every value put out, kept or not
     QString reason;          // empty when the run halted
+    // After a run error or at the step limit, the notes that help to read
+    // it, one line each: "LINE:COLUMN: note: TEXT".
+    QStringList notes;
 };
 
 // Runs one case from the program's image; maxSteps 0 means no limit.
@@ -36,6 +40,9 @@ struct FileGrade {
     bool graded = false;     // false: the file could not be read or assembled
     QString message;         // why not graded: the reason, or the assembly error with its notes
     QList<CaseResult> cases; // one per case, in order, when graded
+    // The warnings about a program that assembled, one line each:
+    // "LINE:COLUMN: warning: TEXT"; none when they are not wanted.
+    QStringList warnings;
 
     qsizetype passedCount() const;
     bool passed() const { return graded && passedCount() == cases.size(); }

@@ -6,6 +6,7 @@
 #include "program/program.h"
 #include "program/textfile.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace grading
@@ -24,7 +25,17 @@ void tell(std::ostream &output, std::ostream &errors, const QString &text)
     errors.flush();
 }
 
-// The program's text, or false with why it cannot be read.
+// A text of nothing but blanks, tabs and line ends.
+bool isBlank(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f';
+    });
+}
+
+// The program's text, or false with why it cannot be graded. A submitted file
+// is read only when it is a regular file named directly, never through a
+// link or from a pipe: a grader must not show or wait on what was not handed in.
 bool readSubmission(const Submission &submission, korvane::Program &program, QString &error)
 {
     program.name = submission.name;
@@ -32,8 +43,15 @@ bool readSubmission(const Submission &submission, korvane::Program &program, QSt
         program.text = *submission.text;
         return true;
     }
-    return korvane::readTextFile(submission.path, QStringLiteral("a program"), program.text,
-                                 error) == korvane::FileTrouble::None;
+    if (korvane::readTextFile(submission.path, QStringLiteral("a program"), program.text, error,
+                              korvane::Opening::RegularOnly) != korvane::FileTrouble::None) {
+        return false;
+    }
+    if (isBlank(program.text)) {
+        error = program.name + QLatin1String(": the file is empty.");
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -59,16 +77,17 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         FileGrade grade;
         grade.name = submission.name;
         if (!readSubmission(submission, program, error)) {
-            grade.message = error;
-            tell(output, errors, QLatin1String("korvane-run: ") + error);
+            grade.message = error.trimmed();
+            tell(output, errors, QLatin1String("korvane-run: ") + grade.message);
         } else if (!program.assemble(error)) {
             grade.message = error.trimmed();
-            tell(output, errors, error);
+            tell(output, errors, grade.message);
         } else {
             grade.graded = true;
             if (job.warnings) {
                 for (const QString &warning : program.warnings())
                     tell(output, errors, warning);
+                grade.warnings = program.warnings(korvane::Form::Report);
             }
             for (const TestCase &testCase : std::as_const(cases))
                 grade.cases.append(checkCase(program, testCase, job.maxSteps));

@@ -2,6 +2,7 @@
 // FILE, each line ending in CRLF.
 
 #include "grading/report.h"
+#include "program/filename.h"
 
 #include <ostream>
 
@@ -15,9 +16,11 @@ namespace
 // ends is quoted, its quotes doubled. A spreadsheet runs a field that starts
 // with = + - or @ as a formula; since file names and messages come from the
 // files graded, such a field gets a leading ' so that it is shown as text.
+// Control characters show as \xNN, as in file names, so that a report shown
+// on a terminal cannot drive it.
 std::string field(const QString &text)
 {
-    QString value = text;
+    QString value = korvane::shownName(text);
     static const QLatin1String formulaStarts{"=+-@"};
     if (!value.isEmpty() && formulaStarts.contains(value.front()))
         value.prepend(QLatin1Char('\''));

@@ -1,7 +1,9 @@
 // One JSON document for scripts:
-//   {"passed": FILES THAT PASSED, "total": FILES, "files": [
-//     {"file", "result", "passed", "total", "message", "cases": [
-//       {"line", "case", "passed", "expected", "output", "output_left_out", "reason"}]}]}
+//   {"passed": FILES THAT PASSED, "total": FILES,
+//    "cases_passed": CASES THAT PASSED, "cases_total": CASES OF ALL FILES, "files": [
+//     {"file", "result", "passed", "total", "message", "warnings": [TEXT], "cases": [
+//       {"line", "case", "passed", "expected", "output", "output_left_out", "reason",
+//        "notes": [TEXT]}]}]}
 
 #include "grading/report.h"
 
@@ -16,6 +18,11 @@ namespace grading
 
 namespace
 {
+
+QJsonArray texts(const QStringList &lines)
+{
+    return QJsonArray::fromStringList(lines);
+}
 
 QJsonArray numbers(const QList<qint32> &values)
 {
@@ -48,11 +55,13 @@ public:
                 object.insert(QLatin1String("reason"), result.passed
                                                            ? QJsonValue(QJsonValue::Null)
                                                            : QJsonValue(failureReason(result)));
+                object.insert(QLatin1String("notes"), texts(result.notes));
             } else {
                 object.insert(QLatin1String("passed"), false);
                 object.insert(QLatin1String("output"), QJsonArray());
                 object.insert(QLatin1String("output_left_out"), 0);
                 object.insert(QLatin1String("reason"), grade.message);
+                object.insert(QLatin1String("notes"), QJsonArray());
             }
             caseResults.append(object);
         }
@@ -63,15 +72,20 @@ public:
                         {QLatin1String("total"), cases.size()},
                         {QLatin1String("message"),
                          grade.graded ? QJsonValue(QJsonValue::Null) : QJsonValue(grade.message)},
+                        {QLatin1String("warnings"), texts(grade.warnings)},
                         {QLatin1String("cases"), caseResults}});
         if (grade.passed())
             ++filesPassed;
+        casesPassed += grade.passedCount();
+        casesTotal += cases.size();
     }
 
     void finish() override
     {
         const QJsonObject root{{QLatin1String("passed"), filesPassed},
                                {QLatin1String("total"), files.size()},
+                               {QLatin1String("cases_passed"), casesPassed},
+                               {QLatin1String("cases_total"), casesTotal},
                                {QLatin1String("files"), files}};
         const QByteArray text = QJsonDocument(root).toJson(QJsonDocument::Indented);
         output.write(text.constData(), text.size());
@@ -83,6 +97,8 @@ private:
     std::ostream &output;
     QJsonArray files;
     qsizetype filesPassed = 0;
+    qsizetype casesPassed = 0;
+    qsizetype casesTotal = 0;
 };
 
 } // namespace

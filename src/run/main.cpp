@@ -2,6 +2,7 @@
 // or lists it, or grades programs against test cases.
 
 #include "grading/grading.h"
+#include "program/filename.h"
 #include "run/listing.h"
 #include "run/options.h"
 #include "run/runner.h"
@@ -39,7 +40,8 @@ int grade(const terminal::Options &options)
             submission.name = program.name;
             submission.text = program.text;
         } else {
-            submission.name = submission.path = options.programFiles.at(index);
+            submission.path = options.programFiles.at(index);
+            submission.name = korvane::shownName(submission.path);
         }
         job.submissions.append(submission);
     }
@@ -64,7 +66,11 @@ int grade(const terminal::Options &options)
 int main(int argc, char *argv[])
 {
     const QCoreApplication application(argc, argv);
-    const terminal::Options options = terminal::parseOptions(QCoreApplication::arguments());
+    // Taken from argv as bytes, so that a file name that is not UTF-8 still opens.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(korvane::argumentText(argv[i]));
+    const terminal::Options options = terminal::parseOptions(arguments);
 
     using Action = terminal::Options::Action;
     switch (options.action) {

@@ -2,6 +2,7 @@
 
 #include "app/sampleprograms.h"
 #include "machine/instructionset.h"
+#include "program/filename.h"
 #include "program/textfile.h"
 
 #include <QCommandLineParser>
@@ -43,6 +44,48 @@ bool readCount(const QString &text, quint64 &count)
     bool ok = false;
     count = text.toULongLong(&ok, 10);
     return ok;
+}
+
+// The first argument that names no option, as written ("-dash.txt" rather
+// than the letters d, a, s, ...), or empty. Values of options that take one
+// and everything after "--" are not options.
+QString unknownOption(const QStringList &arguments, const QList<QCommandLineOption> &options)
+{
+    const auto find = [&](const QString &name) {
+        for (const QCommandLineOption &option : options) {
+            if (option.names().contains(name))
+                return &option;
+        }
+        return static_cast<const QCommandLineOption *>(nullptr);
+    };
+    bool valueNext = false;
+    for (const QString &argument : arguments.mid(1)) {
+        if (valueNext) {
+            valueNext = false;
+            continue;
+        }
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument.startsWith(QLatin1String("--"))) {
+            const QString name = argument.mid(2).section(QLatin1Char('='), 0, 0);
+            const QCommandLineOption *option = find(name);
+            // addHelpOption() also offers --help-all.
+            if (!option && name != QLatin1String("help-all"))
+                return argument;
+            valueNext = option && !option->valueName().isEmpty() && !argument.contains(u'=');
+        } else if (argument.startsWith(u'-') && argument.size() > 1) {
+            for (qsizetype i = 1; i < argument.size(); ++i) {
+                const QCommandLineOption *option = find(argument.mid(i, 1));
+                if (!option)
+                    return argument;
+                if (!option->valueName().isEmpty()) {
+                    valueNext = i + 1 == argument.size();
+                    break;
+                }
+            }
+        }
+    }
+    return {};
 }
 
 QString description()
@@ -119,8 +162,18 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("Program text to assemble (UTF-8); with --test, one or more."),
         QStringLiteral("FILE..."));
 
-    if (!parser.parse(arguments))
+    if (!parser.parse(arguments)) {
+        const QString unknown =
+            unknownOption(arguments, {help, version, sample, maxSteps, assemble, listing, trace,
+                                      test, report, memory, noWarnings});
+        if (unknown.startsWith(QLatin1String("--")))
+            return refuse(QStringLiteral("unknown option '%1'.").arg(unknown));
+        if (!unknown.isEmpty())
+            return refuse(QStringLiteral("unknown option '%1'; put '--' before file names that "
+                                         "start with '-'.")
+                              .arg(unknown));
         return refuse(parser.errorText());
+    }
 
     // addHelpOption() also offers --help-all; this program has no further options to show.
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
@@ -206,8 +259,9 @@ ExitStatus readProgram(const Options &options, qsizetype index, korvane::Program
         program.text = samplePrograms()[static_cast<std::size_t>(options.sample)];
         return Success;
     }
-    program.name = options.programFiles.at(index);
-    switch (korvane::readTextFile(program.name, QStringLiteral("a program"), program.text, error)) {
+    const QString &path = options.programFiles.at(index);
+    program.name = korvane::shownName(path);
+    switch (korvane::readTextFile(path, QStringLiteral("a program"), program.text, error)) {
     case korvane::FileTrouble::None:
         return Success;
     case korvane::FileTrouble::NotText:
