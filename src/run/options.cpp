@@ -101,13 +101,14 @@ QString description()
                "With --test, each FILE is run once per case of CASES, and the report says\n"
                "which cases passed, in TAP unless --report names another format.\n"
                "\n"
-               "Exit status: 0 the program halted (with --test: every case passed),\n"
-               "1 assembly error, 2 run error (including input that ends while the program\n"
-               "waits for a value), 3 step limit reached, 5 a case of --test failed (with\n"
-               "several FILEs: a case failed or a FILE could not be graded), 64 wrong usage\n"
-               "or a malformed CASES file, 65 a FILE that is not UTF-8 text or is larger\n"
-               "than 1 MiB, 66 a FILE or CASES that cannot be read, 74 standard output\n"
-               "cannot be written.")
+               "Exit status: 0 the program halted, 1 assembly error, 2 run error (including\n"
+               "input that ends while the program waits for a value), 3 step limit reached,\n"
+               "64 wrong usage, 65 a FILE that is not UTF-8 text or is larger than 1 MiB,\n"
+               "66 a FILE that cannot be read, 74 standard output cannot be written.\n"
+               "With --test: 0 every FILE passed every case, 5 some FILE failed a case or\n"
+               "could not be graded, 64 wrong usage or a malformed CASES file, 66 CASES\n"
+               "cannot be read, 74 the report cannot be written.\n"
+               "Put -- before FILEs whose names may start with '-'.")
         .arg(machine::mnemonicOf(machine::Output));
 }
 
