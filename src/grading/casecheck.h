@@ -1,7 +1,8 @@
 #pragma once
 
-// --test: runs a program once per case, each run from the freshly loaded
-// image, and keeps what a report needs to tell how each one went.
+// --test: checks a program against each rule and runs it once per case,
+// each run from the freshly loaded image, and keeps what a report needs to
+// tell how each one went.
 
 #include "grading/cases.h"
 #include "program/program.h"
@@ -20,8 +21,9 @@ struct CaseResult {
         Error,   // a run error: reason holds the message with its location
         Stopped, // the step limit: reason holds its message
         Input,   // the program asked for more values than the case gives: reason says so
+        Broken,  // a rule: the program breaks it, and reason says where
     };
-    Ending ending = Halted;
+    Ending ending = Halted; // Halted too for a rule that is kept
     bool passed = false;
     QList<qint32> output;    // the values put out, up to 20 beyond the expected ones
     quint64 outputCount = 0; // every value put out, kept or not
@@ -31,7 +33,8 @@ struct CaseResult {
     QStringList notes;
 };
 
-// Runs one case from the program's image; maxSteps 0 means no limit.
+// Checks a rule, or runs one case from the program's image with the case's
+// own step limit or else `maxSteps` (0 means no limit).
 CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, quint64 maxSteps);
 
 // How one program fared with every case, or why it could not be graded.
@@ -46,6 +49,17 @@ struct FileGrade {
 
     qsizetype passedCount() const;
     bool passed() const { return graded && passedCount() == cases.size(); }
+    // The points of the rules and cases passed.
+    qint64 score(const QList<TestCase> &checks) const;
+};
+
+// The points of every rule and case.
+qint64 maxScore(const QList<TestCase> &checks);
+
+// How many FILEs of a class passed one rule or case, and how many failed it.
+struct CheckTally {
+    qsizetype passed = 0;
+    qsizetype failed = 0;
 };
 
 } // namespace grading

@@ -2,12 +2,19 @@
 
 #include "grading/casecheck.h"
 #include "grading/cases.h"
+#include "grading/feedback.h"
 #include "grading/report.h"
+#include "program/filename.h"
 #include "program/program.h"
 #include "program/textfile.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <ostream>
+
+#include <sys/stat.h>
 
 namespace grading
 {
@@ -54,6 +61,40 @@ bool readSubmission(const Submission &submission, korvane::Program &program, QSt
     return true;
 }
 
+// The path a submission's feedback file is named after: its file, or its name.
+QString submissionPath(const Submission &submission)
+{
+    return submission.text ? submission.name : submission.path;
+}
+
+// The feedback folder exists, and no feedback file would replace a
+// submission: a submission may be named like one, in that folder.
+bool prepareFeedback(const Job &job, QString &error)
+{
+    if (!makeFeedbackFolder(job.feedbackFolder, error))
+        return false;
+    for (const Submission &target : job.submissions) {
+        const QByteArray path = feedbackPath(job.feedbackFolder, submissionPath(target));
+        struct stat feedback {
+        };
+        if (::stat(path.constData(), &feedback) != 0)
+            continue;
+        for (const Submission &submission : job.submissions) {
+            struct stat file {
+            };
+            if (!submission.text &&
+                ::stat(korvane::argumentBytes(submission.path).constData(), &file) == 0 &&
+                file.st_dev == feedback.st_dev && file.st_ino == feedback.st_ino) {
+                error = QStringLiteral("The feedback on '%1' would replace the file graded "
+                                       "'%2'; choose another folder.")
+                            .arg(target.name, submission.name);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
@@ -67,9 +108,29 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
                                                    : Outcome::CasesUnusable;
     }
 
+    // What the grading writes besides the report can be written, before it starts.
+    std::ofstream summary;
+    if (!job.summaryFile.isEmpty()) {
+        summary.open(korvane::argumentBytes(job.summaryFile).toStdString(),
+                     std::ios::binary | std::ios::trunc);
+        if (!summary) {
+            tell(output, errors,
+                 QStringLiteral("korvane-run: Cannot create the summary '%1': %2.")
+                     .arg(korvane::shownName(job.summaryFile),
+                          QString::fromLocal8Bit(std::strerror(errno))));
+            return Outcome::CannotCreate;
+        }
+    }
+    if (!job.feedbackFolder.isEmpty() && !prepareFeedback(job, error)) {
+        tell(output, errors, QLatin1String("korvane-run: ") + error);
+        return Outcome::CannotCreate;
+    }
+
     const std::unique_ptr<Report> report =
         makeReport(job.format, cases, job.submissions.size(), output);
+    QList<CheckTally> tallies(cases.size());
     bool allPassed = true;
+    bool feedbackWritten = true;
     for (const Submission &submission : job.submissions) {
         if (!output)
             break;
@@ -93,14 +154,34 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
                 grade.cases.append(checkCase(program, testCase, job.maxSteps));
         }
         allPassed = allPassed && grade.passed();
+        for (qsizetype i = 0; i < cases.size(); ++i)
+            ++(grade.graded && grade.cases[i].passed ? tallies[i].passed : tallies[i].failed);
         report->add(grade);
+        if (!job.feedbackFolder.isEmpty() &&
+            !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(submission)),
+                           feedbackText(grade.name, cases, grade), error)) {
+            tell(output, errors, QLatin1String("korvane-run: ") + error);
+            feedbackWritten = false;
+        }
     }
-    report->finish();
+    report->finish(tallies);
     output.flush();
     if (!output) {
         errors << "Error: cannot write to standard output." << std::endl;
         return Outcome::ReportNotWritten;
     }
+    if (summary.is_open()) {
+        writeSummary(summary, cases, tallies);
+        summary.close();
+        if (!summary) {
+            tell(output, errors,
+                 QStringLiteral("korvane-run: Cannot write the summary '%1'.")
+                     .arg(korvane::shownName(job.summaryFile)));
+            return Outcome::ReportNotWritten;
+        }
+    }
+    if (!feedbackWritten)
+        return Outcome::CannotCreate;
     return allPassed ? Outcome::AllPassed : Outcome::SomeFailed;
 }
 

@@ -10,6 +10,7 @@
 #include <QXmlStreamWriter>
 
 #include <ostream>
+#include <utility>
 
 namespace grading
 {
@@ -53,7 +54,7 @@ public:
     // kept until the last.
     void add(const FileGrade &grade) override { grades.append(grade); }
 
-    void finish() override
+    void finish(const QList<CheckTally> &) override
     {
         qsizetype failures = 0;
         qsizetype errors = 0;
@@ -96,6 +97,15 @@ private:
             writeCounts(xml, cases.size(), cases.size() - grade.passedCount(), 0);
         else
             writeCounts(xml, cases.size(), 0, cases.size());
+        xml.writeStartElement(QLatin1String("properties"));
+        for (const auto &[name, value] :
+             {std::pair{"score", grade.score(cases)}, std::pair{"max_score", maxScore(cases)}}) {
+            xml.writeStartElement(QLatin1String("property"));
+            xml.writeAttribute(QLatin1String("name"), QLatin1String(name));
+            xml.writeAttribute(QLatin1String("value"), QString::number(value));
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
         for (qsizetype i = 0; i < cases.size(); ++i) {
             xml.writeStartElement(QLatin1String("testcase"));
             xml.writeAttribute(QLatin1String("classname"), name);
@@ -123,6 +133,11 @@ private:
     {
         xml.writeStartElement(QLatin1String("failure"));
         xml.writeAttribute(QLatin1String("message"), xmlText(firstLine(failureReason(result))));
+        if (testCase.isRule()) {
+            xml.writeCharacters(xmlText(result.reason));
+            xml.writeEndElement();
+            return;
+        }
         QString details = QLatin1String("expected: ") +
                           valuesText(testCase.expected, quint64(testCase.expected.size())) +
                           QLatin1String("\noutput:   ") +

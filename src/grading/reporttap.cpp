@@ -153,13 +153,14 @@ public:
         output.flush();
     }
 
-    void finish() override {}
+    void finish(const QList<CheckTally> &) override {}
 
 private:
-    // The plan and a test point per case, each line after `indent`.
+    // The plan, the score and a test point per rule and case, each line after `indent`.
     void writeCases(const FileGrade &grade, const std::string &indent)
     {
         output << indent << "1.." << cases.size() << '\n';
+        output << indent << "# score " << grade.score(cases) << '/' << maxScore(cases) << '\n';
         for (qsizetype i = 0; i < cases.size(); ++i) {
             const bool passed = grade.graded && grade.cases[i].passed;
             output << indent << (passed ? "ok " : "not ok ") << i + 1 << " - "
@@ -171,12 +172,14 @@ private:
         }
     }
 
-    // The YAML block of a case of a FILE that could not be graded.
+    // The YAML block of a rule or case of a FILE that could not be graded.
     static std::string notGraded(const TestCase &testCase, const QString &message,
                                  const std::string &indent)
     {
-        return indent + "---\n" + yamlList(indent, "expected", testCase.expected) + indent +
-               "error: " + quoted(message) + '\n' + indent + "...\n";
+        return indent + "---\n" +
+               (testCase.isRule() ? std::string()
+                                  : yamlList(indent, "expected", testCase.expected)) +
+               indent + "error: " + quoted(message) + '\n' + indent + "...\n";
     }
 
     // The YAML block of a failing case: the values expected and put out, and
@@ -185,6 +188,8 @@ private:
                                const std::string &indent)
     {
         std::string text = indent + "---\n";
+        if (testCase.isRule())
+            return text + indent + "rule: " + quoted(result.reason) + '\n' + indent + "...\n";
         text += yamlList(indent, "expected", testCase.expected);
         text += yamlList(indent, "output", result.output);
         if (result.outputCount > quint64(result.output.size()))

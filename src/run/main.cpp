@@ -31,6 +31,8 @@ int grade(const terminal::Options &options)
     job.format = options.report;
     job.maxSteps = options.maxSteps;
     job.warnings = options.warnings;
+    job.feedbackFolder = options.feedbackFolder;
+    job.summaryFile = options.summaryFile;
     for (qsizetype index = 0; index < options.programCount(); ++index) {
         korvane::Program program;
         QString error;
@@ -55,6 +57,8 @@ int grade(const terminal::Options &options)
         return terminal::WrongUsage;
     case grading::Outcome::CasesCannotRead:
         return terminal::FileCannotRead;
+    case grading::Outcome::CannotCreate:
+        return terminal::CannotCreate;
     case grading::Outcome::ReportNotWritten:
         break;
     }

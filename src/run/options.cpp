@@ -22,10 +22,13 @@ const QLatin1String kSampleOption{"sample"};
 const QLatin1String kMaxStepsOption{"max-steps"};
 const QLatin1String kTestOption{"test"};
 const QLatin1String kReportOption{"report"};
+const QLatin1String kFeedbackOption{"feedback"};
+const QLatin1String kSummaryOption{"summary"};
 
 // The names of the report formats, in the order of grading::ReportFormat.
 const QLatin1String kReportNames[] = {QLatin1String("tap"), QLatin1String("csv"),
-                                      QLatin1String("json"), QLatin1String("junit")};
+                                      QLatin1String("json"), QLatin1String("junit"),
+                                      QLatin1String("gradescope")};
 
 Options refuse(const QString &reason)
 {
@@ -151,13 +154,24 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("CASES"));
     const QCommandLineOption report(
         kReportOption,
-        QStringLiteral("Write the --test report as tap (the default), csv, json or junit (XML)."),
+        QStringLiteral("Write the --test report as tap (the default), csv, json, junit (XML) or "
+                       "gradescope (results.json, for one FILE)."),
         QStringLiteral("FORMAT"));
+    const QCommandLineOption feedback(
+        kFeedbackOption,
+        QStringLiteral("With --test, also write a Markdown file of feedback per FILE into DIR "
+                       "(created if missing)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption summary(
+        kSummaryOption,
+        QStringLiteral("With --test, also write to CSV how many FILEs passed each rule and case."),
+        QStringLiteral("CSV"));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled."));
-    parser.addOptions(
-        {sample, maxSteps, assemble, listing, trace, test, report, memory, noWarnings});
+    const QList<QCommandLineOption> known{sample, maxSteps, assemble, listing, trace,     test,
+                                          report, feedback, summary,  memory,  noWarnings};
+    parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
         QStringLiteral("Program text to assemble (UTF-8); with --test, one or more."),
@@ -165,8 +179,7 @@ Options parseOptions(const QStringList &arguments)
 
     if (!parser.parse(arguments)) {
         const QString unknown =
-            unknownOption(arguments, {help, version, sample, maxSteps, assemble, listing, trace,
-                                      test, report, memory, noWarnings});
+            unknownOption(arguments, known + QList<QCommandLineOption>{help, version});
         if (unknown.startsWith(QLatin1String("--")))
             return refuse(QStringLiteral("unknown option '%1'.").arg(unknown));
         if (!unknown.isEmpty())
@@ -193,7 +206,8 @@ Options parseOptions(const QStringList &arguments)
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 && !parser.isSet(test))
         return refuse(QStringLiteral("Only one FILE can be given."));
-    for (const QLatin1String name : {kSampleOption, kMaxStepsOption, kTestOption, kReportOption}) {
+    for (const QLatin1String name : {kSampleOption, kMaxStepsOption, kTestOption, kReportOption,
+                                     kFeedbackOption, kSummaryOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
@@ -221,10 +235,23 @@ Options parseOptions(const QStringList &arguments)
         const QString name = parser.value(report);
         const auto *found = std::find(std::begin(kReportNames), std::end(kReportNames), name);
         if (found == std::end(kReportNames))
-            return refuse(QStringLiteral("--report needs one of tap, csv, json or junit, not '%1'.")
-                              .arg(name));
+            return refuse(
+                QStringLiteral(
+                    "--report needs one of tap, csv, json, junit or gradescope, not '%1'.")
+                    .arg(name));
         options.report = grading::ReportFormat(found - std::begin(kReportNames));
+        if (options.report == grading::ReportFormat::Gradescope && files.size() > 1)
+            return refuse(
+                QStringLiteral("--report gradescope grades one FILE, not %1.").arg(files.size()));
     }
+    for (const QCommandLineOption *option : {&feedback, &summary}) {
+        if (parser.isSet(*option) && !parser.isSet(test))
+            return refuse(QStringLiteral("--%1 goes only with --test.").arg(option->names()[0]));
+        if (parser.isSet(*option) && parser.value(*option).isEmpty())
+            return refuse(QStringLiteral("--%1 needs a name.").arg(option->names()[0]));
+    }
+    options.feedbackFolder = parser.value(feedback);
+    options.summaryFile = parser.value(summary);
     options.showMemory = parser.isSet(memory);
     options.trace = parser.isSet(trace);
     options.warnings = !parser.isSet(noWarnings);

@@ -298,14 +298,20 @@ def read_class(reports):
     check(not re.search(r"[\x00-\x09\x0b\x0c\x0e-\x1f\x7f-\x9f]", text),
           "CSV holds a control character")
     rows = list(csv.reader(io.StringIO(text, newline="")))
-    check(rows[0] == ["file", "passed", "failed", "total", "result", "message"], "CSV header")
+    check(rows[0] == ["file", "passed", "failed", "total", "result", "message", "score",
+                      "max_score", "failed_cases"], f"CSV header {rows[0]}")
     # A name that a spreadsheet would run as a formula starts with ' instead.
     check([row[0] for row in rows[1:]] == [re.sub(r"^([=+@-])", r"'\1", n) for n in SHOWN],
           f"CSV files {[row[0] for row in rows[1:]]}")
     for row in rows[1:]:
-        name, passed, failed, total, result, message = row
+        name, passed, failed, total, result, message, score, max_score, failed_lines = row
         name = BY_SHOWN.get(re.sub(r"^'([=+@-])", r"\1", name), b"?")
         check(int(passed) + int(failed) == int(total), f"CSV {name}: counts")
+        # every case is worth a point here
+        check((int(score), int(max_score)) == (int(passed), CASE_COUNT), f"CSV {name}: score")
+        failing = (CLASS[name][3] if result != "error" else dict.fromkeys(range(1, 5)))
+        check(failed_lines.split() == [str(CASE_LINES[k - 1][0]) for k in sorted(failing)],
+              f"CSV {name}: failed_cases {failed_lines!r}")
         check((message != "") == (result == "error"), f"CSV {name}: message {message!r}")
         seen["csv"][name] = (result, int(passed), int(total))
         messages["csv"][name] = message or None
@@ -500,7 +506,8 @@ def main():
             document = json.loads(single["json"])
             message = document["files"][0]["message"]
             _, read = check_cases_tap(f"single {name}", single["tap"], name, message)
-            check([c.strip() for c in read["comments"]] == WARNINGS.get(name, []),
+            check([c.strip() for c in read["comments"]] ==
+                  WARNINGS.get(name, []) + [f"score {CLASS[name][2]}/{CASE_COUNT}"],
                   f"single {name}: comments {read['comments']}")
             summary = prove(folder, single["tap"], "single.tap")
             failing = CASE_COUNT - CLASS[name][2]
