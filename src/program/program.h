@@ -6,6 +6,7 @@
 #include "assembler/diagnostic.h"
 #include "assembler/diagnostics.h"
 #include "cpu/processor.h"
+#include "cpu/runloop.h"
 #include "machine/word.h"
 
 #include <QString>
@@ -59,6 +60,10 @@ struct Program {
     // any other address.
     QString locationOf(qint32 address) const;
 };
+
+// What the notes on a run need to know of how it ended: a fault, or the step
+// limit of a run that was allowed `maxSteps` steps.
+diagnostics::RunStop runStopOf(const machine::RunEnd &end, quint64 maxSteps);
 
 // Puts the program's image into memory from address 0; the other cells hold
 // the empty word.
