@@ -149,6 +149,7 @@ Stop Session::step()
     if (stepLimitAt != 0 && processor_.executedSteps() >= stepLimitAt)
         return stepLimitStop();
 
+    watchRecentIfDue();
     capturing = true;
     observe();
     const machine::Processor::Stop stop = processor_.run(processor_.executedSteps() + 1);
@@ -200,9 +201,7 @@ std::optional<Stop> Session::runStretch(quint64 steps)
     const quint64 start = processor_.executedSteps();
     const quint64 end =
         steps > machine::kNoStepLimit - start ? machine::kNoStepLimit : start + steps;
-    const quint64 watchFrom = stepLimitAt == 0
-                                  ? machine::kNoStepLimit
-                                  : stepLimitAt - std::min(stepLimitAt, machine::kRecentSteps);
+    const quint64 watchFrom = recentFrom();
     const machine::Processor::Breakpoints *breakAt =
         options_.noDebug ? nullptr : &breakpoints_.cells();
     for (;;) {
@@ -211,11 +210,7 @@ std::optional<Stop> Session::runStretch(quint64 steps)
             return stepLimitStop();
         if (executed >= end)
             return std::nullopt;
-        if (!watchingRecent && executed >= watchFrom) {
-            watchingRecent = true;
-            lowestRecent = highestRecent = -1;
-            observe();
-        }
+        watchRecentIfDue();
         quint64 stopAt = std::min(end, stepLimitAt == 0 ? machine::kNoStepLimit : stepLimitAt);
         if (!watchingRecent)
             stopAt = std::min(stopAt, watchFrom);
@@ -238,6 +233,22 @@ std::optional<Stop> Session::runStretch(quint64 steps)
             break; // the loop tells which limit it was
         }
     }
+}
+
+// Where the last steps before the step limit start, which its notes look at.
+quint64 Session::recentFrom() const
+{
+    return stepLimitAt == 0 ? machine::kNoStepLimit
+                            : stepLimitAt - std::min(stepLimitAt, machine::kRecentSteps);
+}
+
+void Session::watchRecentIfDue()
+{
+    if (watchingRecent || processor_.executedSteps() < recentFrom())
+        return;
+    watchingRecent = true;
+    lowestRecent = highestRecent = -1;
+    observe();
 }
 
 Stop Session::type(const QString &text)

@@ -138,6 +138,8 @@ private:
     std::optional<Stop> runStretch(quint64 steps);
     void observe();
     void passStepLimit();
+    quint64 recentFrom() const;
+    void watchRecentIfDue();
     bool takeInput();
     Stop inputStop() const;
     Stop stepLimitStop();
