@@ -1,7 +1,9 @@
 # make bench   build in Release (in build-bench) with the benchmarks and run
 #              them headless: the reference interpreter, the processor and the
 #              window's "Run program" on one count-down program, two window
-#              runs with output, a traced korvane-run of 10,000,000 steps and
+#              runs with output, a traced korvane-run of 10,000,000 steps,
+#              korvane-dap continuing 10,000,000 steps to a breakpoint beside a
+#              plain korvane-run, the time a pause takes to be answered, and
 #              the assembly of each sample; a summary with the ratios follows.
 #              Then shows what korvane-run links, and grades a class as make
 #              bench-grading does.
@@ -26,7 +28,7 @@ bench-configure: bench-deps
 
 bench-build: bench-configure
 	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS) --target korvane_bench
-	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS) --target korvane-run
+	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS) --target korvane-run korvane-dap
 
 bench: bench-build
 	QT_QPA_PLATFORM=offscreen ./$(BENCH_BUILD_DIR)/bench/korvane_bench $(BENCH_ARGS)

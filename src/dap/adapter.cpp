@@ -92,6 +92,11 @@ void Adapter::handle(const QByteArray &body)
         refuse(QStringLiteral("a message that is not a request was ignored"));
         return;
     }
+    // A request is answered by its seq: one without it cannot be answered.
+    if (!message.value(QLatin1String("seq")).isDouble()) {
+        refuse(QStringLiteral("a request without a seq number was ignored"));
+        return;
+    }
     const QString command = message.value(QLatin1String("command")).toString();
     const auto found = handlers().constFind(command);
     if (found == handlers().constEnd()) {
@@ -120,11 +125,12 @@ void Adapter::refuse(const QString &problem)
 
 void Adapter::respond(const QJsonObject &request, const QJsonObject &body)
 {
-    QJsonObject response{{QStringLiteral("seq"), seq++},
-                         {QStringLiteral("type"), QStringLiteral("response")},
-                         {QStringLiteral("request_seq"), request.value(QLatin1String("seq"))},
-                         {QStringLiteral("command"), request.value(QLatin1String("command"))},
-                         {QStringLiteral("success"), true}};
+    QJsonObject response{
+        {QStringLiteral("seq"), seq++},
+        {QStringLiteral("type"), QStringLiteral("response")},
+        {QStringLiteral("request_seq"), request.value(QLatin1String("seq"))},
+        {QStringLiteral("command"), request.value(QLatin1String("command")).toString()},
+        {QStringLiteral("success"), true}};
     if (!body.isEmpty())
         response.insert(QStringLiteral("body"), body);
     send(response);
@@ -139,7 +145,7 @@ void Adapter::fail(const QJsonObject &request, const QString &message, const QJs
     send({{QStringLiteral("seq"), seq++},
           {QStringLiteral("type"), QStringLiteral("response")},
           {QStringLiteral("request_seq"), request.value(QLatin1String("seq"))},
-          {QStringLiteral("command"), request.value(QLatin1String("command"))},
+          {QStringLiteral("command"), request.value(QLatin1String("command")).toString()},
           {QStringLiteral("success"), false},
           {QStringLiteral("message"), message},
           {QStringLiteral("body"), QJsonObject{{QStringLiteral("error"), shown}}}});

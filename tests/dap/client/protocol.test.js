@@ -91,6 +91,9 @@ test('malformed JSON, headers and messages that are no requests are ignored with
         said = consoleSays(client, /not a request/);
         writeRaw(client, frame('{"seq": 9, "type": "event", "event": "stopped"}'));
         await said;
+        said = consoleSays(client, /a request without a seq number was ignored/);
+        writeRaw(client, frame('{"type": "request", "command": "threads"}'));
+        await said;
         said = consoleSays(client, /without Content-Length/);
         writeRaw(client, 'Content-Type: application/json\r\n\r\n');
         await said;

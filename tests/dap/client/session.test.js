@@ -296,3 +296,16 @@ test('terminate ends the run; disconnect ends the adapter', async () => {
         throw error;
     }
 });
+
+test('the VS Code extension\'s first configuration launches and stops on entry', () =>
+    withClient(async client => {
+        const extension = JSON.parse(fs.readFileSync(process.env.KORVANE_EXTENSION, 'utf8'));
+        const debuggerEntry = extension.contributes.debuggers.find(d => d.type === 'korvane');
+        assert.equal(debuggerEntry.program, 'korvane-dap');
+        const config = { ...debuggerEntry.initialConfigurations[0], program: sample(0) };
+        for (const name of Object.keys(config).filter(n => !['type', 'request', 'name'].includes(n)))
+            assert.ok(name in debuggerEntry.configurationAttributes.launch.properties, name);
+        const stopped = client.waitForEvent('stopped');
+        await h.launch(client, config);
+        assert.equal((await stopped).body.reason, 'entry');
+    }));
