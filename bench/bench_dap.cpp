@@ -26,10 +26,16 @@ const char kCountDown[] = "loop\tLDA\tcount\n\tSUB\tone\n\tSTA\tcount\n\tBRP\tlo
 constexpr int kHaltLine = 5;
 const char kEndless[] = "loop\tBRA\tloop\n";
 
-bool writeFile(const QString &path, const char *text)
+// The program written into the folder; empty, with the benchmark skipped, when it cannot be.
+QString programFile(const QTemporaryDir &folder, const char *text, benchmark::State &state)
 {
+    const QString path = folder.filePath(QStringLiteral("program.txt"));
     QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == qint64(qstrlen(text));
+    if (folder.isValid() && file.open(QIODevice::WriteOnly) &&
+        file.write(text) == qint64(qstrlen(text)))
+        return path;
+    state.SkipWithError("cannot write the program");
+    return {};
 }
 
 // Just enough of a DAP client: requests out, messages in.
@@ -95,12 +101,10 @@ void launch(Client &client, const QString &program, const QJsonObject &more = {}
 
 void continueToBreakpoint(benchmark::State &state)
 {
-    QTemporaryDir folder;
-    const QString program = folder.filePath(QStringLiteral("countdown.txt"));
-    if (!writeFile(program, kCountDown)) {
-        state.SkipWithError("cannot write the program");
+    const QTemporaryDir folder;
+    const QString program = programFile(folder, kCountDown, state);
+    if (program.isEmpty())
         return;
-    }
     for (auto _ : state) {
         Client client;
         if (!client.start()) {
@@ -121,12 +125,10 @@ void continueToBreakpoint(benchmark::State &state)
 
 void korvaneRunPlain(benchmark::State &state)
 {
-    QTemporaryDir folder;
-    const QString program = folder.filePath(QStringLiteral("countdown.txt"));
-    if (!writeFile(program, kCountDown)) {
-        state.SkipWithError("cannot write the program");
+    const QTemporaryDir folder;
+    const QString program = programFile(folder, kCountDown, state);
+    if (program.isEmpty())
         return;
-    }
     for (auto _ : state) {
         QProcess process;
         process.setStandardOutputFile(QProcess::nullDevice());
@@ -143,12 +145,10 @@ void korvaneRunPlain(benchmark::State &state)
 // Time from the pause request to the stopped event, 200 ms into an endless run.
 void pauseLatency(benchmark::State &state)
 {
-    QTemporaryDir folder;
-    const QString program = folder.filePath(QStringLiteral("endless.txt"));
-    if (!writeFile(program, kEndless)) {
-        state.SkipWithError("cannot write the program");
+    const QTemporaryDir folder;
+    const QString program = programFile(folder, kEndless, state);
+    if (program.isEmpty())
         return;
-    }
     double longest = 0;
     for (auto _ : state) {
         state.PauseTiming();

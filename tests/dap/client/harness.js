@@ -25,6 +25,16 @@ async function startClient() {
     return client;
 }
 
+// Runs a test body with a started client, stopped afterwards whatever happens.
+async function withClient(body) {
+    const client = await startClient();
+    try {
+        await body(client);
+    } finally {
+        await client.stop();
+    }
+}
+
 // The text of every output event of a category so far.
 function outputText(client, category) {
     return client.outputs.filter(o => o.category === category).map(o => o.output).join('');
@@ -142,6 +152,6 @@ function temporaryProgram(text, name = 'program.kasm') {
 }
 
 module.exports = {
-    assert, DAP, RUN, SAMPLES, PROGRAMS, startClient, outputText, launch, variables, readState,
+    assert, DAP, RUN, SAMPLES, PROGRAMS, startClient, withClient, outputText, launch, variables, readState,
     nextEvent, korvaneRun, memoryAfterSteps, sampleInputs, temporaryProgram,
 };

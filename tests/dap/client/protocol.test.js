@@ -9,14 +9,7 @@ const path = require('node:path');
 const h = require('./harness');
 const { assert } = h;
 
-async function withClient(body) {
-    const client = await h.startClient();
-    try {
-        await body(client);
-    } finally {
-        await client.stop();
-    }
-}
+const { withClient } = h;
 
 // Bytes as they are, past the client's own framing.
 function writeRaw(client, bytes) {

@@ -13,15 +13,7 @@ const { assert } = h;
 const sample = n => path.join(h.SAMPLES, `sample${n}.kasm`);
 const program = name => path.join(h.PROGRAMS, name);
 
-// Runs a test body with a started client, stopped afterwards whatever happens.
-async function withClient(body) {
-    const client = await h.startClient();
-    try {
-        await body(client);
-    } finally {
-        await client.stop();
-    }
-}
+const { withClient } = h;
 
 // korvane-run's messages about a run of a file: with its warnings, or only
 // the messages about how the run ended.
