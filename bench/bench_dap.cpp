@@ -25,6 +25,8 @@ const char kCountDown[] = "loop\tLDA\tcount\n\tSUB\tone\n\tSTA\tcount\n\tBRP\tlo
                           "count\tDAT\t2500000\none\tDAT\t1\n";
 constexpr int kHaltLine = 5;
 const char kEndless[] = "loop\tBRA\tloop\n";
+// An endless loop that puts out a value every second step.
+const char kEndlessOutput[] = "loop\tOUT\n\tBRA\tloop\n";
 
 // The program written into the folder; empty, with the benchmark skipped, when it cannot be.
 QString programFile(const QTemporaryDir &folder, const char *text, benchmark::State &state)
@@ -142,11 +144,12 @@ void korvaneRunPlain(benchmark::State &state)
     }
 }
 
-// Time from the pause request to the stopped event, 200 ms into an endless run.
+// Time from the pause request to the stopped event, 200 ms into an endless
+// run: a quiet one (argument 0) or one that puts out a value every second step.
 void pauseLatency(benchmark::State &state)
 {
     const QTemporaryDir folder;
-    const QString program = programFile(folder, kEndless, state);
+    const QString program = programFile(folder, state.range(0) ? kEndlessOutput : kEndless, state);
     if (program.isEmpty())
         return;
     double longest = 0;
@@ -186,6 +189,9 @@ BENCHMARK(continueToBreakpoint)
 BENCHMARK(korvaneRunPlain)->Name("Dap/korvaneRun10M")->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(pauseLatency)
     ->Name("Dap/pause")
+    ->ArgName("output")
+    ->Arg(0)
+    ->Arg(1)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(10);

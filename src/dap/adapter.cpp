@@ -400,13 +400,15 @@ void Adapter::runChunk()
         return;
     chunkTimer.start();
     const std::optional<Stop> stop = session.runFor(chunkSteps);
-    // The next stretch is fitted to take about kChunkMilliseconds.
+    sendConsole();
+    // The next stretch is fitted to take about kChunkMilliseconds, its output
+    // sent: a program that puts out a value every few steps gets short stretches.
     const qint64 elapsed = chunkTimer.elapsed();
     if (elapsed < kChunkMilliseconds / 2)
         chunkSteps = std::min(chunkSteps * 2, kMaxChunkSteps);
     else if (elapsed > kChunkMilliseconds * 2)
-        chunkSteps = std::max(chunkSteps / 2, kMinChunkSteps);
-    sendConsole();
+        chunkSteps =
+            std::max(chunkSteps * quint64(kChunkMilliseconds) / quint64(elapsed), kMinChunkSteps);
     if (stop) {
         running_ = false;
         report(*stop, Resume::Continue);

@@ -103,7 +103,7 @@ private:
     // Lines asked for before the launch, by source path, placed once the program is read.
     QHash<QString, QList<qint32>> earlyLines;
     // Steps per stretch of a run, fitted to how long a stretch takes.
-    quint64 chunkSteps = 1 << 16;
+    quint64 chunkSteps = 1 << 10; // small at first: a program may put out a value every step
     QElapsedTimer chunkTimer;
 };
 
