@@ -284,16 +284,21 @@ void Adapter::launch(const QJsonObject &request, const QJsonObject &arguments)
         return;
     }
     launched = true;
-    for (auto lines = earlyLines.cbegin(); lines != earlyLines.cend(); ++lines) {
-        if (!isProgram(lines.key()))
-            continue;
-        for (const LineBreakpoint &placed :
-             session.breakpoints().setLines(session.program(), lines.value()))
+    // Breakpoints asked for before: each one's event tells where it stands now.
+    for (auto early = earlyBreakpoints.cbegin(); early != earlyBreakpoints.cend(); ++early) {
+        QList<LineBreakpoint> placed = early.value();
+        if (isProgram(early.key())) {
+            placed = session.breakpoints().adopt(session.program(), placed);
+        } else {
+            for (LineBreakpoint &breakpoint : placed)
+                breakpoint.message = notTheProgram();
+        }
+        for (const LineBreakpoint &breakpoint : placed)
             event(QStringLiteral("breakpoint"),
                   {{QStringLiteral("reason"), QStringLiteral("changed")},
-                   {QStringLiteral("breakpoint"), breakpointJson(placed)}});
+                   {QStringLiteral("breakpoint"), breakpointJson(breakpoint)}});
     }
-    earlyLines.clear();
+    earlyBreakpoints.clear();
     respond(request);
     sendConsole();
     event(QStringLiteral("initialized"));
@@ -308,6 +313,11 @@ bool Adapter::isProgram(const QString &path) const
     const QString a = given.canonicalFilePath();
     return !a.isEmpty() ? a == program.canonicalFilePath()
                         : given.absoluteFilePath() == program.absoluteFilePath();
+}
+
+QString Adapter::notTheProgram() const
+{
+    return QStringLiteral("Not the program being debugged (%1).").arg(session.options().program);
 }
 
 qint32 Adapter::clientLine(qint32 line) const
@@ -358,11 +368,13 @@ void Adapter::setBreakpoints(const QJsonObject &request, const QJsonObject &argu
         unverified(QStringLiteral("The source has no path."));
     } else if (!launched) {
         // Placed once the program is read; their events say where.
-        earlyLines.insert(path, lines);
-        unverified(QStringLiteral("The program is not launched yet."));
+        const QList<LineBreakpoint> reserved = session.breakpoints().reserve(
+            lines, QStringLiteral("The program is not launched yet."));
+        earlyBreakpoints.insert(path, reserved);
+        for (const LineBreakpoint &breakpoint : reserved)
+            placed.append(breakpointJson(breakpoint));
     } else if (!isProgram(path)) {
-        unverified(
-            QStringLiteral("Not the program being debugged (%1).").arg(session.options().program));
+        unverified(notTheProgram());
     } else {
         for (const LineBreakpoint &breakpoint :
              session.breakpoints().setLines(session.program(), lines))

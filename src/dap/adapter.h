@@ -83,6 +83,7 @@ private:
     qint32 clientLine(qint32 line) const;
     qint32 programLine(qint32 line) const;
     bool isProgram(const QString &path) const;
+    QString notTheProgram() const;
     void invalidate();
 
     Send send;
@@ -100,8 +101,9 @@ private:
     bool finished_ = false;
     Resume inputResume = Resume::Step;
     std::optional<Stop> exception; // the run error or step limit the program stopped at
-    // Lines asked for before the launch, by source path, placed once the program is read.
-    QHash<QString, QList<qint32>> earlyLines;
+    // Breakpoints asked for before the launch, by source path, placed once
+    // the program is read.
+    QHash<QString, QList<LineBreakpoint>> earlyBreakpoints;
     // Steps per stretch of a run, fitted to how long a stretch takes.
     quint64 chunkSteps = 1 << 10; // small at first: a program may put out a value every step
     QElapsedTimer chunkTimer;

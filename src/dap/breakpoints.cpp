@@ -18,6 +18,26 @@ QList<LineBreakpoint> Breakpoints::setLines(const korvane::Program &program,
     return relocate(program);
 }
 
+QList<LineBreakpoint> Breakpoints::reserve(const QList<qint32> &lines, const QString &why)
+{
+    QList<LineBreakpoint> reserved;
+    for (const qint32 line : lines) {
+        LineBreakpoint breakpoint;
+        breakpoint.id = nextId++;
+        breakpoint.requestedLine = breakpoint.line = line;
+        breakpoint.message = why;
+        reserved.append(breakpoint);
+    }
+    return reserved;
+}
+
+QList<LineBreakpoint> Breakpoints::adopt(const korvane::Program &program,
+                                         const QList<LineBreakpoint> &lines)
+{
+    lines_ = lines;
+    return relocate(program);
+}
+
 QList<LineBreakpoint> Breakpoints::relocate(const korvane::Program &program)
 {
     cells_.reset();

@@ -29,6 +29,11 @@ public:
     QList<LineBreakpoint> setLines(const korvane::Program &program, const QList<qint32> &lines);
     // Places the breakpoints again in a program that was read anew, keeping their ids.
     QList<LineBreakpoint> relocate(const korvane::Program &program);
+    // Breakpoints asked for before there is a program: ids now, not verified
+    // with the reason; adopt() makes them this program's once it is read.
+    QList<LineBreakpoint> reserve(const QList<qint32> &lines, const QString &why);
+    QList<LineBreakpoint> adopt(const korvane::Program &program,
+                                const QList<LineBreakpoint> &lines);
 
     const QList<LineBreakpoint> &lines() const { return lines_; }
     // The cells at which a run stops.

@@ -152,3 +152,30 @@ test('a client that goes away ends the adapter, even while the program runs', as
     process.stdin.end();
     assert.equal(await exit, 0);
 });
+
+test('breakpoints asked for before the launch are placed by it, under the same ids', () =>
+    withClient(async client => {
+        await client.initializeRequest();
+        const program = path.join(h.SAMPLES, 'sample2.kasm');
+        const early = await client.setBreakpointsRequest({
+            source: { path: program }, breakpoints: [{ line: 2 }, { line: 40 }] });
+        const other = await client.setBreakpointsRequest({
+            source: { path: path.join(h.SAMPLES, 'sample1.kasm') }, breakpoints: [{ line: 1 }] });
+        assert.deepEqual(early.body.breakpoints.map(b => [b.verified, b.message]),
+                         [[false, 'The program is not launched yet.'],
+                          [false, 'The program is not launched yet.']]);
+        const changed = [];
+        client.on('breakpoint', event => changed.push(event.body.breakpoint));
+        const stopped = client.waitForEvent('stopped');
+        await client.launchRequest({ program, input: [3] });
+        await client.configurationDoneRequest();
+        const stop = await stopped;
+        const ids = early.body.breakpoints.map(b => b.id).concat(other.body.breakpoints.map(b => b.id));
+        assert.deepEqual(changed.map(b => b.id).sort((a, b) => a - b), [...ids].sort((a, b) => a - b));
+        const byId = Object.fromEntries(changed.map(b => [b.id, b]));
+        assert.equal(byId[ids[0]].verified, true);
+        assert.equal(byId[ids[0]].line, 2);
+        assert.equal(byId[ids[1]].verified, false);
+        assert.match(byId[ids[2]].message, /^Not the program being debugged/);
+        assert.deepEqual(stop.body.hitBreakpointIds, [early.body.breakpoints[0].id]);
+    }));
