@@ -269,6 +269,16 @@ test('noDebug runs to the end past breakpoints', () =>
         assert.equal(h.outputText(client, 'stdout'), '2\n1\n');
     }));
 
+test('noDebug ends the session at a run error with korvane-run\'s exit status', () =>
+    withClient(async client => {
+        const file = program('runsintodata.kasm');
+        const exited = client.waitForEvent('exited');
+        await h.launch(client, { program: file, noDebug: true });
+        assert.equal((await exited).body.exitCode, 2);
+        assert.equal(h.outputText(client, 'stderr'), korvaneRunMessages(file));
+        assert.equal(h.outputText(client, 'stdout'), '5\n');
+    }));
+
 test('terminate ends the run; disconnect ends the adapter', async () => {
     const client = await h.startClient();
     try {
