@@ -303,7 +303,8 @@ test('the VS Code extension\'s first configuration launches and stops on entry',
     withClient(async client => {
         const extension = JSON.parse(fs.readFileSync(process.env.KORVANE_EXTENSION, 'utf8'));
         const debuggerEntry = extension.contributes.debuggers.find(d => d.type === 'korvane');
-        assert.equal(debuggerEntry.program, 'korvane-dap');
+        assert.equal(extension.contributes.configuration.properties['korvane.adapterPath'].default,
+                     'korvane-dap');
         const config = { ...debuggerEntry.initialConfigurations[0], program: sample(0) };
         for (const name of Object.keys(config).filter(n => !['type', 'request', 'name'].includes(n)))
             assert.ok(name in debuggerEntry.configurationAttributes.launch.properties, name);
