@@ -362,6 +362,19 @@ MachineState Session::state() const
     return state;
 }
 
+void Session::restore(const MachineState &state)
+{
+    for (qint32 address = 0; address < machine::kMemorySize; ++address)
+        processor_.setWord(address, state.cells[std::size_t(address)]);
+    processor_.setRegisters(state.registers);
+    processor_.takeChanges();
+    inputTaken = std::min(state.inputTaken, typed.size());
+    outputCount = state.outputCount;
+    waiting = false;
+    resuming = false;
+    lastStep_.reset();
+}
+
 qint32 Session::lineOf(qint32 address) const
 {
     if (address < 0 || address >= program_.image.size() || !machine::isAddress(address))

@@ -118,6 +118,9 @@ public:
 
     // The machine as it is now.
     MachineState state() const;
+    // Puts back a state this session's program was in: the run goes on from
+    // there as it went then, with the values typed after it taken again.
+    void restore(const MachineState &state);
     const machine::Processor &processor() const { return processor_; }
     const QList<Label> &labels() const { return labels_; }
     // The label of that name, upper and lower case alike, or null.

@@ -5,6 +5,7 @@
 #include "dap/breakpoints.h"
 #include "dap/framing.h"
 #include "dap/session.h"
+#include "sampledata.h"
 
 #include <QTemporaryDir>
 #include <QTest>
@@ -55,6 +56,7 @@ private slots:
     void changesByHand_data();
     void changesByHand();
     void stateAtAnInputThatWaits();
+    void restoredStateRunsTheSame();
 
 private:
     QTemporaryDir folder;
@@ -342,6 +344,61 @@ void TestDap::stateAtAnInputThatWaits()
     QCOMPARE(after.registers.executedSteps, quint64(2));
     QCOMPARE(after.inputTaken, qsizetype(1));
     QCOMPARE(after.cells, waiting.cells);
+}
+
+// A state kept in the middle of a run and put back later makes the rest of
+// the run the same: the same states after each step, the same output, and
+// the values typed after it taken again. Step backwards builds on this.
+void TestDap::restoredStateRunsTheSame()
+{
+    dap::Session session;
+    dap::LaunchOptions options;
+    options.program = write(testdata::samples()[5].text); // factorial
+    options.input = {QStringLiteral("x"), QStringLiteral("5")};
+    QStringList errors;
+    QVERIFY(session.launch(options, errors));
+    for (int step = 0; step < 7; ++step)
+        QCOMPARE(session.step().reason, dap::Stop::Step);
+    const dap::MachineState kept = session.state();
+    session.takeConsoleLines();
+
+    const auto runToEnd = [&session] {
+        QList<dap::MachineState> states;
+        for (;;) {
+            const dap::Stop stop = session.step();
+            states << session.state();
+            if (stop.reason != dap::Stop::Step)
+                break;
+        }
+        QStringList console;
+        for (const dap::ConsoleLine &line : session.takeConsoleLines())
+            console << line.text;
+        return std::pair(states, console);
+    };
+    const auto first = runToEnd();
+    QCOMPARE(first.second, QStringList{"120"});
+    QVERIFY(first.first.size() > 20);
+
+    session.restore(kept);
+    QCOMPARE(session.state(), kept);
+    const auto second = runToEnd();
+    QCOMPARE(second.first, first.first);
+    QCOMPARE(second.second, first.second);
+
+    // Back to the start: the input is typed again, "Invalid input." included.
+    session.restore(dap::MachineState{[] {
+                                          std::array<QString, machine::kMemorySize> cells;
+                                          cells.fill(QStringLiteral("00"));
+                                          return cells;
+                                      }(),
+                                      {},
+                                      0,
+                                      0});
+    for (int address = 0; address < testdata::samples()[5].image.size(); ++address)
+        QCOMPARE(session.setCell(address, testdata::samples()[5].image[address]), QString());
+    const auto fromStart = runToEnd();
+    QCOMPARE(fromStart.second, (QStringList{"Invalid input.", "120"}));
+    QCOMPARE(fromStart.first.last(), first.first.last());
 }
 
 QTEST_APPLESS_MAIN(TestDap)
