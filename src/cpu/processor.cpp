@@ -51,13 +51,38 @@ void Processor::decodeCell(Cell &cell)
     cell.decodeKnown = true;
 }
 
-Processor::Stop Processor::run(quint64 stopAtStep)
+Processor::Stop Processor::run(quint64 stopAtStep, const Breakpoints *breakAt)
 {
-    return observer_ ? runSteps<true>(stopAtStep) : runSteps<false>(stopAtStep);
+    if (breakAt && breakAt->none())
+        breakAt = nullptr;
+    if (observer_)
+        return breakAt ? runSteps<true, true>(stopAtStep, breakAt)
+                       : runSteps<true, false>(stopAtStep, nullptr);
+    return breakAt ? runSteps<false, true>(stopAtStep, breakAt)
+                   : runSteps<false, false>(stopAtStep, nullptr);
 }
 
-template <bool Observed>
-Processor::Stop Processor::runSteps(quint64 stopAtStep)
+Processor::Registers Processor::registers() const
+{
+    return {pc_, accumulator_, flags_, opcode_, address_, executedSteps_, halted_};
+}
+
+void Processor::setRegisters(const Registers &registers)
+{
+    pc_ = registers.pc;
+    accumulator_ = registers.accumulator;
+    flags_ = registers.flags;
+    opcode_ = registers.opcode;
+    address_ = registers.address;
+    executedSteps_ = registers.executedSteps;
+    halted_ = registers.halted;
+    inputObserved = false;
+    pcAfterStep_ = pc_;
+    changes_.pc = changes_.decoded = changes_.accumulator = changes_.flags = true;
+}
+
+template <bool Observed, bool Breaking>
+Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const Breakpoints *breakAt)
 {
     for (;;) {
         if (executedSteps_ >= stopAtStep)
@@ -70,6 +95,10 @@ Processor::Stop Processor::runSteps(quint64 stopAtStep)
                             QLatin1String("> is outside the memory (addresses 0 to 99).");
             faultAddress_ = -1;
             return Stop::Fault;
+        }
+        if constexpr (Breaking) {
+            if ((*breakAt)[static_cast<size_t>(pc_)])
+                return Stop::Breakpoint;
         }
         const qint32 fetchedAt = pc_;
         Cell &fetched = cell(pc_);

@@ -71,6 +71,9 @@ RunEnd RunLoop::run()
             if (!readInput())
                 return {RunEnd::InputEnded, {}, processor.pc() - 1};
             break;
+        case Processor::Stop::Breakpoint:
+            // The loop runs without breakpoints; a stop there ends the run all the same.
+            return {RunEnd::Stopped, {}, -1};
         case Processor::Stop::StepLimit: {
             const quint64 steps = processor.executedSteps();
             if (stepLimit != 0 && steps >= stepLimit) {

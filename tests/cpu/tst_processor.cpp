@@ -56,6 +56,9 @@ RunResult runToEnd(Processor &processor, QList<int> inputs)
             result.end = processor.faultMessage() + QStringLiteral(" at ") +
                          QString::number(processor.faultAddress());
             return result;
+        case Processor::Stop::Breakpoint:
+            result.end = QStringLiteral("breakpoint");
+            return result;
         case Processor::Stop::NeedsInput:
             if (inputs.isEmpty()) {
                 result.end = QStringLiteral("no input");
@@ -114,6 +117,9 @@ private slots:
     void nextPause();
     void runsExactlyToTheRequestedStep();
     void noCellOutsideTheMemory();
+    void breakpoints_data();
+    void breakpoints();
+    void registersPutBack();
 };
 
 void TestProcessor::programs_data()
@@ -352,6 +358,83 @@ void TestProcessor::noCellOutsideTheMemory()
     QCOMPARE(processor.word(-1), QString());
     QCOMPARE(processor.word(100), QString());
     QCOMPARE(processor.word(99), QStringLiteral("00"));
+}
+
+// A count-down from 3 (cells 0 to 5: LDA 07, SUB 08, STA 07, BRP 01, HLT at 04,
+// OUT at 05 never reached) run with breakpoints: the step counts at which it stops.
+void TestProcessor::breakpoints_data()
+{
+    QTest::addColumn<QList<int>>("cells");
+    QTest::addColumn<QList<quint64>>("stops"); // executed steps at each Breakpoint stop
+
+    QTest::newRow("none: runs to its halt") << QList<int>{} << QList<quint64>{};
+    QTest::newRow("first cell: stops before the first fetch") << QList<int>{0} << QList<quint64>{0};
+    QTest::newRow("loop body: each round") << QList<int>{1} << QList<quint64>{1, 4, 7};
+    QTest::newRow("halt") << QList<int>{4} << QList<quint64>{10};
+    QTest::newRow("never reached") << QList<int>{5} << QList<quint64>{};
+    QTest::newRow("two cells") << QList<int>{2, 4} << QList<quint64>{2, 5, 8, 10};
+}
+
+void TestProcessor::breakpoints()
+{
+    QFETCH(QList<int>, cells);
+    QFETCH(QList<quint64>, stops);
+    Processor processor;
+    load(processor, {"0607", "0208", "0507", "0901", "000", "1202", "00", "3", "1"});
+    Processor::Breakpoints breakAt;
+    for (const int cell : cells)
+        breakAt.set(std::size_t(cell));
+    QList<quint64> seen;
+    for (int round = 0; round < 10; ++round) {
+        const Processor::Stop stop = processor.run(machine::kNoStepLimit, &breakAt);
+        if (stop != Processor::Stop::Breakpoint) {
+            QVERIFY2(stop == Processor::Stop::Halted, qPrintable(processor.faultMessage()));
+            break;
+        }
+        seen << processor.executedSteps();
+        // Going on from a breakpoint: its instruction runs before breakpoints count again.
+        if (processor.run(processor.executedSteps() + 1) == Processor::Stop::Halted)
+            break;
+    }
+    QCOMPARE(seen, stops);
+    QCOMPARE(processor.word(7), QStringLiteral("0"));
+}
+
+// Registers taken in the middle of a run and put back into a fresh processor
+// with the same memory make the rest of the run the same.
+void TestProcessor::registersPutBack()
+{
+    const QStringList words{"1201", "0309", "0509", "0409", "0410", "1202",
+                            "0700", "00",   "00",   "7",    "0"};
+    Processor first;
+    load(first, words);
+    QCOMPARE(first.run(), Processor::Stop::NeedsInput);
+    first.completeInput(-3);
+    QCOMPARE(first.run(5), Processor::Stop::StepLimit); // after the division by zero
+    const Processor::Registers middle = first.registers();
+    QCOMPARE(middle.flags, 1);
+    QCOMPARE(middle.executedSteps, quint64(5));
+
+    Processor second;
+    for (int address = 0; address < machine::kMemorySize; ++address)
+        second.setWord(address, first.word(address));
+    second.setRegisters(middle);
+    QCOMPARE(second.registers(), middle);
+    QCOMPARE(first.run(7), Processor::Stop::StepLimit);
+    QCOMPARE(second.run(7), Processor::Stop::StepLimit);
+    QCOMPARE(second.registers(), first.registers());
+    QCOMPARE(second.takeChanges().output, first.takeChanges().output);
+
+    // An input that waits is dropped by setRegisters: the next run fetches it again.
+    Processor third;
+    load(third, words);
+    QCOMPARE(third.run(), Processor::Stop::NeedsInput);
+    Processor::Registers before = third.registers();
+    before.pc = 0;
+    before.executedSteps = 0;
+    third.setRegisters(before);
+    QCOMPARE(third.run(), Processor::Stop::NeedsInput);
+    QCOMPARE(third.executedSteps(), quint64(1));
 }
 
 QTEST_APPLESS_MAIN(TestProcessor)
