@@ -21,6 +21,7 @@ const QLatin1String kSampleOption{"sample"};
 const QLatin1String kMaxStepsOption{"max-steps"};
 const QLatin1String kTestOption{"test"};
 const QLatin1String kReportOption{"report"};
+const QLatin1String kTraceFormatOption{"trace-format"};
 
 // The names of the report formats, in the order of grading::ReportFormat.
 const QLatin1String kReportNames[] = {QLatin1String("tap"), QLatin1String("csv"),
@@ -100,6 +101,11 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("trace"),
         QStringLiteral("Write each executed step to standard error: step, address, word, "
                        "instruction, accumulator, flags and what the step did."));
+    const QCommandLineOption traceFormat(
+        kTraceFormatOption,
+        QStringLiteral("Write the --trace as text (the default: columns under a header) or json "
+                       "(one object per line and step)."),
+        QStringLiteral("FORMAT"));
     const QCommandLineOption test(
         kTestOption,
         QStringLiteral("Run each FILE once per line of CASES (values to type => expected "
@@ -112,8 +118,8 @@ Options parseOptions(const QStringList &arguments)
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled."));
-    parser.addOptions(
-        {sample, maxSteps, assemble, listing, trace, test, report, memory, noWarnings});
+    parser.addOptions({sample, maxSteps, assemble, listing, trace, traceFormat, test, report,
+                       memory, noWarnings});
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
         QStringLiteral("Program text to assemble (UTF-8); with --test, one or more."),
@@ -139,7 +145,8 @@ Options parseOptions(const QStringList &arguments)
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 && !parser.isSet(test))
         return refuse(QStringLiteral("Only one FILE can be given."));
-    for (const QLatin1String name : {kSampleOption, kMaxStepsOption, kTestOption, kReportOption}) {
+    for (const QLatin1String name :
+         {kSampleOption, kMaxStepsOption, kTestOption, kReportOption, kTraceFormatOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
@@ -173,6 +180,15 @@ Options parseOptions(const QStringList &arguments)
     }
     options.showMemory = parser.isSet(memory);
     options.trace = parser.isSet(trace);
+    if (parser.isSet(traceFormat)) {
+        if (!options.trace)
+            return refuse(QStringLiteral("--trace-format goes only with --trace."));
+        const QString name = parser.value(traceFormat);
+        if (name == QLatin1String("json"))
+            options.traceFormat = TraceFormat::Json;
+        else if (name != QLatin1String("text"))
+            return refuse(QStringLiteral("--trace-format needs text or json, not '%1'.").arg(name));
+    }
     options.warnings = !parser.isSet(noWarnings);
 
     const QStringList samples = parser.values(sample);

@@ -26,10 +26,11 @@ Runner::Runner(const korvane::Program &program, TerminalConsole &terminal)
 ExitStatus Runner::run(quint64 maxSteps)
 {
     machine::RunLoop loop(processor_, *this, kStepsPerChunk, maxSteps);
-    TraceWriter trace(terminal, program, maxSteps);
+    std::unique_ptr<TraceWriter> trace;
     if (tracing) {
-        trace.writeHeader();
-        loop.setStepObserver(&trace);
+        trace = makeTraceWriter(traceFormat, terminal, program, maxSteps);
+        trace->start();
+        loop.setStepObserver(trace.get());
     }
     const machine::RunEnd end = loop.run();
 
@@ -65,7 +66,7 @@ ExitStatus Runner::run(quint64 maxSteps)
                          QStringLiteral("Error: standard input ended while the program was "
                                         "waiting for a value (%1 at address %2).")
                              .arg(machine::mnemonicOf(machine::Input))
-                             .arg(end.address));
+                             .arg(korvane::addressText(end.address)));
         status = RunFailed;
         break;
     case machine::RunEnd::Stopped:

@@ -10,6 +10,7 @@
 #include "program/program.h"
 #include "run/exitstatus.h"
 #include "run/terminalconsole.h"
+#include "run/traceformat.h"
 
 #include <QString>
 
@@ -22,8 +23,12 @@ public:
     // Both must outlive the runner.
     Runner(const korvane::Program &program, TerminalConsole &terminal);
 
-    // Writes each executed step to the terminal's trace, after a header line.
-    void setTrace(bool on) { tracing = on; }
+    // Writes each executed step to the terminal's trace, in the form given.
+    void setTrace(bool on, TraceFormat format = TraceFormat::Text)
+    {
+        tracing = on;
+        traceFormat = format;
+    }
     // Runs the program from address 0; maxSteps 0 means no limit.
     ExitStatus run(quint64 maxSteps);
 
@@ -41,6 +46,7 @@ private:
     TerminalConsole &terminal;
     machine::Processor processor_;
     bool tracing = false;
+    TraceFormat traceFormat = TraceFormat::Text;
 };
 
 } // namespace terminal
