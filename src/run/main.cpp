@@ -108,6 +108,7 @@ int main(int argc, char *argv[])
         status = console.print(text) ? terminal::Success : terminal::OutputFailed;
     } else {
         runner.setTrace(options.trace, options.traceFormat);
+        runner.setInputWarnings(options.warnings);
         status = runner.run(options.maxSteps);
     }
     if (options.showMemory)

@@ -2,6 +2,7 @@
 
 #include "cpu/runloop.h"
 #include "machine/instructionset.h"
+#include "machine/typedinput.h"
 #include "run/trace.h"
 
 #include <algorithm>
@@ -14,6 +15,20 @@ namespace
 
 // Output is written at least this often, so a long run shows it as it comes.
 constexpr quint64 kStepsPerChunk = 1 << 16;
+
+// A typed value as a message quotes it: control characters, which could
+// move the cursor or change the terminal's colours, written as \xHH.
+QString shownAsTyped(const QString &typed)
+{
+    QString shown;
+    for (const QChar c : typed) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
 
 } // namespace
 
@@ -96,6 +111,16 @@ std::optional<QString> Runner::typedText(qint32 address)
     if (!location.isEmpty())
         prompt += QStringLiteral(" (line %1)").arg(program.lineNumbers[std::size_t(address)]);
     return terminal.readValue((prompt + QLatin1String("? ")).toStdString());
+}
+
+// The window's rule reads the leading number of a typed value and ignores the
+// rest; at a terminal, where nobody sees the accumulator, that is said.
+void Runner::inputAccepted(const QString &typed, qint32 value)
+{
+    if (inputWarnings && machine::readTypedInput(typed).readInPart)
+        terminal.message(QStringLiteral("korvane-run: warning: input '%1' read as %2")
+                             .arg(shownAsTyped(typed))
+                             .arg(value));
 }
 
 void Runner::writeValue(qint32 value)

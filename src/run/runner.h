@@ -29,6 +29,8 @@ public:
         tracing = on;
         traceFormat = format;
     }
+    // Warns on standard error of a typed value read only in part ("3.5" as 3).
+    void setInputWarnings(bool on) { inputWarnings = on; }
     // Runs the program from address 0; maxSteps 0 means no limit.
     ExitStatus run(quint64 maxSteps);
 
@@ -36,6 +38,7 @@ public:
 
 private:
     std::optional<QString> typedText(qint32 address) override;
+    void inputAccepted(const QString &typed, qint32 value) override;
     void writeValue(qint32 value) override;
     void message(const QString &text) override;
     void operandReport(qint32 address, const QString &line) override;
@@ -46,6 +49,7 @@ private:
     TerminalConsole &terminal;
     machine::Processor processor_;
     bool tracing = false;
+    bool inputWarnings = true;
     TraceFormat traceFormat = TraceFormat::Text;
 };
 

@@ -8,6 +8,7 @@
 #include "machine/typedinput.h"
 #include "machine/word.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 #include <limits>
@@ -64,6 +65,10 @@ void TestMachine::numbers_data()
     row("every C white space", " \t\n\v\f\r9", "9");
     row("pasted with line end", "\n-42\r\n", "-42");
     row("trailing text ignored", "12abc", "12");
+    row("decimal comma", "3,4", "3");
+    row("decimal point", "3.5", "3");
+    row("exponent", "1e3", "1");
+    row("trailing blank", "8 ", "8");
     row("stops at inner blank", "1 2", "1");
     row("largest", "2147483647", "2147483647");
     row("smallest", "-2147483648", "-2147483648");
@@ -135,6 +140,10 @@ void TestMachine::numbers()
     QCOMPARE(taken, text.isEmpty() ? QStringLiteral("empty")
                     : parsed.ok()  ? number
                                    : QStringLiteral("invalid"));
+    // korvane-run warns about a value of which only the leading number was
+    // read: anything after the digits.
+    static const QRegularExpression whole(QStringLiteral("^[ \t\n\v\f\r]*[+-]?[0-9]+$"));
+    QCOMPARE(typed.readInPart, parsed.ok() && !whole.match(text).hasMatch());
 }
 
 void TestMachine::arithmetic_data()
