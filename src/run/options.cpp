@@ -99,8 +99,8 @@ Options parseOptions(const QStringList &arguments)
                        "to, instead of running."));
     const QCommandLineOption trace(
         QStringLiteral("trace"),
-        QStringLiteral("Write each executed step to standard error: step, address, word, "
-                       "instruction, accumulator, flags and what the step did."));
+        QStringLiteral("Write each executed step to standard error: step, source line, address, "
+                       "word, instruction, accumulator, flags and what the step did."));
     const QCommandLineOption traceFormat(
         kTraceFormatOption,
         QStringLiteral("Write the --trace as text (the default: columns under a header) or json "
@@ -117,7 +117,8 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("FORMAT"));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
-        QStringLiteral("Do not write warnings about a program that assembled."));
+        QStringLiteral("Do not write warnings about a program that assembled, nor about a "
+                       "typed value read only in part."));
     parser.addOptions({sample, maxSteps, assemble, listing, trace, traceFormat, test, report,
                        memory, noWarnings});
     parser.addPositionalArgument(
