@@ -8,7 +8,7 @@
 #              bench-grading does.
 #   make bench BENCH_ARGS=--benchmark_repetitions=9     more repetitions
 #   make bench BENCH_ARGS=--benchmark_filter=CountDown  a part only
-#   make bench-grading   only this: 200 generated submissions with 10 cases
+#   make bench-grading   only this: 200 generated submissions with 15 cases
 #              each, graded by one korvane-run call and by one process per
 #              submission (cases per second of each, and their ratio)
 

@@ -1,5 +1,6 @@
 #include "grading/casecheck.h"
 
+#include "assembler/splittext.h"
 #include "cpu/runloop.h"
 
 #include <algorithm>
@@ -49,10 +50,43 @@ public:
     quint64 written = 0;
 };
 
+// The lines that use each forbidden instruction, or the words over the most allowed.
+CaseResult checkRule(const korvane::Program &program, const TestCase &rule)
+{
+    CaseResult result;
+    if (rule.kind == TestCase::MaxWords) {
+        if (program.image.size() > rule.maxWords)
+            result.reason = QStringLiteral("the program takes %1 memory words, more than %2.")
+                                .arg(program.image.size())
+                                .arg(rule.maxWords);
+    } else {
+        const QStringList lines = program.text.split(QLatin1Char('\n'));
+        QStringList uses;
+        for (qsizetype address = 0; address < program.image.size(); ++address) {
+            const qint32 line = program.lineNumbers[std::size_t(address)];
+            const QStringList fields = splitText(lines.value(line - 1), QString());
+            const QString mnemonic =
+                fields.value(program.labels.value(address).isEmpty() ? 0 : 1).toUpper();
+            if (rule.forbidden.contains(mnemonic))
+                uses.append(QStringLiteral("%1 on line %2").arg(mnemonic).arg(line));
+        }
+        if (!uses.isEmpty())
+            result.reason = QStringLiteral("forbidden instructions used: %1.")
+                                .arg(uses.join(QLatin1String(", ")));
+    }
+    result.passed = result.reason.isEmpty();
+    if (!result.passed)
+        result.ending = CaseResult::Broken;
+    return result;
+}
+
 } // namespace
 
 CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, quint64 maxSteps)
 {
+    if (testCase.isRule())
+        return checkRule(program, testCase);
+    maxSteps = testCase.maxSteps.value_or(maxSteps);
     CaseConsole console(testCase);
     machine::Processor processor;
     korvane::loadImage(program, processor);
@@ -78,6 +112,8 @@ CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, 
         result.ending = CaseResult::Error;
         result.reason = (program.locationOf(end.address) + end.message).trimmed();
     }
+    if (result.ending == CaseResult::Stopped || result.ending == CaseResult::Error)
+        result.notes = program.runNotes(korvane::runStopOf(end, maxSteps), korvane::Form::Report);
     result.passed = result.ending == CaseResult::Halted &&
                     result.outputCount == quint64(testCase.expected.size()) &&
                     result.output == testCase.expected;
@@ -88,6 +124,22 @@ qsizetype FileGrade::passedCount() const
 {
     return std::count_if(cases.cbegin(), cases.cend(),
                          [](const CaseResult &result) { return result.passed; });
+}
+
+qint64 FileGrade::score(const QList<TestCase> &checks) const
+{
+    qint64 points = 0;
+    for (qsizetype i = 0; i < cases.size() && i < checks.size(); ++i)
+        points += cases[i].passed ? checks[i].points : 0;
+    return points;
+}
+
+qint64 maxScore(const QList<TestCase> &checks)
+{
+    qint64 points = 0;
+    for (const TestCase &check : checks)
+        points += check.points;
+    return points;
 }
 
 } // namespace grading

@@ -1,13 +1,15 @@
 #pragma once
 
-// --test: runs a program once per case, each run from the freshly loaded
-// image, and keeps what a report needs to tell how each one went.
+// --test: checks a program against each rule and runs it once per case,
+// each run from the freshly loaded image, and keeps what a report needs to
+// tell how each one went.
 
 #include "grading/cases.h"
 #include "program/program.h"
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace grading
 {
@@ -19,15 +21,20 @@ struct CaseResult {
         Error,   // a run error: reason holds the message with its location
         Stopped, // the step limit: reason holds its message
         Input,   // the program asked for more values than the case gives: reason says so
+        Broken,  // a rule: the program breaks it, and reason says where
     };
-    Ending ending = Halted;
+    Ending ending = Halted; // Halted too for a rule that is kept
     bool passed = false;
     QList<qint32> output;    // the values put out, up to 20 beyond the expected ones
     quint64 outputCount = 0; // every value put out, kept or not
     QString reason;          // empty when the run halted
+    // After a run error or at the step limit, the notes that help to read
+    // it, one line each: "LINE:COLUMN: note: TEXT".
+    QStringList notes;
 };
 
-// Runs one case from the program's image; maxSteps 0 means no limit.
+// Checks a rule, or runs one case from the program's image with the case's
+// own step limit or else `maxSteps` (0 means no limit).
 CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, quint64 maxSteps);
 
 // How one program fared with every case, or why it could not be graded.
@@ -36,9 +43,23 @@ struct FileGrade {
     bool graded = false;     // false: the file could not be read or assembled
     QString message;         // why not graded: the reason, or the assembly error with its notes
     QList<CaseResult> cases; // one per case, in order, when graded
+    // The warnings about a program that assembled, one line each:
+    // "LINE:COLUMN: warning: TEXT"; none when they are not wanted.
+    QStringList warnings;
 
     qsizetype passedCount() const;
     bool passed() const { return graded && passedCount() == cases.size(); }
+    // The points of the rules and cases passed.
+    qint64 score(const QList<TestCase> &checks) const;
+};
+
+// The points of every rule and case.
+qint64 maxScore(const QList<TestCase> &checks);
+
+// How many FILEs of a class passed one rule or case, and how many failed it.
+struct CheckTally {
+    qsizetype passed = 0;
+    qsizetype failed = 0;
 };
 
 } // namespace grading

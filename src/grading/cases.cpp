@@ -1,9 +1,14 @@
 #include "grading/cases.h"
 
 #include "assembler/splittext.h"
+#include "machine/instructionset.h"
+#include "program/filename.h"
 #include "program/textfile.h"
 
 #include <QRegularExpression>
+
+#include <algorithm>
+#include <limits>
 
 namespace grading
 {
@@ -12,6 +17,11 @@ namespace
 {
 
 const QLatin1String kArrow{"=>"};
+const QLatin1String kForbid{"forbid:"};
+const QLatin1String kMaxWords{"max-words:"};
+
+// A number of points, or of words, that no sum of them can overflow.
+constexpr qint64 kMostPoints = 1'000'000;
 
 // Whole decimal numbers only, in the 32-bit range: what a run takes and puts out.
 // Returns false with the first field that is none.
@@ -30,7 +40,197 @@ bool readValues(const QString &side, QList<qint32> &values, QString &wrong)
     return true;
 }
 
+// A plain run of decimal digits up to `most`.
+bool readCount(const QString &text, quint64 most, quint64 &count)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    bool ok = false;
+    count = digits.match(text).hasMatch() ? text.toULongLong(&ok, 10) : 0;
+    return ok && count <= most;
+}
+
+// One line of the cases file, read word by word. Each word keeps where it
+// starts, so that a wrong one can be named by its column.
+class LineReader
+{
+public:
+    LineReader(const QString &written, qsizetype number) : written(written), number(number) {}
+
+    // The check on the line, or false with why not.
+    bool read(TestCase &check, QString &reason)
+    {
+        const qsizetype comment = written.indexOf(QLatin1Char('#'));
+        qsizetype start = skipBlanks(0);
+        qsizetype end = comment < 0 ? written.size() : comment;
+        while (end > start && written[end - 1].isSpace())
+            --end;
+        check.lineNumber = number;
+        if (start < end && written[start] == u'[') {
+            const qsizetype close = written.indexOf(QLatin1Char(']'), start);
+            if (close < 0 || close >= end)
+                return fail(start, QStringLiteral("'[' without its ']'."), reason);
+            if (!readAttributes(start + 1, close, check, reason))
+                return false;
+            start = skipBlanks(close + 1);
+            if (start >= end)
+                return fail(close, QStringLiteral("attributes without a case or rule after them."),
+                            reason);
+        }
+        check.line = written.mid(start, end - start);
+        const bool forbid = check.line.startsWith(kForbid, Qt::CaseInsensitive);
+        const bool maxWords = check.line.startsWith(kMaxWords, Qt::CaseInsensitive);
+        if ((forbid || maxWords) && check.maxSteps)
+            return fail(skipBlanks(0), QStringLiteral("max-steps is for cases, not for rules."),
+                        reason);
+        if (forbid)
+            return readForbid(start + kForbid.size(), end, check, reason);
+        if (maxWords)
+            return readMaxWords(start + kMaxWords.size(), end, check, reason);
+        return readCase(check, reason);
+    }
+
+    // The column of a position: its byte in the line's UTF-8, counted from 1.
+    qsizetype column(qsizetype at) const { return written.left(at).toUtf8().size() + 1; }
+    qsizetype failedAt = -1; // where the word that is wrong starts, or -1 for none
+
+private:
+    struct Word {
+        QString text;
+        qsizetype at;
+    };
+
+    qsizetype skipBlanks(qsizetype at) const
+    {
+        while (at < written.size() && written[at].isSpace())
+            ++at;
+        return at;
+    }
+
+    QList<Word> words(qsizetype from, qsizetype to) const
+    {
+        QList<Word> found;
+        for (qsizetype at = skipBlanks(from); at < to; at = skipBlanks(at)) {
+            qsizetype end = at;
+            while (end < to && !written[end].isSpace())
+                ++end;
+            found.append({written.mid(at, end - at), at});
+            at = end;
+        }
+        return found;
+    }
+
+    bool fail(qsizetype at, const QString &text, QString &reason)
+    {
+        failedAt = at;
+        reason = text;
+        return false;
+    }
+
+    bool readAttributes(qsizetype from, qsizetype to, TestCase &check, QString &reason)
+    {
+        QStringList seen;
+        for (const Word &word : words(from, to)) {
+            const QString name = word.text.section(QLatin1Char('='), 0, 0);
+            const QString value = word.text.section(QLatin1Char('='), 1);
+            if (seen.contains(name))
+                return fail(word.at, QStringLiteral("'%1' is given twice.").arg(name), reason);
+            seen.append(name);
+            quint64 count = 0;
+            if (word.text == QLatin1String("hidden")) {
+                check.hidden = true;
+            } else if (name == QLatin1String("points") && word.text.contains(u'=')) {
+                if (!readCount(value, kMostPoints, count))
+                    return fail(
+                        word.at,
+                        QStringLiteral("points needs a whole number from 0 to %1, not '%2'.")
+                            .arg(kMostPoints)
+                            .arg(value),
+                        reason);
+                check.points = qint64(count);
+            } else if (name == QLatin1String("max-steps") && word.text.contains(u'=')) {
+                if (!readCount(value, std::numeric_limits<quint64>::max(), count))
+                    return fail(word.at,
+                                QStringLiteral("max-steps needs a whole number of 0 or more (0: no "
+                                               "limit), not '%1'.")
+                                    .arg(value),
+                                reason);
+                check.maxSteps = count;
+            } else {
+                return fail(word.at,
+                            QStringLiteral("unknown attribute '%1'; the attributes are points=N, "
+                                           "hidden and max-steps=N.")
+                                .arg(word.text),
+                            reason);
+            }
+        }
+        return true;
+    }
+
+    bool readForbid(qsizetype from, qsizetype to, TestCase &check, QString &reason)
+    {
+        check.kind = TestCase::Forbid;
+        for (const Word &word : words(from, to)) {
+            const QString mnemonic = word.text.toUpper();
+            const auto &set = machine::kInstructionSet;
+            if (std::none_of(set.begin(), set.end(), [&](const machine::Instruction &row) {
+                    return row.isInstruction() && row.mnemonic == mnemonic;
+                }))
+                return fail(word.at, QStringLiteral("'%1' is not an instruction.").arg(word.text),
+                            reason);
+            if (!check.forbidden.contains(mnemonic))
+                check.forbidden.append(mnemonic);
+        }
+        if (check.forbidden.isEmpty())
+            return fail(from, QStringLiteral("forbid: names no instruction."), reason);
+        return true;
+    }
+
+    bool readMaxWords(qsizetype from, qsizetype to, TestCase &check, QString &reason)
+    {
+        check.kind = TestCase::MaxWords;
+        const QList<Word> found = words(from, to);
+        quint64 count = 0;
+        if (found.size() != 1 || !readCount(found[0].text, kMostPoints, count))
+            return fail(found.isEmpty() ? from : found[0].at,
+                        QStringLiteral("max-words: needs one whole number of 0 or more."), reason);
+        check.maxWords = qint64(count);
+        return true;
+    }
+
+    static bool readCase(TestCase &check, QString &reason)
+    {
+        const QString &line = check.line;
+        const qsizetype arrow = line.indexOf(kArrow);
+        if (arrow < 0) {
+            reason = QStringLiteral("no '=>' between the values to type and the expected output.");
+            return false;
+        }
+        if (line.indexOf(kArrow, arrow + kArrow.size()) >= 0) {
+            reason = QStringLiteral("more than one '=>'.");
+            return false;
+        }
+        QString wrong;
+        if (!readValues(line.left(arrow), check.inputs, wrong) ||
+            !readValues(line.mid(arrow + kArrow.size()), check.expected, wrong)) {
+            reason = QStringLiteral("'%1' is not a whole number from -2147483648 to 2147483647.")
+                         .arg(wrong);
+            return false;
+        }
+        return true;
+    }
+
+    const QString &written;
+    const qsizetype number;
+};
+
 } // namespace
+
+QString TestCase::title(bool forStudents) const
+{
+    if (forStudents && hidden)
+        return QStringLiteral("line %1 (hidden)").arg(lineNumber);
+    return QStringLiteral("line %1: %2").arg(lineNumber).arg(line);
+}
 
 CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error)
 {
@@ -42,37 +242,33 @@ CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &err
         return trouble == korvane::FileTrouble::CannotRead ? CasesTrouble::CannotRead
                                                            : CasesTrouble::Unusable;
     }
+    const QString shown = korvane::shownName(path);
     const QStringList lines = text.split(QLatin1Char('\n'));
+    QList<TestCase> rules;
+    QList<TestCase> found;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const qsizetype comment = lines[i].indexOf(QLatin1Char('#'));
-        const QString line = (comment < 0 ? lines[i] : lines[i].left(comment)).trimmed();
-        if (line.isEmpty())
+        if ((comment < 0 ? lines[i] : lines[i].left(comment)).trimmed().isEmpty())
             continue;
-        const auto malformed = [&](const QString &reason) {
-            error = path + QLatin1Char(':') + QString::number(i + 1) + QLatin1String(": ") + reason;
+        LineReader reader(lines[i], i + 1);
+        TestCase check;
+        QString reason;
+        if (!reader.read(check, reason)) {
+            error = shown + QLatin1Char(':') + QString::number(i + 1) +
+                    (reader.failedAt < 0
+                         ? QString()
+                         : QLatin1Char(':') + QString::number(reader.column(reader.failedAt))) +
+                    QLatin1String(": ") + reason;
             return CasesTrouble::Unusable;
-        };
-
-        const qsizetype arrow = line.indexOf(kArrow);
-        if (arrow < 0)
-            return malformed(QStringLiteral("no '=>' between the values to type and the "
-                                            "expected output."));
-        if (line.indexOf(kArrow, arrow + kArrow.size()) >= 0)
-            return malformed(QStringLiteral("more than one '=>'."));
-        TestCase testCase{line, i + 1, {}, {}};
-        QString wrong;
-        if (!readValues(line.left(arrow), testCase.inputs, wrong) ||
-            !readValues(line.mid(arrow + kArrow.size()), testCase.expected, wrong))
-            return malformed(
-                QStringLiteral("'%1' is not a whole number from -2147483648 to 2147483647.")
-                    .arg(wrong));
-        cases.append(testCase);
+        }
+        (check.isRule() ? rules : found).append(check);
     }
     // An empty file, or a wrong one given by a slip, must not pass every program.
-    if (cases.isEmpty()) {
-        error = path + QLatin1String(": holds no case");
+    if (found.isEmpty() && rules.isEmpty()) {
+        error = shown + QLatin1String(": holds no case");
         return CasesTrouble::Unusable;
     }
+    cases = rules + found;
     return CasesTrouble::None;
 }
 

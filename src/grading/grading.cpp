@@ -2,11 +2,19 @@
 
 #include "grading/casecheck.h"
 #include "grading/cases.h"
+#include "grading/feedback.h"
 #include "grading/report.h"
+#include "program/filename.h"
 #include "program/program.h"
 #include "program/textfile.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <ostream>
+
+#include <sys/stat.h>
 
 namespace grading
 {
@@ -24,7 +32,17 @@ void tell(std::ostream &output, std::ostream &errors, const QString &text)
     errors.flush();
 }
 
-// The program's text, or false with why it cannot be read.
+// A text of nothing but blanks, tabs and line ends.
+bool isBlank(const QString &text)
+{
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f';
+    });
+}
+
+// The program's text, or false with why it cannot be graded. A submitted file
+// is read only when it is a regular file named directly, never through a
+// link or from a pipe: a grader must not show or wait on what was not handed in.
 bool readSubmission(const Submission &submission, korvane::Program &program, QString &error)
 {
     program.name = submission.name;
@@ -32,8 +50,49 @@ bool readSubmission(const Submission &submission, korvane::Program &program, QSt
         program.text = *submission.text;
         return true;
     }
-    return korvane::readTextFile(submission.path, QStringLiteral("a program"), program.text,
-                                 error) == korvane::FileTrouble::None;
+    if (korvane::readTextFile(submission.path, QStringLiteral("a program"), program.text, error,
+                              korvane::Opening::RegularOnly) != korvane::FileTrouble::None) {
+        return false;
+    }
+    if (isBlank(program.text)) {
+        error = program.name + QLatin1String(": the file is empty.");
+        return false;
+    }
+    return true;
+}
+
+// The path a submission's feedback file is named after: its file, or its name.
+QString submissionPath(const Submission &submission)
+{
+    return submission.text ? submission.name : submission.path;
+}
+
+// The feedback folder exists, and no feedback file would replace a
+// submission: a submission may be named like one, in that folder.
+bool prepareFeedback(const Job &job, QString &error)
+{
+    if (!makeFeedbackFolder(job.feedbackFolder, error))
+        return false;
+    for (const Submission &target : job.submissions) {
+        const QByteArray path = feedbackPath(job.feedbackFolder, submissionPath(target));
+        struct stat feedback {
+        };
+        if (::stat(path.constData(), &feedback) != 0)
+            continue;
+        for (const Submission &submission : job.submissions) {
+            struct stat file {
+            };
+            if (!submission.text &&
+                ::stat(korvane::argumentBytes(submission.path).constData(), &file) == 0 &&
+                file.st_dev == feedback.st_dev && file.st_ino == feedback.st_ino) {
+                error = QStringLiteral("The feedback on '%1' would replace the file graded "
+                                       "'%2'; choose another folder.")
+                            .arg(target.name, submission.name);
+                return false;
+            }
+        }
+    }
+    return true;
 }
 
 } // namespace
@@ -49,9 +108,29 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
                                                    : Outcome::CasesUnusable;
     }
 
+    // What the grading writes besides the report can be written, before it starts.
+    std::ofstream summary;
+    if (!job.summaryFile.isEmpty()) {
+        summary.open(korvane::argumentBytes(job.summaryFile).toStdString(),
+                     std::ios::binary | std::ios::trunc);
+        if (!summary) {
+            tell(output, errors,
+                 QStringLiteral("korvane-run: Cannot create the summary '%1': %2.")
+                     .arg(korvane::shownName(job.summaryFile),
+                          QString::fromLocal8Bit(std::strerror(errno))));
+            return Outcome::CannotCreate;
+        }
+    }
+    if (!job.feedbackFolder.isEmpty() && !prepareFeedback(job, error)) {
+        tell(output, errors, QLatin1String("korvane-run: ") + error);
+        return Outcome::CannotCreate;
+    }
+
     const std::unique_ptr<Report> report =
         makeReport(job.format, cases, job.submissions.size(), output);
+    QList<CheckTally> tallies(cases.size());
     bool allPassed = true;
+    bool feedbackWritten = true;
     for (const Submission &submission : job.submissions) {
         if (!output)
             break;
@@ -59,29 +138,50 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         FileGrade grade;
         grade.name = submission.name;
         if (!readSubmission(submission, program, error)) {
-            grade.message = error;
-            tell(output, errors, QLatin1String("korvane-run: ") + error);
+            grade.message = error.trimmed();
+            tell(output, errors, QLatin1String("korvane-run: ") + grade.message);
         } else if (!program.assemble(error)) {
             grade.message = error.trimmed();
-            tell(output, errors, error);
+            tell(output, errors, grade.message);
         } else {
             grade.graded = true;
             if (job.warnings) {
                 for (const QString &warning : program.warnings())
                     tell(output, errors, warning);
+                grade.warnings = program.warnings(korvane::Form::Report);
             }
             for (const TestCase &testCase : std::as_const(cases))
                 grade.cases.append(checkCase(program, testCase, job.maxSteps));
         }
         allPassed = allPassed && grade.passed();
+        for (qsizetype i = 0; i < cases.size(); ++i)
+            ++(grade.graded && grade.cases[i].passed ? tallies[i].passed : tallies[i].failed);
         report->add(grade);
+        if (!job.feedbackFolder.isEmpty() &&
+            !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(submission)),
+                           feedbackText(grade.name, cases, grade), error)) {
+            tell(output, errors, QLatin1String("korvane-run: ") + error);
+            feedbackWritten = false;
+        }
     }
-    report->finish();
+    report->finish(tallies);
     output.flush();
     if (!output) {
         errors << "Error: cannot write to standard output." << std::endl;
         return Outcome::ReportNotWritten;
     }
+    if (summary.is_open()) {
+        writeSummary(summary, cases, tallies);
+        summary.close();
+        if (!summary) {
+            tell(output, errors,
+                 QStringLiteral("korvane-run: Cannot write the summary '%1'.")
+                     .arg(korvane::shownName(job.summaryFile)));
+            return Outcome::ReportNotWritten;
+        }
+    }
+    if (!feedbackWritten)
+        return Outcome::CannotCreate;
     return allPassed ? Outcome::AllPassed : Outcome::SomeFailed;
 }
 

@@ -15,7 +15,7 @@ namespace grading
 {
 
 // The format of the report.
-enum class ReportFormat : quint8 { Tap, Csv, Json, Junit };
+enum class ReportFormat : quint8 { Tap, Csv, Json, Junit, Gradescope };
 
 // One program to grade: the file at `path`, or the text given (a built-in sample).
 struct Submission {
@@ -28,8 +28,10 @@ struct Job {
     QString casesFile;
     QList<Submission> submissions; // at least one
     ReportFormat format = ReportFormat::Tap;
-    quint64 maxSteps = 0; // for each run; 0: no limit
-    bool warnings = true; // tell the warnings about each program that assembles
+    quint64 maxSteps = 0;   // for each run; 0: no limit
+    bool warnings = true;   // tell the warnings about each program that assembles
+    QString feedbackFolder; // where to write a feedback file per submission; empty: none
+    QString summaryFile;    // where to write how the class fared with each check; empty: none
 };
 
 // How grading ended, as far as the exit status needs to know.
@@ -38,6 +40,7 @@ enum class Outcome : quint8 {
     SomeFailed,       // a case failed, or a submission could not be graded
     CasesUnusable,    // the cases file is malformed, not text or holds no case: nothing graded
     CasesCannotRead,  // the cases file cannot be opened: nothing graded
+    CannotCreate,     // the feedback folder, a feedback file or the summary cannot be written
     ReportNotWritten, // the report could not be written
 };
 

@@ -15,6 +15,8 @@ std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &c
         return makeJsonReport(cases, output);
     case ReportFormat::Junit:
         return makeJunitReport(cases, output);
+    case ReportFormat::Gradescope:
+        return makeGradescopeReport(cases, output);
     }
     return makeTapReport(cases, fileCount, output);
 }
@@ -42,6 +44,8 @@ const char *endingName(CaseResult::Ending ending)
         return "stopped";
     case CaseResult::Input:
         return "input";
+    case CaseResult::Broken:
+        return "rule";
     }
     return nullptr;
 }
@@ -57,6 +61,34 @@ QString valuesText(const QList<qint32> &values, quint64 count)
     if (count > quint64(values.size()))
         text += QStringLiteral(" ... (%1 values in all)").arg(count);
     return text;
+}
+
+QString failedLines(const QList<TestCase> &cases, const FileGrade &grade)
+{
+    QStringList lines;
+    for (qsizetype i = 0; i < cases.size(); ++i) {
+        if (!grade.graded || !grade.cases[i].passed)
+            lines.append(QString::number(cases[i].lineNumber));
+    }
+    return lines.join(QLatin1Char(' '));
+}
+
+QStringList failureDetails(const TestCase &testCase, const FileGrade &grade, qsizetype index)
+{
+    if (testCase.hidden)
+        return {};
+    if (!grade.graded)
+        return {grade.message};
+    const CaseResult &result = grade.cases[index];
+    if (testCase.isRule())
+        return {result.reason};
+    QStringList lines{QLatin1String("typed:    ") +
+                          valuesText(testCase.inputs, quint64(testCase.inputs.size())),
+                      QLatin1String("expected: ") +
+                          valuesText(testCase.expected, quint64(testCase.expected.size())),
+                      QLatin1String("output:   ") + valuesText(result.output, result.outputCount),
+                      QLatin1String("reason:   ") + failureReason(result)};
+    return lines + result.notes;
 }
 
 QString firstLine(const QString &text)

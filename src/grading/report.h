@@ -24,8 +24,9 @@ public:
     virtual ~Report() = default;
     // One FILE's grade, in the order given; a format writes it at once or keeps it.
     virtual void add(const FileGrade &grade) = 0;
-    // Writes what is left, after the last FILE.
-    virtual void finish() = 0;
+    // Writes what is left, after the last FILE, with how the class fared
+    // with each rule and case.
+    virtual void finish(const QList<CheckTally> &tallies) = 0;
 };
 
 // The report of `fileCount` FILEs (at least one) graded with `cases`, written
@@ -39,6 +40,13 @@ std::unique_ptr<Report> makeTapReport(const QList<TestCase> &cases, qsizetype fi
 std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream &output);
 std::unique_ptr<Report> makeJsonReport(const QList<TestCase> &cases, std::ostream &output);
 std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostream &output);
+std::unique_ptr<Report> makeGradescopeReport(const QList<TestCase> &cases, std::ostream &output);
+
+// The summary of a class as CSV: a row per rule and case, with its line in
+// the cases file, the case as written, and how many FILEs passed it, failed
+// it, and were graded in all.
+void writeSummary(std::ostream &output, const QList<TestCase> &cases,
+                  const QList<CheckTally> &tallies);
 
 // What the formats share.
 
@@ -47,11 +55,18 @@ const char *resultName(const FileGrade &grade);
 // Why a failing case failed: how its run ended, or, when it halted, "wrong output".
 QString failureReason(const CaseResult &result);
 // The name of how a run that did not halt ended: "error", "stopped" or
-// "input"; null for a run that halted.
+// "input", or "rule" for a rule broken; null for a run that halted.
 const char *endingName(CaseResult::Ending ending);
 // The values separated by blanks, or "(none)", with the count of all when
 // `count` is more than were kept: "1 2 3 ... (49 values in all)".
 QString valuesText(const QList<qint32> &values, quint64 count);
+// The lines of the failed rules and cases in the cases file, separated by
+// blanks; all of them for a FILE that could not be graded.
+QString failedLines(const QList<TestCase> &cases, const FileGrade &grade);
+// What a student may read of why a rule or case failed: how it ended, the
+// values typed, expected and put out, and the notes on the run, a line
+// each; nothing of a hidden case.
+QStringList failureDetails(const TestCase &testCase, const FileGrade &grade, qsizetype index);
 // The text up to its first line end.
 QString firstLine(const QString &text);
 

@@ -2,6 +2,7 @@
 // FILE, each line ending in CRLF.
 
 #include "grading/report.h"
+#include "program/filename.h"
 
 #include <ostream>
 
@@ -15,9 +16,11 @@ namespace
 // ends is quoted, its quotes doubled. A spreadsheet runs a field that starts
 // with = + - or @ as a formula; since file names and messages come from the
 // files graded, such a field gets a leading ' so that it is shown as text.
+// Control characters show as \xNN, as in file names, so that a report shown
+// on a terminal cannot drive it.
 std::string field(const QString &text)
 {
-    QString value = text;
+    QString value = korvane::shownName(text);
     static const QLatin1String formulaStarts{"=+-@"};
     if (!value.isEmpty() && formulaStarts.contains(value.front()))
         value.prepend(QLatin1Char('\''));
@@ -34,9 +37,9 @@ class CsvReport final : public Report
 {
 public:
     CsvReport(const QList<TestCase> &cases, std::ostream &output)
-        : caseCount(cases.size()), output(output)
+        : cases(cases), caseCount(cases.size()), output(output)
     {
-        output << "file,passed,failed,total,result,message\r\n";
+        output << "file,passed,failed,total,result,message,score,max_score,failed_cases\r\n";
     }
 
     // A FILE that could not be graded fails every case.
@@ -45,18 +48,32 @@ public:
         const qsizetype passed = grade.passedCount();
         output << field(grade.name) << ',' << passed << ',' << caseCount - passed << ','
                << caseCount << ',' << resultName(grade) << ','
-               << (grade.graded ? std::string() : field(firstLine(grade.message))) << "\r\n";
+               << (grade.graded ? std::string() : field(firstLine(grade.message))) << ','
+               << grade.score(cases) << ',' << maxScore(cases) << ','
+               << field(failedLines(cases, grade)) << "\r\n";
         output.flush();
     }
 
-    void finish() override {}
+    void finish(const QList<CheckTally> &) override {}
 
 private:
+    const QList<TestCase> &cases;
     const qsizetype caseCount;
     std::ostream &output;
 };
 
 } // namespace
+
+void writeSummary(std::ostream &output, const QList<TestCase> &cases,
+                  const QList<CheckTally> &tallies)
+{
+    output << "line,case,passed,failed,total\r\n";
+    for (qsizetype i = 0; i < cases.size() && i < tallies.size(); ++i)
+        output << cases[i].lineNumber << ',' << field(cases[i].line) << ',' << tallies[i].passed
+               << ',' << tallies[i].failed << ',' << tallies[i].passed + tallies[i].failed
+               << "\r\n";
+    output.flush();
+}
 
 std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream &output)
 {

@@ -1,7 +1,12 @@
 // One JSON document for scripts:
-//   {"passed": FILES THAT PASSED, "total": FILES, "files": [
-//     {"file", "result", "passed", "total", "message", "cases": [
-//       {"line", "case", "passed", "expected", "output", "output_left_out", "reason"}]}]}
+//   {"passed": FILES THAT PASSED, "total": FILES,
+//    "cases_passed": CASES THAT PASSED, "cases_total": CASES OF ALL FILES, "files": [
+//     {"file", "result", "passed", "total", "score", "max_score", "message",
+//      "warnings": [TEXT], "cases": [
+//       {"line", "kind", "case", "points", "hidden", "passed", "expected", "output",
+//        "output_left_out", "reason", "notes": [TEXT]}]}],
+//    "summary": [{"line", "case", "passed", "failed", "total"}]}
+// Rules count as cases, of kind "forbid" or "max-words".
 
 #include "grading/report.h"
 
@@ -16,6 +21,24 @@ namespace grading
 
 namespace
 {
+
+QJsonArray texts(const QStringList &lines)
+{
+    return QJsonArray::fromStringList(lines);
+}
+
+QLatin1String kindName(TestCase::Kind kind)
+{
+    switch (kind) {
+    case TestCase::Case:
+        break;
+    case TestCase::Forbid:
+        return QLatin1String("forbid");
+    case TestCase::MaxWords:
+        return QLatin1String("max-words");
+    }
+    return QLatin1String("case");
+}
 
 QJsonArray numbers(const QList<qint32> &values)
 {
@@ -37,7 +60,10 @@ public:
         for (qsizetype i = 0; i < cases.size(); ++i) {
             const TestCase &testCase = cases[i];
             QJsonObject object{{QLatin1String("line"), testCase.lineNumber},
+                               {QLatin1String("kind"), kindName(testCase.kind)},
                                {QLatin1String("case"), testCase.line},
+                               {QLatin1String("points"), testCase.points},
+                               {QLatin1String("hidden"), testCase.hidden},
                                {QLatin1String("expected"), numbers(testCase.expected)}};
             if (grade.graded) {
                 const CaseResult &result = grade.cases[i];
@@ -48,11 +74,13 @@ public:
                 object.insert(QLatin1String("reason"), result.passed
                                                            ? QJsonValue(QJsonValue::Null)
                                                            : QJsonValue(failureReason(result)));
+                object.insert(QLatin1String("notes"), texts(result.notes));
             } else {
                 object.insert(QLatin1String("passed"), false);
                 object.insert(QLatin1String("output"), QJsonArray());
                 object.insert(QLatin1String("output_left_out"), 0);
                 object.insert(QLatin1String("reason"), grade.message);
+                object.insert(QLatin1String("notes"), QJsonArray());
             }
             caseResults.append(object);
         }
@@ -61,18 +89,34 @@ public:
                         {QLatin1String("result"), QLatin1String(resultName(grade))},
                         {QLatin1String("passed"), grade.passedCount()},
                         {QLatin1String("total"), cases.size()},
+                        {QLatin1String("score"), grade.score(cases)},
+                        {QLatin1String("max_score"), maxScore(cases)},
                         {QLatin1String("message"),
                          grade.graded ? QJsonValue(QJsonValue::Null) : QJsonValue(grade.message)},
+                        {QLatin1String("warnings"), texts(grade.warnings)},
                         {QLatin1String("cases"), caseResults}});
         if (grade.passed())
             ++filesPassed;
+        casesPassed += grade.passedCount();
+        casesTotal += cases.size();
     }
 
-    void finish() override
+    void finish(const QList<CheckTally> &tallies) override
     {
+        QJsonArray summary;
+        for (qsizetype i = 0; i < cases.size() && i < tallies.size(); ++i)
+            summary.append(
+                QJsonObject{{QLatin1String("line"), cases[i].lineNumber},
+                            {QLatin1String("case"), cases[i].line},
+                            {QLatin1String("passed"), tallies[i].passed},
+                            {QLatin1String("failed"), tallies[i].failed},
+                            {QLatin1String("total"), tallies[i].passed + tallies[i].failed}});
         const QJsonObject root{{QLatin1String("passed"), filesPassed},
                                {QLatin1String("total"), files.size()},
-                               {QLatin1String("files"), files}};
+                               {QLatin1String("cases_passed"), casesPassed},
+                               {QLatin1String("cases_total"), casesTotal},
+                               {QLatin1String("files"), files},
+                               {QLatin1String("summary"), summary}};
         const QByteArray text = QJsonDocument(root).toJson(QJsonDocument::Indented);
         output.write(text.constData(), text.size());
         output.flush();
@@ -83,6 +127,8 @@ private:
     std::ostream &output;
     QJsonArray files;
     qsizetype filesPassed = 0;
+    qsizetype casesPassed = 0;
+    qsizetype casesTotal = 0;
 };
 
 } // namespace

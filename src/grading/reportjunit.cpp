@@ -1,13 +1,16 @@
 // JUnit XML, as CI servers and classroom autograders read it: a test suite
-// per FILE and a test case per case. A failing case has a <failure> whose
-// text gives the values expected and put out; a FILE that could not be
-// graded has a single test case with an <error> that says why.
+// per FILE and a test case per case, named after its line in the cases file
+// so that repeated cases stay apart. A failing case has a <failure> whose
+// text gives the values expected and put out, and the notes on how the run
+// ended; each case of a FILE that could not be graded has an <error> that
+// says why. A FILE's warnings are its suite's <system-err>.
 
 #include "grading/report.h"
 
 #include <QXmlStreamWriter>
 
 #include <ostream>
+#include <utility>
 
 namespace grading
 {
@@ -51,16 +54,15 @@ public:
     // kept until the last.
     void add(const FileGrade &grade) override { grades.append(grade); }
 
-    void finish() override
+    void finish(const QList<CheckTally> &) override
     {
-        qsizetype tests = 0;
         qsizetype failures = 0;
         qsizetype errors = 0;
         for (const FileGrade &grade : std::as_const(grades)) {
-            tests += grade.graded ? cases.size() : 1;
             failures += grade.graded ? cases.size() - grade.passedCount() : 0;
-            errors += grade.graded ? 0 : 1;
+            errors += grade.graded ? 0 : cases.size();
         }
+        const qsizetype tests = cases.size() * grades.size();
 
         QByteArray text;
         QXmlStreamWriter xml(&text);
@@ -91,39 +93,59 @@ private:
         const QString name = xmlText(grade.name);
         xml.writeStartElement(QLatin1String("testsuite"));
         xml.writeAttribute(QLatin1String("name"), name);
-        if (!grade.graded) {
-            writeCounts(xml, 1, 0, 1);
-            xml.writeStartElement(QLatin1String("testcase"));
-            xml.writeAttribute(QLatin1String("classname"), name);
-            xml.writeAttribute(QLatin1String("name"), QLatin1String("(not graded)"));
-            xml.writeStartElement(QLatin1String("error"));
-            xml.writeAttribute(QLatin1String("message"), xmlText(firstLine(grade.message)));
-            xml.writeCharacters(xmlText(grade.message));
+        if (grade.graded)
+            writeCounts(xml, cases.size(), cases.size() - grade.passedCount(), 0);
+        else
+            writeCounts(xml, cases.size(), 0, cases.size());
+        xml.writeStartElement(QLatin1String("properties"));
+        for (const auto &[name, value] :
+             {std::pair{"score", grade.score(cases)}, std::pair{"max_score", maxScore(cases)}}) {
+            xml.writeStartElement(QLatin1String("property"));
+            xml.writeAttribute(QLatin1String("name"), QLatin1String(name));
+            xml.writeAttribute(QLatin1String("value"), QString::number(value));
             xml.writeEndElement();
-            xml.writeEndElement();
-            xml.writeEndElement();
-            return;
         }
-        writeCounts(xml, cases.size(), cases.size() - grade.passedCount(), 0);
+        xml.writeEndElement();
         for (qsizetype i = 0; i < cases.size(); ++i) {
-            const CaseResult &result = grade.cases[i];
             xml.writeStartElement(QLatin1String("testcase"));
             xml.writeAttribute(QLatin1String("classname"), name);
-            xml.writeAttribute(QLatin1String("name"), xmlText(cases[i].line));
-            if (!result.passed) {
-                xml.writeStartElement(QLatin1String("failure"));
-                xml.writeAttribute(QLatin1String("message"),
-                                   xmlText(firstLine(failureReason(result))));
-                QString details = QLatin1String("expected: ") +
-                                  valuesText(cases[i].expected, quint64(cases[i].expected.size())) +
-                                  QLatin1String("\noutput:   ") +
-                                  valuesText(result.output, result.outputCount);
-                details += reasonLine(result);
-                xml.writeCharacters(xmlText(details));
+            xml.writeAttribute(
+                QLatin1String("name"),
+                xmlText(QStringLiteral("line %1: %2").arg(cases[i].lineNumber).arg(cases[i].line)));
+            if (!grade.graded) {
+                xml.writeStartElement(QLatin1String("error"));
+                xml.writeAttribute(QLatin1String("message"), xmlText(firstLine(grade.message)));
+                xml.writeCharacters(xmlText(grade.message));
                 xml.writeEndElement();
+            } else if (!grade.cases[i].passed) {
+                writeFailure(xml, cases[i], grade.cases[i]);
             }
             xml.writeEndElement();
         }
+        if (!grade.warnings.isEmpty())
+            xml.writeTextElement(QLatin1String("system-err"),
+                                 xmlText(grade.warnings.join(QLatin1Char('\n'))));
+        xml.writeEndElement();
+    }
+
+    static void writeFailure(QXmlStreamWriter &xml, const TestCase &testCase,
+                             const CaseResult &result)
+    {
+        xml.writeStartElement(QLatin1String("failure"));
+        xml.writeAttribute(QLatin1String("message"), xmlText(firstLine(failureReason(result))));
+        if (testCase.isRule()) {
+            xml.writeCharacters(xmlText(result.reason));
+            xml.writeEndElement();
+            return;
+        }
+        QString details = QLatin1String("expected: ") +
+                          valuesText(testCase.expected, quint64(testCase.expected.size())) +
+                          QLatin1String("\noutput:   ") +
+                          valuesText(result.output, result.outputCount);
+        details += reasonLine(result);
+        for (const QString &note : result.notes)
+            details += QLatin1Char('\n') + note;
+        xml.writeCharacters(xmlText(details));
         xml.writeEndElement();
     }
 

@@ -1,11 +1,12 @@
 // TAP version 13, which every common harness reads (Perl's prove among them).
 //
 // One FILE: its cases are the test points, a failing one followed by a YAML
-// block that says what was expected and what the run did; a FILE that cannot
-// be graded gives "Bail out!" with the reason. Several FILEs: one test point
-// per FILE, preceded by its cases as a subtest indented by four spaces; a
-// FILE that cannot be graded has no subtest, and its point a YAML block with
-// the reason.
+// block that says what was expected and what the run did, and its warnings
+// are comment lines before the plan. Several FILEs: one test point per FILE,
+// preceded by its cases as a subtest indented by four spaces, its warnings
+// or why it could not be graded in the YAML block of its point. A FILE that
+// cannot be graded fails every case with the reason: a harness that runs one
+// korvane-run per FILE must go on to the next FILE, so there is no bail-out.
 
 #include "grading/report.h"
 
@@ -87,6 +88,28 @@ std::string quoted(QString text)
     return result + '"';
 }
 
+// "KEY: |" followed by the lines, each after `indent` and two blanks: a YAML
+// literal block, read back as the lines joined by line feeds. A list of
+// quoted strings would be plainer, but TAP::Parser's YAMLish reader takes an
+// item such as "- 3:1: note: ..." for a key and value. Characters that YAML
+// does not allow in a block show as U+FFFD. Nothing for no lines.
+std::string yamlLines(const std::string &indent, const char *key, const QStringList &lines)
+{
+    if (lines.isEmpty())
+        return {};
+    std::string text = indent + key + ": |\n";
+    for (QString line : lines) {
+        for (QChar &c : line) {
+            const char16_t code = c.unicode();
+            if ((code < 0x20 && code != u'\t') || (code >= 0x7f && code <= 0x9f) ||
+                code == 0x2028 || code == 0x2029 || code == 0xfeff)
+                c = QChar::ReplacementCharacter;
+        }
+        text += indent + "  " + line.toStdString() + '\n';
+    }
+    return text;
+}
+
 // "KEY: []", or "KEY:" followed by one "- VALUE" line per value, each line
 // after `indent`.
 std::string yamlList(const std::string &indent, const char *key, const QList<qint32> &values)
@@ -113,47 +136,60 @@ public:
     void add(const FileGrade &grade) override
     {
         if (!severalFiles) {
-            if (grade.graded)
-                writeCases(grade, "");
-            else
-                output << "Bail out! " << singleLine(firstLine(grade.message)).toStdString()
-                       << '\n';
+            for (const QString &warning : grade.warnings)
+                output << "# " << singleLine(warning).toStdString() << '\n';
+            writeCases(grade, "");
         } else {
             ++fileNumber;
-            if (grade.graded) {
-                output << "# Subtest: " << description(grade.name) << '\n';
-                writeCases(grade, "    ");
-            }
+            output << "# Subtest: " << description(grade.name) << '\n';
+            writeCases(grade, "    ");
             output << (grade.passed() ? "ok " : "not ok ") << fileNumber << " - "
                    << description(grade.name) << '\n';
             if (!grade.graded)
                 output << "  ---\n  error: " << quoted(grade.message) << "\n  ...\n";
+            else if (!grade.warnings.isEmpty())
+                output << "  ---\n" << yamlLines("  ", "warnings", grade.warnings) << "  ...\n";
         }
         output.flush();
     }
 
-    void finish() override {}
+    void finish(const QList<CheckTally> &) override {}
 
 private:
-    // The plan and a test point per case, each line after `indent`.
+    // The plan, the score and a test point per rule and case, each line after `indent`.
     void writeCases(const FileGrade &grade, const std::string &indent)
     {
         output << indent << "1.." << cases.size() << '\n';
+        output << indent << "# score " << grade.score(cases) << '/' << maxScore(cases) << '\n';
         for (qsizetype i = 0; i < cases.size(); ++i) {
-            const CaseResult &result = grade.cases[i];
-            output << indent << (result.passed ? "ok " : "not ok ") << i + 1 << " - "
+            const bool passed = grade.graded && grade.cases[i].passed;
+            output << indent << (passed ? "ok " : "not ok ") << i + 1 << " - "
                    << description(cases[i].line) << '\n';
-            if (!result.passed)
-                output << failure(cases[i], result, indent + "  ");
+            if (!grade.graded)
+                output << notGraded(cases[i], grade.message, indent + "  ");
+            else if (!passed)
+                output << failure(cases[i], grade.cases[i], indent + "  ");
         }
     }
 
+    // The YAML block of a rule or case of a FILE that could not be graded.
+    static std::string notGraded(const TestCase &testCase, const QString &message,
+                                 const std::string &indent)
+    {
+        return indent + "---\n" +
+               (testCase.isRule() ? std::string()
+                                  : yamlList(indent, "expected", testCase.expected)) +
+               indent + "error: " + quoted(message) + '\n' + indent + "...\n";
+    }
+
     // The YAML block of a failing case: the values expected and put out, and
-    // why the run did not halt, when it did not.
+    // why the run did not halt, when it did not, with the notes on that.
     static std::string failure(const TestCase &testCase, const CaseResult &result,
                                const std::string &indent)
     {
         std::string text = indent + "---\n";
+        if (testCase.isRule())
+            return text + indent + "rule: " + quoted(result.reason) + '\n' + indent + "...\n";
         text += yamlList(indent, "expected", testCase.expected);
         text += yamlList(indent, "output", result.output);
         if (result.outputCount > quint64(result.output.size()))
@@ -161,6 +197,7 @@ private:
                     std::to_string(result.outputCount - quint64(result.output.size())) + '\n';
         if (const char *key = endingName(result.ending))
             text += indent + key + ": " + quoted(result.reason) + '\n';
+        text += yamlLines(indent, "notes", result.notes);
         return text + indent + "...\n";
     }
 

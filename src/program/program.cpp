@@ -4,6 +4,8 @@
 #include "assembler/diagnostics.h"
 #include "assembler/splittext.h"
 
+#include <algorithm>
+
 namespace korvane
 {
 
@@ -20,6 +22,20 @@ QString findingLine(const QString &name, QLatin1String kind, const diagnostics::
 {
     return (finding.line > 0 ? location(name, finding.line) : name + QLatin1String(": ")) + kind +
            QLatin1String(": ") + finding.text;
+}
+
+// "LINE:COLUMN: KIND: TEXT", COLUMN the byte of the line's first word counted
+// from 1, or "KIND: TEXT" for a finding about the whole program.
+QString reportLine(const QString &text, QLatin1String kind, const diagnostics::Finding &finding)
+{
+    QString line = kind + QLatin1String(": ") + finding.text;
+    if (finding.line <= 0)
+        return line;
+    const QString source = text.section(QLatin1Char('\n'), finding.line - 1, finding.line - 1);
+    qsizetype blanks = 0;
+    while (blanks < source.size() && (source[blanks] == u' ' || source[blanks] == u'\t'))
+        ++blanks;
+    return QStringLiteral("%1:%2: ").arg(finding.line).arg(blanks + 1) + line;
 }
 
 } // namespace
@@ -55,20 +71,37 @@ bool Program::assemble(QString &error)
     return true;
 }
 
-QStringList Program::warnings() const
+QStringList Program::warnings(Form form) const
 {
     QStringList lines;
     for (const diagnostics::Finding &warning : diagnostics::warnings(text))
-        lines.append(findingLine(name, QLatin1String("warning"), warning));
+        lines.append(form == Form::Terminal ? findingLine(name, QLatin1String("warning"), warning)
+                                            : reportLine(text, QLatin1String("warning"), warning));
     return lines;
 }
 
-QStringList Program::runNotes(const diagnostics::RunStop &stop) const
+QStringList Program::runNotes(const diagnostics::RunStop &stop, Form form) const
 {
     QStringList lines;
     for (const diagnostics::Finding &note : diagnostics::runNotes(text, stop))
-        lines.append(findingLine(name, QLatin1String("note"), note));
+        lines.append(form == Form::Terminal ? findingLine(name, QLatin1String("note"), note)
+                                            : reportLine(text, QLatin1String("note"), note));
     return lines;
+}
+
+diagnostics::RunStop runStopOf(const machine::RunEnd &end, quint64 maxSteps)
+{
+    diagnostics::RunStop stop;
+    if (end.kind == machine::RunEnd::StepLimit) {
+        stop.kind = diagnostics::RunStop::StepLimit;
+        stop.lowest = end.lowestRecent;
+        stop.highest = end.highestRecent;
+        stop.recentSteps = std::min(maxSteps, machine::kRecentSteps);
+    } else {
+        stop.address = end.address;
+        stop.previousAddress = end.previousAddress;
+    }
+    return stop;
 }
 
 QString Program::locationOf(qint32 address) const

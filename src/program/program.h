@@ -5,6 +5,7 @@
 
 #include "assembler/diagnostics.h"
 #include "cpu/processor.h"
+#include "cpu/runloop.h"
 #include "machine/word.h"
 
 #include <QString>
@@ -14,6 +15,10 @@
 
 namespace korvane
 {
+
+// How a diagnostic line starts: "NAME:LINE: " on a terminal, like a
+// compiler's, or "LINE:COLUMN: " in a report, which names the file already.
+enum class Form : quint8 { Terminal, Report };
 
 struct Program {
     QString name; // how messages name it: the file as given, or "sample N"
@@ -30,16 +35,22 @@ struct Program {
     // one line each ("NAME:LINE: note: TEXT").
     bool assemble(QString &error);
     // Warnings about the text, one line each: "NAME:LINE: warning: TEXT", or
-    // "NAME: warning: TEXT" for one about the whole program. None when the
+    // "NAME: warning: TEXT" for one about the whole program; in a report's
+    // form "LINE:COLUMN: warning: TEXT" or "warning: TEXT". None when the
     // text does not assemble.
-    QStringList warnings() const;
+    QStringList warnings(Form form = Form::Terminal) const;
     // Notes on how a run of the assembled program ended, one line each:
-    // "NAME:LINE: note: TEXT", or "NAME: note: TEXT" about no one line.
-    QStringList runNotes(const diagnostics::RunStop &stop) const;
+    // "NAME:LINE: note: TEXT", or "NAME: note: TEXT" about no one line (in a
+    // report's form as for warnings).
+    QStringList runNotes(const diagnostics::RunStop &stop, Form form = Form::Terminal) const;
     // "NAME:LINE: " for a cell that a line of the text assembled to; empty for
     // any other address.
     QString locationOf(qint32 address) const;
 };
+
+// What the notes on a run need to know of how it ended: a fault, or the step
+// limit of a run that was allowed `maxSteps` steps.
+diagnostics::RunStop runStopOf(const machine::RunEnd &end, quint64 maxSteps);
 
 // Puts the program's image into memory from address 0; the other cells hold
 // the empty word.

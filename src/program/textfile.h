@@ -1,6 +1,6 @@
 #pragma once
 
-// Reading a file that korvane-run is given: a program or a cases file.
+// Reading a file that a front end is given: a program or a cases file.
 
 #include <QString>
 #include <QtGlobal>
@@ -11,14 +11,23 @@ namespace korvane
 // Why a file could not be used.
 enum class FileTrouble : quint8 {
     None,
-    CannotRead, // it cannot be opened or read
+    CannotRead, // it cannot be opened or read, or is not a file to open
     NotText,    // it is larger than 1 MiB or not UTF-8
 };
 
+// Which files may be opened.
+enum class Opening : quint8 {
+    Any,         // whatever the name leads to: a link, a pipe, a device
+    RegularOnly, // a regular file, named directly: never a link, a pipe or a device
+};
+
 // The file read as UTF-8 text, a leading byte order mark dropped and Windows
-// line ends read as line feeds. Returns the trouble with a one-line reason
-// when the file cannot be read, is larger than 1 MiB or is not UTF-8; `what`
-// names the kind of file in that reason, e.g. "a program".
-FileTrouble readTextFile(const QString &path, const QString &what, QString &text, QString &error);
+// line ends read as line feeds. `path` is a command-line argument as
+// argumentText() keeps it, and is shown with shownName() in the reason.
+// Returns the trouble with a one-line reason when the file cannot be read,
+// is larger than 1 MiB or is not UTF-8; `what` names the kind of file in that
+// reason, e.g. "a program".
+FileTrouble readTextFile(const QString &path, const QString &what, QString &text, QString &error,
+                         Opening opening = Opening::Any);
 
 } // namespace korvane

@@ -15,6 +15,7 @@ enum ExitStatus : int {
     WrongUsage = 64,     // EX_USAGE: the command line, or a cases file that cannot be used
     ProgramNotText = 65, // EX_DATAERR: a program file that is not UTF-8 or over 1 MiB
     FileCannotRead = 66, // EX_NOINPUT: a program or a cases file that cannot be opened
+    CannotCreate = 73,   // EX_CANTCREAT: a feedback folder or file, or the summary
     OutputFailed = 74,   // EX_IOERR: standard output cannot be written
 };
 

@@ -2,6 +2,7 @@
 // or lists it, or grades programs against test cases.
 
 #include "grading/grading.h"
+#include "program/filename.h"
 #include "run/listing.h"
 #include "run/options.h"
 #include "run/runner.h"
@@ -30,6 +31,8 @@ int grade(const terminal::Options &options)
     job.format = options.report;
     job.maxSteps = options.maxSteps;
     job.warnings = options.warnings;
+    job.feedbackFolder = options.feedbackFolder;
+    job.summaryFile = options.summaryFile;
     for (qsizetype index = 0; index < options.programCount(); ++index) {
         korvane::Program program;
         QString error;
@@ -39,7 +42,8 @@ int grade(const terminal::Options &options)
             submission.name = program.name;
             submission.text = program.text;
         } else {
-            submission.name = submission.path = options.programFiles.at(index);
+            submission.path = options.programFiles.at(index);
+            submission.name = korvane::shownName(submission.path);
         }
         job.submissions.append(submission);
     }
@@ -53,6 +57,8 @@ int grade(const terminal::Options &options)
         return terminal::WrongUsage;
     case grading::Outcome::CasesCannotRead:
         return terminal::FileCannotRead;
+    case grading::Outcome::CannotCreate:
+        return terminal::CannotCreate;
     case grading::Outcome::ReportNotWritten:
         break;
     }
@@ -64,7 +70,11 @@ int grade(const terminal::Options &options)
 int main(int argc, char *argv[])
 {
     const QCoreApplication application(argc, argv);
-    const terminal::Options options = terminal::parseOptions(QCoreApplication::arguments());
+    // Taken from argv as bytes, so that a file name that is not UTF-8 still opens.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(korvane::argumentText(argv[i]));
+    const terminal::Options options = terminal::parseOptions(arguments);
 
     using Action = terminal::Options::Action;
     switch (options.action) {

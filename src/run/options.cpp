@@ -2,6 +2,7 @@
 
 #include "app/sampleprograms.h"
 #include "machine/instructionset.h"
+#include "program/filename.h"
 #include "program/textfile.h"
 
 #include <QCommandLineParser>
@@ -22,10 +23,13 @@ const QLatin1String kMaxStepsOption{"max-steps"};
 const QLatin1String kTestOption{"test"};
 const QLatin1String kReportOption{"report"};
 const QLatin1String kTraceFormatOption{"trace-format"};
+const QLatin1String kFeedbackOption{"feedback"};
+const QLatin1String kSummaryOption{"summary"};
 
 // The names of the report formats, in the order of grading::ReportFormat.
 const QLatin1String kReportNames[] = {QLatin1String("tap"), QLatin1String("csv"),
-                                      QLatin1String("json"), QLatin1String("junit")};
+                                      QLatin1String("json"), QLatin1String("junit"),
+                                      QLatin1String("gradescope")};
 
 Options refuse(const QString &reason)
 {
@@ -46,6 +50,48 @@ bool readCount(const QString &text, quint64 &count)
     return ok;
 }
 
+// The first argument that names no option, as written ("-dash.txt" rather
+// than the letters d, a, s, ...), or empty. Values of options that take one
+// and everything after "--" are not options.
+QString unknownOption(const QStringList &arguments, const QList<QCommandLineOption> &options)
+{
+    const auto find = [&](const QString &name) {
+        for (const QCommandLineOption &option : options) {
+            if (option.names().contains(name))
+                return &option;
+        }
+        return static_cast<const QCommandLineOption *>(nullptr);
+    };
+    bool valueNext = false;
+    for (const QString &argument : arguments.mid(1)) {
+        if (valueNext) {
+            valueNext = false;
+            continue;
+        }
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument.startsWith(QLatin1String("--"))) {
+            const QString name = argument.mid(2).section(QLatin1Char('='), 0, 0);
+            const QCommandLineOption *option = find(name);
+            // addHelpOption() also offers --help-all.
+            if (!option && name != QLatin1String("help-all"))
+                return argument;
+            valueNext = option && !option->valueName().isEmpty() && !argument.contains(u'=');
+        } else if (argument.startsWith(u'-') && argument.size() > 1) {
+            for (qsizetype i = 1; i < argument.size(); ++i) {
+                const QCommandLineOption *option = find(argument.mid(i, 1));
+                if (!option)
+                    return argument;
+                if (!option->valueName().isEmpty()) {
+                    valueNext = i + 1 == argument.size();
+                    break;
+                }
+            }
+        }
+    }
+    return {};
+}
+
 QString description()
 {
     return QStringLiteral(
@@ -59,13 +105,14 @@ QString description()
                "With --test, each FILE is run once per case of CASES, and the report says\n"
                "which cases passed, in TAP unless --report names another format.\n"
                "\n"
-               "Exit status: 0 the program halted (with --test: every case passed),\n"
-               "1 assembly error, 2 run error (including input that ends while the program\n"
-               "waits for a value), 3 step limit reached, 5 a case of --test failed (with\n"
-               "several FILEs: a case failed or a FILE could not be graded), 64 wrong usage\n"
-               "or a malformed CASES file, 65 a FILE that is not UTF-8 text or is larger\n"
-               "than 1 MiB, 66 a FILE or CASES that cannot be read, 74 standard output\n"
-               "cannot be written.")
+               "Exit status: 0 the program halted, 1 assembly error, 2 run error (including\n"
+               "input that ends while the program waits for a value), 3 step limit reached,\n"
+               "64 wrong usage, 65 a FILE that is not UTF-8 text or is larger than 1 MiB,\n"
+               "66 a FILE that cannot be read, 74 standard output cannot be written.\n"
+               "With --test: 0 every FILE passed every case, 5 some FILE failed a case or\n"
+               "could not be graded, 64 wrong usage or a malformed CASES file, 66 CASES\n"
+               "cannot be read, 74 the report cannot be written.\n"
+               "Put -- before FILEs whose names may start with '-'.")
         .arg(machine::mnemonicOf(machine::Output));
 }
 
@@ -113,21 +160,41 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("CASES"));
     const QCommandLineOption report(
         kReportOption,
-        QStringLiteral("Write the --test report as tap (the default), csv, json or junit (XML)."),
+        QStringLiteral("Write the --test report as tap (the default), csv, json, junit (XML) or "
+                       "gradescope (results.json, for one FILE)."),
         QStringLiteral("FORMAT"));
+    const QCommandLineOption feedback(
+        kFeedbackOption,
+        QStringLiteral("With --test, also write a Markdown file of feedback per FILE into DIR "
+                       "(created if missing)."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption summary(
+        kSummaryOption,
+        QStringLiteral("With --test, also write to CSV how many FILEs passed each rule and case."),
+        QStringLiteral("CSV"));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled, nor about a "
                        "typed value read only in part."));
-    parser.addOptions({sample, maxSteps, assemble, listing, trace, traceFormat, test, report,
-                       memory, noWarnings});
+    const QList<QCommandLineOption> known{sample, maxSteps, assemble, listing, trace,  traceFormat,
+                                          test,   report,   feedback, summary, memory, noWarnings};
+    parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
         QStringLiteral("Program text to assemble (UTF-8); with --test, one or more."),
         QStringLiteral("FILE..."));
 
-    if (!parser.parse(arguments))
+    if (!parser.parse(arguments)) {
+        const QString unknown =
+            unknownOption(arguments, known + QList<QCommandLineOption>{help, version});
+        if (unknown.startsWith(QLatin1String("--")))
+            return refuse(QStringLiteral("unknown option '%1'.").arg(unknown));
+        if (!unknown.isEmpty())
+            return refuse(QStringLiteral("unknown option '%1'; put '--' before file names that "
+                                         "start with '-'.")
+                              .arg(unknown));
         return refuse(parser.errorText());
+    }
 
     // addHelpOption() also offers --help-all; this program has no further options to show.
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
@@ -146,8 +213,8 @@ Options parseOptions(const QStringList &arguments)
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 && !parser.isSet(test))
         return refuse(QStringLiteral("Only one FILE can be given."));
-    for (const QLatin1String name :
-         {kSampleOption, kMaxStepsOption, kTestOption, kReportOption, kTraceFormatOption}) {
+    for (const QLatin1String name : {kSampleOption, kMaxStepsOption, kTestOption, kReportOption,
+                                     kFeedbackOption, kSummaryOption, kTraceFormatOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
@@ -175,10 +242,23 @@ Options parseOptions(const QStringList &arguments)
         const QString name = parser.value(report);
         const auto *found = std::find(std::begin(kReportNames), std::end(kReportNames), name);
         if (found == std::end(kReportNames))
-            return refuse(QStringLiteral("--report needs one of tap, csv, json or junit, not '%1'.")
-                              .arg(name));
+            return refuse(
+                QStringLiteral(
+                    "--report needs one of tap, csv, json, junit or gradescope, not '%1'.")
+                    .arg(name));
         options.report = grading::ReportFormat(found - std::begin(kReportNames));
+        if (options.report == grading::ReportFormat::Gradescope && files.size() > 1)
+            return refuse(
+                QStringLiteral("--report gradescope grades one FILE, not %1.").arg(files.size()));
     }
+    for (const QCommandLineOption *option : {&feedback, &summary}) {
+        if (parser.isSet(*option) && !parser.isSet(test))
+            return refuse(QStringLiteral("--%1 goes only with --test.").arg(option->names()[0]));
+        if (parser.isSet(*option) && parser.value(*option).isEmpty())
+            return refuse(QStringLiteral("--%1 needs a name.").arg(option->names()[0]));
+    }
+    options.feedbackFolder = parser.value(feedback);
+    options.summaryFile = parser.value(summary);
     options.showMemory = parser.isSet(memory);
     options.trace = parser.isSet(trace);
     if (parser.isSet(traceFormat)) {
@@ -223,8 +303,9 @@ ExitStatus readProgram(const Options &options, qsizetype index, korvane::Program
         program.text = samplePrograms()[static_cast<std::size_t>(options.sample)];
         return Success;
     }
-    program.name = options.programFiles.at(index);
-    switch (korvane::readTextFile(program.name, QStringLiteral("a program"), program.text, error)) {
+    const QString &path = options.programFiles.at(index);
+    program.name = korvane::shownName(path);
+    switch (korvane::readTextFile(path, QStringLiteral("a program"), program.text, error)) {
     case korvane::FileTrouble::None:
         return Success;
     case korvane::FileTrouble::NotText:

@@ -32,6 +32,8 @@ struct Options {
     int sample = -1;          // built-in sample index, or -1
     QString casesFile;        // for Test
     grading::ReportFormat report = grading::ReportFormat::Tap; // for Test
+    QString feedbackFolder;                                    // for Test; empty: none
+    QString summaryFile;                                       // for Test; empty: none
     quint64 maxSteps = kDefaultMaxSteps;                       // 0: no limit
     bool showMemory = false;
     bool trace = false;

@@ -5,8 +5,6 @@
 #include "machine/typedinput.h"
 #include "run/trace.h"
 
-#include <algorithm>
-
 namespace terminal
 {
 
@@ -55,21 +53,13 @@ ExitStatus Runner::run(quint64 maxSteps)
         break;
     case machine::RunEnd::Fault: {
         terminal.message(program.locationOf(end.address) + end.message);
-        diagnostics::RunStop stop;
-        stop.address = end.address;
-        stop.previousAddress = end.previousAddress;
-        note(stop);
+        note(korvane::runStopOf(end, maxSteps));
         status = RunFailed;
         break;
     }
     case machine::RunEnd::StepLimit: {
         terminal.message(end.message);
-        diagnostics::RunStop stop;
-        stop.kind = diagnostics::RunStop::StepLimit;
-        stop.lowest = end.lowestRecent;
-        stop.highest = end.highestRecent;
-        stop.recentSteps = std::min(maxSteps, machine::kRecentSteps);
-        note(stop);
+        note(korvane::runStopOf(end, maxSteps));
         status = StepLimitReached;
         break;
     }

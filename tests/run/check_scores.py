@@ -1,0 +1,224 @@
+#!/usr/bin/env python3
+"""Grades the class in classes/scores (a cases file with rules, points,
+hidden cases and step limits of its own, and five submissions) and checks
+every report against scores worked out here from the cases file and the
+failures listed by hand in expected.json: TAP read by TAP::Parser and prove,
+CSV and the summary by Python's csv, JSON and Gradescope's results.json by
+json, JUnit by junitparser, and the feedback files as text. No feedback file
+and no results.json may hold anything of a hidden case but its line.
+
+Usage: check_scores.py KORVANE_RUN PROVE PERL
+"""
+
+import csv
+import io
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import junitparser
+
+KORVANE_RUN, PROVE, PERL = sys.argv[1:4]
+CLASS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "classes", "scores")
+
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+    return condition
+
+
+def read_checks():
+    """Each rule and case of class.cases, read here on its own: line number,
+    text, points, hidden; the rules first, as the reports give them."""
+    rules, cases = [], []
+    with open(os.path.join(CLASS, "class.cases")) as file:
+        for number, line in enumerate(file, 1):
+            line = line.split("#")[0].strip()
+            if not line:
+                continue
+            attributes = re.match(r"\[([^\]]*)\]\s*", line)
+            words = attributes.group(1).split() if attributes else []
+            text = line[attributes.end():] if attributes else line
+            points = next((int(w[7:]) for w in words if w.startswith("points=")), 1)
+            check_ = {"line": number, "text": text, "points": points, "hidden": "hidden" in words}
+            (rules if re.match(r"(forbid|max-words):", text) else cases).append(check_)
+    return rules + cases
+
+
+CHECKS = read_checks()
+MAX = sum(c["points"] for c in CHECKS)
+with open(os.path.join(CLASS, "expected.json")) as file:
+    FAILED = json.load(file)["failed"]
+FILES = list(FAILED)
+
+
+def score(name):
+    return sum(c["points"] for c in CHECKS if c["line"] not in FAILED[name])
+
+
+def hidden_texts():
+    """What may not show where students read: the values of hidden cases."""
+    texts = []
+    for c in CHECKS:
+        if c["hidden"]:
+            typed, expected = c["text"].split("=>")
+            texts += [c["text"], typed.strip(), expected.strip()]
+    # a value as short as "4" shows in any report for other reasons
+    return [t for t in texts if len(t) >= 5]
+
+
+def korvane(folder, arguments, status):
+    run = subprocess.run([KORVANE_RUN, "-w", "--test", "class.cases", *arguments], cwd=folder,
+                         capture_output=True)
+    check(run.returncode == status, f"{arguments}: exit status {run.returncode}, not {status}\n"
+          f"{run.stderr.decode()}")
+    return run.stdout
+
+
+TAP_SCORES = r"""
+use strict; use warnings; use TAP::Parser;
+local $/; my $tap = <STDIN>;
+my $parser = TAP::Parser->new({tap => $tap});
+while (my $result = $parser->next) {
+    print $result->comment, "\n" if $result->is_comment && $result->comment =~ /score/;
+}
+"""
+
+
+def check_reports(folder):
+    reports = {f: korvane(folder, ["--report", f, "--summary", "summary.csv", "--", *FILES], 5)
+               for f in ("tap", "csv", "json", "junit")}
+
+    # TAP: "# score S/M" after each FILE's plan, in the order given; each
+    # FILE's subtest, four blanks taken off, read as TAP of its own.
+    subtests = re.split(r"^# Subtest: .*\n", reports["tap"].decode(), flags=re.M)[1:]
+    found = []
+    for subtest in subtests:
+        lines = [line[4:] for line in subtest.splitlines() if line.startswith("    ")]
+        run = subprocess.run([PERL, "-e", TAP_SCORES], input="\n".join(lines).encode(),
+                             capture_output=True, check=True)
+        found += [line.strip() for line in run.stdout.decode().splitlines()]
+    check(found == [f"score {score(n)}/{MAX}" for n in FILES], f"TAP scores {found}")
+    path = os.path.join(folder, "class.tap")
+    with open(path, "wb") as file:
+        file.write(reports["tap"])
+    proved = subprocess.run([PROVE, "-e", "cat", path], capture_output=True, text=True)
+    check(re.search(rf"Failed {sum(1 for n in FILES if FAILED[n])}/{len(FILES)} subtests",
+                    proved.stdout + proved.stderr), f"prove:\n{proved.stdout}{proved.stderr}")
+
+    # CSV: score, maximum and the failed lines of each FILE.
+    rows = list(csv.DictReader(io.StringIO(reports["csv"].decode(), newline="")))
+    check([r["file"] for r in rows] == FILES, "CSV files")
+    for row in rows:
+        name = row["file"]
+        check((int(row["score"]), int(row["max_score"])) == (score(name), MAX),
+              f"CSV {name}: score {row['score']}/{row['max_score']}")
+        check([int(n) for n in row["failed_cases"].split()] == FAILED[name],
+              f"CSV {name}: failed_cases {row['failed_cases']}")
+        check(int(row["total"]) == len(CHECKS), f"CSV {name}: rules and cases")
+
+    # JSON: the same, each case's points, and the summary.
+    document = json.loads(reports["json"])
+    for entry in document["files"]:
+        name = entry["file"]
+        check((entry["score"], entry["max_score"]) == (score(name), MAX), f"JSON {name}: score")
+        check([(c["line"], c["points"], c["hidden"]) for c in entry["cases"]] ==
+              [(c["line"], c["points"], c["hidden"]) for c in CHECKS], f"JSON {name}: points")
+        check([c["line"] for c in entry["cases"] if not c["passed"]] == FAILED[name],
+              f"JSON {name}: failed")
+        check(all(c["reason"] for c in entry["cases"] if not c["passed"]), f"JSON {name}: reasons")
+    tally = [{"line": c["line"], "case": c["text"],
+              "passed": sum(c["line"] not in FAILED[n] for n in FILES),
+              "failed": sum(c["line"] in FAILED[n] for n in FILES), "total": len(FILES)}
+             for c in CHECKS]
+    check(document["summary"] == tally, f"JSON summary {document['summary']}")
+    with open(os.path.join(folder, "summary.csv"), newline="") as file:
+        summary = [{k: int(v) if k != "case" else v for k, v in row.items()}
+                   for row in csv.DictReader(file)]
+    check(summary == tally, f"summary.csv {summary}")
+
+    # JUnit: the score and maximum as each suite's properties.
+    for suite in junitparser.JUnitXml.fromstring(reports["junit"]):
+        properties = {p.name: p.value for p in suite.properties()}
+        check(properties == {"score": str(score(suite.name)), "max_score": str(MAX)},
+              f"JUnit {suite.name}: properties {properties}")
+        check([c.name for c in suite] == [f"line {c['line']}: {c['text']}" for c in CHECKS],
+              f"JUnit {suite.name}: names")
+
+
+def check_student_views(folder):
+    secret = hidden_texts()
+
+    # Gradescope's results.json, one FILE at a time.
+    for name in FILES:
+        text = korvane(folder, ["--report", "gradescope", name], 0 if not FAILED[name] else 5)
+        results = json.loads(text)
+        check((results["score"], results["max_score"]) == (score(name), MAX),
+              f"Gradescope {name}: score")
+        tests = results["tests"]
+        check([t["name"] for t in tests] ==
+              [f"line {c['line']} (hidden)" if c["hidden"] else f"line {c['line']}: {c['text']}"
+               for c in CHECKS], f"Gradescope {name}: names {[t['name'] for t in tests]}")
+        for test, c in zip(tests, CHECKS):
+            failed = c["line"] in FAILED[name]
+            check(test["status"] == ("failed" if failed else "passed") and
+                  test["score"] == (0 if failed else c["points"]) and
+                  test["max_score"] == c["points"], f"Gradescope {name}: {test}")
+            check(test["visibility"] == ("after_published" if c["hidden"] else "visible"),
+                  f"Gradescope {name}: visibility {test}")
+            check(("output" in test) == (failed and not c["hidden"]),
+                  f"Gradescope {name}: output {test}")
+        for value in secret:
+            check(value not in text.decode(), f"Gradescope {name} shows {value!r}")
+    korvane(folder, ["--report", "gradescope", *FILES], 64)
+
+    # Feedback: a file per FILE, named apart though two FILEs share a name.
+    korvane(folder, ["--report", "csv", "--feedback", "feedback", "--", *FILES], 5)
+    written = sorted(os.listdir(os.path.join(folder, "feedback")))
+    check(len(written) == len(FILES) and all(n.endswith(".md") for n in written),
+          f"feedback files {written}")
+    for name in FILES:
+        path = os.path.join(folder, "feedback", name.replace("/", "%2F") + ".md")
+        if not check(os.path.exists(path), f"no feedback for {name} in {written}"):
+            continue
+        with open(path) as file:
+            text = file.read()
+        check(f"Score: **{score(name)}** of {MAX} points." in text, f"feedback {name}: score")
+        for c in CHECKS:
+            shown = f"line {c['line']} (hidden)" if c["hidden"] else f"line {c['line']}: "
+            check(shown in text, f"feedback {name}: {shown}")
+        visible_failed = [c for c in CHECKS if c["line"] in FAILED[name] and not c["hidden"]]
+        check(text.count("reason:") == sum(1 for c in visible_failed if "=>" in c["text"]) or
+              name == "eve.txt", f"feedback {name}: the failing cases' details\n{text}")
+        for value in secret:
+            check(value not in text, f"feedback {name} shows {value!r}")
+
+    # What cannot be created stops everything before the grading.
+    with open(os.path.join(folder, "plain"), "w") as file:
+        file.write("x")
+    for option, path in [("--feedback", "plain/feedback"), ("--summary", "nowhere/s.csv")]:
+        output = korvane(folder, [option, path, "--", *FILES], 73)
+        check(output == b"", f"{option} {path}: a report was written")
+
+
+def main():
+    with tempfile.TemporaryDirectory() as top:
+        folder = os.path.join(top, "class")
+        shutil.copytree(CLASS, folder)
+        check_reports(folder)
+        check_student_views(folder)
+    for failure in failures:
+        print("FAIL:", failure)
+    print(f"{len(failures)} check(s) failed" if failures else "every score reads as expected")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
