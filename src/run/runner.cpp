@@ -3,6 +3,7 @@
 #include "cpu/runloop.h"
 #include "machine/instructionset.h"
 #include "machine/typedinput.h"
+#include "program/filename.h"
 #include "run/trace.h"
 
 namespace terminal
@@ -13,20 +14,6 @@ namespace
 
 // Output is written at least this often, so a long run shows it as it comes.
 constexpr quint64 kStepsPerChunk = 1 << 16;
-
-// A typed value as a message quotes it: control characters, which could
-// move the cursor or change the terminal's colours, written as \xHH.
-QString shownAsTyped(const QString &typed)
-{
-    QString shown;
-    for (const QChar c : typed) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
-            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
-        else
-            shown += c;
-    }
-    return shown;
-}
 
 } // namespace
 
@@ -104,12 +91,14 @@ std::optional<QString> Runner::typedText(qint32 address)
 }
 
 // The window's rule reads the leading number of a typed value and ignores the
-// rest; at a terminal, where nobody sees the accumulator, that is said.
+// rest; at a terminal, where nobody sees the accumulator, that is said. The
+// value is quoted as file names are: a control character, which could move
+// the cursor or change the terminal's colours, as \xNN.
 void Runner::inputAccepted(const QString &typed, qint32 value)
 {
     if (inputWarnings && machine::readTypedInput(typed).readInPart)
         terminal.message(QStringLiteral("korvane-run: warning: input '%1' read as %2")
-                             .arg(shownAsTyped(typed))
+                             .arg(korvane::shownName(typed))
                              .arg(value));
 }
 
