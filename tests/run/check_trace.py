@@ -126,7 +126,7 @@ def cut(where, line, columns, effect_at):
             fail(where, f"column {name} out of line in {line!r}")
         fields[name] = cell.strip()
     fields["effect"] = line[effect_at:] if len(line) > effect_at else ""
-    if len(line) > effect_at - 1 and len(line) != effect_at - 1 and line[effect_at - 1] != " ":
+    if len(line) > effect_at - 1 and line[effect_at - 1] != " ":
         fail(where, f"effect out of line in {line!r}")
     return fields
 
@@ -177,7 +177,7 @@ def check_semantics(where, step, memory, before):
         if step["effect"] != ("jump" if taken else "not taken"):
             fail(where, f"{mnemonic} with accumulator {acc}, flags {flags}: {step['effect']}")
     elif mnemonic in ARITHMETIC:
-        operand = value_of(memory[step["operand"]])
+        operand = value_of(memory.get(step["operand"], ""))
         if operand is None or (mnemonic == "DIV" and operand == 0):
             wrapped = False
             expected = before
@@ -186,9 +186,9 @@ def check_semantics(where, step, memory, before):
             wrapped = not INT32[0] <= exact <= INT32[1]
             expected = wrap(exact)
         if expected != acc:
-            fail(where, f"{before} {mnemonic} {memory[step['operand']]} gave {acc}")
+            fail(where, f"{before} {mnemonic} {operand} gave {acc}")
         if step.get("wrapped", False) != wrapped:
-            fail(where, f"{before} {mnemonic} {memory[step['operand']]}: wrapped is "
+            fail(where, f"{before} {mnemonic} {operand}: wrapped is "
                         f"{step.get('wrapped', False)}")
         if mnemonic == "DIV" and operand == 0 and step["effect"] != "flags":
             fail(where, "a division by zero does not say flags")
@@ -199,8 +199,7 @@ def check_semantics(where, step, memory, before):
         memory[step["cell"]] = str(step["value"])
 
 
-def compare(name, arguments, stdin, max_steps):
-    where = name
+def compare(where, arguments, stdin, max_steps):
     limit = ["--max-steps", str(max_steps)]
     text = run(["--trace"] + limit + arguments, stdin)
     js = run(["--trace", "--trace-format", "json"] + limit + arguments, stdin)
