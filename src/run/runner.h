@@ -10,6 +10,7 @@
 #include "program/program.h"
 #include "run/exitstatus.h"
 #include "run/terminalconsole.h"
+#include "run/traceformat.h"
 
 #include <QString>
 
@@ -22,8 +23,14 @@ public:
     // Both must outlive the runner.
     Runner(const korvane::Program &program, TerminalConsole &terminal);
 
-    // Writes each executed step to the terminal's trace, after a header line.
-    void setTrace(bool on) { tracing = on; }
+    // Writes each executed step to the terminal's trace, in the form given.
+    void setTrace(bool on, TraceFormat format = TraceFormat::Text)
+    {
+        tracing = on;
+        traceFormat = format;
+    }
+    // Warns on standard error of a typed value read only in part ("3.5" as 3).
+    void setInputWarnings(bool on) { inputWarnings = on; }
     // Runs the program from address 0; maxSteps 0 means no limit.
     ExitStatus run(quint64 maxSteps);
 
@@ -31,6 +38,7 @@ public:
 
 private:
     std::optional<QString> typedText(qint32 address) override;
+    void inputAccepted(const QString &typed, qint32 value) override;
     void writeValue(qint32 value) override;
     void message(const QString &text) override;
     void operandReport(qint32 address, const QString &line) override;
@@ -41,6 +49,8 @@ private:
     TerminalConsole &terminal;
     machine::Processor processor_;
     bool tracing = false;
+    bool inputWarnings = true;
+    TraceFormat traceFormat = TraceFormat::Text;
 };
 
 } // namespace terminal
