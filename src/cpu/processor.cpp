@@ -106,6 +106,7 @@ Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const B
             // Kept before the step runs: a store may change the fetched cell itself.
             step_.address = pc_;
             step_.word = text(fetched);
+            accumulatorBefore_ = accumulator_;
         }
         ++pc_;
         ++executedSteps_;
@@ -167,6 +168,7 @@ void Processor::tellObserver()
     step_.flags = flags_;
     step_.effect = Step::Effect::None;
     step_.value = 0;
+    step_.wrapped = false;
     const auto effect = [this](Step::Effect effect, qint32 value) {
         step_.effect = effect;
         step_.value = value;
@@ -180,8 +182,7 @@ void Processor::tellObserver()
     case BranchIfPositive:
     case BranchIfNegative:
     case BranchIfFlag:
-        if (jumps(opcode_))
-            effect(Step::Effect::Branched, address_);
+        effect(jumps(opcode_) ? Step::Effect::Branched : Step::Effect::NotTaken, address_);
         break;
     case Input:
         effect(Step::Effect::Input, accumulator_);
@@ -189,11 +190,34 @@ void Processor::tellObserver()
     case Output:
         effect(Step::Effect::Output, accumulator_);
         break;
+    case Add:
+    case Subtract:
+    case Multiply:
     case Divide: {
-        // The divisor's value is known once the division has read it.
-        const Cell &divisor = cell(address_);
-        if (divisor.valueIsNumber && divisor.value == 0)
-            effect(Step::Effect::FlagsSet, flags_);
+        // The step completed, so the operand named a cell, whose value the
+        // instruction has read; an operand that is no number did nothing.
+        const Cell &source = cell(address_);
+        if (!source.valueIsNumber)
+            break;
+        const qint32 before = accumulatorBefore_;
+        const qint32 operand = source.value;
+        switch (opcode_) {
+        case Add:
+            step_.wrapped = addWraps(before, operand);
+            break;
+        case Subtract:
+            step_.wrapped = subtractWraps(before, operand);
+            break;
+        case Multiply:
+            step_.wrapped = multiplyWraps(before, operand);
+            break;
+        default:
+            if (operand == 0)
+                effect(Step::Effect::FlagsSet, flags_);
+            else
+                step_.wrapped = divideWraps(before, operand);
+            break;
+        }
         break;
     }
     default:

@@ -52,6 +52,7 @@ struct Step {
         None,
         Stored,   // value: the cell stored into (it now holds the accumulator)
         Branched, // value: the address jumped to (a branch whose condition held)
+        NotTaken, // value: the address not jumped to (a branch whose condition failed)
         Input,    // value: the number read
         Output,   // value: the number put out
         FlagsSet, // value: the flags (a division by zero)
@@ -65,6 +66,7 @@ struct Step {
     qint32 flags = 0;       // after the step
     Effect effect = Effect::None;
     qint32 value = 0;
+    bool wrapped = false; // an arithmetic result that wrapped around 32 bits
 };
 
 class StepObserver
@@ -210,8 +212,9 @@ private:
     OperandReport operandReport_;
     Changes changes_;
     StepObserver *observer_ = nullptr;
-    Step step_;                 // the step being observed
-    bool inputObserved = false; // step_ is an input step waiting for its value
+    Step step_;                    // the step being observed
+    qint32 accumulatorBefore_ = 0; // of the step being observed
+    bool inputObserved = false;    // step_ is an input step waiting for its value
 };
 
 } // namespace machine

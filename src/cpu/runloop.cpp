@@ -111,8 +111,10 @@ bool RunLoop::readInput()
             console.message(kInvalidInputMessage);
             continue;
         case TypedInput::Accepted:
-            processor.completeInput(input.value);
+            // Told before the step completes, so that what the console says
+            // about the value comes before the step's trace line.
             console.inputAccepted(*typed, input.value);
+            processor.completeInput(input.value);
             return true;
         }
     }

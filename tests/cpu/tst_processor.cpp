@@ -102,6 +102,29 @@ QString describe(const Processor::Changes &changes)
     return parts.join(QLatin1Char(' '));
 }
 
+// Each completed step as an observer is told of it, e.g. "3 04 BRZ not taken 06":
+// step number, address, effect and its value, and "wrapped" for a result that did.
+class StepRecorder final : public machine::StepObserver
+{
+public:
+    QStringList steps;
+
+    void stepDone(const machine::Step &step) override
+    {
+        static const char *const effects[] = {"",   "store", "jump", "not taken",
+                                              "in", "out",   "flags"};
+        QString line = QStringLiteral("%1 %2 acc %3")
+                           .arg(step.number)
+                           .arg(step.address, 2, 10, QLatin1Char('0'))
+                           .arg(step.accumulator);
+        if (step.effect != machine::Step::Effect::None)
+            line += QStringLiteral(" %1 %2").arg(effects[int(step.effect)]).arg(step.value);
+        if (step.wrapped)
+            line += QStringLiteral(" wrapped");
+        steps << line;
+    }
+};
+
 } // namespace
 
 class TestProcessor : public QObject
@@ -113,6 +136,8 @@ private slots:
     void programs();
     void changes_data();
     void changes();
+    void observedSteps_data();
+    void observedSteps();
     void nextPause_data();
     void nextPause();
     void runsExactlyToTheRequestedStep();
@@ -304,6 +329,62 @@ void TestProcessor::changes()
     QCOMPARE(describe(processor.takeChanges()), QString());
     if (words.value(7) == QLatin1String("0042"))
         QCOMPARE(processor.word(7), QStringLiteral("5"));
+}
+
+void TestProcessor::observedSteps_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QList<int>>("inputs");
+    QTest::addColumn<QStringList>("steps");
+
+    QTest::newRow("each branch taken and not")
+        << QStringList{"0809", "0908", "1007", "1106", "0805", "000", "000", "000", "000", "000"}
+        << QList<int>{} << QStringList{"1 00 acc 0 jump 9", "2 09 acc 0"};
+    QTest::newRow("BRP, BRN, BRG on zero and no flags are not taken")
+        << QStringList{"0905", "1005", "1105", "0705", "000", "000"} << QList<int>{}
+        << QStringList{"1 00 acc 0 not taken 5", "2 01 acc 0 not taken 5", "3 02 acc 0 not taken 5",
+                       "4 03 acc 0 jump 5", "5 05 acc 0"};
+    QTest::newRow("BRZ not taken on a value, BRN taken")
+        << QStringList{"1201", "0805", "1005", "000", "000", "000"} << QList<int>{-4}
+        << QStringList{"1 00 acc -4 in -4", "2 01 acc -4 not taken 5", "3 02 acc -4 jump 5",
+                       "4 05 acc -4"};
+    QTest::newRow("sums that wrap and one that reaches the edge")
+        << QStringList{"0607", "0108", "0108", "0209", "0209", "000", "", "2147483646", "1", "1"}
+        << QList<int>{}
+        << QStringList{"1 00 acc 2147483646",          "2 01 acc 2147483647",
+                       "3 02 acc -2147483648 wrapped", "4 03 acc 2147483647 wrapped",
+                       "5 04 acc 2147483646",          "6 05 acc 2147483646"};
+    QTest::newRow("products and quotients")
+        << QStringList{"0607", "0308", "0309", "0408", "0409", "000", "", "-2147483648", "-1", "1"}
+        << QList<int>{} << QStringList{"1 00 acc -2147483648", "2 01 acc -2147483648 wrapped",
+                                       "3 02 acc -2147483648", "4 03 acc -2147483648 wrapped",
+                                       "5 04 acc -2147483648", "6 05 acc -2147483648"};
+    QTest::newRow("division by zero sets the flags and wraps nothing")
+        << QStringList{"0604", "0405", "000", "", "-2147483648", "0"} << QList<int>{}
+        << QStringList{"1 00 acc -2147483648", "2 01 acc -2147483648 flags 1",
+                       "3 02 acc -2147483648"};
+    QTest::newRow("an operand that is no number neither changes nor wraps")
+        << QStringList{"0604", "0105", "000", "", "2147483647", "x"} << QList<int>{}
+        << QStringList{"1 00 acc 2147483647", "2 01 acc 2147483647", "3 02 acc 2147483647"};
+    QTest::newRow("a store, an input and an output")
+        << QStringList{"1201", "0504", "1202", "000"} << QList<int>{12}
+        << QStringList{"1 00 acc 12 in 12", "2 01 acc 12 store 4", "3 02 acc 12 out 12",
+                       "4 03 acc 12"};
+}
+
+// The observer is told what each step did, worked out from its instruction.
+void TestProcessor::observedSteps()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QList<int>, inputs);
+    QFETCH(QStringList, steps);
+
+    Processor processor;
+    load(processor, words);
+    StepRecorder recorder;
+    processor.setStepObserver(&recorder);
+    runToEnd(processor, inputs);
+    QCOMPARE(recorder.steps, steps);
 }
 
 void TestProcessor::nextPause_data()

@@ -102,21 +102,21 @@ function nextEvent(client, kinds, timeout = 20000) {
     });
 }
 
-// korvane-run on a program: its image, the steps of its trace and its messages.
+// korvane-run on a program: its image, the steps of its JSON trace and its messages.
 function korvaneRun(program, input, maxSteps) {
     const image = execFileSync(RUN, ['-w', '--assemble', program], { encoding: 'utf8' })
         .split('\n').filter(line => line !== '');
-    const run = spawnSync(RUN, ['-w', '--no-excerpts', '--trace', '--max-steps', String(maxSteps),
-                                program],
-        { input: input.join('\n') + '\n', encoding: 'utf8' });
+    const run = spawnSync(RUN, ['-w', '--no-excerpts', '--trace', '--trace-format', 'json', '--max-steps',
+        String(maxSteps), program], { input: input.join('\n') + '\n', encoding: 'utf8' });
     const steps = [];
     const messages = [];
-    const line = /^\s*(\d+) (\d\d)\s+(\S+)\s+(.*?)\s+(-?\d+)\s+(-?\d+)(?: (.*))?$/;
-    for (const text of run.stderr.split('\n').slice(1)) {
-        const m = line.exec(text);
-        if (m) {
-            steps.push({ number: +m[1], address: +m[2], word: m[3], instruction: m[4].trim(),
-                         accumulator: +m[5], flags: +m[6], effect: m[7] || '' });
+    for (const text of run.stderr.split('\n')) {
+        if (text.startsWith('{')) {
+            const step = JSON.parse(text);
+            steps.push({ number: step.step, address: step.address, word: step.word,
+                         opcode: step.opcode, accumulator: step.accumulator, flags: step.flags,
+                         store: step.effect === 'store' ? { cell: step.cell, value: step.value }
+                                                        : null });
         } else if (text !== '') {
             messages.push(text);
         }
@@ -129,9 +129,8 @@ function memoryAfterSteps(image, steps) {
     const cells = Array.from({ length: 100 }, (_, a) => image[a] ?? '00');
     const states = [cells.slice()];
     for (const step of steps) {
-        const store = /^\[(\d\d)\] = (-?\d+)$/.exec(step.effect);
-        if (store)
-            cells[+store[1]] = store[2];
+        if (step.store)
+            cells[step.store.cell] = String(step.store.value);
         states.push(cells.slice());
     }
     return states;
