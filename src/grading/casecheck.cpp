@@ -113,7 +113,7 @@ CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, 
         result.reason = (program.locationOf(end.address) + end.message).trimmed();
     }
     if (result.ending == CaseResult::Stopped || result.ending == CaseResult::Error)
-        result.notes = program.runNotes(korvane::runStopOf(end, maxSteps), korvane::Form::Report);
+        result.notes = program.runNoteList(korvane::runStopOf(end, maxSteps));
     result.passed = result.ending == CaseResult::Halted &&
                     result.outputCount == quint64(testCase.expected.size()) &&
                     result.output == testCase.expected;

@@ -4,6 +4,7 @@
 // each run from the freshly loaded image, and keeps what a report needs to
 // tell how each one went.
 
+#include "assembler/diagnostic.h"
 #include "grading/cases.h"
 #include "program/program.h"
 
@@ -28,9 +29,8 @@ struct CaseResult {
     QList<qint32> output;    // the values put out, up to 20 beyond the expected ones
     quint64 outputCount = 0; // every value put out, kept or not
     QString reason;          // empty when the run halted
-    // After a run error or at the step limit, the notes that help to read
-    // it, one line each: "LINE:COLUMN: note: TEXT".
-    QStringList notes;
+    // After a run error or at the step limit, the notes that help to read it.
+    QList<diagnostics::Diagnostic> notes;
 };
 
 // Checks a rule, or runs one case from the program's image with the case's
@@ -43,9 +43,10 @@ struct FileGrade {
     bool graded = false;     // false: the file could not be read or assembled
     QString message;         // why not graded: the reason, or the assembly error with its notes
     QList<CaseResult> cases; // one per case, in order, when graded
-    // The warnings about a program that assembled, one line each:
-    // "LINE:COLUMN: warning: TEXT"; none when they are not wanted.
-    QStringList warnings;
+    // The warnings about a program that assembled; none when they are not wanted.
+    QList<diagnostics::Diagnostic> warnings;
+    // Why a program did not assemble: its errors, each followed by its notes.
+    QList<diagnostics::Diagnostic> errors;
 
     qsizetype passedCount() const;
     bool passed() const { return graded && passedCount() == cases.size(); }

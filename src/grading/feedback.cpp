@@ -116,7 +116,7 @@ QString feedbackText(const QString &name, const QList<TestCase> &cases, const Fi
                 codeBlock(grade.message.split(u'\n'));
     }
     if (!grade.warnings.isEmpty())
-        text += QLatin1String("## Warnings\n\n") + codeBlock(grade.warnings);
+        text += QLatin1String("## Warnings\n\n") + codeBlock(reportLines(grade.warnings));
 
     text += QLatin1String("## Rules and cases\n\n");
     for (qsizetype i = 0; i < cases.size(); ++i) {

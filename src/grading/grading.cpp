@@ -142,13 +142,14 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
             tell(output, errors, QLatin1String("korvane-run: ") + grade.message);
         } else if (!program.assemble(error)) {
             grade.message = error.trimmed();
+            grade.errors = program.errors;
             tell(output, errors, grade.message);
         } else {
             grade.graded = true;
             if (job.warnings) {
                 for (const QString &warning : program.warnings())
                     tell(output, errors, warning);
-                grade.warnings = program.warnings(korvane::Form::Report);
+                grade.warnings = program.warningList();
             }
             for (const TestCase &testCase : std::as_const(cases))
                 grade.cases.append(checkCase(program, testCase, job.maxSteps));

@@ -88,7 +88,15 @@ QStringList failureDetails(const TestCase &testCase, const FileGrade &grade, qsi
                           valuesText(testCase.expected, quint64(testCase.expected.size())),
                       QLatin1String("output:   ") + valuesText(result.output, result.outputCount),
                       QLatin1String("reason:   ") + failureReason(result)};
-    return lines + result.notes;
+    return lines + reportLines(result.notes);
+}
+
+QStringList reportLines(const QList<diagnostics::Diagnostic> &diagnostics)
+{
+    QStringList lines;
+    for (const diagnostics::Diagnostic &diagnostic : diagnostics)
+        lines.append(diagnostics::oneLine(diagnostic));
+    return lines;
 }
 
 QString firstLine(const QString &text)

@@ -67,6 +67,9 @@ QString failedLines(const QList<TestCase> &cases, const FileGrade &grade);
 // values typed, expected and put out, and the notes on the run, a line
 // each; nothing of a hidden case.
 QStringList failureDetails(const TestCase &testCase, const FileGrade &grade, qsizetype index);
+// Each diagnostic on a line of its own, as a report gives it:
+// "LINE:COLUMN: severity: text", or "severity: text" about the whole program.
+QStringList reportLines(const QList<diagnostics::Diagnostic> &diagnostics);
 // The text up to its first line end.
 QString firstLine(const QString &text);
 

@@ -46,12 +46,12 @@ public:
                             failureDetails(check, grade, i).join(QLatin1Char('\n')));
             tests.append(test);
         }
-        result =
-            QJsonObject{{QLatin1String("score"), grade.score(cases)},
-                        {QLatin1String("max_score"), maxScore(cases)},
-                        {QLatin1String("output"),
-                         grade.graded ? grade.warnings.join(QLatin1Char('\n')) : grade.message},
-                        {QLatin1String("tests"), tests}};
+        result = QJsonObject{
+            {QLatin1String("score"), grade.score(cases)},
+            {QLatin1String("max_score"), maxScore(cases)},
+            {QLatin1String("output"),
+             grade.graded ? reportLines(grade.warnings).join(QLatin1Char('\n')) : grade.message},
+            {QLatin1String("tests"), tests}};
     }
 
     void finish(const QList<CheckTally> &) override

@@ -2,11 +2,12 @@
 //   {"passed": FILES THAT PASSED, "total": FILES,
 //    "cases_passed": CASES THAT PASSED, "cases_total": CASES OF ALL FILES, "files": [
 //     {"file", "result", "passed", "total", "score", "max_score", "message",
-//      "warnings": [TEXT], "cases": [
+//      "errors": [DIAGNOSTIC], "warnings": [DIAGNOSTIC], "cases": [
 //       {"line", "kind", "case", "points", "hidden", "passed", "expected", "output",
-//        "output_left_out", "reason", "notes": [TEXT]}]}],
+//        "output_left_out", "reason", "notes": [DIAGNOSTIC]}]}],
 //    "summary": [{"line", "case", "passed", "failed", "total"}]}
-// Rules count as cases, of kind "forbid" or "max-words".
+// Rules count as cases, of kind "forbid" or "max-words". A DIAGNOSTIC is an
+// object: kind, severity, line, column, end_column, message, related, fixes.
 
 #include "grading/report.h"
 
@@ -22,9 +23,12 @@ namespace grading
 namespace
 {
 
-QJsonArray texts(const QStringList &lines)
+QJsonArray objects(const QList<diagnostics::Diagnostic> &diagnostics)
 {
-    return QJsonArray::fromStringList(lines);
+    QJsonArray array;
+    for (const diagnostics::Diagnostic &diagnostic : diagnostics)
+        array.append(diagnostics::toJson(diagnostic));
+    return array;
 }
 
 QLatin1String kindName(TestCase::Kind kind)
@@ -74,7 +78,7 @@ public:
                 object.insert(QLatin1String("reason"), result.passed
                                                            ? QJsonValue(QJsonValue::Null)
                                                            : QJsonValue(failureReason(result)));
-                object.insert(QLatin1String("notes"), texts(result.notes));
+                object.insert(QLatin1String("notes"), objects(result.notes));
             } else {
                 object.insert(QLatin1String("passed"), false);
                 object.insert(QLatin1String("output"), QJsonArray());
@@ -93,7 +97,8 @@ public:
                         {QLatin1String("max_score"), maxScore(cases)},
                         {QLatin1String("message"),
                          grade.graded ? QJsonValue(QJsonValue::Null) : QJsonValue(grade.message)},
-                        {QLatin1String("warnings"), texts(grade.warnings)},
+                        {QLatin1String("errors"), objects(grade.errors)},
+                        {QLatin1String("warnings"), objects(grade.warnings)},
                         {QLatin1String("cases"), caseResults}});
         if (grade.passed())
             ++filesPassed;

@@ -124,7 +124,7 @@ private:
         }
         if (!grade.warnings.isEmpty())
             xml.writeTextElement(QLatin1String("system-err"),
-                                 xmlText(grade.warnings.join(QLatin1Char('\n'))));
+                                 xmlText(reportLines(grade.warnings).join(QLatin1Char('\n'))));
         xml.writeEndElement();
     }
 
@@ -143,7 +143,7 @@ private:
                           QLatin1String("\noutput:   ") +
                           valuesText(result.output, result.outputCount);
         details += reasonLine(result);
-        for (const QString &note : result.notes)
+        for (const QString &note : reportLines(result.notes))
             details += QLatin1Char('\n') + note;
         xml.writeCharacters(xmlText(details));
         xml.writeEndElement();

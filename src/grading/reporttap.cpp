@@ -136,7 +136,7 @@ public:
     void add(const FileGrade &grade) override
     {
         if (!severalFiles) {
-            for (const QString &warning : grade.warnings)
+            for (const QString &warning : reportLines(grade.warnings))
                 output << "# " << singleLine(warning).toStdString() << '\n';
             writeCases(grade, "");
         } else {
@@ -148,7 +148,8 @@ public:
             if (!grade.graded)
                 output << "  ---\n  error: " << quoted(grade.message) << "\n  ...\n";
             else if (!grade.warnings.isEmpty())
-                output << "  ---\n" << yamlLines("  ", "warnings", grade.warnings) << "  ...\n";
+                output << "  ---\n"
+                       << yamlLines("  ", "warnings", reportLines(grade.warnings)) << "  ...\n";
         }
         output.flush();
     }
@@ -197,7 +198,7 @@ private:
                     std::to_string(result.outputCount - quint64(result.output.size())) + '\n';
         if (const char *key = endingName(result.ending))
             text += indent + key + ": " + quoted(result.reason) + '\n';
-        text += yamlLines(indent, "notes", result.notes);
+        text += yamlLines(indent, "notes", reportLines(result.notes));
         return text + indent + "...\n";
     }
 

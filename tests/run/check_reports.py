@@ -256,6 +256,12 @@ def check_cases_tap(where, tap, name, message):
     return sum(t["ok"] for t in read["tests"]), read
 
 
+def one_line(diagnostic):
+    """A diagnostic object of the JSON report as the other formats write it."""
+    place = (f"{diagnostic['line']}:{diagnostic['column']}: " if diagnostic["line"] else "")
+    return f"{place}{diagnostic['severity']}: {diagnostic['message']}"
+
+
 def read_class(reports):
     """What each format says of each FILE: (result, cases passed, cases), the
     reason it was not graded, its warnings, and each case's notes."""
@@ -341,8 +347,15 @@ def read_class(reports):
                   f"JSON {name}: case {number} output_left_out {left_out}")
         seen["json"][name] = (entry["result"], entry["passed"], entry["total"])
         messages["json"][name] = entry["message"]
-        warnings["json"][name] = entry["warnings"]
-        notes["json"][name] = [c["notes"] for c in cases]
+        # diagnostics as objects, each with the fields every other format
+        # writes on one line, and a kind
+        check(all(d["kind"] and d["severity"] == "warning" for d in entry["warnings"]),
+              f"JSON {name}: warnings {entry['warnings']}")
+        check(all(d["severity"] == "error" for d in entry["errors"][:1]) and
+              bool(entry["errors"]) == (name in (b"colon.txt", b"nasty.txt")),
+              f"JSON {name}: errors {entry['errors']}")
+        warnings["json"][name] = [one_line(d) for d in entry["warnings"]]
+        notes["json"][name] = [[one_line(d) for d in c["notes"]] for c in cases]
 
     # JUnit XML, read by junitparser: a suite per FILE, a test case per case.
     xml = junitparser.JUnitXml.fromstring(reports["junit"])
