@@ -7,14 +7,20 @@ AssemblyError firstAssemblyError(const QString &programName, const QString &mess
 {
     AssemblyError error;
     error.text = message.section(QLatin1Char('\n'), 0, 0);
-    // The name may itself hold colons: the line number follows it.
+    // The name may itself hold colons: the line and the column follow it,
+    // each a number ended by a colon.
     const QString prefix = programName + QLatin1Char(':');
-    if (error.text.startsWith(prefix)) {
-        const qsizetype end = error.text.indexOf(QLatin1Char(':'), prefix.size());
+    if (!error.text.startsWith(prefix))
+        return error;
+    qsizetype at = prefix.size();
+    for (qint32 *number : {&error.line, &error.column}) {
+        const qsizetype end = error.text.indexOf(QLatin1Char(':'), at);
         bool isNumber = false;
-        const qint32 line = error.text.mid(prefix.size(), end - prefix.size()).toInt(&isNumber);
-        if (end > 0 && isNumber && line > 0)
-            error.line = line;
+        const qint32 value = end < 0 ? 0 : error.text.mid(at, end - at).toInt(&isNumber);
+        if (!isNumber || value <= 0)
+            break;
+        *number = value;
+        at = end + 1;
     }
     return error;
 }

@@ -139,18 +139,23 @@ void TestDap::firstAssemblyError_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("line");
+    QTest::addColumn<int>("column");
     QTest::addColumn<QString>("text");
 
     QTest::newRow("about a line, with a note")
         << "a.kasm"
-        << "a.kasm:5: Error: invalid instruction <OUPT>.\na.kasm:5: note: x" << 5
-        << "a.kasm:5: Error: invalid instruction <OUPT>.";
-    QTest::newRow("about the whole program") << "a.kasm"
-                                             << "a.kasm: Error: the program has 101 lines." << 0
-                                             << "a.kasm: Error: the program has 101 lines.";
+        << "a.kasm:5:2: error: 'OUPT' is not an instruction\na.kasm:5:2: note: x" << 5 << 2
+        << "a.kasm:5:2: error: 'OUPT' is not an instruction";
+    QTest::newRow("about the whole program")
+        << "a.kasm"
+        << "a.kasm: error: the program takes 101 memory words" << 0 << 0
+        << "a.kasm: error: the program takes 101 memory words";
     QTest::newRow("a name with colons")
         << "c:/x:y.kasm"
-        << "c:/x:y.kasm:12: Error: e" << 12 << "c:/x:y.kasm:12: Error: e";
+        << "c:/x:y.kasm:12:7: error: e" << 12 << 7 << "c:/x:y.kasm:12:7: error: e";
+    QTest::newRow("a line without a column")
+        << "a.kasm"
+        << "a.kasm:3: error: e" << 3 << 0 << "a.kasm:3: error: e";
 }
 
 void TestDap::firstAssemblyError()
@@ -158,10 +163,11 @@ void TestDap::firstAssemblyError()
     QFETCH(QString, name);
     QFETCH(QString, message);
     QFETCH(int, line);
+    QFETCH(int, column);
     QFETCH(QString, text);
     const dap::AssemblyError error = dap::firstAssemblyError(name, message);
     QCOMPARE(error.line, line);
-    QCOMPARE(error.column, 0);
+    QCOMPARE(error.column, column);
     QCOMPARE(error.text, text);
 }
 
