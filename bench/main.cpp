@@ -130,6 +130,15 @@ void printSummary(const SummaryReporter &figures)
         "  whole run              %12.3f s        (target <= 1.4 s, twice the plain trace's "
         "0.7 s: %s)\n",
         trace, verdict(trace > 0 && trace <= 1.4));
+    const double check100 = figures.seconds("Check/100-lines");
+    const double check1MiB = figures.seconds("Check/1MiB");
+    const double checkEvery = figures.seconds("Check/1MiB-every-error");
+    std::printf("Checking a program for every error\n");
+    std::printf("  100 lines              %12.1f us       (target < 1 ms: %s)\n", check100 * 1e6,
+                verdict(check100 > 0 && check100 < 1e-3));
+    std::printf("  1 MiB, 20 errors kept  %12.1f ms       (target < 100 ms: %s)\n", check1MiB * 1e3,
+                verdict(check1MiB > 0 && check1MiB < 0.1));
+    std::printf("  1 MiB, every error     %12.1f ms\n", checkEvery * 1e3);
     std::printf("Assembling the samples (per assembly)\n");
     for (const char *sample :
          {"adding", "max", "countdown", "multiplying", "triangular", "factorial"}) {

@@ -7,21 +7,28 @@
 // message that is not empty. Anything else (another exception, a crash, a
 // sanitizer report, a broken image) aborts.
 //
-// The warnings and notes about the same text are checked too: warnings only
-// for a text that assembles and notes only for one that does not, each
-// naming a line of the text that is not empty (or, for a warning, line 0
-// for the whole program), in line order, with a text of one line. A text
-// that assembles is also run, every typed value 1, up to a small step limit,
-// and the notes about how that run ended are checked the same way.
+// The diagnostics about the same text are checked against the window's
+// assembler: a text that assembles has no error, one that does not has at
+// least one; errors come in line order, and the line the assembler refuses
+// is among them, also when the limit of 20 cuts the list (then in the last
+// place); a text longer than the memory is refused at the first line that
+// does not fit. Warnings come only for a text that assembles. Every
+// diagnostic names a line of the text that is not empty (or line 0 for the
+// whole program) and a byte range inside it, with a message of one line. A
+// text that assembles is also run, every typed value 1, up to a small step
+// limit, and the notes about how that run ended are checked the same way.
 
 #include "assembler/assembler.h"
+#include "assembler/check.h"
 #include "assembler/diagnostics.h"
+#include "assembler/sourcetext.h"
 #include "cpu/runloop.h"
 #include "machine/word.h"
 
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -43,6 +50,7 @@ void require(bool condition, const char *what)
 struct Outcome {
     std::optional<QString> image;
     QString message;
+    qint32 line = 0;
 
     bool operator==(const Outcome &) const = default;
 };
@@ -55,6 +63,11 @@ Outcome assembleOnce(const QString &source)
         outcome.image = assembler.assemble(source);
     } catch (const QString &message) {
         outcome.message = message;
+        // The line the refusal is about; 0 for the program as a whole.
+        const qint32 stored = assembler.errorLine;
+        outcome.line = stored >= 0 && stored < assembler.lineCount
+                           ? assembler.lineNumbers[std::size_t(stored)]
+                           : 0;
     }
     require(assembler.lineCount >= 0 && assembler.lineCount <= machine::kMemorySize,
             "line store holds 0 to 100 lines");
@@ -141,18 +154,70 @@ std::optional<diagnostics::RunStop> runOnce(const QString &image)
     return stop;
 }
 
-void checkFindings(const QList<diagnostics::Finding> &findings, const QList<qint32> &lines,
-                   bool wholeProgram)
+// Each names a line of the text that is not empty, or the whole program
+// where that is allowed, and a byte range inside the line; one line of text.
+void checkPlaces(const QList<diagnostics::Diagnostic> &list, const QString &source,
+                 bool wholeProgram)
 {
-    qint32 previous = 0;
-    for (const diagnostics::Finding &finding : findings) {
-        require(finding.line == 0 ? wholeProgram : lines.contains(finding.line),
-                "a finding names a line of the text that is not empty");
-        require(finding.line >= previous, "findings come in line order");
-        previous = finding.line;
-        require(!finding.text.isEmpty() && !finding.text.contains(u'\n'),
-                "a finding is one line of text");
+    const QList<qint32> lines = linesWithText(source);
+    for (const diagnostics::Diagnostic &found : list) {
+        const diagnostics::Range &range = found.range;
+        require(range.line == 0 ? wholeProgram || found.kind == QLatin1String("too-many-errors")
+                                : lines.contains(range.line),
+                "a diagnostic names a line of the text that is not empty");
+        if (range.line > 0) {
+            const qint32 bytes =
+                diagnostics::utf8Length(diagnostics::lineOfText(source, range.line));
+            require(range.begin >= 0 && range.begin <= range.end && range.end <= bytes,
+                    "a diagnostic's bytes lie inside its line");
+        }
+        require(!found.kind.isEmpty(), "every diagnostic has a kind");
+        require(!found.message.isEmpty() && !found.message.contains(u'\n'),
+                "a message is one line of text");
     }
+}
+
+// The lines of the errors, the limit's closing one left out.
+QList<qint32> errorLines(const QList<diagnostics::Diagnostic> &list)
+{
+    QList<qint32> lines;
+    for (const diagnostics::Diagnostic &found : list) {
+        if (found.severity == diagnostics::Severity::Error &&
+            found.kind != QLatin1String("too-many-errors"))
+            lines.append(found.range.line);
+    }
+    return lines;
+}
+
+void checkErrors(const QString &source, const Outcome &outcome, qsizetype storedLines)
+{
+    const QList<diagnostics::Diagnostic> all = diagnostics::check(source);
+    const QList<qint32> lines = errorLines(all);
+    checkPlaces(all, source, false);
+    require(outcome.image.has_value() == lines.isEmpty(),
+            "a text has errors exactly when the assembler refuses it");
+    if (outcome.image)
+        return;
+    require(std::is_sorted(lines.begin(), lines.end()), "errors come in line order");
+    // The assembler refuses a text longer than the memory before anything
+    // else; the error is at the first line that does not fit.
+    const qint32 windowLine = storedLines > machine::kMemorySize
+                                  ? diagnostics::storedLines(source)[100].number
+                                  : outcome.line;
+    require(windowLine > 0, "the assembler's refusal names a line");
+    require(lines.contains(windowLine), "the assembler's error is among the errors, at its line");
+
+    const QList<diagnostics::Diagnostic> capped =
+        diagnostics::check(source, diagnostics::kErrorLimit);
+    const QList<qint32> kept = errorLines(capped);
+    const bool cut = lines.size() > diagnostics::kErrorLimit;
+    require(kept.size() == std::min(lines.size(), diagnostics::kErrorLimit),
+            "at most 20 errors are kept");
+    require(cut == (capped.last().kind == QLatin1String("too-many-errors")),
+            "a cut list ends in too-many-errors");
+    require(kept.contains(windowLine), "the assembler's error survives the limit");
+    if (cut && !lines.first(diagnostics::kErrorLimit).contains(windowLine))
+        require(kept.last() == windowLine, "beyond the limit, the assembler's error is the last");
 }
 
 } // namespace
@@ -180,19 +245,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // A fresh assembler must give exactly the same answer.
     require(assembleOnce(source) == outcome, "assembly is repeatable");
 
-    const QList<diagnostics::Finding> warnings = diagnostics::warnings(source);
-    const QList<diagnostics::Finding> notes = diagnostics::notes(source);
+    checkErrors(source, outcome, sourceLines);
+    const QList<diagnostics::Diagnostic> warnings = diagnostics::warnings(source);
     require(outcome.image || warnings.isEmpty(), "no warning about a refused text");
-    require(!outcome.image || notes.isEmpty(), "no note about an accepted text");
-    if (!warnings.isEmpty() || !notes.isEmpty()) {
-        const QList<qint32> lines = linesWithText(source);
-        checkFindings(warnings, lines, true);
-        checkFindings(notes, lines, false);
-    }
+    checkPlaces(warnings, source, true);
     // How a run of the program ended, and the notes about it.
     if (outcome.image) {
         if (const std::optional<diagnostics::RunStop> stop = runOnce(*outcome.image))
-            checkFindings(diagnostics::runNotes(source, *stop), linesWithText(source), true);
+            checkPlaces(diagnostics::runNotes(source, *stop), source, true);
     }
     return 0;
 }

@@ -1,8 +1,9 @@
 # make bench   build in Release (in build-bench) with the benchmarks and run
 #              them headless: the reference interpreter, the processor and the
 #              window's "Run program" on one count-down program, two window
-#              runs with output, a traced korvane-run of 10,000,000 steps and
-#              the assembly of each sample; a summary with the ratios follows.
+#              runs with output, a traced korvane-run of 10,000,000 steps,
+#              the assembly of each sample, and the check of a program for
+#              every error (100 lines, 1 MiB); a summary with the ratios follows.
 #              Then shows what korvane-run links, and grades a class as make
 #              bench-grading does.
 #   make bench BENCH_ARGS=--benchmark_repetitions=9     more repetitions

@@ -1,13 +1,13 @@
 #include "assembler/diagnostics.h"
 
 #include "assembler/assembler.h"
+#include "assembler/characters.h"
+#include "assembler/sourcetext.h"
 #include "assembler/splittext.h"
 #include "machine/instructionset.h"
 
-#include <QStringList>
-
 #include <algorithm>
-#include <vector>
+#include <optional>
 
 namespace diagnostics
 {
@@ -21,43 +21,31 @@ using machine::Operand;
 constexpr QLatin1String kHalt = machine::instruction(machine::Halt).mnemonic;
 constexpr QLatin1String kData = machine::instruction(machine::Data).mnemonic;
 
-// A word more than this many edits away from every mnemonic gets no suggestion;
-// longer words may be two edits away.
-constexpr qsizetype kNearEdits = 1;
-constexpr qsizetype kNearEditsOfLongWords = 2;
-constexpr qsizetype kLongWord = 5;
-
-const QLatin1String kBlankLine{"the line holds only blanks or tabs; an empty line is fine"};
-const QLatin1String kEmptyProgram{"the program is empty; a run stops at once with an error"};
-
-QList<QString> fieldsOf(const QString &line)
-{
-    return splitText(line, QString());
-}
-
 // The row of a mnemonic, or null for a word that is none.
-const Instruction *rowOf(const QString &word)
+const Instruction *rowOf(const QString &key)
 {
     for (const Instruction &row : machine::kInstructionSet) {
-        if (row.mnemonic == word)
+        if (row.mnemonic == key)
             return &row;
     }
     return nullptr;
 }
 
-QString quoted(const QString &word)
+Diagnostic make(Severity severity, const char *kind, const Range &range, const QString &message)
 {
-    return QLatin1Char('\'') + word + QLatin1Char('\'');
+    Diagnostic found;
+    found.severity = severity;
+    found.kind = QLatin1String(kind);
+    found.range = range;
+    found.message = message;
+    return found;
 }
 
-QString colonInLabel(const QString &label)
+// All the words of a line, or the whole line when it has none.
+Range wordsOf(const SourceLine &line)
 {
-    return QLatin1String("labels take no colon; this line defines the label ") + quoted(label);
-}
-
-QString mnemonicAsLabel(const QString &word)
-{
-    return quoted(word) + QLatin1String(" is a mnemonic, and mnemonics cannot name labels");
+    return line.words.isEmpty() ? line.whole()
+                                : line.rangeOf(line.words.first(), line.words.last());
 }
 
 QString noHalt()
@@ -66,261 +54,137 @@ QString noHalt()
            QLatin1String(", so a run never halts: it stops with an error or at the step limit");
 }
 
-// Edits (insert, delete, replace, or swap two neighbours) that turn one text into the other.
-qsizetype editDistance(QStringView from, QStringView to)
-{
-    const auto width = std::size_t(to.size()) + 1;
-    // Three rows of the table: the one before the previous, the previous and the current.
-    std::vector<qsizetype> before(width), previous(width), current(width);
-    for (std::size_t j = 0; j < width; ++j)
-        previous[j] = qsizetype(j);
-    for (qsizetype i = 1; i <= from.size(); ++i) {
-        current[0] = i;
-        for (qsizetype j = 1; j <= to.size(); ++j) {
-            const auto at = std::size_t(j);
-            const qsizetype replace = previous[at - 1] + (from[i - 1] == to[j - 1] ? 0 : 1);
-            current[at] = std::min({previous[at] + 1, current[at - 1] + 1, replace});
-            if (i > 1 && j > 1 && from[i - 1] == to[j - 2] && from[i - 2] == to[j - 1])
-                current[at] = std::min(current[at], before[at - 2] + 1);
-        }
-        before.swap(previous);
-        previous.swap(current);
-    }
-    return previous[width - 1];
-}
-
-// The mnemonics closest to a word that is none, when they are near enough to
-// be what was meant; in table order.
-QStringList nearestMnemonics(const QString &word)
-{
-    const qsizetype limit = word.size() >= kLongWord ? kNearEditsOfLongWords : kNearEdits;
-    qsizetype best = limit + 1;
-    QStringList nearest;
-    for (const Instruction &row : machine::kInstructionSet) {
-        const QString mnemonic(row.mnemonic);
-        if (qAbs(mnemonic.size() - word.size()) > limit)
-            continue;
-        const qsizetype distance = editDistance(word, mnemonic);
-        if (distance > limit)
-            continue;
-        if (distance < best) {
-            best = distance;
-            nearest.clear();
-        }
-        if (distance == best)
-            nearest.append(mnemonic);
-    }
-    return nearest;
-}
-
-// "A", "A or B", "A, B or C".
-QString alternatives(const QStringList &words)
-{
-    if (words.size() < 2)
-        return words.join(QString());
-    return words.first(words.size() - 1).join(QLatin1String(", ")) + QLatin1String(" or ") +
-           words.last();
-}
-
 // Warnings about one stored line of a program that assembled.
 class LineCheck
 {
 public:
-    LineCheck(const Assembler &assembler, qint32 index, const QString &word, const QString &written,
-              QList<Finding> &found)
-        : assembler(assembler), index(index), line(lineOf(index)), word(word), written(written),
-          found(found), fields(fieldsOf(assembler.lines[std::size_t(index)]))
+    LineCheck(const Assembler &assembler, const QList<SourceLine> &lines, qint32 index,
+              const QString &word, QList<Diagnostic> &found)
+        : assembler(assembler), lines(lines), line(lines[index]), index(index), word(word),
+          found(found)
     {
     }
 
     // Adds what it finds; true when the line is a halt.
     bool run()
     {
+        const QList<Word> &words = line.words;
         // An accepted line is MNEMONIC, MNEMONIC NAME, LABEL MNEMONIC or LABEL MNEMONIC OPERAND.
-        const bool labelled = fields.size() > 1 && !assembler.isMnemonic(fields[0]);
+        const bool labelled = words.size() > 1 && rowOf(words[0].key) == nullptr;
         const qsizetype at = labelled ? 1 : 0;
-        if (at >= fields.size())
+        if (at >= words.size())
             return false;
-        const QString &mnemonic = fields[at];
-        const Instruction *row = rowOf(mnemonic);
+        const Word &mnemonic = words[at];
+        const Instruction *row = rowOf(mnemonic.key);
         if (row == nullptr)
             return false;
-        const bool hasOperand = at + 1 < fields.size();
+        const bool hasOperand = at + 1 < words.size();
+        const QString name(row->mnemonic);
 
         if (labelled)
             checkLabel(*row);
         switch (row->operand) {
         case Operand::Value:
             if (!labelled)
-                add(QLatin1String("no label before ") + mnemonic +
-                    QLatin1String("; the cell holds ") + word +
-                    QLatin1String(", and no operand can name it"));
+                add("unlabelled-data", line.rangeOf(mnemonic),
+                    QLatin1String("no label before ") + name + QLatin1String("; the cell holds ") +
+                        word + QLatin1String(", and no operand can name it"));
             else if (hasOperand)
-                checkValue(at + 1);
+                checkValue(words[at + 1]);
             break;
         case Operand::None:
             if (hasOperand) {
-                const QString operand = QLatin1String("operand after ") + mnemonic +
+                const QString operand = QLatin1String("operand after ") + name +
                                         QLatin1String(", which takes none; the word ") + word;
-                add(row->opcode == machine::Halt
+                add("operand-not-taken", line.rangeOf(words[at + 1]),
+                    row->opcode == machine::Halt
                         ? operand + QLatin1String(" still halts")
-                        : operand + QLatin1String(" is no ") + mnemonic +
+                        : operand + QLatin1String(" is no ") + name +
                               QLatin1String(" and stops the run with an error when reached"));
             }
             break;
         case Operand::Address:
             if (!hasOperand)
-                add(QLatin1String("no operand after ") + mnemonic + QLatin1String("; the word ") +
-                    word + QLatin1String(" stops the run with an error when reached"));
+                add("missing-operand", line.rangeOf(mnemonic),
+                    QLatin1String("no operand after ") + name + QLatin1String("; the word ") +
+                        word + QLatin1String(" stops the run with an error when reached"));
             break;
         }
         return row->opcode == machine::Halt;
     }
 
 private:
-    qint32 lineOf(qint32 stored) const
+    Diagnostic &add(const char *kind, const Range &range, const QString &text)
     {
-        return stored >= 0 && stored < assembler.lineCount
-                   ? assembler.lineNumbers[std::size_t(stored)]
-                   : 0;
+        found.append(make(Severity::Warning, kind, range, text));
+        return found.last();
     }
-
-    void add(const QString &text) { found.append(Finding{line, text}); }
 
     void checkLabel(const Instruction &row)
     {
-        const QString &label = fields[0];
-        if (label.endsWith(QLatin1Char(':')))
-            add(colonInLabel(label));
+        const Word &label = line.words[0];
+        if (label.key.endsWith(QLatin1Char(':')))
+            add("label-with-colon", line.rangeOf(label),
+                QLatin1String("labels take no colon; this line defines the label ") +
+                    quoted(label.written));
 
         // The first definition of a name is the one every operand reaches.
         qint32 used = index;
         try {
-            used = assembler.lookup(label, false);
+            used = assembler.lookup(label.key, false);
         } catch (const QString &) {
             return; // pass 1 entered every label; nothing to compare with otherwise
         }
-        if (used == index)
+        if (used == index || used < 0 || used >= lines.size())
             return;
-        QString text = QLatin1String("label ") + quoted(label) +
-                       QLatin1String(" is defined again; line ") + QString::number(lineOf(used)) +
+        const SourceLine &first = lines[used];
+        QString text = QLatin1String("label ") + quoted(label.written) +
+                       QLatin1String(" is defined again; line ") + QString::number(first.number) +
                        QLatin1String(" defines the one that is used");
         // A data line takes its value from that definition too.
         if (row.operand == Operand::Value) {
-            const qint32 value = fields.size() > 2 ? fields[2].toInt(nullptr, 10) : 0;
+            const qint32 value = line.words.size() > 2 ? line.words[2].key.toInt(nullptr, 10) : 0;
             if (word != QString::number(value))
                 text += QLatin1String(", so this cell holds ") + word;
         }
-        add(text);
+        Diagnostic &warning = add("duplicate-label", line.rangeOf(label), text);
+        warning.related.append(
+            Related{first.rangeOf(first.words[0]), QStringLiteral("first defined here")});
     }
 
     // A data value the assembler reads as 0 because it is no 32-bit whole number.
-    void checkValue(qsizetype at)
+    void checkValue(const Word &value)
     {
         bool ok = false;
-        fields[at].toInt(&ok, 10);
+        value.key.toInt(&ok, 10);
         if (ok)
             return;
-        // Quoted as written, unless upper-casing changed how the line splits.
-        const QList<QString> original = fieldsOf(written.trimmed());
-        const QString &value = original.size() == fields.size() ? original[at] : fields[at];
-        add(QLatin1String("data value ") + quoted(value) +
-            QLatin1String(
-                " is not a whole number from -2147483648 to 2147483647; the cell holds ") +
-            word);
+        const std::optional<OddCharacter> odd = firstOddCharacter(value.written);
+        if (!odd) {
+            add("data-not-a-number", line.rangeOf(value),
+                QLatin1String("data value ") + quoted(value.written) +
+                    QLatin1String(" is not a whole number from -2147483648 to 2147483647; the "
+                                  "cell holds ") +
+                    word);
+            return;
+        }
+        // A sign or a digit that only looks like one.
+        Diagnostic &warning = add("data-not-a-number", line.rangeOf(value),
+                                  oddCharacterMessage(value.written, *odd) +
+                                      QLatin1String("; the cell holds ") + word);
+        const qint32 begin = value.begin + utf8Length(value.written.first(odd->at));
+        const qint32 end = begin + utf8Length(value.written.sliced(odd->at, odd->length));
+        warning.fixes.append(Fix{QLatin1String("Replace ") + odd->name + QLatin1String(" with '") +
+                                     odd->replacement + QLatin1Char('\''),
+                                 {Edit{Range{line.number, begin, end}, odd->replacement}}});
     }
 
     const Assembler &assembler;
+    const QList<SourceLine> &lines;
+    const SourceLine &line;
     const qint32 index;
-    const qint32 line;
     const QString &word;
-    const QString &written;
-    QList<Finding> &found;
-    const QList<QString> fields;
-};
-
-// Notes on the stored line an assembly error is about.
-class ErrorCheck
-{
-public:
-    ErrorCheck(const Assembler &assembler, qint32 index)
-        : assembler(assembler), line(assembler.lineNumbers[std::size_t(index)]),
-          fields(fieldsOf(assembler.lines[std::size_t(index)]))
-    {
-    }
-
-    QList<Finding> run()
-    {
-        const qsizetype count = fields.size();
-        const bool firstIsMnemonic = count > 0 && assembler.isMnemonic(fields[0]);
-        const bool secondIsMnemonic = count > 1 && assembler.isMnemonic(fields[1]);
-        if (count == 0) {
-            add(line, kBlankLine);
-        } else if (count == 1) {
-            suggest(fields[0]);
-        } else if (count == 2 && !firstIsMnemonic && !secondIsMnemonic) {
-            // MNEMONIC NAME or LABEL MNEMONIC with a misspelt mnemonic.
-            suggest(fields[0]);
-            suggest(fields[1]);
-        } else if (count == 2 && firstIsMnemonic && secondIsMnemonic) {
-            // A label before DAT or before an instruction that takes no
-            // operand comes first; otherwise the name is the operand.
-            const Instruction *first = rowOf(fields[0]);
-            const bool labelFirst =
-                fields[1] == kData || (first != nullptr && first->operand == Operand::None);
-            add(line, mnemonicAsLabel(labelFirst ? fields[0] : fields[1]));
-        } else if (count == 2 && firstIsMnemonic) {
-            explainMissingName(fields[1]);
-        } else if (count == 3 && firstIsMnemonic && secondIsMnemonic) {
-            add(line, mnemonicAsLabel(fields[0]));
-        } else if (count == 3 && !firstIsMnemonic && !secondIsMnemonic) {
-            suggest(fields[1]);
-        } else if (count == 3 && !firstIsMnemonic && fields[1] != kData) {
-            explainMissingName(fields[2]);
-        }
-        std::stable_sort(found.begin(), found.end(),
-                         [](const Finding &a, const Finding &b) { return a.line < b.line; });
-        return found;
-    }
-
-private:
-    void add(qint32 at, const QString &text) { found.append(Finding{at, text}); }
-
-    void suggest(const QString &word)
-    {
-        const QStringList nearest = nearestMnemonics(word);
-        if (!nearest.isEmpty())
-            add(line, quoted(word) + QLatin1String(" is not a mnemonic; did you mean ") +
-                          alternatives(nearest) + QLatin1Char('?'));
-    }
-
-    // An operand that names no label: perhaps a mnemonic, or a label defined with a colon.
-    void explainMissingName(const QString &name)
-    {
-        if (defines(name) >= 0)
-            return; // found after all: the error is about something else
-        if (assembler.isMnemonic(name))
-            add(line, mnemonicAsLabel(name));
-        const qint32 withColon = defines(name + QLatin1Char(':'));
-        if (withColon >= 0 && withColon < assembler.lineCount)
-            add(assembler.lineNumbers[std::size_t(withColon)],
-                colonInLabel(name + QLatin1Char(':')));
-    }
-
-    // The stored line that defines a name, or -1.
-    qint32 defines(const QString &name) const
-    {
-        try {
-            return assembler.lookup(name, false);
-        } catch (const QString &) {
-            return -1;
-        }
-    }
-
-    const Assembler &assembler;
-    const qint32 line;
-    const QList<QString> fields;
-    QList<Finding> found;
+    QList<Diagnostic> &found;
 };
 
 // A cell as the memory table and the trace number it: two digits.
@@ -333,61 +197,60 @@ QString cellName(qint32 address)
 class RunCheck
 {
 public:
-    RunCheck(const Assembler &assembler, const QString &source)
-        : assembler(assembler), written(splitText(source, QStringLiteral("\n")))
-    {
-    }
+    explicit RunCheck(const QString &source) : lines(storedLines(source)) {}
 
-    QList<Finding> run(const RunStop &stop)
+    QList<Diagnostic> run(const RunStop &stop)
     {
         if (stop.kind == RunStop::StepLimit)
             looping(stop);
         else if (isProgramCell(stop.address) && isData(stop.address))
             intoData(stop.address);
-        else if (stop.address >= assembler.lineCount)
+        else if (stop.address >= lines.size())
             pastTheEnd(stop);
         return found;
     }
 
 private:
-    bool isProgramCell(qint32 address) const
+    bool isProgramCell(qint32 address) const { return address >= 0 && address < lines.size(); }
+    Range placeOfCell(qint32 address) const
     {
-        return address >= 0 && address < assembler.lineCount;
-    }
-    qint32 lineOf(qint32 address) const
-    {
-        return isProgramCell(address) ? assembler.lineNumbers[std::size_t(address)] : 0;
+        return isProgramCell(address) ? wordsOf(lines[address]) : Range{};
     }
     bool isData(qint32 address) const
     {
-        const QList<QString> fields = fieldsOf(assembler.lines[std::size_t(address)]);
-        return (fields.size() >= 1 && fields[0] == kData) ||
-               (fields.size() >= 2 && !assembler.isMnemonic(fields[0]) && fields[1] == kData);
+        const QList<Word> &words = lines[address].words;
+        return (words.size() >= 1 && words[0].key == kData) ||
+               (words.size() >= 2 && rowOf(words[0].key) == nullptr && words[1].key == kData);
     }
     // "cell 04 (line 5)", or the cell alone when no line of the program made it.
     QString placeOf(qint32 address) const
     {
         return isProgramCell(address)
-                   ? cellName(address) + QStringLiteral(" (line %1)").arg(lineOf(address))
+                   ? cellName(address) + QStringLiteral(" (line %1)").arg(lines[address].number)
                    : cellName(address);
     }
-    void add(qint32 line, const QString &text) { found.append(Finding{line, text}); }
+    void add(const char *kind, const Range &range, const QString &text)
+    {
+        found.append(make(Severity::Note, kind, range, text));
+    }
 
     void intoData(qint32 address)
     {
-        add(lineOf(address), QLatin1String("the run reached ") + cellName(address) +
-                                 QLatin1String(", the data of this line (") +
-                                 quoted(written.value(address).trimmed()) +
-                                 QLatin1String("), and took it for an instruction; a ") + kHalt +
-                                 QLatin1String(" is probably missing before the data"));
+        const SourceLine &line = lines[address];
+        add("run-into-data", wordsOf(line),
+            QLatin1String("the run reached ") + cellName(address) +
+                QLatin1String(", the data of this line (") + quoted(line.text.trimmed()) +
+                QLatin1String("), and took it for an instruction; a ") + kHalt +
+                QLatin1String(" is probably missing before the data"));
     }
 
     void pastTheEnd(const RunStop &stop)
     {
-        const qint32 count = assembler.lineCount;
+        const qsizetype count = lines.size();
         if (count == 0) {
-            add(0, QLatin1String("the program has no lines, so the run began in the empty ") +
-                       cellName(stop.address));
+            add("past-the-end", Range{},
+                QLatin1String("the program has no lines, so the run began in the empty ") +
+                    cellName(stop.address));
             return;
         }
         const QString size = count == 1
@@ -395,7 +258,7 @@ private:
                                  : QStringLiteral("the program has %1 lines (cells 00 to %2)")
                                        .arg(count)
                                        .arg(count - 1, 2, 10, QLatin1Char('0'));
-        add(lineOf(stop.previousAddress),
+        add("past-the-end", placeOfCell(stop.previousAddress),
             QLatin1String("the run went past the end of the program into ") +
                 cellName(stop.address) + QLatin1String(": ") + size + QLatin1String(", and a ") +
                 kHalt + QLatin1String(" or a branch is missing after its last instruction"));
@@ -415,19 +278,39 @@ private:
         const QString steps = stop.recentSteps == 1
                                   ? QStringLiteral("in its last step")
                                   : QStringLiteral("in its last %1 steps").arg(stop.recentSteps);
-        add(lineOf(stop.lowest),
+        add("looping", placeOfCell(stop.lowest),
             steps + (looped ? QLatin1String(" the run looped ") : QLatin1String(" the run was ")) +
                 where);
     }
 
-    const Assembler &assembler;
-    const QList<QString> written; // the stored lines as written
-    QList<Finding> found;
+    const QList<SourceLine> lines;
+    QList<Diagnostic> found;
 };
+
+// A run's message in korvane-run's form: "Error: Program counter <150> is
+// outside." gives "program counter <150> is outside".
+QString ownWording(QString message)
+{
+    message = message.trimmed();
+    // The processor's "Error in execution <N>." is about a word whose
+    // operation code names no instruction.
+    const QLatin1String unknownCode("Error in execution ");
+    if (message.startsWith(unknownCode))
+        message.replace(0, unknownCode.size(),
+                        QLatin1String("no instruction has the operation code "));
+    const QLatin1String prefix("Error: ");
+    if (message.startsWith(prefix))
+        message.remove(0, prefix.size());
+    if (message.endsWith(QLatin1Char('.')))
+        message.chop(1);
+    if (!message.isEmpty())
+        message[0] = message[0].toLower();
+    return message;
+}
 
 } // namespace
 
-QList<Finding> warnings(const QString &source)
+QList<Diagnostic> warnings(const QString &source)
 {
     Assembler assembler(Assembler::kDefaultSymbolCapacity);
     QList<QString> image;
@@ -437,46 +320,53 @@ QList<Finding> warnings(const QString &source)
         return {};
     }
     if (assembler.lineCount == 0)
-        return {Finding{0, kEmptyProgram}};
+        return {make(Severity::Warning, "empty-program", Range{},
+                     QStringLiteral("the program is empty; a run stops at once with an error"))};
 
-    // The parts of the text that loadLines stored, in the same order, before upper-casing.
-    const QList<QString> written = splitText(source, QStringLiteral("\n"));
-    QList<Finding> found;
+    // The same lines the assembler stored, in the same order, as written.
+    const QList<SourceLine> lines = storedLines(source);
+    QList<Diagnostic> found;
     bool halts = false;
-    for (qint32 k = 0; k < assembler.lineCount; ++k) {
+    for (qint32 k = 0; k < assembler.lineCount && k < lines.size(); ++k) {
         const QString word = image.value(k);
-        const QString original = written.value(k);
-        if (LineCheck(assembler, k, word, original, found).run())
+        if (LineCheck(assembler, lines, k, word, found).run())
             halts = true;
     }
     if (!halts)
-        found.prepend(Finding{0, noHalt()});
+        found.prepend(make(Severity::Warning, "no-halt", Range{}, noHalt()));
     return found;
 }
 
-QList<Finding> notes(const QString &source)
+QList<Diagnostic> runNotes(const QString &source, const RunStop &stop)
 {
     Assembler assembler(Assembler::kDefaultSymbolCapacity);
     try {
         assembler.assemble(source);
-        return {};
     } catch (const QString &) {
-    }
-    const qint32 index = assembler.errorLine;
-    if (index < 0 || index >= assembler.lineCount)
         return {};
-    return ErrorCheck(assembler, index).run();
+    }
+    return RunCheck(source).run(stop);
 }
 
-QList<Finding> runNotes(const QString &source, const RunStop &stop)
+Diagnostic runError(const QString &source, qint32 address, const char *kind, const QString &message)
 {
-    Assembler assembler(Assembler::kDefaultSymbolCapacity);
-    try {
-        assembler.assemble(source);
-    } catch (const QString &) {
-        return {};
-    }
-    return RunCheck(assembler, source).run(stop);
+    Diagnostic found = make(Severity::Error, kind, Range{}, ownWording(message));
+    if (address < 0)
+        return found;
+    const QList<SourceLine> lines = storedLines(source);
+    if (address >= lines.size())
+        return found;
+    const SourceLine &line = lines[address];
+    const QList<Word> &words = line.words;
+    // The mnemonic: first, or after a label; a data line as a whole.
+    qsizetype at = 0;
+    if (words.size() > 1 && rowOf(words[0].key) == nullptr)
+        at = 1;
+    if (at < words.size() && words[at].key != kData)
+        found.range = line.rangeOf(words[at]);
+    else
+        found.range = wordsOf(line);
+    return found;
 }
 
 } // namespace diagnostics

@@ -1,11 +1,14 @@
 #pragma once
 
-// What a front end can tell about a program beyond the assembler's own
-// message: warnings about likely mistakes in a program that assembles, and
-// notes that help to read the error of one that does not.
+// What a front end can tell about a program beyond whether it assembles:
+// warnings about likely mistakes in a program that assembles, and notes that
+// help to read how a run of it ended. The errors of a program that does not
+// assemble come from check() (assembler/check.h).
 //
 // Both look at the lines exactly as the assembler stores and splits them, so
-// a finding names the same line the assembler would.
+// a diagnostic names the same line the assembler would.
+
+#include "assembler/diagnostic.h"
 
 #include <QList>
 #include <QString>
@@ -14,24 +17,10 @@
 namespace diagnostics
 {
 
-struct Finding {
-    // Line of the text, counted from 1 with blank lines included; 0 when the
-    // finding is about the whole program.
-    qint32 line = 0;
-    // One line of plain text, starting in lower case or with a quoted word.
-    QString text;
-
-    bool operator==(const Finding &) const = default;
-};
-
-// Likely mistakes in a program the assembler accepts: what was found and what
-// it does. Sorted by line, findings about the whole program first. None for a
-// program the assembler refuses.
-QList<Finding> warnings(const QString &source);
-
-// What may explain the error a program is refused with, sorted by line. None
-// for a program the assembler accepts, or one it refuses as a whole.
-QList<Finding> notes(const QString &source);
+// Likely mistakes in a program the assembler accepts, as warnings: what was
+// found and what it does. Sorted by line, those about the whole program
+// first. None for a program the assembler refuses.
+QList<Diagnostic> warnings(const QString &source);
 
 // How a run of a program ended, as far as notes about it need to know.
 struct RunStop {
@@ -47,8 +36,16 @@ struct RunStop {
     quint64 recentSteps = 0;
 };
 
-// What may explain how a run of a program that assembled ended: a run into
-// a data line or past the last line, or where it was looping at the step limit.
-QList<Finding> runNotes(const QString &source, const RunStop &stop);
+// What may explain how a run of a program that assembled ended, as notes: a
+// run into a data line or past the last line, or where it was looping at the
+// step limit.
+QList<Diagnostic> runNotes(const QString &source, const RunStop &stop);
+
+// The error that ended a run, about the instruction at `address` (none for
+// -1 or an address no line assembled to): at its mnemonic, or at the line's
+// words for a data line. The text is the run's message in korvane-run's own
+// form: without the leading "Error: " and the final full stop, lower case.
+Diagnostic runError(const QString &source, qint32 address, const char *kind,
+                    const QString &message);
 
 } // namespace diagnostics

@@ -1,6 +1,7 @@
 #include "program/program.h"
 
 #include "assembler/assembler.h"
+#include "assembler/check.h"
 #include "assembler/diagnostics.h"
 #include "assembler/splittext.h"
 
@@ -17,27 +18,6 @@ QString location(const QString &name, qint32 line)
     return name + QLatin1Char(':') + QString::number(line) + QLatin1String(": ");
 }
 
-// "NAME:LINE: KIND: TEXT", or "NAME: KIND: TEXT" for a finding about the whole program.
-QString findingLine(const QString &name, QLatin1String kind, const diagnostics::Finding &finding)
-{
-    return (finding.line > 0 ? location(name, finding.line) : name + QLatin1String(": ")) + kind +
-           QLatin1String(": ") + finding.text;
-}
-
-// "LINE:COLUMN: KIND: TEXT", COLUMN the byte of the line's first word counted
-// from 1, or "KIND: TEXT" for a finding about the whole program.
-QString reportLine(const QString &text, QLatin1String kind, const diagnostics::Finding &finding)
-{
-    QString line = kind + QLatin1String(": ") + finding.text;
-    if (finding.line <= 0)
-        return line;
-    const QString source = text.section(QLatin1Char('\n'), finding.line - 1, finding.line - 1);
-    qsizetype blanks = 0;
-    while (blanks < source.size() && (source[blanks] == u' ' || source[blanks] == u'\t'))
-        ++blanks;
-    return QStringLiteral("%1:%2: ").arg(finding.line).arg(blanks + 1) + line;
-}
-
 } // namespace
 
 bool Program::assemble(QString &error)
@@ -46,19 +26,26 @@ bool Program::assemble(QString &error)
     try {
         image = splitText(assembler.assemble(text), QStringLiteral("\n"));
     } catch (const QString &message) {
-        // The refusal of a program with too many lines is about no one line.
-        const qint32 line = assembler.errorLine;
-        error = (line >= 0 && line < assembler.lineCount
-                     ? location(name, assembler.lineNumbers[static_cast<std::size_t>(line)])
-                     : name + QLatin1String(": ")) +
-                message;
-        for (const diagnostics::Finding &note : diagnostics::notes(text)) {
-            if (!error.endsWith(QLatin1Char('\n')))
-                error += QLatin1Char('\n');
-            error += findingLine(name, QLatin1String("note"), note);
+        image.clear();
+        errors = diagnostics::check(text, diagnostics::kErrorLimit);
+        // The checks find every error the assembler finds; should they ever
+        // miss one, its own message is shown rather than none.
+        if (errors.isEmpty()) {
+            diagnostics::Diagnostic refused;
+            refused.kind = QStringLiteral("assembly-error");
+            refused.message = message.trimmed();
+            const qint32 stored = assembler.errorLine;
+            if (stored >= 0 && stored < assembler.lineCount)
+                refused.range.line = assembler.lineNumbers[std::size_t(stored)];
+            errors.append(refused);
         }
+        QStringList lines;
+        for (const diagnostics::Diagnostic &found : std::as_const(errors))
+            lines.append(lineOf(found));
+        error = lines.join(QLatin1Char('\n'));
         return false;
     }
+    errors.clear();
     lineNumbers = assembler.lineNumbers;
     // The symbol table names the lines that define labels; the name is taken
     // from the line as written, where the assembler keeps it upper-cased.
@@ -69,24 +56,6 @@ bool Program::assemble(QString &error)
         labels[line] = splitText(written.value(line), QString()).value(0);
     }
     return true;
-}
-
-QStringList Program::warnings(Form form) const
-{
-    QStringList lines;
-    for (const diagnostics::Finding &warning : diagnostics::warnings(text))
-        lines.append(form == Form::Terminal ? findingLine(name, QLatin1String("warning"), warning)
-                                            : reportLine(text, QLatin1String("warning"), warning));
-    return lines;
-}
-
-QStringList Program::runNotes(const diagnostics::RunStop &stop, Form form) const
-{
-    QStringList lines;
-    for (const diagnostics::Finding &note : diagnostics::runNotes(text, stop))
-        lines.append(form == Form::Terminal ? findingLine(name, QLatin1String("note"), note)
-                                            : reportLine(text, QLatin1String("note"), note));
-    return lines;
 }
 
 diagnostics::RunStop runStopOf(const machine::RunEnd &end, quint64 maxSteps)
@@ -102,6 +71,48 @@ diagnostics::RunStop runStopOf(const machine::RunEnd &end, quint64 maxSteps)
         stop.previousAddress = end.previousAddress;
     }
     return stop;
+}
+
+QList<diagnostics::Diagnostic> Program::warningList() const
+{
+    return diagnostics::warnings(text);
+}
+
+QStringList Program::warnings(Form form) const
+{
+    QStringList lines;
+    for (const diagnostics::Diagnostic &warning : diagnostics::warnings(text))
+        lines.append(lineOf(warning, form));
+    return lines;
+}
+
+QList<diagnostics::Diagnostic> Program::runNoteList(const diagnostics::RunStop &stop) const
+{
+    return diagnostics::runNotes(text, stop);
+}
+
+QStringList Program::runNotes(const diagnostics::RunStop &stop, Form form) const
+{
+    QStringList lines;
+    for (const diagnostics::Diagnostic &note : diagnostics::runNotes(text, stop))
+        lines.append(lineOf(note, form));
+    return lines;
+}
+
+diagnostics::Diagnostic Program::runError(qint32 address, const char *kind,
+                                          const QString &message) const
+{
+    // Only an address that a line assembled to names a line.
+    const bool fromLine = address >= 0 && address < image.size() && machine::isAddress(address);
+    return diagnostics::runError(text, fromLine ? address : -1, kind, message);
+}
+
+QString Program::lineOf(const diagnostics::Diagnostic &diagnostic, Form form) const
+{
+    const QString line = diagnostics::oneLine(diagnostic);
+    if (form == Form::Report)
+        return line;
+    return name + (diagnostic.range.line > 0 ? QStringLiteral(":") : QStringLiteral(": ")) + line;
 }
 
 QString Program::locationOf(qint32 address) const

@@ -3,6 +3,7 @@
 // A program text, the memory image it assembles to, and the line of the text
 // that each word came from, so that messages can name it.
 
+#include "assembler/diagnostic.h"
 #include "assembler/diagnostics.h"
 #include "cpu/processor.h"
 #include "cpu/runloop.h"
@@ -16,7 +17,7 @@
 namespace korvane
 {
 
-// How a diagnostic line starts: "NAME:LINE: " on a terminal, like a
+// How a diagnostic line starts: "NAME:LINE:COLUMN: " on a terminal, like a
 // compiler's, or "LINE:COLUMN: " in a report, which names the file already.
 enum class Form : quint8 { Terminal, Report };
 
@@ -29,20 +30,32 @@ struct Program {
     // The label each line of the image defines, as written; empty for none.
     QStringList labels;
 
-    // Assembles the text into the image. Returns false with the assembler's
-    // message, which starts with "NAME:LINE: " when it is about one line and
-    // with "NAME: " otherwise, followed by the notes that help to read it,
-    // one line each ("NAME:LINE: note: TEXT").
+    // The errors of the last assemble() that failed, in line order, each
+    // followed by its notes: at most diagnostics::kErrorLimit, then one that
+    // says the rest are left out.
+    QList<diagnostics::Diagnostic> errors;
+
+    // Assembles the text into the image. Returns false when it does not
+    // assemble, with `errors` set and `error` holding them one line each,
+    // "NAME:LINE:COLUMN: error: TEXT" and the notes "NAME:LINE:COLUMN: note: TEXT".
     bool assemble(QString &error);
-    // Warnings about the text, one line each: "NAME:LINE: warning: TEXT", or
+    // Warnings about the text; none when it does not assemble.
+    QList<diagnostics::Diagnostic> warningList() const;
+    // The same, one line each: "NAME:LINE:COLUMN: warning: TEXT", or
     // "NAME: warning: TEXT" for one about the whole program; in a report's
-    // form "LINE:COLUMN: warning: TEXT" or "warning: TEXT". None when the
-    // text does not assemble.
+    // form "LINE:COLUMN: warning: TEXT" or "warning: TEXT".
     QStringList warnings(Form form = Form::Terminal) const;
-    // Notes on how a run of the assembled program ended, one line each:
-    // "NAME:LINE: note: TEXT", or "NAME: note: TEXT" about no one line (in a
-    // report's form as for warnings).
+    // Notes on how a run of the assembled program ended.
+    QList<diagnostics::Diagnostic> runNoteList(const diagnostics::RunStop &stop) const;
+    // The same, one line each, in the form of warnings().
     QStringList runNotes(const diagnostics::RunStop &stop, Form form = Form::Terminal) const;
+    // The error that ended a run at the instruction at `address` (-1 for
+    // none), with the run's message in korvane-run's wording.
+    diagnostics::Diagnostic runError(qint32 address, const char *kind,
+                                     const QString &message) const;
+    // One line: "NAME:LINE:COLUMN: SEVERITY: TEXT", "NAME: SEVERITY: TEXT"
+    // about the whole program, or without the name in a report's form.
+    QString lineOf(const diagnostics::Diagnostic &diagnostic, Form form = Form::Terminal) const;
     // "NAME:LINE: " for a cell that a line of the text assembled to; empty for
     // any other address.
     QString locationOf(qint32 address) const;

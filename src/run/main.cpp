@@ -3,6 +3,7 @@
 
 #include "grading/grading.h"
 #include "program/filename.h"
+#include "run/diagnosticprinter.h"
 #include "run/listing.h"
 #include "run/options.h"
 #include "run/runner.h"
@@ -100,17 +101,20 @@ int main(int argc, char *argv[])
 
     // Someone typing at a terminal is asked for each value; a pipe or a file is not.
     terminal::TerminalConsole console(std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1);
+    const terminal::PrintStyle style = terminal::styleForStandardError(options.excerpts);
     if (!program.assemble(error)) {
-        console.message(error);
+        console.message(terminal::printed(program, program.errors, style));
         return terminal::AssemblyFailed;
     }
     // On standard error, so that they stay out of the output and the image.
     if (options.warnings) {
-        for (const QString &warning : program.warnings())
-            console.message(warning);
+        const QList<diagnostics::Diagnostic> warnings = program.warningList();
+        if (!warnings.isEmpty())
+            console.message(terminal::printed(program, warnings, style));
     }
 
     terminal::Runner runner(program, console);
+    runner.setStyle(style);
     terminal::ExitStatus status = terminal::Success;
     if (options.action == Action::Assemble || options.action == Action::Listing) {
         const QString text = options.action == Action::Assemble ? terminal::imageOf(program)

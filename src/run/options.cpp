@@ -97,9 +97,9 @@ QString description()
                "Assembles a Korvane program and runs it. Typed values come from standard\n"
                "input, separated by blanks, tabs or line ends (asked for with a prompt when\n"
                "it is a terminal); each %1 value is written to standard output, one per line.\n"
-               "A message about a line of the program starts with FILE:LINE:.\n"
-               "Warnings about a program that assembled (FILE:LINE: warning: ...) and notes\n"
-               "on an error (FILE:LINE: note: ...) are written to standard error.\n"
+               "A message about a line of the program starts with FILE:LINE:COLUMN:, as\n"
+               "FILE:LINE:COLUMN: error: ..., warning: ... or note: ..., on standard error,\n"
+               "followed by the line with a marker under the word (see --no-excerpts).\n"
                "\n"
                "With --test, each FILE is run once per case of CASES, and the report says\n"
                "which cases passed, in TAP unless --report names another format.\n"
@@ -169,8 +169,13 @@ Options parseOptions(const QStringList &arguments)
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled."));
-    const QList<QCommandLineOption> known{sample, maxSteps, assemble, listing, trace,     test,
-                                          report, feedback, summary,  memory,  noWarnings};
+    const QCommandLineOption noExcerpts(
+        QStringLiteral("no-excerpts"),
+        QStringLiteral("Write each error, warning and note on one line, without the source "
+                       "line and the marker under it."));
+    const QList<QCommandLineOption> known{sample,  maxSteps, assemble,   listing,
+                                          trace,   test,     report,     feedback,
+                                          summary, memory,   noWarnings, noExcerpts};
     parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -255,6 +260,7 @@ Options parseOptions(const QStringList &arguments)
     options.showMemory = parser.isSet(memory);
     options.trace = parser.isSet(trace);
     options.warnings = !parser.isSet(noWarnings);
+    options.excerpts = !parser.isSet(noExcerpts);
 
     const QStringList samples = parser.values(sample);
     const QStringList stepLimits = parser.values(maxSteps);

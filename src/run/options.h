@@ -37,6 +37,7 @@ struct Options {
     bool showMemory = false;
     bool trace = false;
     bool warnings = true; // warnings about a program that assembled, on standard error
+    bool excerpts = true; // each diagnostic followed by its source line and a marker
     QString text;
 
     // The programs named: the FILEs, or the one sample.

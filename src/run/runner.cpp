@@ -36,14 +36,20 @@ ExitStatus Runner::run(quint64 maxSteps)
     case machine::RunEnd::Halted:
         break;
     case machine::RunEnd::Fault: {
-        terminal.message(program.locationOf(end.address) + end.message);
-        note(korvane::runStopOf(end, maxSteps));
+        diagnostics::RunStop stop;
+        stop.address = end.address;
+        stop.previousAddress = end.previousAddress;
+        report(program.runError(end.address, "run-error", end.message), &stop);
         status = RunFailed;
         break;
     }
     case machine::RunEnd::StepLimit: {
-        terminal.message(end.message);
-        note(korvane::runStopOf(end, maxSteps));
+        diagnostics::RunStop stop;
+        stop.kind = diagnostics::RunStop::StepLimit;
+        stop.lowest = end.lowestRecent;
+        stop.highest = end.highestRecent;
+        stop.recentSteps = std::min(maxSteps, machine::kRecentSteps);
+        report(program.runError(-1, "step-limit", end.message), &stop);
         status = StepLimitReached;
         break;
     }
@@ -51,11 +57,12 @@ ExitStatus Runner::run(quint64 maxSteps)
         // The input is not read once the output has failed.
         if (!terminal.flush())
             return OutputFailed;
-        terminal.message(program.locationOf(end.address) +
-                         QStringLiteral("Error: standard input ended while the program was "
-                                        "waiting for a value (%1 at address %2).")
-                             .arg(machine::mnemonicOf(machine::Input))
-                             .arg(end.address));
+        report(program.runError(end.address, "input-ended",
+                                QStringLiteral("standard input ended while the program was "
+                                               "waiting for a value (%1 at address %2)")
+                                    .arg(machine::mnemonicOf(machine::Input))
+                                    .arg(end.address)),
+               nullptr);
         status = RunFailed;
         break;
     case machine::RunEnd::Stopped:
@@ -66,11 +73,13 @@ ExitStatus Runner::run(quint64 maxSteps)
     return terminal.flush() ? status : OutputFailed;
 }
 
-// The notes that help to read the message that ended the run, right after it.
-void Runner::note(const diagnostics::RunStop &stop)
+// The error that ended the run, then the notes that help to read it.
+void Runner::report(const diagnostics::Diagnostic &error, const diagnostics::RunStop *stop)
 {
-    for (const QString &line : program.runNotes(stop))
-        terminal.message(line);
+    QList<diagnostics::Diagnostic> list{error};
+    if (stop != nullptr)
+        list += program.runNoteList(*stop);
+    terminal.message(printed(program, list, printStyle));
 }
 
 // Whoever types the values sees all output before being asked, and at a

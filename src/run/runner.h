@@ -2,12 +2,13 @@
 
 // Runs an assembled program with the terminal's streams: typed values come
 // from standard input and output values go to standard output, messages to
-// standard error with the same texts the window shows, each about a line of
-// the program starting with "NAME:LINE: ".
+// standard error as diagnostics, each about a line of the program starting
+// with "NAME:LINE:COLUMN: ".
 
 #include "cpu/console.h"
 #include "cpu/processor.h"
 #include "program/program.h"
+#include "run/diagnosticprinter.h"
 #include "run/exitstatus.h"
 #include "run/terminalconsole.h"
 
@@ -24,6 +25,8 @@ public:
 
     // Writes each executed step to the terminal's trace, after a header line.
     void setTrace(bool on) { tracing = on; }
+    // How the errors that end a run and the notes on them are written.
+    void setStyle(const PrintStyle &style) { printStyle = style; }
     // Runs the program from address 0; maxSteps 0 means no limit.
     ExitStatus run(quint64 maxSteps);
 
@@ -35,12 +38,13 @@ private:
     void message(const QString &text) override;
     void operandReport(qint32 address, const QString &line) override;
     bool keepRunning(quint64 executedSteps) override;
-    void note(const diagnostics::RunStop &stop);
+    void report(const diagnostics::Diagnostic &error, const diagnostics::RunStop *stop);
 
     const korvane::Program &program;
     TerminalConsole &terminal;
     machine::Processor processor_;
     bool tracing = false;
+    PrintStyle printStyle;
 };
 
 } // namespace terminal

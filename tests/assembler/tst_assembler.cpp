@@ -1,10 +1,9 @@
 // The assembler: splitting text, the line store, the opcode table, the
 // symbol table and the two passes, with the image or the message each source
-// gives, hard inputs included; and the warnings and notes about a source.
+// gives, hard inputs included.
 #include "sampledata.h"
 
 #include "assembler/assembler.h"
-#include "assembler/diagnostics.h"
 #include "assembler/splittext.h"
 
 #include <QTest>
@@ -108,15 +107,6 @@ QString lookupOutcome(const Assembler &assembler, const QString &name, bool want
     }
 }
 
-// Each finding as "LINE: text".
-QStringList findingTexts(const QList<diagnostics::Finding> &findings)
-{
-    QStringList texts;
-    for (const diagnostics::Finding &finding : findings)
-        texts << QString::number(finding.line) + ": " + finding.text;
-    return texts;
-}
-
 } // namespace
 
 class TestAssembler : public QObject
@@ -142,10 +132,6 @@ private slots:
     void programs_data();
     void programs();
     void workedExample();
-    void warnings_data();
-    void warnings();
-    void notes_data();
-    void notes();
 };
 
 void TestAssembler::splitText_data()
@@ -580,103 +566,6 @@ void TestAssembler::workedExample()
         QCOMPARE(entry.dataValue, expected[i].dataValue);
         QCOMPARE(entry.isData, expected[i].isData);
     }
-}
-
-void TestAssembler::warnings_data()
-{
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<QStringList>("findings");
-
-    const auto row = [](const char *tag, const QString &source, const QStringList &findings) {
-        QTest::newRow(tag) << source << findings;
-    };
-    for (const testdata::Sample &sample : testdata::samples())
-        row(sample.name, sample.text, {});
-    row("refused program", "FOO BAR", {});
-
-    const QString stops = " stops the run with an error when reached";
-    const QString range = " is not a whole number from -2147483648 to 2147483647; the cell holds ";
-    row("label defined again", "L HLT\n\nL BRA L",
-        {"3: label 'L' is defined again; line 1 defines the one that is used"});
-    row("data label defined again", "HLT\nA DAT 7\nA DAT 9",
-        {"3: label 'A' is defined again; line 2 defines the one that is used, so this cell holds "
-         "7"});
-    row("data values", "HLT\nA DAT abc\nB DAT 1.5\nC DAT 2147483648\nD DAT -2147483648\nE DAT +7",
-        {"2: data value 'abc'" + range + "0", "3: data value '1.5'" + range + "0",
-         "4: data value '2147483648'" + range + "0"});
-    row("operand on HLT", "HLT X\nX DAT",
-        {"1: operand after HLT, which takes none; the word 00001 still halts"});
-    row("operand on INP", "INP X\nHLT\nX DAT",
-        {"1: operand after INP, which takes none; the word 120102 is no INP and" + stops});
-    row("operand on labelled OUT", "L OUT X\nHLT\nX DAT",
-        {"1: operand after OUT, which takes none; the word 12022 is no OUT and" + stops});
-    row("no operand", "ADD\nHLT", {"1: no operand after ADD; the word 01" + stops});
-    row("no operand, labelled", "HLT\nL BRZ", {"2: no operand after BRZ; the word 08" + stops});
-    row("colon", "loop: INP\nHLT",
-        {"1: labels take no colon; this line defines the label 'LOOP:'"});
-    row("DAT without a label", "HLT\nDAT",
-        {"2: no label before DAT; the cell holds -1, and no operand can name it"});
-    row("no HLT", "INP\nOUT",
-        {"0: the program has no HLT, so a run never halts: it stops with an error or at the step "
-         "limit"});
-    row("empty program", "\n\n", {"0: the program is empty; a run stops at once with an error"});
-    // Whole-program findings first, then by line; a line's label before its value.
-    row("several, in order", "\tOUT\nx: DAT 5\nx: DAT Abc",
-        {"0: the program has no HLT, so a run never halts: it stops with an error or at the step "
-         "limit",
-         "2: labels take no colon; this line defines the label 'X:'",
-         "3: labels take no colon; this line defines the label 'X:'",
-         "3: label 'X:' is defined again; line 2 defines the one that is used, so this cell holds "
-         "5",
-         "3: data value 'Abc'" + range + "5"});
-}
-
-void TestAssembler::warnings()
-{
-    QFETCH(QString, source);
-    QFETCH(QStringList, findings);
-    QCOMPARE(findingTexts(diagnostics::warnings(source)), findings);
-}
-
-void TestAssembler::notes_data()
-{
-    QTest::addColumn<QString>("source");
-    QTest::addColumn<QStringList>("findings");
-
-    const auto row = [](const char *tag, const QString &source, const QStringList &findings) {
-        QTest::newRow(tag) << source << findings;
-    };
-    row("accepted program", testdata::samples()[0].text, {});
-    row("too many lines", repeatedLine("HLT", 101), {});
-    row("undefined name", "LDA X", {});
-    row("no mnemonic near", "LOOP", {});
-    row("blank-only line", "INP\n \t\nHLT",
-        {"2: the line holds only blanks or tabs; an empty line is fine"});
-    const QString noMnemonic = " is not a mnemonic; did you mean ";
-    row("lone word", "inpt", {"1: 'INPT'" + noMnemonic + "INP?"});
-    row("with an operand", "STO total", {"1: 'STO'" + noMnemonic + "STA?"});
-    row("after a label", "loop OUTT", {"1: 'OUTT'" + noMnemonic + "OUT?"});
-    row("after a label, with an operand", "L INPT X", {"1: 'INPT'" + noMnemonic + "INP?"});
-    row("two edits in a long word", "INPUT", {"1: 'INPUT'" + noMnemonic + "INP?"});
-    row("swapped letters", "LAD X", {"1: 'LAD'" + noMnemonic + "LDA?"});
-    row("three edits", "TOTAL X", {});
-    row("equally near", "BRX", {"1: 'BRX'" + noMnemonic + "BRA, BRZ, BRP, BRN or BRG?"});
-    const QString mnemonic = " is a mnemonic, and mnemonics cannot name labels";
-    row("operand", "BRP add", {"1: 'ADD'" + mnemonic});
-    row("label of DAT", "add DAT", {"1: 'ADD'" + mnemonic});
-    row("label of an instruction without operand", "out HLT", {"1: 'OUT'" + mnemonic});
-    row("label of DAT with a value", "out DAT 5", {"1: 'OUT'" + mnemonic});
-    row("label with an operand", "add LDA x", {"1: 'ADD'" + mnemonic});
-    row("operand of a labelled line", "L BRA add", {"1: 'ADD'" + mnemonic});
-    row("label with a colon", "loop: INP\nBRA loop",
-        {"1: labels take no colon; this line defines the label 'LOOP:'"});
-}
-
-void TestAssembler::notes()
-{
-    QFETCH(QString, source);
-    QFETCH(QStringList, findings);
-    QCOMPARE(findingTexts(diagnostics::notes(source)), findings);
 }
 
 QTEST_APPLESS_MAIN(TestAssembler)

@@ -76,7 +76,7 @@ CLASS = {
     # an error with a note: two lines
     b"misspelt.txt": (b"INP\nOUPT\n", "error", 0, {}, None),
     # quotes, a backslash, YAML's and TAP's special characters, a control character
-    b"nasty.txt": (b'OUT "a\\b#c: [d]\x01\n', "error", 0, {}, None),
+    b"nasty.txt": (b'OUT "a\\b#c:[d]\x01\n', "error", 0, {}, None),
     b"latin1.txt": (b"INP\n\xe9t\xe9\nHLT\n", "error", 0, {}, "'{name}' is not UTF-8 text."),
     b"absent.txt": (None, "error", 0, {},
                     "Cannot read '{name}': No such file or directory."),
@@ -114,7 +114,7 @@ def reason(name):
 # The warnings of warned.txt, as each report gives them.
 NO_HLT = ("warning: the program has no HLT, so a run never halts: it stops with an error or "
           "at the step limit")
-WARNINGS = {b"warned.txt": ["8:1: warning: data value '1.5' is not a whole number from "
+WARNINGS = {b"warned.txt": ["8:7: warning: data value '1.5' is not a whole number from "
                             "-2147483648 to 2147483647; the cell holds 0"],
             b"loop.txt": [NO_HLT], b"runerror.txt": [NO_HLT]}
 
@@ -432,8 +432,9 @@ def check_class(reports, with_warnings):
                   f"{name}: notes {notes['tap'].get(name)} {notes['json'].get(name)} "
                   f"{notes['junit'].get(name)}")
     check('"' in messages["json"][b"nasty.txt"] and "\\" in messages["json"][b"nasty.txt"] and
-          "\x01" in messages["json"][b"nasty.txt"], "nasty.txt: message lost a character")
-    check(messages["json"][b"misspelt.txt"].count("\n") == 1, "misspelt.txt: message and note")
+          "<U+0001>" in messages["json"][b"nasty.txt"], "nasty.txt: message lost a character")
+    # The suggestion is part of the error's own line.
+    check(messages["json"][b"misspelt.txt"].count("\n") == 0, "misspelt.txt: one line")
     check(notes["json"][b"runerror.txt"][0][0].startswith("3:1: note: the run reached cell 02"),
           f"runerror.txt: notes {notes['json'][b'runerror.txt']}")
 

@@ -1,0 +1,570 @@
+// The diagnostics of a program: every error at its word, in line order and
+// within the limit, agreeing with the window's assembler; their messages,
+// related places and fixes; warnings; the one-line and JSON forms; and the
+// words and byte columns they are measured in.
+#include "sampledata.h"
+
+#include "assembler/assembler.h"
+#include "assembler/characters.h"
+#include "assembler/check.h"
+#include "assembler/diagnostics.h"
+#include "assembler/sourcetext.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <algorithm>
+
+using diagnostics::Diagnostic;
+using diagnostics::Severity;
+
+Q_DECLARE_METATYPE(diagnostics::Range)
+
+namespace
+{
+
+QString repeatedLine(const QString &line, int count)
+{
+    QString text;
+    for (int k = 0; k < count; ++k)
+        text += line + QLatin1Char('\n');
+    return text;
+}
+
+// "LINE:COLUMN severity kind", as programs.txt writes them.
+QStringList positions(const QList<Diagnostic> &list)
+{
+    QStringList lines;
+    for (const Diagnostic &found : list)
+        lines << QStringLiteral("%1:%2 %3 %4")
+                     .arg(found.range.line)
+                     .arg(found.range.column())
+                     .arg(diagnostics::severityName(found.severity), found.kind);
+    return lines;
+}
+
+QStringList oneLines(const QList<Diagnostic> &list)
+{
+    QStringList lines;
+    for (const Diagnostic &found : list)
+        lines << diagnostics::oneLine(found);
+    return lines;
+}
+
+// A program line of programs.txt: \t is a tab, \u{HEX} a code point.
+QString unescaped(QString line)
+{
+    line.replace(QLatin1String("\\t"), QLatin1String("\t"));
+    static const QRegularExpression code(QStringLiteral("\\\\u\\{([0-9A-Fa-f]+)\\}"));
+    QRegularExpressionMatch match;
+    while ((match = code.match(line)).hasMatch()) {
+        const char32_t point = match.captured(1).toUInt(nullptr, 16);
+        line.replace(match.capturedStart(), match.capturedLength(), QString::fromUcs4(&point, 1));
+    }
+    return line;
+}
+
+// The line the window's assembler refuses a text at (0 for the text as a
+// whole), or -1 when it accepts it.
+qint32 windowErrorLine(const QString &text)
+{
+    Assembler assembler(Assembler::kDefaultSymbolCapacity);
+    try {
+        assembler.assemble(text);
+        return -1;
+    } catch (const QString &) {
+    }
+    const qint32 stored = assembler.errorLine;
+    return stored >= 0 && stored < assembler.lineCount ? assembler.lineNumbers[std::size_t(stored)]
+                                                       : 0;
+}
+
+// The line of the first stored line that does not fit in the memory.
+qint32 firstLineBeyondMemory(const QString &text)
+{
+    const QList<diagnostics::SourceLine> lines = diagnostics::storedLines(text);
+    return lines.size() > 100 ? lines[100].number : 0;
+}
+
+// What is wrong with the errors of a text as the window's assembler sees
+// it; empty when nothing is.
+QString disagreement(const QString &text, const QList<Diagnostic> &list)
+{
+    QList<qint32> errorLines;
+    for (const Diagnostic &found : list) {
+        if (found.severity == Severity::Error && found.kind != QLatin1String("too-many-errors"))
+            errorLines << found.range.line;
+    }
+    const qint32 windowLine = windowErrorLine(text);
+    if (windowLine < 0)
+        return errorLines.isEmpty() ? QString()
+                                    : QStringLiteral("errors about a program that assembles");
+    if (errorLines.isEmpty())
+        return QStringLiteral("no error about a program the window refuses");
+    if (!std::is_sorted(errorLines.begin(), errorLines.end()) && windowLine > 0)
+        return QStringLiteral("errors out of line order");
+    const qint32 expected = windowLine > 0 ? windowLine : firstLineBeyondMemory(text);
+    if (!errorLines.contains(expected))
+        return QStringLiteral("the window's error at line %1 is missing").arg(expected);
+    return {};
+}
+
+// The text with every edit of a fix applied.
+QString applied(const QString &text, const diagnostics::Fix &fix)
+{
+    QStringList lines = text.split(QLatin1Char('\n'));
+    QList<diagnostics::Edit> edits = fix.edits;
+    // From the end, so that earlier ranges stay where they are.
+    std::sort(edits.begin(), edits.end(), [](const auto &a, const auto &b) {
+        return std::tie(a.range.line, a.range.begin) > std::tie(b.range.line, b.range.begin);
+    });
+    for (const diagnostics::Edit &edit : edits) {
+        while (lines.size() < edit.range.line)
+            lines.append(QString());
+        QByteArray line = lines[edit.range.line - 1].toUtf8();
+        line.replace(edit.range.begin, edit.range.end - edit.range.begin,
+                     edit.replacement.toUtf8());
+        lines[edit.range.line - 1] = QString::fromUtf8(line);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+class TestDiagnostics : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void programs_data();
+    void programs();
+    void messages_data();
+    void messages();
+    void limit_data();
+    void limit();
+    void fixes_data();
+    void fixes();
+    void warnings_data();
+    void warnings();
+    void duplicateLabelNamesTheFirst();
+    void runErrors_data();
+    void runErrors();
+    void json();
+    void words_data();
+    void words();
+    void shownAsWritten_data();
+    void shownAsWritten();
+};
+
+void TestDiagnostics::programs_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("expected");
+
+    QFile file(QStringLiteral(KORVANE_DIAGNOSTICS_DIR "/programs.txt"));
+    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QString title;
+    QStringList program;
+    QStringList expected;
+    bool inExpect = false;
+    const auto finish = [&] {
+        if (!title.isEmpty())
+            QTest::newRow(qPrintable(title)) << program.join(QLatin1Char('\n')) << expected;
+    };
+    for (const QString &line : lines) {
+        if (line.startsWith(QLatin1String("== "))) {
+            finish();
+            title = line.mid(3);
+            program.clear();
+            expected.clear();
+            inExpect = false;
+        } else if (title.isEmpty()) {
+            continue; // the comments before the first program
+        } else if (line == QLatin1String("-- expect")) {
+            inExpect = true;
+        } else if (inExpect) {
+            if (!line.isEmpty())
+                expected << line;
+        } else {
+            program << unescaped(line);
+        }
+    }
+    finish();
+}
+
+void TestDiagnostics::programs()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, expected);
+    const QList<Diagnostic> found = diagnostics::check(text);
+    QCOMPARE(positions(found), expected);
+    QCOMPARE(disagreement(text, found), QString());
+}
+
+void TestDiagnostics::messages_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("expected");
+
+    const auto row = [](const char *tag, const QString &text, const QStringList &expected) {
+        QTest::newRow(tag) << text << expected;
+    };
+    row("undefined label, as written", "LDA Total", {"1:5: error: label 'Total' is not defined"});
+    row("lone word, did you mean, in the student's case", "oupt",
+        {"1:1: error: 'oupt' is not an instruction; did you mean out?"});
+    row("upper case", "OUPT", {"1:1: error: 'OUPT' is not an instruction; did you mean OUT?"});
+    row("equally near, all named", "BRX",
+        {"1:1: error: 'BRX' is not an instruction; did you mean BRA, BRZ, BRP, BRN or BRG?"});
+    row("two edits in a long word", "INPUT",
+        {"1:1: error: 'INPUT' is not an instruction; did you mean INP?"});
+    row("after a label, with an operand", "L INPT X",
+        {"1:3: error: 'INPT' is not an instruction; did you mean INP?"});
+    row("three edits: no guess", "TOTAL", {"1:1: error: 'TOTAL' is not an instruction"});
+    row("neither word", "foo qux", {"1:1: error: neither 'foo' nor 'qux' is an instruction"});
+    row("two instructions", "INP\tOUT",
+        {"1:1: error: two instructions on one line, 'INP' and 'OUT'; each needs a line of its "
+         "own"});
+    row("mnemonic as a label", "add HLT",
+        {"1:1: error: 'add' is an instruction, and instructions cannot be labels"});
+    row("mnemonic as an operand", "BRP add",
+        {"1:5: error: 'add' is an instruction, and instructions cannot be labels"});
+    row("one word too many", "LDA x y\nx DAT",
+        {"1:7: error: 'y' is a word too many: a line holds at most a label, an instruction and "
+         "one operand"});
+    row("words too many, tabs shown as blanks", "x DAT 5 ;\tfive",
+        {"1:9: error: '; five' are words too many: a line holds at most a label, an instruction "
+         "and one operand"});
+    row("blank-only line", "INP\n \t\nHLT",
+        {"2:1: error: the line holds only blanks or tabs; an empty line is fine, and any other "
+         "line needs an instruction"});
+    row("no-break space", QStringLiteral("STA\u00A0x"),
+        {"1:1: error: 'STA<U+00A0>x': U+00A0 NO-BREAK SPACE between 'STA' and 'x'; use a blank "
+         "or a tab"});
+    row("zero width space", QStringLiteral("OUT\u200B"),
+        {"1:1: error: 'OUT<U+200B>': U+200B ZERO WIDTH SPACE, which is invisible, after 'OUT'; "
+         "delete it"});
+    row("minus sign", QStringLiteral("LDA \u22125"),
+        {"1:5: error: '\u22125': U+2212 MINUS SIGN is not '-'"});
+    row("fullwidth letter", QStringLiteral("\uFF2FUT"),
+        {"1:1: error: '\uFF2FUT': U+FF2F FULLWIDTH LATIN CAPITAL LETTER O is not 'O'"});
+    row("a character beyond U+FFFF", QStringLiteral("OUT\U000E0020"),
+        {"1:1: error: 'OUT<U+E0020>': U+E0020, which is invisible, after 'OUT'; delete it"});
+    row("too long: counted in cells, at the first line that does not fit",
+        repeatedLine("HLT\n", 100) + "\nOUT\n",
+        {"202:1: error: the program needs 101 memory cells, one for each line that is not empty, "
+         "but the memory has 100; this line is the first that does not fit"});
+    row("notes: a colon, a failed definition", "loop: INP\nBRA loop\nsum LDAA x\nADD sum",
+        {"2:5: error: label 'loop' is not defined",
+         "1:1: note: labels take no colon; this line defines the label 'loop:'",
+         "3:5: error: 'LDAA' is not an instruction; did you mean LDA?",
+         "4:5: error: label 'sum' is not defined",
+         "3:1: note: the label 'sum' would be defined here, but this line has an error"});
+}
+
+void TestDiagnostics::messages()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, expected);
+    const QList<Diagnostic> found = diagnostics::check(text);
+    QCOMPARE(oneLines(found), expected);
+    QCOMPARE(disagreement(text, found), QString());
+}
+
+void TestDiagnostics::limit_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qsizetype>("errorLimit");
+    QTest::addColumn<QList<qint32>>("errorLines"); // of the errors kept; 0 for the last one
+
+    const QString undefined = repeatedLine("LDA x", 25);
+    QList<qint32> first20;
+    for (qint32 line = 1; line <= 20; ++line)
+        first20 << line;
+    QTest::newRow("25 errors: the first 20, then stopping")
+        << undefined << qsizetype(20) << (first20 + QList<qint32>{0});
+    QTest::newRow("exactly 20: no stopping")
+        << repeatedLine("LDA x", 20) << qsizetype(20) << first20;
+    QTest::newRow("no limit") << undefined << qsizetype(0)
+                              << (first20 + QList<qint32>{21, 22, 23, 24, 25});
+    // The window reports the pair of words on line 30 first: it takes the 20th place.
+    QList<qint32> with30 = first20.first(19);
+    with30 << 30 << 0;
+    QTest::newRow("the window's error after the limit takes the last place")
+        << (repeatedLine("LDA x", 29) + "INP OUT\nLDA x\n") << qsizetype(20) << with30;
+    // A program of 120 wrong lines: the window reports the line that does not fit.
+    QList<qint32> with101 = first20.first(19);
+    with101 << 101 << 0;
+    QTest::newRow("too long with errors before it")
+        << repeatedLine("LDA x", 120) << qsizetype(20) << with101;
+    QTest::newRow("the window's error within the limit stays in place")
+        << (repeatedLine("LDA x", 5) + "INP OUT\n" + repeatedLine("LDA x", 30)) << qsizetype(20)
+        << (first20 + QList<qint32>{0});
+}
+
+void TestDiagnostics::limit()
+{
+    QFETCH(QString, text);
+    QFETCH(qsizetype, errorLimit);
+    QFETCH(QList<qint32>, errorLines);
+    const QList<Diagnostic> found = diagnostics::check(text, errorLimit);
+    QList<qint32> lines;
+    for (const Diagnostic &diagnostic : found) {
+        if (diagnostic.severity == Severity::Error)
+            lines << diagnostic.range.line;
+    }
+    QCOMPARE(lines, errorLines);
+    if (errorLines.last() == 0)
+        QCOMPARE(diagnostics::oneLine(found.last()),
+                 QStringLiteral("error: too many errors; stopping"));
+    QCOMPARE(disagreement(text, found), QString());
+}
+
+void TestDiagnostics::fixes_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("fixed");
+
+    QTest::newRow("misspelt") << "\toupt"
+                              << "Replace 'oupt' with 'out'"
+                              << "\tout";
+    QTest::newRow("no-break space")
+        << QStringLiteral("STA\u00A0x\nx DAT") << "Replace U+00A0 NO-BREAK SPACE with a blank"
+        << "STA x\nx DAT";
+    QTest::newRow("invisible") << QStringLiteral("O\u200BUT") << "Delete U+200B ZERO WIDTH SPACE"
+                               << "OUT";
+    QTest::newRow("look-alike after a character of two bytes")
+        << QStringLiteral("éx\tDAT\nLDA é\u0445")
+        << "Replace U+0445 CYRILLIC SMALL LETTER HA with 'x'" << QStringLiteral("éx\tDAT\nLDA éx");
+    QTest::newRow("blank-only line") << "INP\n \t \nHLT"
+                                     << "Empty the line"
+                                     << "INP\n\nHLT";
+    QTest::newRow("two instructions") << "INP  OUT"
+                                      << "Put 'OUT' on a line of its own"
+                                      << "INP\nOUT";
+    QTest::newRow("colon, in the note") << "loop: INP\nBRA loop"
+                                        << "Remove the colon"
+                                        << "loop INP\nBRA loop";
+}
+
+// The first fix of the first diagnostic that has one, applied, removes that error.
+void TestDiagnostics::fixes()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(QString, fixed);
+    const QList<Diagnostic> found = diagnostics::check(text);
+    const auto withFix = std::find_if(found.begin(), found.end(),
+                                      [](const Diagnostic &d) { return !d.fixes.isEmpty(); });
+    QVERIFY(withFix != found.end());
+    QCOMPARE(withFix->fixes.first().title, title);
+    QCOMPARE(applied(text, withFix->fixes.first()), fixed);
+    QCOMPARE(windowErrorLine(fixed), -1);
+}
+
+void TestDiagnostics::warnings_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("findings");
+
+    const auto row = [](const char *tag, const QString &source, const QStringList &findings) {
+        QTest::newRow(tag) << source << findings;
+    };
+    for (const testdata::Sample &sample : testdata::samples())
+        row(sample.name, sample.text, {});
+    row("refused program", "FOO BAR", {});
+
+    const QString stops = " stops the run with an error when reached";
+    const QString range = " is not a whole number from -2147483648 to 2147483647; the cell holds ";
+    row("label defined again", "L HLT\n\nl BRA L",
+        {"3:1: warning: label 'l' is defined again; line 1 defines the one that is used"});
+    row("data label defined again", "HLT\nA DAT 7\nA DAT 9",
+        {"3:1: warning: label 'A' is defined again; line 2 defines the one that is used, so this "
+         "cell holds 7"});
+    row("data values", "HLT\nA DAT abc\nB DAT 1.5\nC DAT 2147483648\nD DAT -2147483648\nE DAT +7",
+        {"2:7: warning: data value 'abc'" + range + "0",
+         "3:7: warning: data value '1.5'" + range + "0",
+         "4:7: warning: data value '2147483648'" + range + "0"});
+    row("a minus sign that only looks like one", QStringLiteral("HLT\nA DAT \u22125"),
+        {QStringLiteral(
+            "2:7: warning: '\u22125': U+2212 MINUS SIGN is not '-'; the cell holds 0")});
+    row("operand on HLT", "HLT X\nX DAT",
+        {"1:5: warning: operand after HLT, which takes none; the word 00001 still halts"});
+    row("operand on INP", "INP X\nHLT\nX DAT",
+        {"1:5: warning: operand after INP, which takes none; the word 120102 is no INP and" +
+         stops});
+    row("operand on labelled OUT", "L OUT X\nHLT\nX DAT",
+        {"1:7: warning: operand after OUT, which takes none; the word 12022 is no OUT and" +
+         stops});
+    row("no operand", "ADD\nHLT", {"1:1: warning: no operand after ADD; the word 01" + stops});
+    row("no operand, labelled", "HLT\nL BRZ",
+        {"2:3: warning: no operand after BRZ; the word 08" + stops});
+    row("colon", "loop: INP\nHLT",
+        {"1:1: warning: labels take no colon; this line defines the label 'loop:'"});
+    row("DAT without a label", "HLT\n  DAT",
+        {"2:3: warning: no label before DAT; the cell holds -1, and no operand can name it"});
+    row("no HLT", "INP\nOUT",
+        {"warning: the program has no HLT, so a run never halts: it stops with an error or at "
+         "the step limit"});
+    row("empty program", "\n\n",
+        {"warning: the program is empty; a run stops at once with an error"});
+    // Whole-program warnings first, then by line; a line's label before its value.
+    row("several, in order", "\tOUT\nx: DAT 5\nx: DAT Abc",
+        {"warning: the program has no HLT, so a run never halts: it stops with an error or at "
+         "the step limit",
+         "2:1: warning: labels take no colon; this line defines the label 'x:'",
+         "3:1: warning: labels take no colon; this line defines the label 'x:'",
+         "3:1: warning: label 'x:' is defined again; line 2 defines the one that is used, so "
+         "this cell holds 5",
+         "3:8: warning: data value 'Abc'" + range + "5"});
+}
+
+void TestDiagnostics::warnings()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, findings);
+    QCOMPARE(oneLines(diagnostics::warnings(source)), findings);
+}
+
+void TestDiagnostics::duplicateLabelNamesTheFirst()
+{
+    const QList<Diagnostic> found = diagnostics::warnings("HLT\n\tn DAT 1\nN DAT 2");
+    QCOMPARE(found.size(), 1);
+    QCOMPARE(found[0].kind, QStringLiteral("duplicate-label"));
+    QCOMPARE(found[0].related.size(), 1);
+    QCOMPARE(found[0].related[0].range, (diagnostics::Range{2, 1, 2}));
+    QCOMPARE(found[0].related[0].message, QStringLiteral("first defined here"));
+}
+
+void TestDiagnostics::runErrors_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<qint32>("address");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("at the mnemonic after a label")
+        << "INP\nx\tHLT" << 1 << "Error in execution <12>.\n"
+        << "2:3: error: no instruction has the operation code <12>";
+    QTest::newRow("a data line as a whole") << "INP\n x DAT 5 " << 1 << "invalid argument <5>."
+                                            << "2:2: error: invalid argument <5>";
+    QTest::newRow("no address") << "BRA x\nx DAT 150" << -1
+                                << "Error: program counter <150> is outside the memory."
+                                << "error: program counter <150> is outside the memory";
+    QTest::newRow("past the program") << "OUT" << 1 << "invalid argument <00>."
+                                      << "error: invalid argument <00>";
+}
+
+void TestDiagnostics::runErrors()
+{
+    QFETCH(QString, source);
+    QFETCH(qint32, address);
+    QFETCH(QString, message);
+    QFETCH(QString, expected);
+    const Diagnostic found = diagnostics::runError(source, address, "run-error", message);
+    QCOMPARE(diagnostics::oneLine(found), expected);
+    QCOMPARE(found.kind, QStringLiteral("run-error"));
+}
+
+// Every field, with the kinds of value a reader of the JSON expects.
+void TestDiagnostics::json()
+{
+    const QList<Diagnostic> found = diagnostics::check("x DAT\nLDA é\nBRX x");
+    QCOMPARE(found.size(), 2);
+    const QJsonObject undefined = diagnostics::toJson(found[0]);
+    QCOMPARE(undefined.value("kind").toString(), QStringLiteral("undefined-label"));
+    QCOMPARE(undefined.value("severity").toString(), QStringLiteral("error"));
+    QCOMPARE(undefined.value("line").toInt(), 2);
+    QCOMPARE(undefined.value("column").toInt(), 5);
+    QCOMPARE(undefined.value("end_column").toInt(), 7); // é takes two bytes
+    QCOMPARE(undefined.value("message").toString(), QStringLiteral("label 'é' is not defined"));
+    QVERIFY(undefined.value("related").isArray());
+    QVERIFY(undefined.value("fixes").toArray().isEmpty());
+
+    const QJsonObject misspelt = diagnostics::toJson(found[1]);
+    const QJsonArray fixes = misspelt.value("fixes").toArray();
+    QCOMPARE(fixes.size(), 5);
+    const QJsonObject fix = fixes.at(1).toObject();
+    QCOMPARE(fix.value("title").toString(), QStringLiteral("Replace 'BRX' with 'BRZ'"));
+    const QJsonObject edit = fix.value("edits").toArray().at(0).toObject();
+    QCOMPARE(edit.value("line").toInt(), 3);
+    QCOMPARE(edit.value("column").toInt(), 1);
+    QCOMPARE(edit.value("end_column").toInt(), 4);
+    QCOMPARE(edit.value("replacement").toString(), QStringLiteral("BRZ"));
+
+    const QJsonObject related = diagnostics::toJson(diagnostics::warnings("HLT\nA DAT\nA DAT")[0])
+                                    .value("related")
+                                    .toArray()
+                                    .at(0)
+                                    .toObject();
+    QCOMPARE(related.value("line").toInt(), 2);
+    QCOMPARE(related.value("column").toInt(), 1);
+    QCOMPARE(related.value("message").toString(), QStringLiteral("first defined here"));
+}
+
+void TestDiagnostics::words_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("expected"); // "LINE:BEGIN-END KEY" per word, lines in order
+
+    QTest::newRow("empty lines take no cell, blank-only lines do")
+        << "\n\nINP\n \t\n"
+        << QStringList{"3:0-3 INP", "4:"};
+    QTest::newRow("tabs and blanks split, bytes counted")
+        << "\tlda\t  x" << QStringList{"1:1-4 LDA", "1:7-8 X"};
+    QTest::newRow("Unicode spaces trimmed at the ends only")
+        << QStringLiteral("\u3000OUT\u00A0x\u2003")
+        << QStringList{QStringLiteral("1:3-9 OUT\u00A0X")};
+    QTest::newRow("characters of two, three and four bytes")
+        << QStringLiteral("é € \U0001F600 x")
+        << QStringList{QStringLiteral("1:0-2 É"), QStringLiteral("1:3-6 €"),
+                       QStringLiteral("1:7-11 \U0001F600"), QStringLiteral("1:12-13 X")};
+    QTest::newRow("a carriage return splits like a blank")
+        << "INP\r\nOUT\rHLT" << QStringList{"1:0-3 INP", "2:0-3 OUT", "2:4-7 HLT"};
+}
+
+void TestDiagnostics::words()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, expected);
+    QStringList got;
+    for (const diagnostics::SourceLine &line : diagnostics::storedLines(text)) {
+        if (line.words.isEmpty())
+            got << QStringLiteral("%1:").arg(line.number);
+        for (const diagnostics::Word &word : line.words)
+            got << QStringLiteral("%1:%2-%3 %4")
+                       .arg(line.number)
+                       .arg(word.begin)
+                       .arg(word.end)
+                       .arg(word.key);
+    }
+    QCOMPARE(got, expected);
+}
+
+void TestDiagnostics::shownAsWritten_data()
+{
+    QTest::addColumn<QString>("word");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("plain") << "Total"
+                           << "'Total'";
+    QTest::newRow("tab as a blank") << "a\tb"
+                                    << "'a b'";
+    QTest::newRow("look-alikes as they are")
+        << QStringLiteral("\u22125") << QStringLiteral("'\u22125'");
+    QTest::newRow("spaces and invisible characters by code point")
+        << QStringLiteral("a\u00A0b\u200Bc\u0001") << "'a<U+00A0>b<U+200B>c<U+0001>'";
+}
+
+void TestDiagnostics::shownAsWritten()
+{
+    QFETCH(QString, word);
+    QFETCH(QString, expected);
+    QCOMPARE(diagnostics::quoted(word), expected);
+}
+
+QTEST_APPLESS_MAIN(TestDiagnostics)
+#include "tst_diagnostics.moc"
