@@ -4,7 +4,7 @@
 
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-DEB_PACKAGES = cmake make g++ qt6-base-dev perl python3 python3-junitparser
+DEB_PACKAGES = cmake make g++ qt6-base-dev perl python3 python3-junitparser nodejs npm neovim
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
