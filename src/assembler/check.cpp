@@ -1,6 +1,7 @@
 #include "assembler/check.h"
 
 #include "assembler/characters.h"
+#include "assembler/mnemonic.h"
 #include "assembler/sourcetext.h"
 #include "assembler/spelling.h"
 #include "machine/instructionset.h"
@@ -9,7 +10,6 @@
 #include <QHash>
 
 #include <optional>
-#include <vector>
 
 namespace diagnostics
 {
@@ -20,20 +20,9 @@ namespace
 using machine::Instruction;
 using machine::Operand;
 
-constexpr QLatin1String kData = machine::instruction(machine::Data).mnemonic;
-
-const Instruction *rowOf(const QString &key)
+bool isMnemonic(const Word &word)
 {
-    for (const Instruction &row : machine::kInstructionSet) {
-        if (row.mnemonic == key)
-            return &row;
-    }
-    return nullptr;
-}
-
-bool isMnemonic(const QString &key)
-{
-    return rowOf(key) != nullptr;
+    return word.mnemonic != nullptr;
 }
 
 // The text from the first byte of one word to the last byte of another, as written.
@@ -187,8 +176,8 @@ void ProgramCheck::collectLabels()
     // mnemonic second defines a label, whatever else is wrong with it.
     for (qsizetype k = 0; k < lines.size(); ++k) {
         const QList<Word> &words = lines[k].words;
-        if ((words.size() == 2 || words.size() == 3) && !isMnemonic(words[0].key) &&
-            isMnemonic(words[1].key)) {
+        if ((words.size() == 2 || words.size() == 3) && !isMnemonic(words[0]) &&
+            isMnemonic(words[1])) {
             if (!labels.contains(words[0].key))
                 labels.insert(words[0].key, k); // the first definition is the one used
         }
@@ -200,8 +189,8 @@ std::optional<Diagnostic> ProgramCheck::twoMnemonics(const SourceLine &line) con
 {
     const Word &first = line.words[0];
     const Word &second = line.words[1];
-    const Operand firstTakes = rowOf(first.key)->operand;
-    const Operand secondTakes = rowOf(second.key)->operand;
+    const Operand firstTakes = first.mnemonic->operand;
+    const Operand secondTakes = second.mnemonic->operand;
     // LABEL DAT, or LABEL before an instruction that takes no operand (add HLT).
     if (secondTakes == Operand::Value ||
         (secondTakes == Operand::None && firstTakes != Operand::None))
@@ -248,7 +237,7 @@ std::optional<Diagnostic> ProgramCheck::operand(const SourceLine &line, const Wo
 {
     if (labels.contains(word.key))
         return std::nullopt;
-    if (isMnemonic(word.key))
+    if (isMnemonic(word))
         return mnemonicAsLabel(line, word);
     if (std::optional<Diagnostic> odd = oddCharacterIn(line, word))
         return odd;
@@ -262,8 +251,8 @@ std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
     const QList<Word> &words = line.words;
     if (words.isEmpty())
         return blankLine(line);
-    const bool firstIsMnemonic = isMnemonic(words[0].key);
-    const bool secondIsMnemonic = words.size() > 1 && isMnemonic(words[1].key);
+    const bool firstIsMnemonic = isMnemonic(words[0]);
+    const bool secondIsMnemonic = words.size() > 1 && isMnemonic(words[1]);
     switch (words.size()) {
     case 1:
         if (firstIsMnemonic)
@@ -282,7 +271,7 @@ std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
             return secondIsMnemonic ? mnemonicAsLabel(line, words[0]) : extraWords(line, 2);
         if (!secondIsMnemonic)
             return noMnemonic(line);
-        if (words[1].key == kData)
+        if (isData(words[1].mnemonic))
             return std::nullopt; // any value is accepted; a warning says when it reads as 0
         return operand(line, words[2]);
     default:
@@ -342,22 +331,20 @@ QList<QList<Diagnostic>> ProgramCheck::run(qsizetype &windowError)
 {
     collectLabels();
     windowError = -1;
-    std::vector<std::optional<Diagnostic>> errors(std::size_t(lines.size()));
+    // The lines with an error and what it is, in line order.
+    QList<std::pair<qsizetype, Diagnostic>> errors;
     qsizetype firstPairError = -1;
-    qsizetype firstError = -1;
     for (qsizetype k = 0; k < lines.size(); ++k) {
-        errors[std::size_t(k)] = lineError(lines[k]);
-        if (!errors[std::size_t(k)])
+        std::optional<Diagnostic> found = lineError(lines[k]);
+        if (!found)
             continue;
-        if (firstError < 0)
-            firstError = k;
+        errors.append({k, std::move(*found)});
         const QList<Word> &words = lines[k].words;
         // The first pass refuses a pair of words before the second pass looks at any line.
-        if (firstPairError < 0 && words.size() == 2 &&
-            isMnemonic(words[0].key) == isMnemonic(words[1].key))
+        if (firstPairError < 0 && words.size() == 2 && isMnemonic(words[0]) == isMnemonic(words[1]))
             firstPairError = k;
         // A refused line defines nothing, whatever the first pass entered.
-        if (words.size() >= 2 && !isMnemonic(words[0].key)) {
+        if (words.size() >= 2 && !isMnemonic(words[0])) {
             QString name = words[0].key;
             if (name.endsWith(QLatin1Char(':')))
                 name.chop(1);
@@ -368,23 +355,29 @@ QList<QList<Diagnostic>> ProgramCheck::run(qsizetype &windowError)
     // The assembler refuses a program longer than the memory before anything else.
     const bool tooLongProgram = lines.size() > machine::kMemorySize;
     const qsizetype windowLine =
-        tooLongProgram ? machine::kMemorySize : (firstPairError >= 0 ? firstPairError : firstError);
+        tooLongProgram ? -1
+                       : (firstPairError >= 0 ? firstPairError
+                                              : (errors.isEmpty() ? -1 : errors.first().first));
 
     QList<QList<Diagnostic>> groups;
-    for (qsizetype k = 0; k < lines.size(); ++k) {
-        if (tooLongProgram && k == machine::kMemorySize) {
+    groups.reserve(errors.size() + 1);
+    bool tooLongAdded = !tooLongProgram;
+    for (auto &[k, found] : errors) {
+        if (!tooLongAdded && k >= machine::kMemorySize) {
             windowError = groups.size();
-            groups.append({tooLong(lines[k])});
+            groups.append({tooLong(lines[machine::kMemorySize])});
+            tooLongAdded = true;
         }
-        std::optional<Diagnostic> &found = errors[std::size_t(k)];
-        if (!found)
-            continue;
-        if (!tooLongProgram && k == windowLine)
+        if (k == windowLine)
             windowError = groups.size();
-        QList<Diagnostic> group{*found};
-        if (found->kind == QLatin1String("undefined-label"))
+        QList<Diagnostic> group{found};
+        if (found.kind == QLatin1String("undefined-label"))
             notesOnName(lines[k], group);
-        groups.append(group);
+        groups.append(std::move(group));
+    }
+    if (!tooLongAdded) {
+        windowError = groups.size();
+        groups.append({tooLong(lines[machine::kMemorySize])});
     }
     return groups;
 }

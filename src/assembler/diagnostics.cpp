@@ -2,6 +2,7 @@
 
 #include "assembler/assembler.h"
 #include "assembler/characters.h"
+#include "assembler/mnemonic.h"
 #include "assembler/sourcetext.h"
 #include "assembler/splittext.h"
 #include "machine/instructionset.h"
@@ -20,16 +21,6 @@ using machine::Operand;
 
 constexpr QLatin1String kHalt = machine::instruction(machine::Halt).mnemonic;
 constexpr QLatin1String kData = machine::instruction(machine::Data).mnemonic;
-
-// The row of a mnemonic, or null for a word that is none.
-const Instruction *rowOf(const QString &key)
-{
-    for (const Instruction &row : machine::kInstructionSet) {
-        if (row.mnemonic == key)
-            return &row;
-    }
-    return nullptr;
-}
 
 Diagnostic make(Severity severity, const char *kind, const Range &range, const QString &message)
 {

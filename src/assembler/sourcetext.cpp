@@ -1,5 +1,7 @@
 #include "assembler/sourcetext.h"
 
+#include "assembler/mnemonic.h"
+
 namespace diagnostics
 {
 
@@ -62,6 +64,7 @@ QList<SourceLine> storedLines(const QString &source)
 {
     QList<SourceLine> lines;
     const QStringView text(source);
+    lines.reserve(text.count(u'\n') + 1);
     qint32 number = 0;
     qsizetype start = 0;
     while (start <= text.size()) {
@@ -85,6 +88,7 @@ QList<SourceLine> storedLines(const QString &source)
             for (qsizetype at = 0; at < first; at += step)
                 bytes += bytesOf(line.text, at, step);
             qsizetype at = first;
+            line.words.reserve(3); // LABEL MNEMONIC OPERAND, the longest accepted line
             while (at < last) {
                 if (separates(line.text[at])) {
                     bytes += 1;
@@ -100,7 +104,8 @@ QList<SourceLine> storedLines(const QString &source)
                 }
                 word.end = bytes;
                 word.written = line.text.sliced(wordStart, at - wordStart);
-                word.key = word.written.toString().toUpper();
+                word.key = word.written.toString().toUpper(); // in place: no second copy
+                word.mnemonic = rowOf(word.key);
                 line.words.append(std::move(word));
             }
             lines.append(std::move(line));

@@ -9,6 +9,7 @@
 // compares words upper-cased. The same is done here on the text as written.
 
 #include "assembler/diagnostic.h"
+#include "machine/instructionset.h"
 
 #include <QList>
 #include <QString>
@@ -21,8 +22,10 @@ namespace diagnostics
 struct Word {
     QStringView written; // as in the text
     QString key;         // upper-cased: what the assembler compares
-    qint32 begin = 0;    // bytes into the line's UTF-8 text, from 0
-    qint32 end = 0;      // end excluded
+    // The instruction table's row the word names, or null for a word that is no mnemonic.
+    const machine::Instruction *mnemonic = nullptr;
+    qint32 begin = 0; // bytes into the line's UTF-8 text, from 0
+    qint32 end = 0;   // end excluded
 };
 
 struct SourceLine {

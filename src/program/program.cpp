@@ -58,21 +58,6 @@ bool Program::assemble(QString &error)
     return true;
 }
 
-diagnostics::RunStop runStopOf(const machine::RunEnd &end, quint64 maxSteps)
-{
-    diagnostics::RunStop stop;
-    if (end.kind == machine::RunEnd::StepLimit) {
-        stop.kind = diagnostics::RunStop::StepLimit;
-        stop.lowest = end.lowestRecent;
-        stop.highest = end.highestRecent;
-        stop.recentSteps = std::min(maxSteps, machine::kRecentSteps);
-    } else {
-        stop.address = end.address;
-        stop.previousAddress = end.previousAddress;
-    }
-    return stop;
-}
-
 QList<diagnostics::Diagnostic> Program::warningList() const
 {
     return diagnostics::warnings(text);
@@ -113,6 +98,21 @@ QString Program::lineOf(const diagnostics::Diagnostic &diagnostic, Form form) co
     if (form == Form::Report)
         return line;
     return name + (diagnostic.range.line > 0 ? QStringLiteral(":") : QStringLiteral(": ")) + line;
+}
+
+diagnostics::RunStop runStopOf(const machine::RunEnd &end, quint64 maxSteps)
+{
+    diagnostics::RunStop stop;
+    if (end.kind == machine::RunEnd::StepLimit) {
+        stop.kind = diagnostics::RunStop::StepLimit;
+        stop.lowest = end.lowestRecent;
+        stop.highest = end.highestRecent;
+        stop.recentSteps = std::min(maxSteps, machine::kRecentSteps);
+    } else {
+        stop.address = end.address;
+        stop.previousAddress = end.previousAddress;
+    }
+    return stop;
 }
 
 QString Program::locationOf(qint32 address) const

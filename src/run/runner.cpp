@@ -36,20 +36,13 @@ ExitStatus Runner::run(quint64 maxSteps)
     case machine::RunEnd::Halted:
         break;
     case machine::RunEnd::Fault: {
-        diagnostics::RunStop stop;
-        stop.address = end.address;
-        stop.previousAddress = end.previousAddress;
-        report(program.runError(end.address, "run-error", end.message), &stop);
+        report(program.runError(end.address, "run-error", end.message),
+               korvane::runStopOf(end, maxSteps));
         status = RunFailed;
         break;
     }
     case machine::RunEnd::StepLimit: {
-        diagnostics::RunStop stop;
-        stop.kind = diagnostics::RunStop::StepLimit;
-        stop.lowest = end.lowestRecent;
-        stop.highest = end.highestRecent;
-        stop.recentSteps = std::min(maxSteps, machine::kRecentSteps);
-        report(program.runError(-1, "step-limit", end.message), &stop);
+        report(program.runError(-1, "step-limit", end.message), korvane::runStopOf(end, maxSteps));
         status = StepLimitReached;
         break;
     }
@@ -62,7 +55,7 @@ ExitStatus Runner::run(quint64 maxSteps)
                                                "waiting for a value (%1 at address %2)")
                                     .arg(machine::mnemonicOf(machine::Input))
                                     .arg(end.address)),
-               nullptr);
+               std::nullopt);
         status = RunFailed;
         break;
     case machine::RunEnd::Stopped:
@@ -74,10 +67,11 @@ ExitStatus Runner::run(quint64 maxSteps)
 }
 
 // The error that ended the run, then the notes that help to read it.
-void Runner::report(const diagnostics::Diagnostic &error, const diagnostics::RunStop *stop)
+void Runner::report(const diagnostics::Diagnostic &error,
+                    const std::optional<diagnostics::RunStop> &stop)
 {
     QList<diagnostics::Diagnostic> list{error};
-    if (stop != nullptr)
+    if (stop)
         list += program.runNoteList(*stop);
     terminal.message(printed(program, list, printStyle));
 }

@@ -38,7 +38,9 @@ private:
     void message(const QString &text) override;
     void operandReport(qint32 address, const QString &line) override;
     bool keepRunning(quint64 executedSteps) override;
-    void report(const diagnostics::Diagnostic &error, const diagnostics::RunStop *stop);
+    // The error that ended the run, then the notes on how it ended.
+    void report(const diagnostics::Diagnostic &error,
+                const std::optional<diagnostics::RunStop> &stop);
 
     const korvane::Program &program;
     TerminalConsole &terminal;

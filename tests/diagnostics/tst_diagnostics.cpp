@@ -157,6 +157,8 @@ private slots:
     void words();
     void shownAsWritten_data();
     void shownAsWritten();
+    void utf16Units_data();
+    void utf16Units();
 };
 
 void TestDiagnostics::programs_data()
@@ -564,6 +566,32 @@ void TestDiagnostics::shownAsWritten()
     QFETCH(QString, word);
     QFETCH(QString, expected);
     QCOMPARE(diagnostics::quoted(word), expected);
+}
+
+// What an editor counting UTF-16 units needs: the units before a byte offset.
+void TestDiagnostics::utf16Units_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint32>("bytes");
+    QTest::addColumn<qsizetype>("units");
+    const QString text = QStringLiteral("a\u00E9\u20AC\U0001F600x");
+    QTest::newRow("start") << text << 0 << qsizetype(0);
+    QTest::newRow("after ASCII") << text << 1 << qsizetype(1);
+    QTest::newRow("after two bytes") << text << 3 << qsizetype(2);
+    QTest::newRow("inside three bytes") << text << 4 << qsizetype(2);
+    QTest::newRow("after three bytes") << text << 6 << qsizetype(3);
+    QTest::newRow("after four bytes: a surrogate pair") << text << 10 << qsizetype(5);
+    QTest::newRow("the end") << text << 11 << qsizetype(6);
+    QTest::newRow("past the end") << text << 99 << qsizetype(6);
+}
+
+void TestDiagnostics::utf16Units()
+{
+    QFETCH(QString, text);
+    QFETCH(qint32, bytes);
+    QFETCH(qsizetype, units);
+    QCOMPARE(diagnostics::charsBefore(text, bytes), units);
+    QCOMPARE(diagnostics::utf8Length(text), qint32(text.toUtf8().size()));
 }
 
 QTEST_APPLESS_MAIN(TestDiagnostics)

@@ -74,7 +74,7 @@ CLASS = {
     b"empty.txt": (b"", "error", 0, {}, "{name}: the file is empty."),
     b"blank.txt": (b" \t\r\n\n", "error", 0, {}, "{name}: the file is empty."),
     # an error with a note: two lines
-    b"misspelt.txt": (b"INP\nOUPT\n", "error", 0, {}, None),
+    b"colon.txt": (b"loop: INP\nBRA loop\n", "error", 0, {}, None),
     # quotes, a backslash, YAML's and TAP's special characters, a control character
     b"nasty.txt": (b'OUT "a\\b#c:[d]\x01\n', "error", 0, {}, None),
     b"latin1.txt": (b"INP\n\xe9t\xe9\nHLT\n", "error", 0, {}, "'{name}' is not UTF-8 text."),
@@ -431,10 +431,10 @@ def check_class(reports, with_warnings):
             check(notes["tap"].get(name) == notes["json"].get(name) == notes["junit"].get(name),
                   f"{name}: notes {notes['tap'].get(name)} {notes['json'].get(name)} "
                   f"{notes['junit'].get(name)}")
+    # The control character is named by its code point, as every invisible one is.
     check('"' in messages["json"][b"nasty.txt"] and "\\" in messages["json"][b"nasty.txt"] and
-          "<U+0001>" in messages["json"][b"nasty.txt"], "nasty.txt: message lost a character")
-    # The suggestion is part of the error's own line.
-    check(messages["json"][b"misspelt.txt"].count("\n") == 0, "misspelt.txt: one line")
+          "#c:[d]<U+0001>" in messages["json"][b"nasty.txt"], "nasty.txt: message lost a character")
+    check(messages["json"][b"colon.txt"].count("\n") == 1, "colon.txt: message and note")
     check(notes["json"][b"runerror.txt"][0][0].startswith("3:1: note: the run reached cell 02"),
           f"runerror.txt: notes {notes['json'][b'runerror.txt']}")
 
@@ -499,7 +499,7 @@ def main():
 
         # One FILE: its own cases at the top level, warnings as comments,
         # never a bail-out; 0 when it passes every case, 5 otherwise.
-        for name in [b"good.txt", b"warned.txt", b"sub.txt", b"loop.txt", b"misspelt.txt",
+        for name in [b"good.txt", b"warned.txt", b"sub.txt", b"loop.txt", b"colon.txt",
                      b"latin1.txt", b"absent.txt", b"passwd.txt", b"fifo.txt", b"empty.txt"]:
             result = CLASS[name][1]
             single = {report: grade(folder, [name], report, 0 if result == "pass" else 5).stdout
