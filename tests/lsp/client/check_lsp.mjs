@@ -158,6 +158,17 @@ async function main() {
 
   check(seenSeverities.size === 3, "errors, warnings and notes all compared");
 
+  // Related places: where a label was first defined.
+  for (const item of features.related) {
+    const diagnostics = await open(item.file);
+    const found = diagnostics.find((d) => d.code === item.code);
+    const related = (found?.relatedInformation ?? [])
+      .map((r) => [...fromRange(r.location.range), r.message]);
+    check(same(related, item.related) &&
+          found.relatedInformation.every((r) => r.location.uri === uriOf(item.file)),
+          `${item.file}: related information of ${item.code}`, JSON.stringify(found));
+  }
+
   // Quick fixes, applied as a client applies them, until the program assembles.
   for (const name of features.fixUntilAssembled) {
     const uri = uriOf(name);
