@@ -9,4 +9,4 @@ trap 'rm -rf "$folder"' EXIT
 cp "$3"/programs/*.txt "$folder"/
 export KORVANE_LSP="$1" KORVANE_RUN="$2" KORVANE_PROGRAMS="$folder"
 # No terminal and no user configuration: what nvim prints is the check's.
-timeout 100 nvim --headless --clean -c "luafile $3/nvim_check.lua" </dev/null
+timeout 100 nvim --headless --clean -n -i NONE -c "luafile $3/nvim_check.lua" </dev/null
