@@ -6,6 +6,16 @@
 namespace lsp
 {
 
+QJsonObject placeRange(const Place &place)
+{
+    return rangeJson({place.line, place.start}, {place.line, place.end});
+}
+
+QJsonObject placeLocation(const QString &uri, const Place &place)
+{
+    return QJsonObject{{QStringLiteral("uri"), uri}, {QStringLiteral("range"), placeRange(place)}};
+}
+
 bool isMnemonicWord(const QString &word)
 {
     for (const machine::Instruction &row : machine::kInstructionSet) {

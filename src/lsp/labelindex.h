@@ -8,6 +8,7 @@
 #include "lsp/document.h"
 
 #include <QHash>
+#include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
@@ -20,6 +21,10 @@ struct Place {
     qint32 start = 0; // UTF-16 code units into the line
     qint32 end = 0;
 };
+
+// A place as the protocol's Range, and as its Location in a document.
+QJsonObject placeRange(const Place &place);
+QJsonObject placeLocation(const QString &uri, const Place &place);
 
 struct IndexedWord {
     enum Kind : quint8 { Mnemonic, LabelDefinition, LabelUse, DataValue };

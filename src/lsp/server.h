@@ -4,8 +4,8 @@
 // the answers to each request. Messages come in whole (see jsonrpc::Endpoint)
 // and go out through `send`; nothing here reads or writes a stream.
 
-#include "jsonrpc/message.h"
 #include "lsp/document.h"
+#include "lsp/request.h"
 
 #include <QHash>
 #include <QJsonObject>
@@ -13,7 +13,6 @@
 #include <QString>
 
 #include <functional>
-#include <variant>
 
 namespace lsp
 {
@@ -35,23 +34,11 @@ public:
     // The text of an open document, for tests.
     const Document *document(const QString &uri) const;
 
-    using Answer = std::variant<QJsonValue, jsonrpc::Failure>;
-
 private:
     Answer answer(const QString &method, const QJsonObject &params);
     void notified(const QString &method, const QJsonObject &params);
     void publish(const QString &uri);
-
     Answer initialize();
-    Answer hover(const QString &uri, const Document &document, const Position &at);
-    Answer definition(const QString &uri, const Document &document, const Position &at);
-    Answer references(const QString &uri, const Document &document, const Position &at,
-                      bool withDeclaration);
-    Answer highlight(const Document &document, const Position &at);
-    Answer prepareRename(const Document &document, const Position &at);
-    Answer rename(const QString &uri, const Document &document, const Position &at,
-                  const QString &newName);
-    Answer codeActions(const QString &uri, const Document &document, const QJsonObject &params);
 
     Send send_;
     QHash<QString, Document> documents_;
