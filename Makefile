@@ -4,7 +4,10 @@
 
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-DEB_PACKAGES = cmake make g++ qt6-base-dev perl python3 python3-junitparser nodejs npm neovim
+# Node and npm run the language server's client check; a machine whose Node
+# came from elsewhere (with npm bundled, conflicting with Debian's npm) keeps it.
+NODE_PACKAGES := $(if $(shell command -v npm 2>/dev/null),,nodejs npm)
+DEB_PACKAGES = cmake make g++ qt6-base-dev perl python3 python3-junitparser neovim $(NODE_PACKAGES)
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
