@@ -3,12 +3,14 @@
 // cannot be served. The features themselves are checked through real
 // clients (client/check_lsp.mjs, nvim_check.lua).
 
+#include "jsonrpc/framing.h"
 #include "lsp/diagnosticadapter.h"
 #include "lsp/document.h"
 #include "lsp/server.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
 #include <QTest>
 
 namespace
@@ -69,6 +71,8 @@ private slots:
     void documentSizeLimit();
     void columnsInUtf16();
     void quickFixOnlyWhereAsked();
+    void clientGone_data();
+    void clientGone();
 };
 
 void TestLsp::edits_data()
@@ -241,6 +245,37 @@ void TestLsp::quickFixOnlyWhereAsked()
         QStringLiteral("{\"changes\":{\"file:///"
                        "p\":[{\"newText\":\"OUT\",\"range\":{\"end\":{\"character\":4,\"line\":1},"
                        "\"start\":{\"character\":0,\"line\":1}}}]}}"));
+}
+
+void TestLsp::clientGone_data()
+{
+    QTest::addColumn<QByteArray>("sent");
+    QTest::addColumn<int>("status");
+    const QByteArray initialize =
+        jsonrpc::frame("{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"initialize\"}");
+    const QByteArray shutdown =
+        jsonrpc::frame("{\"jsonrpc\":\"2.0\",\"id\":2,\"method\":\"shutdown\"}");
+    const QByteArray exit = jsonrpc::frame("{\"jsonrpc\":\"2.0\",\"method\":\"exit\"}");
+    QTest::newRow("nothing sent") << QByteArray() << 1;
+    QTest::newRow("gone after initialize") << initialize << 1;
+    QTest::newRow("gone half-way through a message") << initialize + shutdown.left(30) << 1;
+    QTest::newRow("exit without shutdown") << initialize + exit << 1;
+    QTest::newRow("shutdown, then exit") << initialize + shutdown + exit << 0;
+}
+
+// The real executable: it ends when its input does, at once.
+void TestLsp::clientGone()
+{
+    QFETCH(QByteArray, sent);
+    QFETCH(int, status);
+    QProcess server;
+    server.start(QStringLiteral(KORVANE_LSP_PATH), {QStringLiteral("--stdio")});
+    QVERIFY(server.waitForStarted());
+    server.write(sent);
+    server.closeWriteChannel();
+    QVERIFY(server.waitForFinished(10000));
+    QCOMPARE(server.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(server.exitCode(), status);
 }
 
 QTEST_GUILESS_MAIN(TestLsp)
