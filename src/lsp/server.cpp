@@ -94,12 +94,22 @@ void LanguageServer::notified(const QString &method, const QJsonObject &params)
         const auto found = documents_.find(uri);
         if (found == documents_.end())
             return;
-        // Changes apply one after the other; one that fits nowhere stops the rest,
-        // and the diagnostics show the text as far as it got.
+        // Changes apply one after the other; one that fits nowhere stops the
+        // rest, the diagnostics show the text as far as it got, and the client
+        // hears that its text and the server's now differ.
         for (const QJsonValue change : params.value(QLatin1String("contentChanges")).toArray()) {
             QString problem;
-            if (!found->apply(change.toObject(), problem))
+            if (!found->apply(change.toObject(), problem)) {
+                send_(jsonrpc::notification(
+                    QStringLiteral("window/logMessage"),
+                    QJsonObject{{QStringLiteral("type"), 1},
+                                {QStringLiteral("message"),
+                                 QStringLiteral("korvane-lsp: a change to %1 was not applied "
+                                                "(%2); its diagnostics are out of date until "
+                                                "it is opened again")
+                                     .arg(uri, problem)}}));
                 break;
+            }
         }
         found->setVersion(item.value(QLatin1String("version")).toInt());
         publish(uri);

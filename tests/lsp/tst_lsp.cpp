@@ -69,6 +69,7 @@ private slots:
     void exitStatus();
     void documentSizeLimit_data();
     void documentSizeLimit();
+    void changeThatFitsNowhere();
     void columnsInUtf16();
     void quickFixOnlyWhereAsked();
     void clientGone_data();
@@ -209,6 +210,26 @@ void TestLsp::documentSizeLimit()
     const QJsonArray diagnostics = published(session.last());
     QCOMPARE(diagnostics.size(), count);
     QCOMPARE(diagnostics[0].toObject()["code"].toString(), firstCode);
+}
+
+void TestLsp::changeThatFitsNowhere()
+{
+    Session session;
+    session.request(1, "initialize");
+    session.open(QStringLiteral("INP\nHLT\n"));
+    session.notify(
+        "textDocument/didChange",
+        {{"textDocument", QJsonObject{{"uri", "file:///p"}, {"version", 2}}},
+         {"contentChanges", QJsonArray{change(0, 0, 0, 3, "OUT"), change(1, 2, 0, 0, "x"),
+                                       change(1, 0, 1, 3, "LDA")}}});
+    QCOMPARE(session.sent.size(), 4);
+    QCOMPARE(session.sent[2],
+             QStringLiteral("{\"jsonrpc\":\"2.0\",\"method\":\"window/logMessage\",\"params\":{"
+                            "\"message\":\"korvane-lsp: a change to file:///p was not applied (a "
+                            "change whose range is not in the document); its diagnostics are out "
+                            "of date until it is opened again\",\"type\":1}}"));
+    // The first change is kept, the ones from the refused one on are not.
+    QCOMPARE(session.server.document("file:///p")->text(), QStringLiteral("OUT\nHLT\n"));
 }
 
 void TestLsp::columnsInUtf16()
