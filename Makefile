@@ -4,10 +4,12 @@
 
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-# Node and npm run the language server's client check; a machine whose Node
-# came from elsewhere (with npm bundled, conflicting with Debian's npm) keeps it.
-NODE_PACKAGES := $(if $(shell command -v npm 2>/dev/null),,nodejs npm)
-DEB_PACKAGES = cmake make g++ qt6-base-dev perl python3 python3-junitparser neovim $(NODE_PACKAGES)
+DEB_PACKAGES = cmake make g++ qt6-base-dev perl python3 python3-junitparser neovim
+# Neovim runs the language server's check in its own client. Node.js and npm
+# run the debug adapter's and the language server's client tests; they are
+# installed only when the command is missing: a Node.js from elsewhere brings its own npm,
+# and Debian's npm package conflicts with it.
+NODE_PACKAGES = node:nodejs npm:npm
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -19,6 +21,9 @@ all: build
 deps:
 	@missing=""; for p in $(DEB_PACKAGES); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	for c in $(NODE_PACKAGES); do \
+	    command -v $${c%%:*} >/dev/null 2>&1 || missing="$$missing $${c#*:}"; \
 	done; \
 	if [ -n "$$missing" ]; then \
 	    echo "Installing:$$missing"; \

@@ -1,5 +1,6 @@
 // korvane-run --trace on a loop of 10,000,000 steps, the trace written to
-// /dev/null: how long a whole traced run takes, process start included.
+// /dev/null as text and as JSON: how long a whole traced run takes, process
+// start included.
 
 #include <QFile>
 #include <QProcess>
@@ -10,7 +11,7 @@
 namespace
 {
 
-void traceToDevNull(benchmark::State &state)
+void traceToDevNull(benchmark::State &state, const char *format)
 {
     QTemporaryDir folder;
     const QString program = folder.filePath(QStringLiteral("loop.txt"));
@@ -26,7 +27,8 @@ void traceToDevNull(benchmark::State &state)
         process.setStandardOutputFile(QProcess::nullDevice());
         process.setStandardErrorFile(QProcess::nullDevice());
         process.start(QStringLiteral(KORVANE_RUN_PATH),
-                      {QStringLiteral("--trace"), QStringLiteral("--max-steps"),
+                      {QStringLiteral("--trace"), QStringLiteral("--trace-format"),
+                       QString::fromLatin1(format), QStringLiteral("--max-steps"),
                        QStringLiteral("10000000"), program});
         // Stopped at the step limit: exit status 3.
         if (!process.waitForFinished(120000) || process.exitCode() != 3) {
@@ -38,4 +40,11 @@ void traceToDevNull(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(traceToDevNull)->Name("Trace/10M")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(traceToDevNull, text, "text")
+    ->Name("Trace/10M/text")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(traceToDevNull, json, "json")
+    ->Name("Trace/10M/json")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();

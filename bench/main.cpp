@@ -38,6 +38,9 @@ public:
             const auto laidOut = run.counters.find("all_laid_out_s");
             if (laidOut != run.counters.end())
                 figures.allLaidOutSeconds.push_back(laidOut->second.value);
+            const auto pause = run.counters.find("longest_pause_ms");
+            if (pause != run.counters.end())
+                figures.longestPauseMs.push_back(pause->second.value);
             figures.seconds.push_back(run.GetAdjustedRealTime() /
                                       benchmark::GetTimeUnitMultiplier(run.time_unit));
         }
@@ -54,12 +57,17 @@ public:
     {
         return median(&Figures::allLaidOutSeconds, name);
     }
+    double longestPauseMs(const std::string &name) const
+    {
+        return median(&Figures::longestPauseMs, name);
+    }
 
 private:
     struct Figures {
         std::vector<double> stepsPerSecond;
         std::vector<double> seconds;
         std::vector<double> allLaidOutSeconds;
+        std::vector<double> longestPauseMs;
     };
 
     static std::string name(const Run &run)
@@ -124,12 +132,27 @@ void printSummary(const SummaryReporter &figures)
     std::printf("  click until the output box has laid out every line: %.3f s and %.3f s, "
                 "ratio %.2f\n",
                 laidOut100k, laidOut200k, ratio(laidOut200k, laidOut100k));
-    const double trace = figures.seconds("Trace/10M");
+    // The trace before it gained its line column and its JSON form took 0.74 s.
     std::printf("korvane-run --trace, 10,000,000 steps to /dev/null\n");
-    std::printf(
-        "  whole run              %12.3f s        (target <= 1.4 s, twice the plain trace's "
-        "0.7 s: %s)\n",
-        trace, verdict(trace > 0 && trace <= 1.4));
+    for (const char *format : {"text", "json"}) {
+        const double trace = figures.seconds(std::string("Trace/10M/") + format);
+        std::printf("  %-22s %12.3f s        %.2f times 0.74 s (target <= 1.5: %s)\n", format,
+                    trace, trace / 0.74, verdict(trace > 0 && trace <= 1.5 * 0.74));
+    }
+    const double dapContinue = figures.seconds("Dap/continue10M");
+    const double plainRun = figures.seconds("Dap/korvaneRun10M");
+    const double dapRatio = ratio(plainRun, dapContinue);
+    std::printf("korvane-dap, 10,000,000 steps to a breakpoint (process start included)\n");
+    std::printf("  korvane-run, plain     %12.3f s\n", plainRun);
+    std::printf("  korvane-dap, continue  %12.3f s        speed ratio to korvane-run %.2f "
+                "(target >= 0.5: %s)\n",
+                dapContinue, dapRatio, verdict(dapRatio >= 0.5));
+    for (const char *run : {"output:0", "output:1"}) {
+        const double pause = figures.longestPauseMs(std::string("Dap/pause/") + run);
+        std::printf("  pause, %-15s %12.1f ms       longest of 10 (target <= 100 ms: %s)\n",
+                    run[7] == '0' ? "quiet loop" : "loop with OUT", pause,
+                    verdict(pause > 0 && pause <= 100));
+    }
     const double check100 = figures.seconds("Check/100-lines");
     const double check1MiB = figures.seconds("Check/1MiB");
     const double checkEvery = figures.seconds("Check/1MiB-every-error");

@@ -1,5 +1,7 @@
 #include "assembler/characters.h"
 
+#include "assembler/sourcetext.h"
+
 #include <QChar>
 
 #include <array>
@@ -224,6 +226,26 @@ QString oddCharacterMessage(QStringView word, const OddCharacter &odd)
     if (odd.kind == OddCharacter::Space)
         return start + where + QLatin1String("; use a blank or a tab");
     return start + QLatin1String(", which is invisible,") + where + QLatin1String("; delete it");
+}
+
+Fix oddCharacterFix(QStringView word, qint32 line, qint32 wordBegin, const OddCharacter &odd)
+{
+    const qint32 begin = wordBegin + utf8Length(word.first(odd.at));
+    const qint32 end = begin + utf8Length(word.sliced(odd.at, odd.length));
+    QString title;
+    switch (odd.kind) {
+    case OddCharacter::Space:
+        title = QLatin1String("Replace ") + odd.name + QLatin1String(" with a blank");
+        break;
+    case OddCharacter::Invisible:
+        title = QLatin1String("Delete ") + odd.name;
+        break;
+    case OddCharacter::LookAlike:
+        title = QLatin1String("Replace ") + odd.name + QLatin1String(" with '") + odd.replacement +
+                QLatin1Char('\'');
+        break;
+    }
+    return Fix{title, {Edit{Range{line, begin, end}, odd.replacement}}};
 }
 
 } // namespace diagnostics

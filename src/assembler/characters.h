@@ -5,6 +5,8 @@
 // look like ASCII ones. Messages name them by code point, since the student
 // cannot see what is wrong.
 
+#include "assembler/diagnostic.h"
+
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
@@ -41,5 +43,10 @@ QString quoted(QStringView word);
 // What is wrong with the word's odd character, e.g. "'STA<U+00A0>x': U+00A0
 // NO-BREAK SPACE between 'STA' and 'x'; use a blank or a tab".
 QString oddCharacterMessage(QStringView word, const OddCharacter &odd);
+
+// The fix for the odd character of a word that starts at byte `wordBegin` of
+// line `line`: a blank for a space, nothing for an invisible character, the
+// ASCII character for a look-alike.
+Fix oddCharacterFix(QStringView word, qint32 line, qint32 wordBegin, const OddCharacter &odd);
 
 } // namespace diagnostics

@@ -54,22 +54,7 @@ Diagnostic oddCharacter(const SourceLine &line, const Word &word, const OddChara
                                         "look-alike-character"};
     Diagnostic found =
         error(kinds[odd.kind], line.rangeOf(word), oddCharacterMessage(word.written, odd));
-    const qint32 begin = word.begin + utf8Length(word.written.first(odd.at));
-    const qint32 end = begin + utf8Length(word.written.sliced(odd.at, odd.length));
-    QString title;
-    switch (odd.kind) {
-    case OddCharacter::Space:
-        title = QLatin1String("Replace ") + odd.name + QLatin1String(" with a blank");
-        break;
-    case OddCharacter::Invisible:
-        title = QLatin1String("Delete ") + odd.name;
-        break;
-    case OddCharacter::LookAlike:
-        title = QLatin1String("Replace ") + odd.name + QLatin1String(" with '") + odd.replacement +
-                QLatin1Char('\'');
-        break;
-    }
-    found.fixes.append(Fix{title, {Edit{Range{line.number, begin, end}, odd.replacement}}});
+    found.fixes.append(oddCharacterFix(word.written, line.number, word.begin, odd));
     return found;
 }
 

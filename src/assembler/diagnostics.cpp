@@ -163,11 +163,7 @@ private:
         Diagnostic &warning = add("data-not-a-number", line.rangeOf(value),
                                   oddCharacterMessage(value.written, *odd) +
                                       QLatin1String("; the cell holds ") + word);
-        const qint32 begin = value.begin + utf8Length(value.written.first(odd->at));
-        const qint32 end = begin + utf8Length(value.written.sliced(odd->at, odd->length));
-        warning.fixes.append(Fix{QLatin1String("Replace ") + odd->name + QLatin1String(" with '") +
-                                     odd->replacement + QLatin1Char('\''),
-                                 {Edit{Range{line.number, begin, end}, odd->replacement}}});
+        warning.fixes.append(oddCharacterFix(value.written, line.number, value.begin, *odd));
     }
 
     const Assembler &assembler;

@@ -20,7 +20,8 @@ public:
     // The text typed for the input instruction at `address`, or none once
     // the input has ended. The run loop decides what the text means.
     virtual std::optional<QString> typedText(qint32 address) = 0;
-    // The typed text was taken as the number `value`.
+    // The typed text was taken as the number `value`; the input step
+    // completes right after.
     virtual void inputAccepted(const QString &typed, qint32 value)
     {
         Q_UNUSED(typed);

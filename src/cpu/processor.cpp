@@ -51,13 +51,38 @@ void Processor::decodeCell(Cell &cell)
     cell.decodeKnown = true;
 }
 
-Processor::Stop Processor::run(quint64 stopAtStep)
+Processor::Stop Processor::run(quint64 stopAtStep, const Breakpoints *breakAt)
 {
-    return observer_ ? runSteps<true>(stopAtStep) : runSteps<false>(stopAtStep);
+    if (breakAt && breakAt->none())
+        breakAt = nullptr;
+    if (observer_)
+        return breakAt ? runSteps<true, true>(stopAtStep, breakAt)
+                       : runSteps<true, false>(stopAtStep, nullptr);
+    return breakAt ? runSteps<false, true>(stopAtStep, breakAt)
+                   : runSteps<false, false>(stopAtStep, nullptr);
 }
 
-template <bool Observed>
-Processor::Stop Processor::runSteps(quint64 stopAtStep)
+Processor::Registers Processor::registers() const
+{
+    return {pc_, accumulator_, flags_, opcode_, address_, executedSteps_, halted_};
+}
+
+void Processor::setRegisters(const Registers &registers)
+{
+    pc_ = registers.pc;
+    accumulator_ = registers.accumulator;
+    flags_ = registers.flags;
+    opcode_ = registers.opcode;
+    address_ = registers.address;
+    executedSteps_ = registers.executedSteps;
+    halted_ = registers.halted;
+    inputObserved = false;
+    pcAfterStep_ = pc_;
+    changes_.pc = changes_.decoded = changes_.accumulator = changes_.flags = true;
+}
+
+template <bool Observed, bool Breaking>
+Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const Breakpoints *breakAt)
 {
     for (;;) {
         if (executedSteps_ >= stopAtStep)
@@ -71,12 +96,17 @@ Processor::Stop Processor::runSteps(quint64 stopAtStep)
             faultAddress_ = -1;
             return Stop::Fault;
         }
+        if constexpr (Breaking) {
+            if ((*breakAt)[static_cast<size_t>(pc_)])
+                return Stop::Breakpoint;
+        }
         const qint32 fetchedAt = pc_;
         Cell &fetched = cell(pc_);
         if constexpr (Observed) {
             // Kept before the step runs: a store may change the fetched cell itself.
             step_.address = pc_;
             step_.word = text(fetched);
+            accumulatorBefore_ = accumulator_;
         }
         ++pc_;
         ++executedSteps_;
@@ -138,6 +168,7 @@ void Processor::tellObserver()
     step_.flags = flags_;
     step_.effect = Step::Effect::None;
     step_.value = 0;
+    step_.wrapped = false;
     const auto effect = [this](Step::Effect effect, qint32 value) {
         step_.effect = effect;
         step_.value = value;
@@ -151,8 +182,7 @@ void Processor::tellObserver()
     case BranchIfPositive:
     case BranchIfNegative:
     case BranchIfFlag:
-        if (jumps(opcode_))
-            effect(Step::Effect::Branched, address_);
+        effect(jumps(opcode_) ? Step::Effect::Branched : Step::Effect::NotTaken, address_);
         break;
     case Input:
         effect(Step::Effect::Input, accumulator_);
@@ -160,11 +190,34 @@ void Processor::tellObserver()
     case Output:
         effect(Step::Effect::Output, accumulator_);
         break;
+    case Add:
+    case Subtract:
+    case Multiply:
     case Divide: {
-        // The divisor's value is known once the division has read it.
-        const Cell &divisor = cell(address_);
-        if (divisor.valueIsNumber && divisor.value == 0)
-            effect(Step::Effect::FlagsSet, flags_);
+        // The step completed, so the operand named a cell, whose value the
+        // instruction has read; an operand that is no number did nothing.
+        const Cell &source = cell(address_);
+        if (!source.valueIsNumber)
+            break;
+        const qint32 before = accumulatorBefore_;
+        const qint32 operand = source.value;
+        switch (opcode_) {
+        case Add:
+            step_.wrapped = addWraps(before, operand);
+            break;
+        case Subtract:
+            step_.wrapped = subtractWraps(before, operand);
+            break;
+        case Multiply:
+            step_.wrapped = multiplyWraps(before, operand);
+            break;
+        default:
+            if (operand == 0)
+                effect(Step::Effect::FlagsSet, flags_);
+            else
+                step_.wrapped = divideWraps(before, operand);
+            break;
+        }
         break;
     }
     default:

@@ -52,6 +52,7 @@ struct Step {
         None,
         Stored,   // value: the cell stored into (it now holds the accumulator)
         Branched, // value: the address jumped to (a branch whose condition held)
+        NotTaken, // value: the address not jumped to (a branch whose condition failed)
         Input,    // value: the number read
         Output,   // value: the number put out
         FlagsSet, // value: the flags (a division by zero)
@@ -65,6 +66,7 @@ struct Step {
     qint32 flags = 0;       // after the step
     Effect effect = Effect::None;
     qint32 value = 0;
+    bool wrapped = false; // an arithmetic result that wrapped around 32 bits
 };
 
 class StepObserver
@@ -83,6 +85,24 @@ public:
         NeedsInput, // the input instruction waits: completeInput() with the value, then run()
         Fault,      // the run cannot go on; faultMessage() tells why
         StepLimit,  // executedSteps() reached the requested count
+        Breakpoint, // the program counter names a cell of the breakpoints given to run()
+    };
+
+    // Cells at which a run stops before fetching: a debugger's breakpoints.
+    using Breakpoints = std::bitset<kMemorySize>;
+
+    // The registers and the step count: with the memory's words, all a run
+    // depends on, so that a debugger can keep and restore the whole machine.
+    struct Registers {
+        qint32 pc = 0;
+        qint32 accumulator = 0;
+        qint32 flags = 0;
+        qint32 opcode = 0;
+        qint32 address = 0;
+        quint64 executedSteps = 0;
+        bool halted = false;
+
+        bool operator==(const Registers &) const = default;
     };
 
     // What a display has to show since it last took the changes. The program
@@ -119,8 +139,15 @@ public:
     bool halted() const { return halted_; }
     quint64 executedSteps() const { return executedSteps_; }
 
-    // Runs until a stop; StepLimit once executedSteps() has reached stopAtStep.
-    Stop run(quint64 stopAtStep = kNoStepLimit);
+    // Runs until a stop; StepLimit once executedSteps() has reached stopAtStep,
+    // Breakpoint before fetching from a cell set in breakAt (none when null),
+    // also when the run starts there.
+    Stop run(quint64 stopAtStep = kNoStepLimit, const Breakpoints *breakAt = nullptr);
+
+    Registers registers() const;
+    // Sets every register; a run goes on from there. An input that waited
+    // for its value is dropped: the next run fetches its instruction afresh.
+    void setRegisters(const Registers &registers);
     // Finishes the input instruction that stopped the run with NeedsInput.
     void completeInput(qint32 value);
 
@@ -154,8 +181,8 @@ private:
 
     enum class Outcome : quint8 { Continue, Halted, NeedsInput, Fault };
 
-    template <bool Observed>
-    Stop runSteps(quint64 stopAtStep);
+    template <bool Observed, bool Breaking>
+    Stop runSteps(quint64 stopAtStep, const Breakpoints *breakAt);
     void tellObserver();
 
     Cell &cell(qint32 address) { return cells_[static_cast<size_t>(address)]; }
@@ -185,8 +212,9 @@ private:
     OperandReport operandReport_;
     Changes changes_;
     StepObserver *observer_ = nullptr;
-    Step step_;                 // the step being observed
-    bool inputObserved = false; // step_ is an input step waiting for its value
+    Step step_;                    // the step being observed
+    qint32 accumulatorBefore_ = 0; // of the step being observed
+    bool inputObserved = false;    // step_ is an input step waiting for its value
 };
 
 } // namespace machine

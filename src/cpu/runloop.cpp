@@ -71,6 +71,9 @@ RunEnd RunLoop::run()
             if (!readInput())
                 return {RunEnd::InputEnded, {}, processor.pc() - 1};
             break;
+        case Processor::Stop::Breakpoint:
+            // The loop runs without breakpoints; a stop there ends the run all the same.
+            return {RunEnd::Stopped, {}, -1};
         case Processor::Stop::StepLimit: {
             const quint64 steps = processor.executedSteps();
             if (stepLimit != 0 && steps >= stepLimit) {
@@ -108,8 +111,10 @@ bool RunLoop::readInput()
             console.message(kInvalidInputMessage);
             continue;
         case TypedInput::Accepted:
-            processor.completeInput(input.value);
+            // Told before the step completes, so that what the console says
+            // about the value comes before the step's trace line.
             console.inputAccepted(*typed, input.value);
+            processor.completeInput(input.value);
             return true;
         }
     }

@@ -77,9 +77,14 @@ public:
                             reason);
         }
         check.line = written.mid(start, end - start);
-        if (check.line.startsWith(kForbid, Qt::CaseInsensitive))
+        const bool forbid = check.line.startsWith(kForbid, Qt::CaseInsensitive);
+        const bool maxWords = check.line.startsWith(kMaxWords, Qt::CaseInsensitive);
+        if ((forbid || maxWords) && check.maxSteps)
+            return fail(skipBlanks(0), QStringLiteral("max-steps is for cases, not for rules."),
+                        reason);
+        if (forbid)
             return readForbid(start + kForbid.size(), end, check, reason);
-        if (check.line.startsWith(kMaxWords, Qt::CaseInsensitive))
+        if (maxWords)
             return readMaxWords(start + kMaxWords.size(), end, check, reason);
         return readCase(check, reason);
     }
@@ -164,17 +169,12 @@ private:
     bool readForbid(qsizetype from, qsizetype to, TestCase &check, QString &reason)
     {
         check.kind = TestCase::Forbid;
-        if (check.maxSteps)
-            return fail(skipBlanks(0), QStringLiteral("max-steps is for cases, not for rules."),
-                        reason);
         for (const Word &word : words(from, to)) {
             const QString mnemonic = word.text.toUpper();
-            const machine::Instruction *instruction = nullptr;
-            for (const machine::Instruction &row : machine::kInstructionSet) {
-                if (row.isInstruction() && row.mnemonic == mnemonic)
-                    instruction = &row;
-            }
-            if (!instruction)
+            const auto &set = machine::kInstructionSet;
+            if (std::none_of(set.begin(), set.end(), [&](const machine::Instruction &row) {
+                    return row.isInstruction() && row.mnemonic == mnemonic;
+                }))
                 return fail(word.at, QStringLiteral("'%1' is not an instruction.").arg(word.text),
                             reason);
             if (!check.forbidden.contains(mnemonic))
@@ -188,9 +188,6 @@ private:
     bool readMaxWords(qsizetype from, qsizetype to, TestCase &check, QString &reason)
     {
         check.kind = TestCase::MaxWords;
-        if (check.maxSteps)
-            return fail(skipBlanks(0), QStringLiteral("max-steps is for cases, not for rules."),
-                        reason);
         const QList<Word> found = words(from, to);
         quint64 count = 0;
         if (found.size() != 1 || !readCount(found[0].text, kMostPoints, count))

@@ -36,4 +36,32 @@ constexpr qint32 wrappingDivide(qint32 a, qint32 b)
     return a / b;
 }
 
+// Whether the true result lies outside the 32-bit range, so that the operation
+// above gave it wrapped around. Worked out in 64 bits, where every sum,
+// difference and product of two 32-bit numbers fits.
+constexpr bool outside32Bits(qint64 exact)
+{
+    return exact < std::numeric_limits<qint32>::min() || exact > std::numeric_limits<qint32>::max();
+}
+
+constexpr bool addWraps(qint32 a, qint32 b)
+{
+    return outside32Bits(qint64(a) + qint64(b));
+}
+
+constexpr bool subtractWraps(qint32 a, qint32 b)
+{
+    return outside32Bits(qint64(a) - qint64(b));
+}
+
+constexpr bool multiplyWraps(qint32 a, qint32 b)
+{
+    return outside32Bits(qint64(a) * qint64(b));
+}
+
+constexpr bool divideWraps(qint32 a, qint32 b)
+{
+    return a == std::numeric_limits<qint32>::min() && b == -1;
+}
+
 } // namespace machine

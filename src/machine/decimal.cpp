@@ -45,8 +45,8 @@ Decimal parseDecimal(QStringView text)
     }
     const qint64 value = negative ? -magnitude : magnitude;
     if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
-        return {Decimal::OutOfRange, 0};
-    return {Decimal::Ok, qint32(value)};
+        return {Decimal::OutOfRange, 0, i};
+    return {Decimal::Ok, qint32(value), i};
 }
 
 } // namespace machine

@@ -18,6 +18,9 @@ struct Decimal {
     enum Status : quint8 { Ok, NoDigits, OutOfRange };
     Status status = NoDigits;
     qint32 value = 0; // meaningful only when status is Ok
+    // Characters read: the white space, the sign and the digits; what
+    // follows them is ignored.
+    qsizetype length = 0;
 
     bool ok() const { return status == Ok; }
 };

@@ -12,7 +12,7 @@ TypedInput readTypedInput(QStringView text)
     const Decimal number = parseDecimal(text);
     if (!number.ok())
         return {TypedInput::Invalid, 0};
-    return {TypedInput::Accepted, number.value};
+    return {TypedInput::Accepted, number.value, number.length < text.size()};
 }
 
 } // namespace machine

@@ -16,6 +16,8 @@ struct TypedInput {
     };
     Kind kind = Empty;
     qint32 value = 0;
+    // Accepted, though characters follow the number ("3.5" reads as 3).
+    bool readInPart = false;
 };
 
 // Message shown when a typed text is not taken as a number.

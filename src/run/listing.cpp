@@ -48,10 +48,26 @@ QString listingOf(const korvane::Program &program)
 
 QString memoryOf(const machine::Processor &processor)
 {
+    QStringList words;
+    qsizetype width = 0;
+    for (int address = 0; address < machine::kMemorySize; ++address) {
+        words << processor.word(address);
+        width = std::max(width, words.constLast().size());
+    }
+    // Left-aligned in columns of the widest word, as the listing aligns them;
+    // no blanks at the end of a line.
     QString text;
-    for (int address = 0; address < machine::kMemorySize; ++address)
-        text += processor.word(address) +
-                QLatin1Char(machine::columnOf(address) == machine::kMemoryColumns - 1 ? '\n' : ' ');
+    QString line;
+    for (int address = 0; address < machine::kMemorySize; ++address) {
+        const bool last = machine::columnOf(address) == machine::kMemoryColumns - 1;
+        line += last ? words[address] : words[address].leftJustified(width) + QLatin1Char(' ');
+        if (last) {
+            while (line.endsWith(QLatin1Char(' ')))
+                line.chop(1);
+            text += line + QLatin1Char('\n');
+            line.clear();
+        }
+    }
     return text;
 }
 

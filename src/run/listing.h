@@ -18,7 +18,7 @@ QString imageOf(const korvane::Program &program);
 // is printed as the indentation alone, so that its column lines up.
 QString listingOf(const korvane::Program &program);
 
-// The 100 cell texts, 10 per line.
+// The 100 cell texts, 10 per line, in columns as wide as the widest text.
 QString memoryOf(const machine::Processor &processor);
 
 } // namespace terminal

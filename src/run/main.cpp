@@ -121,7 +121,8 @@ int main(int argc, char *argv[])
                                                                 : terminal::listingOf(program);
         status = console.print(text) ? terminal::Success : terminal::OutputFailed;
     } else {
-        runner.setTrace(options.trace);
+        runner.setTrace(options.trace, options.traceFormat);
+        runner.setInputWarnings(options.warnings);
         status = runner.run(options.maxSteps);
     }
     if (options.showMemory)

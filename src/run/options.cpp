@@ -22,6 +22,7 @@ const QLatin1String kSampleOption{"sample"};
 const QLatin1String kMaxStepsOption{"max-steps"};
 const QLatin1String kTestOption{"test"};
 const QLatin1String kReportOption{"report"};
+const QLatin1String kTraceFormatOption{"trace-format"};
 const QLatin1String kFeedbackOption{"feedback"};
 const QLatin1String kSummaryOption{"summary"};
 
@@ -145,8 +146,13 @@ Options parseOptions(const QStringList &arguments)
                        "to, instead of running."));
     const QCommandLineOption trace(
         QStringLiteral("trace"),
-        QStringLiteral("Write each executed step to standard error: step, address, word, "
-                       "instruction, accumulator, flags and what the step did."));
+        QStringLiteral("Write each executed step to standard error: step, source line, address, "
+                       "word, instruction, accumulator, flags and what the step did."));
+    const QCommandLineOption traceFormat(
+        kTraceFormatOption,
+        QStringLiteral("Write the --trace as text (the default: columns under a header) or json "
+                       "(one object per line and step)."),
+        QStringLiteral("FORMAT"));
     const QCommandLineOption test(
         kTestOption,
         QStringLiteral("Run each FILE once per line of CASES (values to type => expected "
@@ -168,14 +174,15 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("CSV"));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
-        QStringLiteral("Do not write warnings about a program that assembled."));
+        QStringLiteral("Do not write warnings about a program that assembled, nor about a "
+                       "typed value read only in part."));
     const QCommandLineOption noExcerpts(
         QStringLiteral("no-excerpts"),
         QStringLiteral("Write each error, warning and note on one line, without the source "
                        "line and the marker under it."));
-    const QList<QCommandLineOption> known{sample,  maxSteps, assemble,   listing,
-                                          trace,   test,     report,     feedback,
-                                          summary, memory,   noWarnings, noExcerpts};
+    const QList<QCommandLineOption> known{sample,      maxSteps,   assemble,  listing,  trace,
+                                          traceFormat, test,       report,    feedback, summary,
+                                          memory,      noWarnings, noExcerpts};
     parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -212,7 +219,7 @@ Options parseOptions(const QStringList &arguments)
     if (files.size() > 1 && !parser.isSet(test))
         return refuse(QStringLiteral("Only one FILE can be given."));
     for (const QLatin1String name : {kSampleOption, kMaxStepsOption, kTestOption, kReportOption,
-                                     kFeedbackOption, kSummaryOption}) {
+                                     kFeedbackOption, kSummaryOption, kTraceFormatOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
@@ -259,6 +266,15 @@ Options parseOptions(const QStringList &arguments)
     options.summaryFile = parser.value(summary);
     options.showMemory = parser.isSet(memory);
     options.trace = parser.isSet(trace);
+    if (parser.isSet(traceFormat)) {
+        if (!options.trace)
+            return refuse(QStringLiteral("--trace-format goes only with --trace."));
+        const QString name = parser.value(traceFormat);
+        if (name == QLatin1String("json"))
+            options.traceFormat = TraceFormat::Json;
+        else if (name != QLatin1String("text"))
+            return refuse(QStringLiteral("--trace-format needs text or json, not '%1'.").arg(name));
+    }
     options.warnings = !parser.isSet(noWarnings);
     options.excerpts = !parser.isSet(noExcerpts);
 

@@ -6,6 +6,7 @@
 #include "grading/grading.h"
 #include "program/program.h"
 #include "run/exitstatus.h"
+#include "run/traceformat.h"
 
 #include <QString>
 #include <QStringList>
@@ -36,6 +37,7 @@ struct Options {
     quint64 maxSteps = kDefaultMaxSteps;                       // 0: no limit
     bool showMemory = false;
     bool trace = false;
+    TraceFormat traceFormat = TraceFormat::Text;
     bool warnings = true; // warnings about a program that assembled, on standard error
     bool excerpts = true; // each diagnostic followed by its source line and a marker
     QString text;

@@ -2,6 +2,8 @@
 
 #include "cpu/runloop.h"
 #include "machine/instructionset.h"
+#include "machine/typedinput.h"
+#include "program/filename.h"
 #include "run/trace.h"
 
 namespace terminal
@@ -24,10 +26,11 @@ Runner::Runner(const korvane::Program &program, TerminalConsole &terminal)
 ExitStatus Runner::run(quint64 maxSteps)
 {
     machine::RunLoop loop(processor_, *this, kStepsPerChunk, maxSteps);
-    TraceWriter trace(terminal, program, maxSteps);
+    std::unique_ptr<TraceWriter> trace;
     if (tracing) {
-        trace.writeHeader();
-        loop.setStepObserver(&trace);
+        trace = makeTraceWriter(traceFormat, terminal, program, maxSteps);
+        trace->start();
+        loop.setStepObserver(trace.get());
     }
     const machine::RunEnd end = loop.run();
 
@@ -54,7 +57,7 @@ ExitStatus Runner::run(quint64 maxSteps)
                                 QStringLiteral("standard input ended while the program was "
                                                "waiting for a value (%1 at address %2)")
                                     .arg(machine::mnemonicOf(machine::Input))
-                                    .arg(end.address)),
+                                    .arg(korvane::addressText(end.address))),
                std::nullopt);
         status = RunFailed;
         break;
@@ -88,6 +91,18 @@ std::optional<QString> Runner::typedText(qint32 address)
     if (!location.isEmpty())
         prompt += QStringLiteral(" (line %1)").arg(program.lineNumbers[std::size_t(address)]);
     return terminal.readValue((prompt + QLatin1String("? ")).toStdString());
+}
+
+// The window's rule reads the leading number of a typed value and ignores the
+// rest; at a terminal, where nobody sees the accumulator, that is said. The
+// value is quoted as file names are: a control character, which could move
+// the cursor or change the terminal's colours, as \xNN.
+void Runner::inputAccepted(const QString &typed, qint32 value)
+{
+    if (inputWarnings && machine::readTypedInput(typed).readInPart)
+        terminal.message(QStringLiteral("korvane-run: warning: input '%1' read as %2")
+                             .arg(korvane::shownName(typed))
+                             .arg(value));
 }
 
 void Runner::writeValue(qint32 value)

@@ -11,6 +11,7 @@
 #include "run/diagnosticprinter.h"
 #include "run/exitstatus.h"
 #include "run/terminalconsole.h"
+#include "run/traceformat.h"
 
 #include <QString>
 
@@ -23,8 +24,14 @@ public:
     // Both must outlive the runner.
     Runner(const korvane::Program &program, TerminalConsole &terminal);
 
-    // Writes each executed step to the terminal's trace, after a header line.
-    void setTrace(bool on) { tracing = on; }
+    // Writes each executed step to the terminal's trace, in the form given.
+    void setTrace(bool on, TraceFormat format = TraceFormat::Text)
+    {
+        tracing = on;
+        traceFormat = format;
+    }
+    // Warns on standard error of a typed value read only in part ("3.5" as 3).
+    void setInputWarnings(bool on) { inputWarnings = on; }
     // How the errors that end a run and the notes on them are written.
     void setStyle(const PrintStyle &style) { printStyle = style; }
     // Runs the program from address 0; maxSteps 0 means no limit.
@@ -34,6 +41,7 @@ public:
 
 private:
     std::optional<QString> typedText(qint32 address) override;
+    void inputAccepted(const QString &typed, qint32 value) override;
     void writeValue(qint32 value) override;
     void message(const QString &text) override;
     void operandReport(qint32 address, const QString &line) override;
@@ -46,6 +54,8 @@ private:
     TerminalConsole &terminal;
     machine::Processor processor_;
     bool tracing = false;
+    bool inputWarnings = true;
+    TraceFormat traceFormat = TraceFormat::Text;
     PrintStyle printStyle;
 };
 

@@ -41,8 +41,15 @@ std::optional<QString> TerminalConsole::readValue(std::string_view prompt)
             atLineStart = false;
         }
         c = input.get();
-        if (c == std::char_traits<char>::eof())
+        if (c == std::char_traits<char>::eof()) {
+            // The input ended on the prompt's line (Ctrl-D): what follows
+            // starts a line of its own.
+            if (prompts && !atLineStart) {
+                errors << '\n' << std::flush;
+                atLineStart = true;
+            }
             return std::nullopt;
+        }
         if (c == '\n')
             atLineStart = true;
         if (!separatesValues(c))

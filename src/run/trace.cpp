@@ -1,9 +1,10 @@
 #include "run/trace.h"
 
 #include "machine/instructionset.h"
+#include "run/jsontrace.h"
+#include "run/tracetext.h"
 
 #include <algorithm>
-#include <charconv>
 #include <string_view>
 
 namespace terminal
@@ -17,6 +18,8 @@ namespace
 constexpr std::size_t kWordWidth = 11;
 constexpr std::size_t kAccumulatorWidth = 11; // "accumulator", and -2147483648
 constexpr std::string_view kInstruction = "instruction";
+constexpr std::string_view kLine = "line";
+constexpr std::string_view kAddress = "address";
 // "BRZ 05 " before the label.
 constexpr std::size_t kInstructionWithoutLabel = 7;
 
@@ -28,86 +31,90 @@ std::size_t digitsOf(quint64 value)
     return digits;
 }
 
-void appendTwoDigits(std::string &line, qint32 value)
-{
-    if (value >= 0 && value < 10)
-        line += '0';
-    char digits[16];
-    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
-    line.append(digits, written.ptr);
-}
-
 } // namespace
 
-TraceWriter::TraceWriter(TerminalConsole &terminal, const korvane::Program &program,
-                         quint64 maxSteps)
+qint32 sourceLineOf(const korvane::Program &program, qint32 address)
+{
+    if (address < 0 || address >= program.image.size() || address >= machine::kMemorySize)
+        return 0;
+    return program.lineNumbers[std::size_t(address)];
+}
+
+std::unique_ptr<TraceWriter> makeTraceWriter(TraceFormat format, TerminalConsole &terminal,
+                                             const korvane::Program &program, quint64 maxSteps)
+{
+    if (format == TraceFormat::Json)
+        return std::make_unique<JsonTraceWriter>(terminal, program);
+    return std::make_unique<TextTraceWriter>(terminal, program, maxSteps);
+}
+
+TextTraceWriter::TextTraceWriter(TerminalConsole &terminal, const korvane::Program &program,
+                                 quint64 maxSteps)
     : terminal(terminal),
       // Ten digits when there is no limit: a trace of that many steps takes hours.
       stepWidth(std::max<std::size_t>(4, maxSteps != 0 ? digitsOf(maxSteps) : 10)),
-      instructionWidth(kInstruction.size())
+      lineWidth(kLine.size()), instructionWidth(kInstruction.size())
 {
     for (const QString &label : program.labels) {
         labels.push_back(label.toStdString());
         instructionWidth =
             std::max(instructionWidth, kInstructionWithoutLabel + std::size_t(label.size()));
     }
+    for (qint32 address = 0; address < machine::kMemorySize; ++address)
+        lineWidth = std::max(lineWidth, digitsOf(quint64(sourceLineOf(program, address))));
+    // A cell that no line of the program assembled to has no line: "-".
+    for (qint32 address = 0; address < machine::kMemorySize; ++address) {
+        std::string &columns = lineAndAddress[std::size_t(address)];
+        if (const qint32 sourceLine = sourceLineOf(program, address); sourceLine > 0)
+            appendNumber(columns, sourceLine, lineWidth);
+        else
+            columns.append(lineWidth - 1, ' ').append(1, '-');
+        columns += ' ';
+        const std::size_t start = columns.size();
+        appendTwoDigits(columns, address);
+        pad(columns, start, kAddress.size());
+        columns += ' ';
+    }
 }
 
-void TraceWriter::pad(std::size_t from, std::size_t width)
-{
-    if (line.size() < from + width)
-        line.append(from + width - line.size(), ' ');
-}
-
-// Right-aligned in its column.
-template <typename Number>
-void TraceWriter::appendNumber(Number value, std::size_t width)
-{
-    char digits[24];
-    const auto written = std::to_chars(std::begin(digits), std::end(digits), value);
-    const auto size = std::size_t(written.ptr - digits);
-    if (size < width)
-        line.append(width - size, ' ');
-    line.append(digits, written.ptr);
-}
-
-void TraceWriter::writeHeader()
+void TextTraceWriter::start()
 {
     line.clear();
     line.append(stepWidth - 4, ' ');
-    line += "step address ";
+    line += "step ";
+    line.append(lineWidth - kLine.size(), ' ');
+    line += kLine;
+    line += ' ';
+    line += kAddress;
+    line += ' ';
     std::size_t start = line.size();
     line += "word";
-    pad(start, kWordWidth);
+    pad(line, start, kWordWidth);
     line += ' ';
     start = line.size();
     line += kInstruction;
-    pad(start, instructionWidth);
+    pad(line, start, instructionWidth);
     line += " accumulator flags effect";
     terminal.trace(line);
 }
 
-// Built without Qt's strings: a long trace would spend most of its time allocating.
-void TraceWriter::stepDone(const machine::Step &step)
+void TextTraceWriter::stepDone(const machine::Step &step)
 {
     line.clear();
-    appendNumber(step.number, stepWidth);
+    appendNumber(line, step.number, stepWidth);
     line += ' ';
-    std::size_t start = line.size();
-    appendTwoDigits(line, step.address);
-    pad(start, 7); // "address"
-    line += ' ';
+    // The processor fetches only from cells of the memory.
+    line += lineAndAddress[std::size_t(step.address)];
 
     // A cell holds a number; any other text is converted as a whole.
-    start = line.size();
-    if (std::all_of(step.word.cbegin(), step.word.cend(),
-                    [](QChar c) { return c.unicode() < 0x80; })) {
+    std::size_t start = line.size();
+    if (isAscii(step.word)) {
         for (const QChar c : step.word)
             line += char(c.unicode());
     } else {
         line += step.word.toStdString();
     }
-    pad(start, kWordWidth);
+    pad(line, start, kWordWidth);
     line += ' ';
 
     start = line.size();
@@ -125,11 +132,11 @@ void TraceWriter::stepDone(const machine::Step &step)
             line += labels[std::size_t(step.operand)];
         }
     }
-    pad(start, instructionWidth);
+    pad(line, start, instructionWidth);
     line += ' ';
-    appendNumber(step.accumulator, kAccumulatorWidth);
+    appendNumber(line, step.accumulator, kAccumulatorWidth);
     line += ' ';
-    appendNumber(step.flags, 5); // "flags"
+    appendNumber(line, step.flags, 5); // "flags"
 
     switch (step.effect) {
     case machine::Step::Effect::None:
@@ -138,25 +145,30 @@ void TraceWriter::stepDone(const machine::Step &step)
         line += " [";
         appendTwoDigits(line, step.value);
         line += "] = ";
-        appendNumber(step.accumulator, 0);
+        appendNumber(line, step.accumulator);
         break;
     case machine::Step::Effect::Branched:
         line += " jump to ";
         appendTwoDigits(line, step.value);
         break;
+    case machine::Step::Effect::NotTaken:
+        line += " not taken";
+        break;
     case machine::Step::Effect::Input:
         line += " in ";
-        appendNumber(step.value, 0);
+        appendNumber(line, step.value);
         break;
     case machine::Step::Effect::Output:
         line += " out ";
-        appendNumber(step.value, 0);
+        appendNumber(line, step.value);
         break;
     case machine::Step::Effect::FlagsSet:
         line += " flags = ";
-        appendNumber(step.value, 0);
+        appendNumber(line, step.value);
         break;
     }
+    if (step.wrapped)
+        line += " wrapped";
     terminal.trace(line);
 }
 

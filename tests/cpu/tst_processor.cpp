@@ -56,6 +56,9 @@ RunResult runToEnd(Processor &processor, QList<int> inputs)
             result.end = processor.faultMessage() + QStringLiteral(" at ") +
                          QString::number(processor.faultAddress());
             return result;
+        case Processor::Stop::Breakpoint:
+            result.end = QStringLiteral("breakpoint");
+            return result;
         case Processor::Stop::NeedsInput:
             if (inputs.isEmpty()) {
                 result.end = QStringLiteral("no input");
@@ -99,6 +102,29 @@ QString describe(const Processor::Changes &changes)
     return parts.join(QLatin1Char(' '));
 }
 
+// Each completed step as an observer is told of it, e.g. "3 04 BRZ not taken 06":
+// step number, address, effect and its value, and "wrapped" for a result that did.
+class StepRecorder final : public machine::StepObserver
+{
+public:
+    QStringList steps;
+
+    void stepDone(const machine::Step &step) override
+    {
+        static const char *const effects[] = {"",   "store", "jump", "not taken",
+                                              "in", "out",   "flags"};
+        QString line = QStringLiteral("%1 %2 acc %3")
+                           .arg(step.number)
+                           .arg(step.address, 2, 10, QLatin1Char('0'))
+                           .arg(step.accumulator);
+        if (step.effect != machine::Step::Effect::None)
+            line += QStringLiteral(" %1 %2").arg(effects[int(step.effect)]).arg(step.value);
+        if (step.wrapped)
+            line += QStringLiteral(" wrapped");
+        steps << line;
+    }
+};
+
 } // namespace
 
 class TestProcessor : public QObject
@@ -110,10 +136,15 @@ private slots:
     void programs();
     void changes_data();
     void changes();
+    void observedSteps_data();
+    void observedSteps();
     void nextPause_data();
     void nextPause();
     void runsExactlyToTheRequestedStep();
     void noCellOutsideTheMemory();
+    void breakpoints_data();
+    void breakpoints();
+    void registersPutBack();
 };
 
 void TestProcessor::programs_data()
@@ -300,6 +331,62 @@ void TestProcessor::changes()
         QCOMPARE(processor.word(7), QStringLiteral("5"));
 }
 
+void TestProcessor::observedSteps_data()
+{
+    QTest::addColumn<QStringList>("words");
+    QTest::addColumn<QList<int>>("inputs");
+    QTest::addColumn<QStringList>("steps");
+
+    QTest::newRow("each branch taken and not")
+        << QStringList{"0809", "0908", "1007", "1106", "0805", "000", "000", "000", "000", "000"}
+        << QList<int>{} << QStringList{"1 00 acc 0 jump 9", "2 09 acc 0"};
+    QTest::newRow("BRP, BRN, BRG on zero and no flags are not taken")
+        << QStringList{"0905", "1005", "1105", "0705", "000", "000"} << QList<int>{}
+        << QStringList{"1 00 acc 0 not taken 5", "2 01 acc 0 not taken 5", "3 02 acc 0 not taken 5",
+                       "4 03 acc 0 jump 5", "5 05 acc 0"};
+    QTest::newRow("BRZ not taken on a value, BRN taken")
+        << QStringList{"1201", "0805", "1005", "000", "000", "000"} << QList<int>{-4}
+        << QStringList{"1 00 acc -4 in -4", "2 01 acc -4 not taken 5", "3 02 acc -4 jump 5",
+                       "4 05 acc -4"};
+    QTest::newRow("sums that wrap and one that reaches the edge")
+        << QStringList{"0607", "0108", "0108", "0209", "0209", "000", "", "2147483646", "1", "1"}
+        << QList<int>{}
+        << QStringList{"1 00 acc 2147483646",          "2 01 acc 2147483647",
+                       "3 02 acc -2147483648 wrapped", "4 03 acc 2147483647 wrapped",
+                       "5 04 acc 2147483646",          "6 05 acc 2147483646"};
+    QTest::newRow("products and quotients")
+        << QStringList{"0607", "0308", "0309", "0408", "0409", "000", "", "-2147483648", "-1", "1"}
+        << QList<int>{} << QStringList{"1 00 acc -2147483648", "2 01 acc -2147483648 wrapped",
+                                       "3 02 acc -2147483648", "4 03 acc -2147483648 wrapped",
+                                       "5 04 acc -2147483648", "6 05 acc -2147483648"};
+    QTest::newRow("division by zero sets the flags and wraps nothing")
+        << QStringList{"0604", "0405", "000", "", "-2147483648", "0"} << QList<int>{}
+        << QStringList{"1 00 acc -2147483648", "2 01 acc -2147483648 flags 1",
+                       "3 02 acc -2147483648"};
+    QTest::newRow("an operand that is no number neither changes nor wraps")
+        << QStringList{"0604", "0105", "000", "", "2147483647", "x"} << QList<int>{}
+        << QStringList{"1 00 acc 2147483647", "2 01 acc 2147483647", "3 02 acc 2147483647"};
+    QTest::newRow("a store, an input and an output")
+        << QStringList{"1201", "0504", "1202", "000"} << QList<int>{12}
+        << QStringList{"1 00 acc 12 in 12", "2 01 acc 12 store 4", "3 02 acc 12 out 12",
+                       "4 03 acc 12"};
+}
+
+// The observer is told what each step did, worked out from its instruction.
+void TestProcessor::observedSteps()
+{
+    QFETCH(QStringList, words);
+    QFETCH(QList<int>, inputs);
+    QFETCH(QStringList, steps);
+
+    Processor processor;
+    load(processor, words);
+    StepRecorder recorder;
+    processor.setStepObserver(&recorder);
+    runToEnd(processor, inputs);
+    QCOMPARE(recorder.steps, steps);
+}
+
 void TestProcessor::nextPause_data()
 {
     QTest::addColumn<quint64>("executed");
@@ -352,6 +439,83 @@ void TestProcessor::noCellOutsideTheMemory()
     QCOMPARE(processor.word(-1), QString());
     QCOMPARE(processor.word(100), QString());
     QCOMPARE(processor.word(99), QStringLiteral("00"));
+}
+
+// A count-down from 3 (cells 0 to 5: LDA 07, SUB 08, STA 07, BRP 01, HLT at 04,
+// OUT at 05 never reached) run with breakpoints: the step counts at which it stops.
+void TestProcessor::breakpoints_data()
+{
+    QTest::addColumn<QList<int>>("cells");
+    QTest::addColumn<QList<quint64>>("stops"); // executed steps at each Breakpoint stop
+
+    QTest::newRow("none: runs to its halt") << QList<int>{} << QList<quint64>{};
+    QTest::newRow("first cell: stops before the first fetch") << QList<int>{0} << QList<quint64>{0};
+    QTest::newRow("loop body: each round") << QList<int>{1} << QList<quint64>{1, 4, 7};
+    QTest::newRow("halt") << QList<int>{4} << QList<quint64>{10};
+    QTest::newRow("never reached") << QList<int>{5} << QList<quint64>{};
+    QTest::newRow("two cells") << QList<int>{2, 4} << QList<quint64>{2, 5, 8, 10};
+}
+
+void TestProcessor::breakpoints()
+{
+    QFETCH(QList<int>, cells);
+    QFETCH(QList<quint64>, stops);
+    Processor processor;
+    load(processor, {"0607", "0208", "0507", "0901", "000", "1202", "00", "3", "1"});
+    Processor::Breakpoints breakAt;
+    for (const int cell : cells)
+        breakAt.set(std::size_t(cell));
+    QList<quint64> seen;
+    for (int round = 0; round < 10; ++round) {
+        const Processor::Stop stop = processor.run(machine::kNoStepLimit, &breakAt);
+        if (stop != Processor::Stop::Breakpoint) {
+            QVERIFY2(stop == Processor::Stop::Halted, qPrintable(processor.faultMessage()));
+            break;
+        }
+        seen << processor.executedSteps();
+        // Going on from a breakpoint: its instruction runs before breakpoints count again.
+        if (processor.run(processor.executedSteps() + 1) == Processor::Stop::Halted)
+            break;
+    }
+    QCOMPARE(seen, stops);
+    QCOMPARE(processor.word(7), QStringLiteral("0"));
+}
+
+// Registers taken in the middle of a run and put back into a fresh processor
+// with the same memory make the rest of the run the same.
+void TestProcessor::registersPutBack()
+{
+    const QStringList words{"1201", "0309", "0509", "0409", "0410", "1202",
+                            "0700", "00",   "00",   "7",    "0"};
+    Processor first;
+    load(first, words);
+    QCOMPARE(first.run(), Processor::Stop::NeedsInput);
+    first.completeInput(-3);
+    QCOMPARE(first.run(5), Processor::Stop::StepLimit); // after the division by zero
+    const Processor::Registers middle = first.registers();
+    QCOMPARE(middle.flags, 1);
+    QCOMPARE(middle.executedSteps, quint64(5));
+
+    Processor second;
+    for (int address = 0; address < machine::kMemorySize; ++address)
+        second.setWord(address, first.word(address));
+    second.setRegisters(middle);
+    QCOMPARE(second.registers(), middle);
+    QCOMPARE(first.run(7), Processor::Stop::StepLimit);
+    QCOMPARE(second.run(7), Processor::Stop::StepLimit);
+    QCOMPARE(second.registers(), first.registers());
+    QCOMPARE(second.takeChanges().output, first.takeChanges().output);
+
+    // An input that waits is dropped by setRegisters: the next run fetches it again.
+    Processor third;
+    load(third, words);
+    QCOMPARE(third.run(), Processor::Stop::NeedsInput);
+    Processor::Registers before = third.registers();
+    before.pc = 0;
+    before.executedSteps = 0;
+    third.setRegisters(before);
+    QCOMPARE(third.run(), Processor::Stop::NeedsInput);
+    QCOMPARE(third.executedSteps(), quint64(1));
 }
 
 QTEST_APPLESS_MAIN(TestProcessor)

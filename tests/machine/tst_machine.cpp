@@ -8,6 +8,7 @@
 #include "machine/typedinput.h"
 #include "machine/word.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 #include <limits>
@@ -64,6 +65,10 @@ void TestMachine::numbers_data()
     row("every C white space", " \t\n\v\f\r9", "9");
     row("pasted with line end", "\n-42\r\n", "-42");
     row("trailing text ignored", "12abc", "12");
+    row("decimal comma", "3,4", "3");
+    row("decimal point", "3.5", "3");
+    row("exponent", "1e3", "1");
+    row("trailing blank", "8 ", "8");
     row("stops at inner blank", "1 2", "1");
     row("largest", "2147483647", "2147483647");
     row("smallest", "-2147483648", "-2147483648");
@@ -135,6 +140,10 @@ void TestMachine::numbers()
     QCOMPARE(taken, text.isEmpty() ? QStringLiteral("empty")
                     : parsed.ok()  ? number
                                    : QStringLiteral("invalid"));
+    // korvane-run warns about a value of which only the leading number was
+    // read: anything after the digits.
+    static const QRegularExpression whole(QStringLiteral("^[ \t\n\v\f\r]*[+-]?[0-9]+$"));
+    QCOMPARE(typed.readInPart, parsed.ok() && !whole.match(text).hasMatch());
 }
 
 void TestMachine::arithmetic_data()
@@ -143,26 +152,36 @@ void TestMachine::arithmetic_data()
     QTest::addColumn<int>("left");
     QTest::addColumn<int>("right");
     QTest::addColumn<int>("result");
+    QTest::addColumn<bool>("wraps"); // the true result lies outside 32 bits
 
-    const auto row = [](const char *tag, char operation, int left, int right, int result) {
-        QTest::newRow(tag) << operation << left << right << result;
+    const auto row = [](const char *tag, char operation, int left, int right, int result,
+                        bool wraps = false) {
+        QTest::newRow(tag) << operation << left << right << result << wraps;
     };
     row("add", '+', 3, 4, 7);
-    row("add wraps up", '+', kMax, 1, kMin);
-    row("add wraps down", '+', kMin, -1, kMax);
+    row("add up to the largest", '+', kMax - 1, 1, kMax);
+    row("add wraps up", '+', kMax, 1, kMin, true);
+    row("add wraps down", '+', kMin, -1, kMax, true);
+    row("add the two extremes", '+', kMin, kMax, -1);
+    row("add smallest twice", '+', kMin, kMin, 0, true);
     row("subtract", '-', 3, 4, -1);
-    row("subtract wraps", '-', kMin, 1, kMax);
-    row("subtract smallest from zero", '-', 0, kMin, kMin);
+    row("subtract down to the smallest", '-', -1, kMax, kMin);
+    row("subtract wraps", '-', kMin, 1, kMax, true);
+    row("subtract smallest from zero", '-', 0, kMin, kMin, true);
+    row("subtract smallest from minus one", '-', -1, kMin, kMax);
     row("multiply", '*', 6, 7, 42);
-    row("multiply wraps", '*', 65536, 65536, 0);
-    row("multiply wraps sign", '*', kMax, 2, -2);
-    row("multiply smallest by minus one", '*', kMin, -1, kMin);
+    row("multiply negative by negative", '*', -46341, -46340, 2147441940);
+    row("multiply wraps", '*', 65536, 65536, 0, true);
+    row("multiply wraps sign", '*', kMax, 2, -2, true);
+    row("multiply smallest by minus one", '*', kMin, -1, kMin, true);
+    row("multiply smallest by one", '*', kMin, 1, kMin);
     row("divide", '/', 42, 6, 7);
     row("divide truncates negative divisor", '/', 7, -2, -3);
     row("divide truncates negative dividend", '/', -7, 2, -3);
     row("divide both negative", '/', -7, -2, 3);
     row("divide by minus one", '/', 5, -1, -5);
-    row("divide smallest by minus one wraps", '/', kMin, -1, kMin);
+    row("divide largest by minus one", '/', kMax, -1, -kMax);
+    row("divide smallest by minus one wraps", '/', kMin, -1, kMin, true);
     row("divide smallest by one", '/', kMin, 1, kMin);
 }
 
@@ -172,12 +191,18 @@ void TestMachine::arithmetic()
     QFETCH(int, left);
     QFETCH(int, right);
     QFETCH(int, result);
+    QFETCH(bool, wraps);
 
     const auto compute = operation == '+'   ? machine::wrappingAdd
                          : operation == '-' ? machine::wrappingSubtract
                          : operation == '*' ? machine::wrappingMultiply
                                             : machine::wrappingDivide;
+    const auto wrapped = operation == '+'   ? machine::addWraps
+                         : operation == '-' ? machine::subtractWraps
+                         : operation == '*' ? machine::multiplyWraps
+                                            : machine::divideWraps;
     QCOMPARE(compute(left, right), result);
+    QCOMPARE(wrapped(left, right), wraps);
 }
 
 // What the processor's messages and the trace name a decoded operation code.

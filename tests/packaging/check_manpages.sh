@@ -1,6 +1,6 @@
 #!/bin/sh
 # Checks the installed manual pages: they format without a warning, and the
-# page of korvane-run names every option that the program's --help lists.
+# pages of korvane-run and korvane-dap name every option that the program's --help lists.
 # Usage: check_manpages.sh PREFIX
 set -u
 prefix=$1
@@ -18,20 +18,22 @@ for page in $pages; do
     gzip -dc "$page" | grep -q '^\.SH NAME' || fail "$(basename "$page") has no NAME section"
 done
 
-runner=$prefix/bin/korvane-run
-page=$prefix/share/man/man1/korvane-run.1.gz
-if [ -x "$runner" ] && [ -f "$page" ]; then
+# The page of each terminal program names every option its --help lists.
+for program in korvane-run korvane-dap; do
+    binary=$prefix/bin/$program
+    page=$prefix/share/man/man1/$program.1.gz
+    [ -x "$binary" ] && [ -f "$page" ] || continue
     # roff writes a minus as \-; compare the options without that escape.
     text=$(gzip -dc "$page" | sed 's/\\-/-/g')
-    options=$("$runner" --help | grep -o -- '--[a-z][a-z-]*' | sort -u)
-    [ -n "$options" ] || fail "korvane-run --help lists no options"
+    options=$("$binary" --help | grep -o -- '--[a-z][a-z-]*' | sort -u)
+    [ -n "$options" ] || fail "$program --help lists no options"
     for option in $options; do
         # Qt's own --help-all shows the toolkit's options; it is not the program's.
         [ "$option" = --help-all ] && continue
         printf '%s\n' "$text" | grep -q -- "$option\\b" ||
-            fail "korvane-run.1 does not describe $option"
+            fail "$program.1 does not describe $option"
     done
-fi
+done
 
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"

@@ -68,6 +68,8 @@ private slots:
     void outputWithoutLimitComesAsItIsMade();
     void outputComesBeforeTheNextInput();
     void promptsAtATerminal();
+    void endOfInputAtATerminal_data();
+    void endOfInputAtATerminal();
 
 private:
     QTemporaryDir directory;
@@ -184,7 +186,8 @@ void TestKorvaneRun::outputComesBeforeTheNextInput()
 }
 
 // Someone typing at a terminal is asked for each line of values, with the
-// input instruction named; values typed on one line need no second prompt.
+// input instruction named; values typed on one line need no second prompt,
+// an empty line gets a new one.
 void TestKorvaneRun::promptsAtATerminal()
 {
     const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
@@ -204,13 +207,57 @@ void TestKorvaneRun::promptsAtATerminal()
             asked += process.readAllStandardError();
         return asked == prompts;
     };
-    QVERIFY(waitFor("INP at 00 (line 1)? "));
+    const QByteArray first = "INP at 00 (line 1)? ";
+    QVERIFY(waitFor(first));
+    QCOMPARE(::write(terminal, "\n", 1), 1);
+    QVERIFY(waitFor(first + first));
     QCOMPARE(::write(terminal, "5 6\n", 4), 4);
-    QVERIFY(waitFor("INP at 00 (line 1)? INP at 04 (line 6)? "));
+    QVERIFY(waitFor(first + first + "INP at 04 (line 6)? "));
     QCOMPARE(::write(terminal, "7\n", 2), 2);
     QVERIFY(process.waitForFinished(10000));
     QCOMPARE(process.readAllStandardOutput(), QByteArray("5\n6\n7\n"));
     QCOMPARE(process.exitCode(), 0);
+}
+
+// Input that ends on the prompt's line (Ctrl-D there, or after a value)
+// leaves the error a line of its own; its address reads as the prompt's.
+void TestKorvaneRun::endOfInputAtATerminal_data()
+{
+    QTest::addColumn<QByteArray>("typed");
+    QTest::addColumn<QByteArray>("messages");
+
+    const QByteArray ended = "prog.txt:3:1: error: standard input ended while the program was "
+                             "waiting for a value (INP at address 02)\n"
+                             "    3 | INP\n"
+                             "      | ^~~\n";
+    QTest::newRow("at the prompt")
+        << QByteArray("4\n\x04") << "INP at 00 (line 1)? INP at 02 (line 3)? \n" + ended;
+    QTest::newRow("after a value on the same line")
+        << QByteArray("4\x04\x04") << "INP at 00 (line 1)? \n" + ended;
+}
+
+void TestKorvaneRun::endOfInputAtATerminal()
+{
+    QFETCH(QByteArray, typed);
+    QFETCH(QByteArray, messages);
+
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    QVERIFY(terminal >= 0);
+    const auto closeTerminal = qScopeGuard([terminal] { ::close(terminal); });
+    QVERIFY(grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+    QTemporaryDir folder;
+    QVERIFY(writeFile(folder.filePath("prog.txt"), "INP\nOUT\nINP\nOUT\nHLT\n"));
+
+    QProcess process;
+    process.setWorkingDirectory(folder.path());
+    process.setStandardInputFile(QString::fromLocal8Bit(ptsname(terminal)));
+    process.start(QStringLiteral(KORVANE_RUN_PATH), {"prog.txt"});
+    QVERIFY(process.waitForStarted());
+    QCOMPARE(::write(terminal, typed.constData(), size_t(typed.size())), typed.size());
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.readAllStandardError(), messages);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray("4\n"));
+    QCOMPARE(process.exitCode(), 2);
 }
 
 QTEST_GUILESS_MAIN(TestKorvaneRun)

@@ -1,0 +1,99 @@
+// Feeds arbitrary bytes to korvane-dap's message handling: the framing cuts
+// them into messages, in pieces of the sizes the input's first byte picks,
+// and the adapter answers each as the executable would, running the program
+// a few stretches after each one.
+//
+// In message bodies, "SAMPLES/" names the folder where the six samples are
+// written at start, so that seeds can launch real programs.
+//
+// Every message the adapter sends must be a JSON object with a seq, a type
+// and (for a response) the request it answers; framed and read back, each
+// must come out unchanged.
+
+#include "app/sampleprograms.h"
+#include "dap/adapter.h"
+#include "dap/framing.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace
+{
+
+constexpr int kStretchesPerMessage = 3;
+
+void require(bool condition, const char *what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "adapter property violated: %s\n", what);
+        std::abort();
+    }
+}
+
+QByteArray samplesFolder()
+{
+    static const QByteArray folder = [] {
+        const QString path = QDir::temp().filePath(QStringLiteral("korvane-fuzz-dap"));
+        QDir().mkpath(path);
+        for (int sample = 0; sample < sampleProgramCount; ++sample) {
+            QFile file(QDir(path).filePath(QStringLiteral("sample%1.kasm").arg(sample)));
+            if (file.open(QIODevice::WriteOnly))
+                file.write(samplePrograms()[std::size_t(sample)].toUtf8());
+        }
+        return (path + QLatin1Char('/')).toUtf8();
+    }();
+    return folder;
+}
+
+void checkSent(const QJsonObject &message)
+{
+    require(message.value(QLatin1String("seq")).toInteger(0) > 0, "a message without seq");
+    const QString type = message.value(QLatin1String("type")).toString();
+    require(type == QLatin1String("response") || type == QLatin1String("event"),
+            "a message that is neither a response nor an event");
+    if (type == QLatin1String("response"))
+        require(message.contains(QLatin1String("request_seq")), "a response without request_seq");
+    const QByteArray body = QJsonDocument(message).toJson(QJsonDocument::Compact);
+    const QByteArray framed = dap::framed(body);
+    dap::FrameReader reader;
+    const std::vector<dap::Frame> frames = reader.feed(framed.constData(), framed.size());
+    require(frames.size() == 1 && frames[0].kind == dap::Frame::Message && frames[0].body == body,
+            "a sent message does not read back");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    static int argc = 1;
+    static char name[] = "fuzz_dap";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication application(argc, argv);
+    if (size == 0)
+        return 0;
+
+    const qsizetype piece = 1 + data[0] % 64;
+    QByteArray bytes(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
+    bytes.replace("SAMPLES/", samplesFolder());
+
+    dap::Adapter adapter([](const QJsonObject &message) { checkSent(message); });
+    dap::FrameReader reader;
+    for (qsizetype at = 0; at < bytes.size() && !adapter.finished(); at += piece) {
+        for (const dap::Frame &frame :
+             reader.feed(bytes.constData() + at, std::min(piece, bytes.size() - at))) {
+            if (frame.kind == dap::Frame::Message)
+                adapter.handle(frame.body);
+            else
+                adapter.refuse(frame.problem);
+            for (int stretch = 0; stretch < kStretchesPerMessage && adapter.running(); ++stretch)
+                adapter.runChunk();
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,146 @@
+#include "dap/expression.h"
+
+#include "machine/instructionset.h"
+#include "machine/instructionword.h"
+
+#include <QRegularExpression>
+
+namespace dap
+{
+
+const std::array<Register, 6> &registerTable()
+{
+    static const std::array<Register, 6> table = {{
+        {"program counter", "pc", Which::ProgramCounter},
+        {"accumulator", "acc", Which::Accumulator},
+        {"flags", "flags", Which::Flags},
+        {"opcode", "opcode", Which::Opcode},
+        {"address", "address", Which::Address},
+        {"steps", "steps", Which::Steps},
+    }};
+    return table;
+}
+
+QString registerValue(const Session &session, Which which)
+{
+    const machine::Processor::Registers registers = session.processor().registers();
+    switch (which) {
+    case Which::ProgramCounter:
+        return QString::number(registers.pc);
+    case Which::Accumulator:
+        return QString::number(registers.accumulator);
+    case Which::Flags:
+        return QString::number(registers.flags);
+    case Which::Opcode:
+        return QString::number(registers.opcode);
+    case Which::Address:
+        return QString::number(registers.address);
+    case Which::Steps:
+        return QString::number(registers.executedSteps);
+    }
+    return {};
+}
+
+std::optional<Target> registerTarget(const QString &name)
+{
+    const QString simple = name.simplified();
+    for (const Register &row : registerTable()) {
+        if (simple.compare(QLatin1String(row.name), Qt::CaseInsensitive) == 0 ||
+            simple.compare(QLatin1String(row.evaluateName), Qt::CaseInsensitive) == 0)
+            return Target{Target::Register, row.which, 0};
+    }
+    return std::nullopt;
+}
+
+std::optional<Target> cellTarget(const QString &name)
+{
+    static const QRegularExpression cell(QStringLiteral("^(\\d\\d)( \\S+)?$"));
+    const QRegularExpressionMatch match = cell.match(name.trimmed());
+    if (!match.hasMatch())
+        return std::nullopt;
+    return Target{Target::Cell, Which::Accumulator, match.captured(1).toInt()};
+}
+
+std::optional<Target> parseTarget(const Session &session, const QString &expression)
+{
+    const QString text = expression.trimmed();
+    static const QRegularExpression cell(QStringLiteral("^\\[\\s*(\\d{1,2})\\s*\\]$"));
+    if (const QRegularExpressionMatch match = cell.match(text); match.hasMatch())
+        return Target{Target::Cell, Which::Accumulator, match.captured(1).toInt()};
+    if (std::optional<Target> target = registerTarget(text))
+        return target;
+    if (const Label *label = session.label(text))
+        return Target{Target::Label, Which::Accumulator, label->address};
+    return std::nullopt;
+}
+
+QString valueOf(const Session &session, const Target &target)
+{
+    switch (target.kind) {
+    case Target::Register:
+        return registerValue(session, target.which);
+    case Target::Cell:
+        return session.processor().word(target.address);
+    case Target::Label:
+        for (const Label &label : session.labels()) {
+            if (label.address == target.address)
+                return describeLabel(session, label);
+        }
+        break;
+    }
+    return {};
+}
+
+QString assign(Session &session, const Target &target, const QString &value)
+{
+    if (target.kind != Target::Register)
+        return session.setCell(target.address, value);
+    switch (target.which) {
+    case Which::Accumulator:
+        return session.setAccumulator(value);
+    case Which::Flags:
+        return session.setFlags(value);
+    default:
+        return QStringLiteral("Only the accumulator and the flags can be changed.");
+    }
+}
+
+QString describeLabel(const Session &session, const Label &label)
+{
+    const QString cell = QStringLiteral("cell ") + korvane::addressText(label.address);
+    if (!label.data)
+        return cell;
+    return session.processor().word(label.address) + QLatin1String(" (") + cell + QLatin1Char(')');
+}
+
+QString cellName(const Session &session, qint32 address)
+{
+    QString name = korvane::addressText(address);
+    for (const Label &label : session.labels()) {
+        if (label.address == address)
+            return name + QLatin1Char(' ') + label.name;
+    }
+    return name;
+}
+
+QString describeCell(const Session &session, qint32 address)
+{
+    const QString word = session.processor().word(address);
+    QString text = korvane::addressText(address) + QLatin1String(": ");
+    const machine::Decoded decoded = machine::decodeWord(word);
+    const machine::Instruction *row =
+        decoded.ok() ? machine::instructionFor(decoded.opcode) : nullptr;
+    if (!row)
+        return text + word;
+    text += row->mnemonic;
+    if (row->operand == machine::Operand::Address) {
+        text += QLatin1Char(' ') + korvane::addressText(decoded.address);
+        for (const Label &label : session.labels()) {
+            if (label.address == decoded.address)
+                text += QLatin1Char(' ') + label.name;
+        }
+    }
+    return text;
+}
+
+} // namespace dap

@@ -1,0 +1,457 @@
+#include "dap/session.h"
+
+#include "assembler/splittext.h"
+#include "cpu/runloop.h"
+#include "machine/decimal.h"
+#include "machine/instructionset.h"
+#include "machine/typedinput.h"
+#include "program/textfile.h"
+
+#include <algorithm>
+
+namespace dap
+{
+
+QString inputDescription(qint32 line, qint32 address)
+{
+    const QString where = line > 0 ? QStringLiteral("line %1").arg(line)
+                                   : QStringLiteral("address ") + korvane::addressText(address);
+    return QString(machine::mnemonicOf(machine::Input)) + QLatin1String(" at ") + where +
+           QLatin1String(" waits for a value: type it in the debug console");
+}
+
+Session::Session()
+{
+    processor_.setOperandReport([this](qint32 address, const QString &line) {
+        collectOutput(); // the output made before the report comes first
+        message(program_.locationOf(address) + line);
+    });
+}
+
+Session::~Session()
+{
+    processor_.setOperandReport({});
+    processor_.setStepObserver(nullptr);
+}
+
+bool Session::launch(const LaunchOptions &options, QStringList &errorLines)
+{
+    const LaunchOptions previous = std::exchange(options_, options);
+    if (!load(errorLines)) {
+        options_ = previous;
+        return false;
+    }
+    launched_ = true;
+    return true;
+}
+
+bool Session::restart(QStringList &errorLines)
+{
+    return load(errorLines);
+}
+
+// The program is read and assembled before anything of the current run is
+// dropped, so that a program that no longer assembles loses nothing.
+bool Session::load(QStringList &errorLines)
+{
+    korvane::Program program;
+    program.name = options_.program;
+    QString error;
+    if (korvane::readTextFile(options_.program, QStringLiteral("a program"), program.text, error) !=
+        korvane::FileTrouble::None) {
+        errorLines = {error};
+        return false;
+    }
+    if (!program.assemble(error)) {
+        errorLines = error.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        return false;
+    }
+    program_ = std::move(program);
+    findLabels();
+    for (const QString &warning : program_.warnings())
+        message(warning);
+    korvane::loadImage(program_, processor_);
+    processor_.setRegisters({});
+    processor_.takeChanges();
+    breakpoints_.relocate(program_);
+    typed = options_.input;
+    inputTaken = 0;
+    outputCount = 0;
+    waiting = false;
+    resuming = false;
+    stepLimitAt = options_.maxSteps;
+    atStepLimit = false;
+    watchingRecent = false;
+    lastStep_.reset();
+    observe();
+    return true;
+}
+
+// A label's line is a data line when the label is followed by DAT.
+void Session::findLabels()
+{
+    labels_.clear();
+    const QList<QString> lines = splitText(program_.text, QStringLiteral("\n"));
+    for (qsizetype address = 0; address < program_.labels.size(); ++address) {
+        const QString &name = program_.labels.at(address);
+        if (name.isEmpty())
+            continue;
+        const QList<QString> fields = splitText(lines.value(address), QString());
+        const bool data =
+            fields.value(1).compare(QString(machine::instruction(machine::Data).mnemonic),
+                                    Qt::CaseInsensitive) == 0;
+        labels_.append({name, qint32(address), data});
+    }
+}
+
+const Label *Session::label(const QString &name) const
+{
+    for (const Label &label : labels_) {
+        if (label.name.compare(name, Qt::CaseInsensitive) == 0)
+            return &label;
+    }
+    return nullptr;
+}
+
+void Session::observe()
+{
+    processor_.setStepObserver(capturing || watchingRecent ? this : nullptr);
+}
+
+void Session::stepDone(const machine::Step &step)
+{
+    if (capturing)
+        lastStep_ = step;
+    if (watchingRecent) {
+        lowestRecent = lowestRecent < 0 ? step.address : std::min(lowestRecent, step.address);
+        highestRecent = std::max(highestRecent, step.address);
+    }
+}
+
+// A run that goes on after a stop at the step limit gets as many steps again.
+void Session::passStepLimit()
+{
+    if (!std::exchange(atStepLimit, false))
+        return;
+    stepLimitAt = stepLimitAt > machine::kNoStepLimit - options_.maxSteps
+                      ? 0
+                      : stepLimitAt + options_.maxSteps;
+    watchingRecent = false;
+    observe();
+}
+
+Stop Session::step()
+{
+    lastStep_.reset();
+    waiting = false;
+    passStepLimit();
+    resuming = false;
+    if (stepLimitAt != 0 && processor_.executedSteps() >= stepLimitAt)
+        return stepLimitStop();
+
+    watchRecentIfDue();
+    capturing = true;
+    observe();
+    const machine::Processor::Stop stop = processor_.run(processor_.executedSteps() + 1);
+    collectOutput();
+    std::optional<Stop> result;
+    switch (stop) {
+    case machine::Processor::Stop::Halted:
+        result = Stop{Stop::Halted, {}, {}, {}};
+        break;
+    case machine::Processor::Stop::Fault:
+        result = faultStop();
+        break;
+    case machine::Processor::Stop::NeedsInput:
+        if (!takeInput())
+            result = inputStop();
+        collectOutput();
+        break;
+    case machine::Processor::Stop::StepLimit:
+    case machine::Processor::Stop::Breakpoint:
+        break;
+    }
+    capturing = false;
+    observe();
+    resuming = true;
+    return result.value_or(Stop{Stop::Step, {}, {}, {}});
+}
+
+std::optional<Stop> Session::runFor(quint64 steps)
+{
+    std::optional<Stop> stop = runStretch(steps);
+    if (stop)
+        resuming = true;
+    return stop;
+}
+
+std::optional<Stop> Session::runStretch(quint64 steps)
+{
+    if (waiting)
+        return inputStop();
+    passStepLimit();
+    // Going on from a breakpoint's instruction: it runs before breakpoints count again.
+    if (std::exchange(resuming, false) && !options_.noDebug &&
+        machine::isAddress(processor_.pc()) && breakpoints_.cells()[std::size_t(processor_.pc())]) {
+        const Stop first = step();
+        if (first.reason != Stop::Step)
+            return first;
+    }
+
+    const quint64 start = processor_.executedSteps();
+    const quint64 end =
+        steps > machine::kNoStepLimit - start ? machine::kNoStepLimit : start + steps;
+    const quint64 watchFrom = recentFrom();
+    const machine::Processor::Breakpoints *breakAt =
+        options_.noDebug ? nullptr : &breakpoints_.cells();
+    for (;;) {
+        const quint64 executed = processor_.executedSteps();
+        if (stepLimitAt != 0 && executed >= stepLimitAt)
+            return stepLimitStop();
+        if (executed >= end)
+            return std::nullopt;
+        watchRecentIfDue();
+        quint64 stopAt = std::min(end, stepLimitAt == 0 ? machine::kNoStepLimit : stepLimitAt);
+        if (!watchingRecent)
+            stopAt = std::min(stopAt, watchFrom);
+
+        const machine::Processor::Stop stop = processor_.run(stopAt, breakAt);
+        collectOutput();
+        switch (stop) {
+        case machine::Processor::Stop::Halted:
+            return Stop{Stop::Halted, {}, {}, {}};
+        case machine::Processor::Stop::Fault:
+            return faultStop();
+        case machine::Processor::Stop::NeedsInput:
+            if (!takeInput())
+                return inputStop();
+            collectOutput();
+            break;
+        case machine::Processor::Stop::Breakpoint:
+            return Stop{Stop::Breakpoint, {}, breakpoints_.idsAt(processor_.pc()), {}};
+        case machine::Processor::Stop::StepLimit:
+            break; // the loop tells which limit it was
+        }
+    }
+}
+
+// Where the last steps before the step limit start, which its notes look at.
+quint64 Session::recentFrom() const
+{
+    return stepLimitAt == 0 ? machine::kNoStepLimit
+                            : stepLimitAt - std::min(stepLimitAt, machine::kRecentSteps);
+}
+
+void Session::watchRecentIfDue()
+{
+    if (watchingRecent || processor_.executedSteps() < recentFrom())
+        return;
+    watchingRecent = true;
+    lowestRecent = highestRecent = -1;
+    observe();
+}
+
+Stop Session::type(const QString &text)
+{
+    typed.append(splitText(text, QString()));
+    return step();
+}
+
+// The input instruction has been fetched and waits: it takes the next typed
+// value that is a number. With none left, the machine goes back to before
+// the fetch, so that it rests between two steps while it waits.
+bool Session::takeInput()
+{
+    while (inputTaken < typed.size()) {
+        const QString &text = typed.at(inputTaken++);
+        const machine::TypedInput input = machine::readTypedInput(text);
+        switch (input.kind) {
+        case machine::TypedInput::Empty:
+            break;
+        case machine::TypedInput::Invalid:
+            message(machine::kInvalidInputMessage);
+            break;
+        case machine::TypedInput::Accepted:
+            processor_.completeInput(input.value);
+            return true;
+        }
+    }
+    machine::Processor::Registers registers = processor_.registers();
+    registers.pc -= 1; // an input instruction does not branch
+    registers.executedSteps -= 1;
+    processor_.setRegisters(registers);
+    waiting = true;
+    return false;
+}
+
+Stop Session::inputStop() const
+{
+    const qint32 address = processor_.pc();
+    return Stop{Stop::Input, inputDescription(lineOf(address), address), {}, {}};
+}
+
+Stop Session::stepLimitStop()
+{
+    atStepLimit = true;
+    // Written as korvane-run writes it: a diagnostic about the whole program.
+    Stop stop{
+        Stop::StepLimit,
+        program_.lineOf(program_.runError(
+            -1, "step-limit", machine::RunLoop::stepLimitMessage(processor_.executedSteps()))),
+        {},
+        {}};
+    diagnostics::RunStop where;
+    where.kind = diagnostics::RunStop::StepLimit;
+    where.lowest = lowestRecent;
+    where.highest = highestRecent;
+    where.recentSteps = std::min(options_.maxSteps, machine::kRecentSteps);
+    if (watchingRecent)
+        stop.notes = program_.runNotes(where);
+    message(stop.description);
+    for (const QString &note : stop.notes)
+        message(note);
+    return stop;
+}
+
+// The failed step is taken back, so that the machine rests before the
+// instruction that failed and shows its line.
+Stop Session::faultStop()
+{
+    const qint32 address = processor_.faultAddress();
+    // Written as korvane-run writes it: a diagnostic at the instruction's word.
+    Stop stop{Stop::RunError,
+              program_.lineOf(program_.runError(address, "run-error", processor_.faultMessage())),
+              {},
+              {}};
+    diagnostics::RunStop where;
+    where.address = address;
+    where.previousAddress = processor_.lastStepAddress();
+    stop.notes = program_.runNotes(where);
+    if (address >= 0) {
+        machine::Processor::Registers registers = processor_.registers();
+        registers.pc = address;
+        registers.executedSteps -= 1;
+        processor_.setRegisters(registers);
+    }
+    message(stop.description);
+    for (const QString &note : stop.notes)
+        message(note);
+    return stop;
+}
+
+void Session::collectOutput()
+{
+    for (const qint32 value : processor_.takeOutput()) {
+        console.push_back({ConsoleLine::Output, QString::number(value)});
+        ++outputCount;
+    }
+}
+
+void Session::message(const QString &text)
+{
+    console.push_back(
+        {ConsoleLine::Message, text.endsWith(QLatin1Char('\n')) ? text.chopped(1) : text});
+}
+
+std::vector<ConsoleLine> Session::takeConsoleLines()
+{
+    collectOutput();
+    return std::exchange(console, {});
+}
+
+MachineState Session::state() const
+{
+    MachineState state;
+    for (qint32 address = 0; address < machine::kMemorySize; ++address)
+        state.cells[std::size_t(address)] = processor_.word(address);
+    state.registers = processor_.registers();
+    state.inputTaken = inputTaken;
+    state.outputCount = outputCount;
+    return state;
+}
+
+void Session::restore(const MachineState &state)
+{
+    for (qint32 address = 0; address < machine::kMemorySize; ++address)
+        processor_.setWord(address, state.cells[std::size_t(address)]);
+    processor_.setRegisters(state.registers);
+    processor_.takeChanges();
+    inputTaken = std::min(state.inputTaken, typed.size());
+    outputCount = state.outputCount;
+    waiting = false;
+    resuming = false;
+    lastStep_.reset();
+}
+
+qint32 Session::lineOf(qint32 address) const
+{
+    if (address < 0 || address >= program_.image.size() || !machine::isAddress(address))
+        return 0;
+    return program_.lineNumbers[std::size_t(address)];
+}
+
+namespace
+{
+
+// A whole number as a value is typed: an optional sign and digits, within 32 bits.
+bool wholeNumber(const QString &text, qint32 &value, QString &error)
+{
+    const QString trimmed = text.trimmed();
+    qsizetype digitsFrom =
+        trimmed.startsWith(QLatin1Char('-')) || trimmed.startsWith(QLatin1Char('+')) ? 1 : 0;
+    const bool digitsOnly = trimmed.size() > digitsFrom &&
+                            std::all_of(trimmed.cbegin() + digitsFrom, trimmed.cend(), [](QChar c) {
+                                return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+                            });
+    const machine::Decimal number = machine::parseDecimal(trimmed);
+    if (!digitsOnly || !number.ok()) {
+        error = QStringLiteral("'%1' is not a whole number from -2147483648 to 2147483647.")
+                    .arg(trimmed);
+        return false;
+    }
+    value = number.value;
+    return true;
+}
+
+} // namespace
+
+QString Session::setAccumulator(const QString &value)
+{
+    qint32 number = 0;
+    QString error;
+    if (!wholeNumber(value, number, error))
+        return error;
+    machine::Processor::Registers registers = processor_.registers();
+    registers.accumulator = number;
+    processor_.setRegisters(registers);
+    return {};
+}
+
+QString Session::setFlags(const QString &value)
+{
+    qint32 number = 0;
+    QString error;
+    if (!wholeNumber(value, number, error))
+        return error;
+    if (number != 0 && number != 1)
+        return QStringLiteral("The flags are 0 or 1.");
+    machine::Processor::Registers registers = processor_.registers();
+    registers.flags = number;
+    processor_.setRegisters(registers);
+    return {};
+}
+
+// The word is kept as written, so that "0607" stays the instruction LDA 07.
+QString Session::setCell(qint32 address, const QString &value)
+{
+    if (!machine::isAddress(address))
+        return QStringLiteral("There is no cell %1: the memory has cells 00 to 99.").arg(address);
+    qint32 number = 0;
+    QString error;
+    if (!wholeNumber(value, number, error))
+        return error;
+    processor_.setWord(address, value.trimmed());
+    return {};
+}
+
+} // namespace dap

@@ -1,0 +1,178 @@
+#pragma once
+
+// One debug session on the machine, free of the protocol: the program as
+// launched, the machine with its breakpoints and typed values, and runs that
+// go forwards a step or a stretch of steps at a time, each ending in a stop
+// that says why.
+//
+// Between stops the machine always rests between two steps, so the whole of
+// it can be kept as a MachineState and put back (an input instruction that
+// waits for its value has not been fetched yet).
+
+#include "cpu/processor.h"
+#include "dap/breakpoints.h"
+#include "program/program.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <array>
+#include <optional>
+#include <vector>
+
+namespace dap
+{
+
+struct LaunchOptions {
+    QString program; // a file
+    bool stopOnEntry = false;
+    QStringList input;             // the texts typed, in order
+    quint64 maxSteps = 10'000'000; // 0: no limit
+    bool noDebug = false;
+};
+
+// The whole machine between two steps, and how far the run has used its input and output.
+struct MachineState {
+    std::array<QString, machine::kMemorySize> cells;
+    machine::Processor::Registers registers;
+    qsizetype inputTaken = 0;
+    quint64 outputCount = 0;
+
+    bool operator==(const MachineState &) const = default;
+};
+
+// A label of the program: where it stands, and whether its line is a DAT line.
+struct Label {
+    QString name; // as written
+    qint32 address = 0;
+    bool data = false;
+};
+
+// Why a run stopped.
+struct Stop {
+    enum Reason : quint8 {
+        Entry,      // the session has just started
+        Step,       // the step asked for is done
+        Breakpoint, // the next instruction stands at a breakpoint
+        Pause,      // asked to pause
+        Input,      // an input instruction waits for a value
+        RunError,   // a step failed: message and notes
+        StepLimit,  // the step limit was reached: message and notes
+        Halted,     // the halt instruction ran
+    };
+    Reason reason = Step;
+    QString description;
+    QList<qint32> breakpointIds;
+    QStringList notes; // RunError, StepLimit: korvane-run's notes after the message
+};
+
+// A line for the debug console, in the order the run made them.
+struct ConsoleLine {
+    enum Kind : quint8 { Output, Message };
+    Kind kind = Output;
+    QString text;
+};
+
+class Session : private machine::StepObserver
+{
+public:
+    Session();
+    ~Session() override;
+    Session(const Session &) = delete;
+    Session &operator=(const Session &) = delete;
+
+    // Reads and assembles the program and loads it. On failure returns false
+    // with korvane-run's messages (the error, then its notes), and the
+    // session keeps what it had. Warnings go to the console lines.
+    bool launch(const LaunchOptions &options, QStringList &errorLines);
+    // The same program read, assembled and loaded afresh, with the same
+    // typed values and breakpoints.
+    bool restart(QStringList &errorLines);
+    bool launched() const { return launched_; }
+
+    const korvane::Program &program() const { return program_; }
+    const LaunchOptions &options() const { return options_; }
+    Breakpoints &breakpoints() { return breakpoints_; }
+
+    // One instruction forwards; lastStep() then tells what it did.
+    Stop step();
+    // The last step that step() completed, or none when it completed none.
+    const std::optional<machine::Step> &lastStep() const { return lastStep_; }
+    // Runs until a stop, or returns none after about `steps` steps so that
+    // the caller can look for a pause in between. The first call after a stop
+    // goes past a breakpoint at the current instruction.
+    std::optional<Stop> runFor(quint64 steps);
+    // The run was paused between two stretches: the next runFor() starts
+    // afresh, as from a stop.
+    void paused() { resuming = true; }
+
+    // The input instruction is waiting for a value.
+    bool waitingForInput() const { return waiting; }
+    // Values typed in the console while an input waits, separated by white
+    // space, each taken by korvane-run's rule; the input instruction then
+    // runs as step() runs it (a stop for input again when none was a number).
+    Stop type(const QString &text);
+
+    std::vector<ConsoleLine> takeConsoleLines();
+
+    // The machine as it is now.
+    MachineState state() const;
+    // Puts back a state this session's program was in: the run goes on from
+    // there as it went then, with the values typed after it taken again.
+    void restore(const MachineState &state);
+    const machine::Processor &processor() const { return processor_; }
+    const QList<Label> &labels() const { return labels_; }
+    // The label of that name, upper and lower case alike, or null.
+    const Label *label(const QString &name) const;
+    // Line of the program that the word at `address` came from, or 0.
+    qint32 lineOf(qint32 address) const;
+
+    // Changes made by hand while stopped. Each returns an empty text, or why
+    // the value was refused.
+    QString setAccumulator(const QString &value);
+    QString setFlags(const QString &value);
+    QString setCell(qint32 address, const QString &value);
+
+private:
+    void stepDone(const machine::Step &step) override;
+    bool load(QStringList &errorLines);
+    void findLabels();
+    std::optional<Stop> runStretch(quint64 steps);
+    void observe();
+    void passStepLimit();
+    quint64 recentFrom() const;
+    void watchRecentIfDue();
+    bool takeInput();
+    Stop inputStop() const;
+    Stop stepLimitStop();
+    Stop faultStop();
+    void collectOutput();
+    void message(const QString &text);
+
+    LaunchOptions options_;
+    korvane::Program program_;
+    machine::Processor processor_;
+    Breakpoints breakpoints_;
+    QList<Label> labels_;
+    bool launched_ = false;
+    bool resuming = true;
+    bool waiting = false;
+    QStringList typed; // values typed, in order: the launch input, then the console
+    qsizetype inputTaken = 0;
+    quint64 outputCount = 0;
+    quint64 stepLimitAt = 0; // 0: none
+    bool atStepLimit = false;
+    bool capturing = false; // step() keeps the step it runs
+    std::optional<machine::Step> lastStep_;
+    // The last steps before the step limit are watched, for where the run was.
+    bool watchingRecent = false;
+    qint32 lowestRecent = -1;
+    qint32 highestRecent = -1;
+    std::vector<ConsoleLine> console;
+};
+
+// The description of a stop at an input instruction that waits for its value.
+QString inputDescription(qint32 line, qint32 address);
+
+} // namespace dap

@@ -1,0 +1,405 @@
+// The debug adapter's parts without a process: the framing of messages, the
+// first assembly error, where line breakpoints stand, and a session's typed
+// values, changes by hand and the whole machine kept between two steps.
+#include "dap/assemblyerror.h"
+#include "dap/breakpoints.h"
+#include "dap/framing.h"
+#include "dap/session.h"
+#include "sampledata.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using dap::Frame;
+
+namespace
+{
+
+// Frames as "message:BODY" or "refused", for comparing in one line each.
+QStringList describe(const std::vector<Frame> &frames)
+{
+    QStringList described;
+    for (const Frame &frame : frames)
+        described << (frame.kind == Frame::Message
+                          ? QStringLiteral("message:") + QString::fromUtf8(frame.body)
+                          : QStringLiteral("refused"));
+    return described;
+}
+
+korvane::Program assembled(const QString &text)
+{
+    korvane::Program program;
+    program.name = QStringLiteral("p.kasm");
+    program.text = text;
+    QString error;
+    if (!program.assemble(error))
+        qFatal("%s", qPrintable(error));
+    return program;
+}
+
+} // namespace
+
+class TestDap : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void framing_data();
+    void framing();
+    void framingInAnyPieces();
+    void firstAssemblyError_data();
+    void firstAssemblyError();
+    void lineBreakpoints_data();
+    void lineBreakpoints();
+    void typedValues_data();
+    void typedValues();
+    void changesByHand_data();
+    void changesByHand();
+    void stateAtAnInputThatWaits();
+    void restoredStateRunsTheSame();
+
+private:
+    QTemporaryDir folder;
+    QString write(const QString &text);
+};
+
+QString TestDap::write(const QString &text)
+{
+    static int count = 0;
+    const QString path = folder.filePath(QStringLiteral("p%1.kasm").arg(++count));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0)
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+void TestDap::framing_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("frames");
+
+    QTest::newRow("one message") << QByteArray("Content-Length: 2\r\n\r\n{}")
+                                 << QStringList{"message:{}"};
+    QTest::newRow("two in a row, other headers, any case")
+        << QByteArray("content-length: 1\r\nContent-Type: x\r\n\r\nA"
+                      "Content-Length:3\r\n\r\nBCD")
+        << QStringList{"message:A", "message:BCD"};
+    QTest::newRow("empty body") << QByteArray("Content-Length: 0\r\n\r\n")
+                                << QStringList{"message:"};
+    QTest::newRow("no length, then a good one")
+        << QByteArray("X: 1\r\n\r\nContent-Length: 1\r\n\r\nZ")
+        << QStringList{"refused", "message:Z"};
+    QTest::newRow("length not a number")
+        << QByteArray("Content-Length: -5\r\n\r\nContent-Length: 99999999999999999999\r\n\r\n")
+        << QStringList{"refused", "refused"};
+    QTest::newRow("over 1 MiB: skipped, the next one read")
+        << QByteArray("Content-Length: 1048577\r\n\r\n") + QByteArray(1048577, 'x') +
+               QByteArray("Content-Length: 1\r\n\r\nY")
+        << QStringList{"refused", "message:Y"};
+    QTest::newRow("exactly 1 MiB is taken")
+        << QByteArray("Content-Length: 1048576\r\n\r\n") + QByteArray(1048576, 'x')
+        << QStringList{"message:" + QString(1048576, QLatin1Char('x'))};
+    QTest::newRow("a long header without a length")
+        << QByteArray(5000, 'h') + QByteArray("\r\n\r\nContent-Length: 1\r\n\r\nQ")
+        << QStringList{"refused", "message:Q"};
+    QTest::newRow("a header that does not end is dropped")
+        << QByteArray(5000, 'h') << QStringList{"refused"};
+    QTest::newRow("incomplete: nothing yet")
+        << QByteArray("Content-Length: 5\r\n\r\nab") << QStringList{};
+}
+
+void TestDap::framing()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, frames);
+    dap::FrameReader reader;
+    QCOMPARE(describe(reader.feed(bytes.constData(), bytes.size())), frames);
+}
+
+// The same stream cut anywhere gives the same messages.
+void TestDap::framingInAnyPieces()
+{
+    const QByteArray stream = dap::framed("{\"a\":1}") + QByteArray("Bad: 1\r\n\r\n") +
+                              dap::framed("") + dap::framed("{\"b\":[2,3]}");
+    const QStringList expected{"message:{\"a\":1}", "refused", "message:", "message:{\"b\":[2,3]}"};
+    for (qsizetype piece = 1; piece <= stream.size(); ++piece) {
+        dap::FrameReader reader;
+        std::vector<Frame> frames;
+        for (qsizetype at = 0; at < stream.size(); at += piece) {
+            std::vector<Frame> found =
+                reader.feed(stream.constData() + at, std::min(piece, stream.size() - at));
+            frames.insert(frames.end(), found.begin(), found.end());
+        }
+        QCOMPARE(describe(frames), expected);
+    }
+}
+
+void TestDap::firstAssemblyError_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("line");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("about a line, with a note")
+        << "a.kasm"
+        << "a.kasm:5: Error: invalid instruction <OUPT>.\na.kasm:5: note: x" << 5
+        << "a.kasm:5: Error: invalid instruction <OUPT>.";
+    QTest::newRow("about the whole program") << "a.kasm"
+                                             << "a.kasm: Error: the program has 101 lines." << 0
+                                             << "a.kasm: Error: the program has 101 lines.";
+    QTest::newRow("a name with colons")
+        << "c:/x:y.kasm"
+        << "c:/x:y.kasm:12: Error: e" << 12 << "c:/x:y.kasm:12: Error: e";
+}
+
+void TestDap::firstAssemblyError()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    QFETCH(int, line);
+    QFETCH(QString, text);
+    const dap::AssemblyError error = dap::firstAssemblyError(name, message);
+    QCOMPARE(error.line, line);
+    QCOMPARE(error.column, 0);
+    QCOMPARE(error.text, text);
+}
+
+void TestDap::lineBreakpoints_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("lines");
+    QTest::addColumn<QStringList>("placed"); // "line@address", or "-" when not verified
+
+    const QString program = QStringLiteral("\n\tLDA\tx\n\n\n\tOUT\nx\tDAT\t3\n\n");
+    QTest::newRow("blank lines hand on to the next word")
+        << program << QList<int>{1, 3, 4} << QStringList{"2@00", "5@01", "5@01"};
+    QTest::newRow("a data line keeps its breakpoint")
+        << program << QList<int>{6} << QStringList{"6@02"};
+    QTest::newRow("past the program, or no line at all")
+        << program << QList<int>{7, 100, 0, -3} << QStringList{"-", "-", "-", "-"};
+}
+
+void TestDap::lineBreakpoints()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<int>, lines);
+    QFETCH(QStringList, placed);
+    dap::Breakpoints breakpoints;
+    QStringList seen;
+    machine::Processor::Breakpoints cells;
+    for (const dap::LineBreakpoint &breakpoint : breakpoints.setLines(assembled(text), lines)) {
+        seen << (breakpoint.verified ? QStringLiteral("%1@%2")
+                                           .arg(breakpoint.line)
+                                           .arg(korvane::addressText(breakpoint.address))
+                                     : QStringLiteral("-"));
+        if (breakpoint.verified) {
+            cells.set(std::size_t(breakpoint.address));
+            QVERIFY(breakpoints.idsAt(breakpoint.address).contains(breakpoint.id));
+        } else {
+            QVERIFY(!breakpoint.message.isEmpty());
+        }
+    }
+    QCOMPARE(seen, placed);
+    QCOMPARE(breakpoints.cells(), cells);
+}
+
+void TestDap::typedValues_data()
+{
+    QTest::addColumn<QStringList>("launchInput");
+    QTest::addColumn<QStringList>("typed"); // in the console, one text per wait
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QStringList>("messages");
+
+    QTest::newRow("all at launch")
+        << QStringList{"3", "4"} << QStringList{} << "7" << QStringList{};
+    QTest::newRow("empty and invalid values are passed over")
+        << QStringList{"", "x", "3"} << QStringList{"4"} << "7" << QStringList{"Invalid input."};
+    QTest::newRow("two values typed at once")
+        << QStringList{} << QStringList{"10 -2"} << "8" << QStringList{};
+    QTest::newRow("a value out of range, then one in range")
+        << QStringList{} << QStringList{"2147483648", "-2147483648", "-1"} << "2147483647"
+        << QStringList{"Invalid input."};
+}
+
+void TestDap::typedValues()
+{
+    QFETCH(QStringList, launchInput);
+    QFETCH(QStringList, typed);
+    QFETCH(QString, output);
+    QFETCH(QStringList, messages);
+    dap::Session session;
+    dap::LaunchOptions options;
+    options.program =
+        write(QStringLiteral("\tINP\n\tSTA\tx\n\tINP\n\tADD\tx\n\tOUT\n\tHLT\nx\tDAT\n"));
+    options.input = launchInput;
+    QStringList errors;
+    QVERIFY(session.launch(options, errors));
+    std::optional<dap::Stop> stop = session.runFor(1000);
+    for (const QString &text : typed) {
+        QVERIFY(stop);
+        QCOMPARE(stop->reason, dap::Stop::Input);
+        QVERIFY(session.waitingForInput());
+        stop = session.type(text);
+        if (stop->reason != dap::Stop::Input)
+            stop = session.runFor(1000);
+    }
+    QVERIFY(stop);
+    QCOMPARE(stop->reason, dap::Stop::Halted);
+    QStringList outputs;
+    QStringList said;
+    for (const dap::ConsoleLine &line : session.takeConsoleLines())
+        (line.kind == dap::ConsoleLine::Output ? outputs : said) << line.text;
+    QCOMPARE(outputs, QStringList{output});
+    QCOMPARE(said, messages);
+}
+
+void TestDap::changesByHand_data()
+{
+    QTest::addColumn<QString>("what");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("refusal");
+
+    QTest::newRow("accumulator") << "acc"
+                                 << " -7 "
+                                 << "";
+    QTest::newRow("accumulator: text") << "acc"
+                                       << "7x"
+                                       << "'7x' is not a whole number from -2147483648 to "
+                                          "2147483647.";
+    QTest::newRow("accumulator: nothing") << "acc"
+                                          << ""
+                                          << "'' is not a whole number from -2147483648 to "
+                                             "2147483647.";
+    QTest::newRow("flags 1") << "flags"
+                             << "1"
+                             << "";
+    QTest::newRow("flags 2") << "flags"
+                             << "2"
+                             << "The flags are 0 or 1.";
+    QTest::newRow("a cell, as written") << "cell"
+                                        << "+0607"
+                                        << "";
+    QTest::newRow("a cell: too large") << "cell"
+                                       << "99999999999"
+                                       << "'99999999999' is not a whole number from "
+                                          "-2147483648 to 2147483647.";
+}
+
+void TestDap::changesByHand()
+{
+    QFETCH(QString, what);
+    QFETCH(QString, value);
+    QFETCH(QString, refusal);
+    dap::Session session;
+    dap::LaunchOptions options;
+    options.program = write(QStringLiteral("\tHLT\n"));
+    QStringList errors;
+    QVERIFY(session.launch(options, errors));
+    const dap::MachineState before = session.state();
+    const QString refused = what == QLatin1String("acc")     ? session.setAccumulator(value)
+                            : what == QLatin1String("flags") ? session.setFlags(value)
+                                                             : session.setCell(7, value);
+    QCOMPARE(refused, refusal);
+    const dap::MachineState after = session.state();
+    if (!refusal.isEmpty()) {
+        QCOMPARE(after, before);
+        return;
+    }
+    if (what == QLatin1String("acc"))
+        QCOMPARE(after.registers.accumulator, -7);
+    else if (what == QLatin1String("flags"))
+        QCOMPARE(after.registers.flags, 1);
+    else
+        QCOMPARE(after.cells[7], QStringLiteral("+0607"));
+}
+
+// While an input waits, the machine rests before the input instruction: a
+// state kept there and the state after the value are a step apart.
+void TestDap::stateAtAnInputThatWaits()
+{
+    dap::Session session;
+    dap::LaunchOptions options;
+    options.program = write(QStringLiteral("\tLDA\tx\n\tINP\n\tOUT\n\tHLT\nx\tDAT\t9\n"));
+    QStringList errors;
+    QVERIFY(session.launch(options, errors));
+    const std::optional<dap::Stop> stop = session.runFor(1000);
+    QVERIFY(stop);
+    QCOMPARE(stop->reason, dap::Stop::Input);
+    QCOMPARE(stop->description,
+             QStringLiteral("INP at line 2 waits for a value: type it in the debug console"));
+    const dap::MachineState waiting = session.state();
+    QCOMPARE(waiting.registers.pc, 1);
+    QCOMPARE(waiting.registers.executedSteps, quint64(1));
+    QCOMPARE(waiting.registers.accumulator, 9);
+    QCOMPARE(session.step().reason, dap::Stop::Input); // still no value
+    QCOMPARE(session.state(), waiting);
+
+    QCOMPARE(session.type(QStringLiteral("5")).reason, dap::Stop::Step);
+    QVERIFY(session.lastStep());
+    QCOMPARE(session.lastStep()->effect, machine::Step::Effect::Input);
+    QCOMPARE(session.lastStep()->value, 5);
+    const dap::MachineState after = session.state();
+    QCOMPARE(after.registers.pc, 2);
+    QCOMPARE(after.registers.executedSteps, quint64(2));
+    QCOMPARE(after.inputTaken, qsizetype(1));
+    QCOMPARE(after.cells, waiting.cells);
+}
+
+// A state kept in the middle of a run and put back later makes the rest of
+// the run the same: the same states after each step, the same output, and
+// the values typed after it taken again. Step backwards builds on this.
+void TestDap::restoredStateRunsTheSame()
+{
+    dap::Session session;
+    dap::LaunchOptions options;
+    options.program = write(testdata::samples()[5].text); // factorial
+    options.input = {QStringLiteral("x"), QStringLiteral("5")};
+    QStringList errors;
+    QVERIFY(session.launch(options, errors));
+    for (int step = 0; step < 7; ++step)
+        QCOMPARE(session.step().reason, dap::Stop::Step);
+    const dap::MachineState kept = session.state();
+    session.takeConsoleLines();
+
+    const auto runToEnd = [&session] {
+        QList<dap::MachineState> states;
+        for (;;) {
+            const dap::Stop stop = session.step();
+            states << session.state();
+            if (stop.reason != dap::Stop::Step)
+                break;
+        }
+        QStringList console;
+        for (const dap::ConsoleLine &line : session.takeConsoleLines())
+            console << line.text;
+        return std::pair(states, console);
+    };
+    const auto first = runToEnd();
+    QCOMPARE(first.second, QStringList{"120"});
+    QVERIFY(first.first.size() > 20);
+
+    session.restore(kept);
+    QCOMPARE(session.state(), kept);
+    const auto second = runToEnd();
+    QCOMPARE(second.first, first.first);
+    QCOMPARE(second.second, first.second);
+
+    // Back to the start: the input is typed again, "Invalid input." included.
+    session.restore(dap::MachineState{[] {
+                                          std::array<QString, machine::kMemorySize> cells;
+                                          cells.fill(QStringLiteral("00"));
+                                          return cells;
+                                      }(),
+                                      {},
+                                      0,
+                                      0});
+    for (int address = 0; address < testdata::samples()[5].image.size(); ++address)
+        QCOMPARE(session.setCell(address, testdata::samples()[5].image[address]), QString());
+    const auto fromStart = runToEnd();
+    QCOMPARE(fromStart.second, (QStringList{"Invalid input.", "120"}));
+    QCOMPARE(fromStart.first.last(), first.first.last());
+}
+
+QTEST_APPLESS_MAIN(TestDap)
+#include "tst_dap.moc"
