@@ -162,6 +162,13 @@ void printSummary(const SummaryReporter &figures)
     std::printf("  1 MiB, 20 errors kept  %12.1f ms       (target < 100 ms: %s)\n", check1MiB * 1e3,
                 verdict(check1MiB > 0 && check1MiB < 0.1));
     std::printf("  1 MiB, every error     %12.1f ms\n", checkEvery * 1e3);
+    const double lsp100 = figures.seconds("Lsp/change-100-lines");
+    const double lsp1MiB = figures.seconds("Lsp/change-1MiB");
+    std::printf("korvane-lsp: a change to diagnostics published, at the client\n");
+    std::printf("  100 lines              %12.2f ms       (target < 50 ms: %s)\n", lsp100 * 1e3,
+                verdict(lsp100 > 0 && lsp100 < 0.05));
+    std::printf("  1 MiB                  %12.1f ms       (target < 1 s: %s)\n", lsp1MiB * 1e3,
+                verdict(lsp1MiB > 0 && lsp1MiB < 1.0));
     std::printf("Assembling the samples (per assembly)\n");
     for (const char *sample :
          {"adding", "max", "countdown", "multiplying", "triangular", "factorial"}) {

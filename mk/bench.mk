@@ -4,9 +4,10 @@
 #              runs with output, a traced korvane-run of 10,000,000 steps (as
 #              text and as JSON), korvane-dap continuing 10,000,000 steps to a
 #              breakpoint beside a plain korvane-run, the time a pause takes to
-#              be answered, the assembly of each sample, and the check of a
-#              program for every error (100 lines, 1 MiB); a summary with the
-#              ratios follows.
+#              be answered, the assembly of each sample, the check of a
+#              program for every error (100 lines, 1 MiB), and korvane-lsp's
+#              diagnostics after a change, timed at its client (100 lines,
+#              1 MiB); a summary with the ratios follows.
 #              Then shows what korvane-run links, and grades a class as make
 #              bench-grading does.
 #   make bench BENCH_ARGS=--benchmark_repetitions=9     more repetitions
@@ -30,7 +31,7 @@ bench-configure: bench-deps
 
 bench-build: bench-configure
 	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS) --target korvane_bench
-	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS) --target korvane-run korvane-dap
+	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS) --target korvane-run korvane-dap korvane-lsp
 
 bench: bench-build
 	QT_QPA_PLATFORM=offscreen ./$(BENCH_BUILD_DIR)/bench/korvane_bench $(BENCH_ARGS)

@@ -10,7 +10,7 @@
 FUZZ_BUILD_DIR ?= build-fuzz
 FUZZ_WORK_DIR ?= fuzz-corpus-work
 FUZZ_SECONDS ?= 60
-FUZZ_TARGETS ?= fuzz_assembler fuzz_machine fuzz_decode fuzz_dap
+FUZZ_TARGETS ?= fuzz_assembler fuzz_machine fuzz_decode fuzz_dap fuzz_lsp
 FUZZ_FLAGS ?=
 FUZZ_DEB_PACKAGES = cmake make clang libclang-rt-14-dev qt6-base-dev
 
@@ -25,6 +25,7 @@ FUZZ_MAX_LEN_fuzz_assembler = 65536
 FUZZ_MAX_LEN_fuzz_machine = 8192
 FUZZ_MAX_LEN_fuzz_decode = 256
 FUZZ_MAX_LEN_fuzz_dap = 16384
+FUZZ_MAX_LEN_fuzz_lsp = 16384
 
 .PHONY: fuzz fuzz-build fuzz-deps
 

@@ -47,27 +47,44 @@ struct Instruction {
     QLatin1String code; // code text: the leading part of the word
     Opcode opcode;      // the code text read as a decimal number
     Operand operand;
+    // What it does, in one line, for editors' hover and completion.
+    QLatin1String meaning;
 
     constexpr bool isInstruction() const { return operand != Operand::Value; }
 };
 
 // In the order in which the assembler enters them into its opcode table.
 inline constexpr std::array<Instruction, 15> kInstructionSet = {{
-    {QLatin1String("ADD"), QLatin1String("01"), Add, Operand::Address},
-    {QLatin1String("SUB"), QLatin1String("02"), Subtract, Operand::Address},
-    {QLatin1String("MUL"), QLatin1String("03"), Multiply, Operand::Address},
-    {QLatin1String("DIV"), QLatin1String("04"), Divide, Operand::Address},
-    {QLatin1String("STA"), QLatin1String("05"), Store, Operand::Address},
-    {QLatin1String("LDA"), QLatin1String("06"), Load, Operand::Address},
-    {QLatin1String("BRA"), QLatin1String("07"), Branch, Operand::Address},
-    {QLatin1String("BRZ"), QLatin1String("08"), BranchIfZero, Operand::Address},
-    {QLatin1String("BRP"), QLatin1String("09"), BranchIfPositive, Operand::Address},
-    {QLatin1String("BRN"), QLatin1String("10"), BranchIfNegative, Operand::Address},
-    {QLatin1String("BRG"), QLatin1String("11"), BranchIfFlag, Operand::Address},
-    {QLatin1String("INP"), QLatin1String("1201"), Input, Operand::None},
-    {QLatin1String("OUT"), QLatin1String("1202"), Output, Operand::None},
-    {QLatin1String("HLT"), QLatin1String("000"), Halt, Operand::None},
-    {QLatin1String("DAT"), QLatin1String("-1"), Data, Operand::Value},
+    {QLatin1String("ADD"), QLatin1String("01"), Add, Operand::Address,
+     QLatin1String("accumulator <- accumulator + value of cell x")},
+    {QLatin1String("SUB"), QLatin1String("02"), Subtract, Operand::Address,
+     QLatin1String("accumulator <- accumulator - value of cell x")},
+    {QLatin1String("MUL"), QLatin1String("03"), Multiply, Operand::Address,
+     QLatin1String("accumulator <- accumulator * value of cell x")},
+    {QLatin1String("DIV"), QLatin1String("04"), Divide, Operand::Address,
+     QLatin1String("accumulator <- accumulator / value of cell x, truncated toward zero; dividing "
+                   "by 0 leaves the accumulator alone and sets the flags to 1")},
+    {QLatin1String("STA"), QLatin1String("05"), Store, Operand::Address,
+     QLatin1String("cell x <- accumulator")},
+    {QLatin1String("LDA"), QLatin1String("06"), Load, Operand::Address,
+     QLatin1String("accumulator <- value of cell x")},
+    {QLatin1String("BRA"), QLatin1String("07"), Branch, Operand::Address,
+     QLatin1String("jump to x")},
+    {QLatin1String("BRZ"), QLatin1String("08"), BranchIfZero, Operand::Address,
+     QLatin1String("jump to x if the accumulator is 0")},
+    {QLatin1String("BRP"), QLatin1String("09"), BranchIfPositive, Operand::Address,
+     QLatin1String("jump to x if the accumulator is greater than 0")},
+    {QLatin1String("BRN"), QLatin1String("10"), BranchIfNegative, Operand::Address,
+     QLatin1String("jump to x if the accumulator is less than 0")},
+    {QLatin1String("BRG"), QLatin1String("11"), BranchIfFlag, Operand::Address,
+     QLatin1String("jump to x if the flags are 1 (after a division by zero)")},
+    {QLatin1String("INP"), QLatin1String("1201"), Input, Operand::None,
+     QLatin1String("accumulator <- a number you type")},
+    {QLatin1String("OUT"), QLatin1String("1202"), Output, Operand::None,
+     QLatin1String("add the accumulator to the output")},
+    {QLatin1String("HLT"), QLatin1String("000"), Halt, Operand::None, QLatin1String("stop")},
+    {QLatin1String("DAT"), QLatin1String("-1"), Data, Operand::Value,
+     QLatin1String("a data cell labelled name, holding v (0 when left out)")},
 }};
 
 // The row of an operation code that the table holds.

@@ -1,0 +1,59 @@
+#include "jsonrpc/endpoint.h"
+
+#include "jsonrpc/message.h"
+
+#include <QJsonDocument>
+#include <QJsonParseError>
+
+#include <utility>
+
+namespace jsonrpc
+{
+
+Endpoint::Endpoint(Handler handler, Writer writer, qsizetype maxMessage)
+    : handler_(std::move(handler)), writer_(std::move(writer)), reader_(maxMessage)
+{
+}
+
+void Endpoint::receive(QByteArrayView bytes)
+{
+    reader_.append(bytes);
+    for (;;) {
+        QByteArray body;
+        QString problem;
+        switch (reader_.next(body, problem)) {
+        case MessageReader::Result::Incomplete:
+            return;
+        case MessageReader::Result::BadHeader:
+            send(errorResponse(QJsonValue(), {ParseError, QStringLiteral("ignored ") + problem}));
+            continue;
+        case MessageReader::Result::TooLarge:
+            send(errorResponse(QJsonValue(),
+                               {InvalidRequest, QStringLiteral("refused ") + problem}));
+            continue;
+        case MessageReader::Result::Message:
+            break;
+        }
+        QJsonParseError error;
+        const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+        if (error.error != QJsonParseError::NoError) {
+            send(errorResponse(QJsonValue(),
+                               {ParseError, QStringLiteral("the message is not JSON: %1 at byte %2")
+                                                .arg(error.errorString())
+                                                .arg(error.offset)}));
+        } else if (!document.isObject()) {
+            // Batches are JSON-RPC's, not the Language Server Protocol's.
+            send(errorResponse(QJsonValue(), {InvalidRequest,
+                                              QStringLiteral("the message is not a JSON object")}));
+        } else {
+            handler_(document.object());
+        }
+    }
+}
+
+void Endpoint::send(const QJsonObject &message)
+{
+    writer_(frame(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+}
+
+} // namespace jsonrpc

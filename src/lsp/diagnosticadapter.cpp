@@ -1,0 +1,135 @@
+#include "lsp/diagnosticadapter.h"
+
+#include "assembler/diagnostic.h"
+#include "assembler/sourcetext.h"
+#include "program/program.h"
+
+#include <QJsonArray>
+
+namespace lsp
+{
+
+namespace
+{
+
+// The protocol's DiagnosticSeverity: 1 error, 2 warning, 3 information.
+int severityOf(diagnostics::Severity severity)
+{
+    switch (severity) {
+    case diagnostics::Severity::Error:
+        return 1;
+    case diagnostics::Severity::Warning:
+        return 2;
+    case diagnostics::Severity::Note:
+        return 3;
+    }
+    return 1;
+}
+
+// A byte range of one line as the protocol's range; line 0 (the whole
+// program) is the start of the document.
+QJsonObject rangeOf(const Document &document, const diagnostics::Range &range)
+{
+    if (range.line <= 0)
+        return rangeJson({0, 0}, {0, 0});
+    const QStringView line = diagnostics::lineOfText(document.text(), range.line);
+    const auto at = [&](qint32 bytes) {
+        return Position{range.line - 1, qint32(diagnostics::charsBefore(line, bytes))};
+    };
+    return rangeJson(at(range.begin), at(range.end));
+}
+
+// An edit as a TextEdit. An edit on a line past the last one appends: the
+// missing line feeds come first, as when the fix is applied to the file.
+QJsonObject textEdit(const Document &document, const diagnostics::Edit &edit)
+{
+    const qint32 missing = edit.range.line - document.lineCount();
+    if (missing > 0) {
+        const Position end = document.end();
+        return QJsonObject{
+            {QStringLiteral("range"), rangeJson(end, end)},
+            {QStringLiteral("newText"), QString(missing, QLatin1Char('\n')) + edit.replacement}};
+    }
+    return QJsonObject{{QStringLiteral("range"), rangeOf(document, edit.range)},
+                       {QStringLiteral("newText"), edit.replacement}};
+}
+
+QJsonObject location(const QString &uri, const QJsonObject &range)
+{
+    return QJsonObject{{QStringLiteral("uri"), uri}, {QStringLiteral("range"), range}};
+}
+
+Finding findingOf(const Document &document, const QString &uri,
+                  const diagnostics::Diagnostic &found)
+{
+    Finding finding;
+    QJsonObject &diagnostic = finding.diagnostic;
+    diagnostic.insert(QStringLiteral("range"), rangeOf(document, found.range));
+    diagnostic.insert(QStringLiteral("severity"), severityOf(found.severity));
+    diagnostic.insert(QStringLiteral("code"), found.kind);
+    diagnostic.insert(QStringLiteral("source"), QStringLiteral("korvane"));
+    diagnostic.insert(QStringLiteral("message"), found.message);
+    if (!found.related.isEmpty()) {
+        QJsonArray related;
+        for (const diagnostics::Related &place : found.related)
+            related.append(QJsonObject{
+                {QStringLiteral("location"), location(uri, rangeOf(document, place.range))},
+                {QStringLiteral("message"), place.message}});
+        diagnostic.insert(QStringLiteral("relatedInformation"), related);
+    }
+    for (const diagnostics::Fix &fix : found.fixes) {
+        QJsonArray edits;
+        for (const diagnostics::Edit &edit : fix.edits)
+            edits.append(textEdit(document, edit));
+        finding.actions.append(
+            QJsonObject{{QStringLiteral("title"), fix.title},
+                        {QStringLiteral("kind"), QStringLiteral("quickfix")},
+                        {QStringLiteral("diagnostics"), QJsonArray{diagnostic}},
+                        {QStringLiteral("isPreferred"), finding.actions.isEmpty()},
+                        {QStringLiteral("edit"),
+                         QJsonObject{{QStringLiteral("changes"), QJsonObject{{uri, edits}}}}}});
+    }
+    return finding;
+}
+
+bool before(const Position &a, const Position &b)
+{
+    return a.line < b.line || (a.line == b.line && a.character < b.character);
+}
+
+} // namespace
+
+QList<Finding> findingsOf(const Document &document, const QString &uri)
+{
+    const qint32 bytes = diagnostics::utf8Length(document.text());
+    if (bytes > kMaxDocumentBytes) {
+        diagnostics::Diagnostic tooLarge;
+        tooLarge.kind = QStringLiteral("program-too-large");
+        tooLarge.message =
+            QStringLiteral("the program is %1 bytes, larger than 1 MiB: korvane-run and the "
+                           "window do not read it, so it is not checked")
+                .arg(bytes);
+        return {findingOf(document, uri, tooLarge)};
+    }
+    korvane::Program program;
+    program.text = document.text();
+    QString error;
+    const QList<diagnostics::Diagnostic> found =
+        program.assemble(error) ? program.warningList() : program.errors;
+    QList<Finding> findings;
+    findings.reserve(found.size());
+    for (const diagnostics::Diagnostic &diagnostic : found)
+        findings.append(findingOf(document, uri, diagnostic));
+    return findings;
+}
+
+bool rangesMeet(const QJsonObject &a, const QJsonObject &b)
+{
+    const Position aStart = positionFrom(a.value(QLatin1String("start")));
+    const Position aEnd = positionFrom(a.value(QLatin1String("end")));
+    const Position bStart = positionFrom(b.value(QLatin1String("start")));
+    const Position bEnd = positionFrom(b.value(QLatin1String("end")));
+    return !before(aEnd, bStart) && !before(bEnd, aStart);
+}
+
+} // namespace lsp

@@ -1,0 +1,114 @@
+#include "lsp/labels.h"
+
+#include "lsp/labelindex.h"
+
+#include <QJsonArray>
+#include <QRegularExpression>
+
+namespace lsp
+{
+
+namespace
+{
+
+using jsonrpc::Failure;
+
+// The label under the cursor, or null for a word that is none.
+const IndexedWord *labelAt(const LabelIndex &index, const Position &at)
+{
+    const IndexedWord *word = index.wordAt(at);
+    if (word == nullptr ||
+        (word->kind != IndexedWord::LabelDefinition && word->kind != IndexedWord::LabelUse))
+        return nullptr;
+    return word;
+}
+
+} // namespace
+
+Answer definition(const DocumentRequest &request)
+{
+    const LabelIndex index(request.document.text());
+    const IndexedWord *word = labelAt(index, request.at);
+    const LabelDefinition *defined = word ? index.definition(word->key) : nullptr;
+    if (defined == nullptr)
+        return QJsonValue();
+    return placeLocation(request.uri, defined->place);
+}
+
+Answer references(const DocumentRequest &request)
+{
+    const LabelIndex index(request.document.text());
+    const IndexedWord *word = labelAt(index, request.at);
+    if (word == nullptr)
+        return QJsonValue();
+    const bool withDeclaration = request.params.value(QLatin1String("context"))
+                                     .toObject()
+                                     .value(QLatin1String("includeDeclaration"))
+                                     .toBool(true);
+    QJsonArray found;
+    for (const Place &place : index.occurrences(word->key, withDeclaration))
+        found.append(placeLocation(request.uri, place));
+    return found;
+}
+
+Answer highlight(const DocumentRequest &request)
+{
+    const LabelIndex index(request.document.text());
+    const IndexedWord *word = labelAt(index, request.at);
+    if (word == nullptr)
+        return QJsonValue();
+    // DocumentHighlightKind: 2 read, 3 write (where the label is defined).
+    QJsonArray found;
+    for (const IndexedWord &other : index.words()) {
+        if (other.key != word->key || other.kind == IndexedWord::Mnemonic ||
+            other.kind == IndexedWord::DataValue)
+            continue;
+        found.append(QJsonObject{
+            {QStringLiteral("range"), placeRange(other.place)},
+            {QStringLiteral("kind"), other.kind == IndexedWord::LabelDefinition ? 3 : 2}});
+    }
+    return found;
+}
+
+Answer prepareRename(const DocumentRequest &request)
+{
+    const LabelIndex index(request.document.text());
+    const IndexedWord *word = labelAt(index, request.at);
+    if (word == nullptr)
+        return QJsonValue();
+    return QJsonObject{{QStringLiteral("range"), placeRange(word->place)},
+                       {QStringLiteral("placeholder"), word->written}};
+}
+
+Answer rename(const DocumentRequest &request)
+{
+    const QString newName = request.params.value(QLatin1String("newName")).toString();
+    const LabelIndex index(request.document.text());
+    const IndexedWord *word = labelAt(index, request.at);
+    if (word == nullptr)
+        return Failure{jsonrpc::RequestFailed, QStringLiteral("there is no label here to rename")};
+    // A letter first, then letters, digits and underscores: a name every
+    // reader takes for a label, never for a number.
+    static const QRegularExpression labelName(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    if (!labelName.match(newName).hasMatch())
+        return Failure{jsonrpc::RequestFailed,
+                       QStringLiteral("'%1' is not a valid label: use a letter or '_' first, "
+                                      "then letters, digits and '_'")
+                           .arg(newName)};
+    const QString key = newName.toUpper();
+    if (isMnemonicWord(key))
+        return Failure{
+            jsonrpc::RequestFailed,
+            QStringLiteral("'%1' is a mnemonic, and mnemonics cannot name labels").arg(newName)};
+    if (key != word->key && index.isUsedAsLabel(key))
+        return Failure{
+            jsonrpc::RequestFailed,
+            QStringLiteral("'%1' is already used as a label in this program").arg(newName)};
+    QJsonArray edits;
+    for (const Place &place : index.occurrences(word->key))
+        edits.append(QJsonObject{{QStringLiteral("range"), placeRange(place)},
+                                 {QStringLiteral("newText"), newName}});
+    return QJsonObject{{QStringLiteral("changes"), QJsonObject{{request.uri, edits}}}};
+}
+
+} // namespace lsp

@@ -1,0 +1,277 @@
+// Drives korvane-lsp through vscode-languageserver-protocol and vscode-jsonrpc,
+// the libraries VS Code's own language client is built on, and checks each
+// feature against tests/lsp/features.json and against korvane-run itself.
+//
+//   node check_lsp.mjs KORVANE_LSP KORVANE_RUN TESTS_LSP_DIR
+//
+// Prints "N passed, N failed" and exits non-zero on any failure.
+
+import { spawn, spawnSync } from "node:child_process";
+import fs from "node:fs";
+import os from "node:os";
+import path from "node:path";
+import { pathToFileURL } from "node:url";
+import {
+  createProtocolConnection,
+  StreamMessageReader,
+  StreamMessageWriter,
+} from "vscode-languageserver-protocol/node.js";
+import { TextDocument } from "vscode-languageserver-textdocument";
+
+const [lspPath, runPath, dataDir] = process.argv.slice(2);
+const features = JSON.parse(fs.readFileSync(path.join(dataDir, "features.json"), "utf8"));
+const programText = (name) => fs.readFileSync(path.join(dataDir, "programs", name), "utf8");
+const uriOf = (name) => pathToFileURL(path.join(dataDir, "programs", name)).href;
+
+let passed = 0;
+let failed = 0;
+function check(ok, what, detail = "") {
+  if (ok) passed++;
+  else {
+    failed++;
+    console.log(`FAIL: ${what}${detail ? "\n  " + detail : ""}`);
+  }
+}
+const same = (a, b) => JSON.stringify(a) === JSON.stringify(b);
+
+// --- korvane-run's diagnostics, with byte columns turned into UTF-16 ----------
+
+function utf16Column(lineText, byteColumn) {
+  const bytes = Buffer.from(lineText, "utf8");
+  return bytes.subarray(0, byteColumn - 1).toString("utf8").length;
+}
+
+const severityNames = { error: 1, warning: 2, note: 3 };
+
+// Each "FILE:LINE:COLUMN: severity: message" (or "FILE: severity: message")
+// that korvane-run writes about the text, as [line, character, severity, message].
+function runDiagnostics(text) {
+  const folder = fs.mkdtempSync(path.join(os.tmpdir(), "korvane-lsp-"));
+  const file = path.join(folder, "prog.txt");
+  fs.writeFileSync(file, text);
+  const run = spawnSync(runPath, ["--no-excerpts", "--assemble", file], { encoding: "utf8" });
+  fs.rmSync(folder, { recursive: true });
+  const lines = text.split("\n");
+  const found = [];
+  for (const line of run.stderr.split("\n")) {
+    const at = line.match(/^[^:]*prog\.txt:(\d+):(\d+): (error|warning|note): (.*)$/);
+    if (at) {
+      const number = Number(at[1]);
+      found.push([number - 1, utf16Column(lines[number - 1] ?? "", Number(at[2])),
+                  severityNames[at[3]], at[4]]);
+      continue;
+    }
+    const whole = line.match(/^[^:]*prog\.txt: (error|warning|note): (.*)$/);
+    if (whole) found.push([0, 0, severityNames[whole[1]], whole[2]]);
+  }
+  return found;
+}
+
+const shownDiagnostics = (list) =>
+  list.map((d) => [d.range.start.line, d.range.start.character, d.severity, d.message]);
+
+// --- the server ---------------------------------------------------------------
+
+const server = spawn(lspPath, ["--stdio"], { stdio: ["pipe", "pipe", "inherit"] });
+const exited = new Promise((resolve) => server.on("exit", (code) => resolve(code)));
+const connection = createProtocolConnection(
+  new StreamMessageReader(server.stdout),
+  new StreamMessageWriter(server.stdin),
+);
+// Error responses with a null id (to malformed messages) reach no request.
+const unanswered = [];
+connection.onError(([error]) => unanswered.push(String(error?.message ?? error)));
+
+const published = new Map(); // uri -> list of waiting resolvers and the latest params
+function nextDiagnostics(uri) {
+  return new Promise((resolve, reject) => {
+    const timer = setTimeout(() => reject(new Error(`no diagnostics for ${uri}`)), 5000);
+    const waiting = published.get(uri) ?? [];
+    waiting.push((params) => { clearTimeout(timer); resolve(params); });
+    published.set(uri, waiting);
+  });
+}
+connection.onNotification("textDocument/publishDiagnostics", (params) => {
+  const waiting = published.get(params.uri) ?? [];
+  published.set(params.uri, []);
+  for (const resolve of waiting) resolve(params);
+});
+connection.listen();
+
+const documents = new Map(); // uri -> TextDocument, as the client sees it
+
+async function open(name, text = programText(name)) {
+  const uri = uriOf(name);
+  const document = TextDocument.create(uri, "korvane", 1, text);
+  documents.set(uri, document);
+  const diagnostics = nextDiagnostics(uri);
+  await connection.sendNotification("textDocument/didOpen", {
+    textDocument: { uri, languageId: "korvane", version: 1, text },
+  });
+  return (await diagnostics).diagnostics;
+}
+
+// Sends the edits as incremental changes, as VS Code does, and returns the
+// diagnostics published for the new version.
+async function edit(uri, edits) {
+  const before = documents.get(uri);
+  const changes = [...edits]
+    .sort((a, b) => before.offsetAt(b.range.start) - before.offsetAt(a.range.start))
+    .map((e) => ({ range: e.range, text: e.newText }));
+  const after = TextDocument.update(before, changes, before.version + 1);
+  documents.set(uri, after);
+  const diagnostics = nextDiagnostics(uri);
+  await connection.sendNotification("textDocument/didChange", {
+    textDocument: { uri, version: after.version }, contentChanges: changes,
+  });
+  const params = await diagnostics;
+  check(params.version === after.version, `${uri}: diagnostics for version ${after.version}`);
+  return params.diagnostics;
+}
+
+const toRange = ([l1, c1, l2, c2]) => ({ start: { line: l1, character: c1 },
+                                        end: { line: l2, character: c2 } });
+const fromRange = (r) => [r.start.line, r.start.character, r.end.line, r.end.character];
+
+async function main() {
+  const early = await connection.sendRequest("textDocument/hover", {}).catch((e) => e);
+  check(early.code === -32002, "a request before initialize is refused", JSON.stringify(early));
+
+  const init = await connection.sendRequest("initialize", {
+    processId: process.pid, rootUri: null, capabilities: {},
+  });
+  check(init.capabilities.positionEncoding === "utf-16", "UTF-16 positions");
+  check(init.capabilities.textDocumentSync.change === 2, "incremental sync");
+  await connection.sendNotification("initialized", {});
+
+  // Diagnostics equal korvane-run's: same lines, columns in UTF-16, same order.
+  const seenSeverities = new Set();
+  for (const name of features.diagnosed) {
+    const diagnostics = await open(name);
+    const expected = runDiagnostics(programText(name));
+    for (const [, , severity] of expected) seenSeverities.add(severity);
+    check(same(shownDiagnostics(diagnostics), expected), `${name}: diagnostics as korvane-run's`,
+          `${JSON.stringify(shownDiagnostics(diagnostics))}\n  ${JSON.stringify(expected)}`);
+    check(diagnostics.every((d) => typeof d.code === "string" && d.source === "korvane"),
+          `${name}: code and source`);
+  }
+
+  check(seenSeverities.size === 3, "errors, warnings and notes all compared");
+
+  // Related places: where a label was first defined.
+  for (const item of features.related) {
+    const diagnostics = await open(item.file);
+    const found = diagnostics.find((d) => d.code === item.code);
+    const related = (found?.relatedInformation ?? [])
+      .map((r) => [...fromRange(r.location.range), r.message]);
+    check(same(related, item.related) &&
+          found.relatedInformation.every((r) => r.location.uri === uriOf(item.file)),
+          `${item.file}: related information of ${item.code}`, JSON.stringify(found));
+  }
+
+  // Quick fixes, applied as a client applies them, until the program assembles.
+  for (const name of features.fixUntilAssembled) {
+    const uri = uriOf(name);
+    let diagnostics = await open(name);
+    let rounds = 0;
+    while (diagnostics.some((d) => d.severity === 1) && rounds++ < 20) {
+      const actions = await connection.sendRequest("textDocument/codeAction", {
+        textDocument: { uri },
+        range: toRange([0, 0, documents.get(uri).lineCount, 0]),
+        context: { diagnostics, only: ["quickfix"] },
+      });
+      if (!actions.length) break;
+      const action = actions[0];
+      check(action.kind === "quickfix" && /^[A-Z]/.test(action.title), `${name}: action ${action.title}`);
+      diagnostics = await edit(uri, action.edit.changes[uri]);
+      check(same(shownDiagnostics(diagnostics), runDiagnostics(documents.get(uri).getText())),
+            `${name}: diagnostics after '${action.title}' as korvane-run's`);
+    }
+    check(!diagnostics.some((d) => d.severity === 1), `${name}: assembles after its quick fixes`,
+          JSON.stringify(diagnostics));
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), "korvane-lsp-"));
+    fs.writeFileSync(path.join(folder, name), documents.get(uri).getText());
+    check(spawnSync(runPath, ["--assemble", path.join(folder, name)]).status === 0,
+          `${name}: korvane-run assembles the fixed text`);
+    fs.rmSync(folder, { recursive: true });
+    // Back to the file as it is, for the other checks.
+    await edit(uri, [{ range: toRange([0, 0, 1e6, 0]), newText: programText(name) }]);
+  }
+
+  const position = (item) => ({ textDocument: { uri: uriOf(item.file) },
+                                position: { line: item.at[0], character: item.at[1] } });
+  for (const item of features.hover) {
+    const hover = await connection.sendRequest("textDocument/hover", position(item));
+    check(same(hover?.contents?.value ?? null, item.value),
+          `hover ${item.file} ${item.at}`, JSON.stringify(hover));
+  }
+  for (const item of features.definition) {
+    const found = await connection.sendRequest("textDocument/definition", position(item));
+    check(same(found ? fromRange(found.range) : null, item.range) &&
+          (!found || found.uri === uriOf(item.file)), `definition ${item.file} ${item.at}`,
+          JSON.stringify(found));
+  }
+  for (const item of features.references) {
+    const found = await connection.sendRequest("textDocument/references",
+                                               { ...position(item), context: { includeDeclaration: true } });
+    check(same(found.map((l) => fromRange(l.range)), item.ranges), `references ${item.file} ${item.at}`,
+          JSON.stringify(found));
+  }
+  for (const item of features.highlight) {
+    const found = await connection.sendRequest("textDocument/documentHighlight", position(item));
+    check(same(found.map((h) => [...fromRange(h.range), h.kind]), item.ranges),
+          `highlight ${item.file} ${item.at}`, JSON.stringify(found));
+  }
+  for (const item of features.rename) {
+    const result = await connection.sendRequest("textDocument/rename",
+                                                { ...position(item), newName: item.newName })
+      .then((edit) => ({ edit }), (error) => ({ error }));
+    if (item.error) {
+      check(result.error?.message === item.error, `rename to ${item.newName} refused`,
+            JSON.stringify(result));
+      continue;
+    }
+    const edits = result.edit?.changes?.[uriOf(item.file)] ?? [];
+    check(same(edits.map((e) => fromRange(e.range)), item.ranges) &&
+          edits.every((e) => e.newText === item.newName), `rename to ${item.newName}`,
+          JSON.stringify(result));
+    // The renamed program has the same diagnostics, apart from the name.
+    const renamed = TextDocument.applyEdits(documents.get(uriOf(item.file)), edits);
+    check(runDiagnostics(renamed).length === runDiagnostics(programText(item.file)).length,
+          `rename to ${item.newName}: as many diagnostics as before`);
+  }
+
+  // A document over 1 MiB: one error saying so.
+  const big = await open("big.txt", "x DAT 1\n".repeat(140000));
+  check(big.length === 1 && big[0].code === "program-too-large", "over 1 MiB: one error",
+        JSON.stringify(big.slice(0, 2)));
+
+  // Malformed messages: each answered, none ends the server.
+  const raw = (bytes) => new Promise((resolve) => server.stdin.write(bytes, resolve));
+  const frame = (body) => `Content-Length: ${Buffer.byteLength(body)}\r\n\r\n${body}`;
+  await raw(frame("{not json"));
+  await raw("Content-Length: many\r\n\r\n");
+  await raw(frame("[1, 2]"));
+  await raw(frame('{"jsonrpc": "2.0", "id": 99, "method": 7}'));
+  await raw(`Content-Length: ${17 * 1024 * 1024}\r\n\r\n`);
+  await raw(Buffer.alloc(17 * 1024 * 1024, 0x20));
+  const unknown = await connection.sendRequest("korvane/unknown", {}).catch((e) => e);
+  check(unknown.code === -32601, "an unknown method: MethodNotFound", JSON.stringify(unknown));
+  const still = await connection.sendRequest("textDocument/hover", position(features.hover[0]));
+  check(still?.contents?.value === features.hover[0].value, "the server answers after malformed messages");
+
+  await connection.sendRequest("shutdown");
+  await connection.sendNotification("exit");
+  check((await exited) === 0, "exit after shutdown: status 0");
+  connection.dispose();
+}
+
+const timer = setTimeout(() => { console.log("FAIL: timed out"); process.exit(1); }, 60000);
+main()
+  .catch((error) => check(false, "the check ran to its end", String(error?.stack ?? error)))
+  .finally(() => {
+    clearTimeout(timer);
+    if (server.exitCode === null) server.kill();
+    console.log(`${passed} passed, ${failed} failed`);
+    process.exit(failed ? 1 : 0);
+  });
