@@ -66,6 +66,8 @@ const QHash<QString, Adapter::Handler> &Adapter::handlers()
         {QStringLiteral("next"), &Adapter::stepOne},
         {QStringLiteral("stepIn"), &Adapter::stepOne},
         {QStringLiteral("stepOut"), &Adapter::stepOne},
+        {QStringLiteral("stepBack"), &Adapter::stepBack},
+        {QStringLiteral("reverseContinue"), &Adapter::reverseContinue},
         {QStringLiteral("pause"), &Adapter::pause},
         {QStringLiteral("restart"), &Adapter::restart},
         {QStringLiteral("terminate"), &Adapter::terminate},
@@ -189,6 +191,7 @@ void Adapter::initialize(const QJsonObject &request, const QJsonObject &argument
     // Exactly what is implemented; nothing else is announced.
     respond(request, {{QStringLiteral("supportsConfigurationDoneRequest"), true},
                       {QStringLiteral("supportsSetVariable"), true},
+                      {QStringLiteral("supportsStepBack"), true},
                       {QStringLiteral("supportsEvaluateForHovers"), true},
                       {QStringLiteral("supportsRestartRequest"), true},
                       {QStringLiteral("supportsTerminateRequest"), true},
@@ -448,6 +451,9 @@ void Adapter::report(const Stop &stop, Resume resume)
     case Stop::Entry:
         stopped(QStringLiteral("entry"), {});
         break;
+    case Stop::Start:
+        stopped(QStringLiteral("entry"), QStringLiteral("start of the run"));
+        break;
     case Stop::Step:
         stopped(QStringLiteral("step"), {});
         break;
@@ -475,7 +481,12 @@ void Adapter::report(const Stop &stop, Resume resume)
         stopped(QStringLiteral("exception"), stop.description);
         break;
     case Stop::Halted:
-        end(kHaltedStatus);
+        // Stopped once after the halt, so that the run can be gone through
+        // backwards from its end; going forwards from there ends it.
+        if (session.options().noDebug)
+            end(kHaltedStatus);
+        else
+            stopped(QStringLiteral("step"), QStringLiteral("halted"));
         break;
     }
 }
@@ -516,7 +527,8 @@ void Adapter::stackTrace(const QJsonObject &request, const QJsonObject &)
 {
     if (!needsStopped(request))
         return;
-    const qint32 pc = session.processor().pc();
+    // After the halt the frame stays at the halt instruction, which does not branch.
+    const qint32 pc = session.processor().pc() - (session.halted() ? 1 : 0);
     const qint32 line = session.lineOf(pc);
     QJsonObject frame{{QStringLiteral("id"), kFrame},
                       {QStringLiteral("column"), columnsStartAt1 ? 1 : 0}};
@@ -679,6 +691,16 @@ void Adapter::evaluate(const QJsonObject &request, const QJsonObject &arguments)
         return;
     }
     const std::optional<Target> target = parseTarget(session, expression);
+    // Gone back before an input whose value was typed: values typed in the
+    // console replace it, which changes the past.
+    if (!target && context == QLatin1String("repl") && session.atRecordedInput()) {
+        const Stop stop = session.retype(expression);
+        sendConsole();
+        respond(request,
+                {{QStringLiteral("result"), QString()}, {QStringLiteral("variablesReference"), 0}});
+        report(stop, Resume::Step);
+        return;
+    }
     if (!target) {
         fail(request,
              QStringLiteral("There is no label, cell or register '%1'.").arg(expression.trimmed()));
@@ -693,11 +715,8 @@ void Adapter::continueRun(const QJsonObject &request, const QJsonObject &)
     if (!needsStopped(request))
         return;
     respond(request, {{QStringLiteral("allThreadsContinued"), true}});
-    // A run that failed cannot go on: continuing ends it.
-    if (exception && exception->reason == Stop::RunError) {
-        end(kRunErrorStatus);
+    if (endsHere())
         return;
-    }
     if (session.waitingForInput()) {
         report(session.runFor(0).value_or(Stop{}), Resume::Continue);
         return;
@@ -710,11 +729,39 @@ void Adapter::stepOne(const QJsonObject &request, const QJsonObject &)
     if (!needsStopped(request))
         return;
     respond(request);
+    if (endsHere())
+        return;
+    report(session.step(), Resume::Step);
+}
+
+// A run that failed or halted cannot go forwards: doing so ends it.
+bool Adapter::endsHere()
+{
     if (exception && exception->reason == Stop::RunError) {
         end(kRunErrorStatus);
-        return;
+        return true;
     }
-    report(session.step(), Resume::Step);
+    if (session.halted()) {
+        end(kHaltedStatus);
+        return true;
+    }
+    return false;
+}
+
+void Adapter::stepBack(const QJsonObject &request, const QJsonObject &)
+{
+    if (!needsStopped(request))
+        return;
+    respond(request);
+    report(session.stepBack(), Resume::Step);
+}
+
+void Adapter::reverseContinue(const QJsonObject &request, const QJsonObject &)
+{
+    if (!needsStopped(request))
+        return;
+    respond(request);
+    report(session.reverseContinue(), Resume::Continue);
 }
 
 void Adapter::pause(const QJsonObject &request, const QJsonObject &)

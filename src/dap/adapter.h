@@ -58,6 +58,8 @@ private:
     void evaluate(const QJsonObject &request, const QJsonObject &arguments);
     void continueRun(const QJsonObject &request, const QJsonObject &arguments);
     void stepOne(const QJsonObject &request, const QJsonObject &arguments);
+    void stepBack(const QJsonObject &request, const QJsonObject &arguments);
+    void reverseContinue(const QJsonObject &request, const QJsonObject &arguments);
     void pause(const QJsonObject &request, const QJsonObject &arguments);
     void restart(const QJsonObject &request, const QJsonObject &arguments);
     void terminate(const QJsonObject &request, const QJsonObject &arguments);
@@ -66,6 +68,8 @@ private:
 
     // Requests that need a program launched and stopped; false after an error response.
     bool needsStopped(const QJsonObject &request);
+    // Going forwards from a halt or a run error ends the session; true when it did.
+    bool endsHere();
 
     void respond(const QJsonObject &request, const QJsonObject &body = {});
     void fail(const QJsonObject &request, const QString &message, const QJsonObject &error = {});

@@ -20,11 +20,12 @@ QString inputDescription(qint32 line, qint32 address)
            QLatin1String(" waits for a value: type it in the debug console");
 }
 
-Session::Session()
+Session::Session(quint64 spacing, std::size_t capacity) : history_(spacing, capacity)
 {
     processor_.setOperandReport([this](qint32 address, const QString &line) {
         collectOutput(); // the output made before the report comes first
-        message(program_.locationOf(address) + line);
+        if (newStep())   // a step replayed was reported when it first ran
+            message(program_.locationOf(address) + line);
     });
 }
 
@@ -84,6 +85,9 @@ bool Session::load(QStringList &errorLines)
     watchingRecent = false;
     lastStep_.reset();
     observe();
+    furthest_ = 0;
+    outputsSent = 0;
+    history_.reset(state());
     return true;
 }
 
@@ -146,6 +150,8 @@ Stop Session::step()
     waiting = false;
     passStepLimit();
     resuming = false;
+    if (processor_.halted())
+        return Stop{Stop::Halted, {}, {}, {}};
     if (stepLimitAt != 0 && processor_.executedSteps() >= stepLimitAt)
         return stepLimitStop();
 
@@ -174,12 +180,14 @@ Stop Session::step()
     capturing = false;
     observe();
     resuming = true;
+    advanced();
     return result.value_or(Stop{Stop::Step, {}, {}, {}});
 }
 
 std::optional<Stop> Session::runFor(quint64 steps)
 {
     std::optional<Stop> stop = runStretch(steps);
+    advanced();
     if (stop)
         resuming = true;
     return stop;
@@ -189,6 +197,8 @@ std::optional<Stop> Session::runStretch(quint64 steps)
 {
     if (waiting)
         return inputStop();
+    if (processor_.halted())
+        return Stop{Stop::Halted, {}, {}, {}};
     passStepLimit();
     // Going on from a breakpoint's instruction: it runs before breakpoints count again.
     if (std::exchange(resuming, false) && !options_.noDebug &&
@@ -205,6 +215,7 @@ std::optional<Stop> Session::runStretch(quint64 steps)
     const machine::Processor::Breakpoints *breakAt =
         options_.noDebug ? nullptr : &breakpoints_.cells();
     for (;;) {
+        advanced();
         const quint64 executed = processor_.executedSteps();
         if (stepLimitAt != 0 && executed >= stepLimitAt)
             return stepLimitStop();
@@ -214,6 +225,8 @@ std::optional<Stop> Session::runStretch(quint64 steps)
         quint64 stopAt = std::min(end, stepLimitAt == 0 ? machine::kNoStepLimit : stepLimitAt);
         if (!watchingRecent)
             stopAt = std::min(stopAt, watchFrom);
+        if (recording())
+            stopAt = std::min(stopAt, history_.nextDue());
 
         const machine::Processor::Stop stop = processor_.run(stopAt, breakAt);
         collectOutput();
@@ -269,7 +282,8 @@ bool Session::takeInput()
         case machine::TypedInput::Empty:
             break;
         case machine::TypedInput::Invalid:
-            message(machine::kInvalidInputMessage);
+            if (newStep())
+                message(machine::kInvalidInputMessage);
             break;
         case machine::TypedInput::Accepted:
             processor_.completeInput(input.value);
@@ -324,6 +338,12 @@ Stop Session::faultStop()
         registers.pc = address;
         registers.executedSteps -= 1;
         processor_.setRegisters(registers);
+        // Replayed to there, the registers are as they were before the step
+        // (the failed decode left its opcode and address in them).
+        if (recording()) {
+            furthest_ = std::max(furthest_, registers.executedSteps);
+            goTo(registers.executedSteps);
+        }
     }
     message(stop.description);
     for (const QString &note : stop.notes)
@@ -331,11 +351,14 @@ Stop Session::faultStop()
     return stop;
 }
 
+// Output is numbered in the run: a value replayed has a number already sent.
 void Session::collectOutput()
 {
     for (const qint32 value : processor_.takeOutput()) {
-        console.push_back({ConsoleLine::Output, QString::number(value)});
-        ++outputCount;
+        if (++outputCount > outputsSent) {
+            console.push_back({ConsoleLine::Output, QString::number(value)});
+            outputsSent = outputCount;
+        }
     }
 }
 
@@ -372,7 +395,137 @@ void Session::restore(const MachineState &state)
     outputCount = state.outputCount;
     waiting = false;
     resuming = false;
+    atStepLimit = false;
+    watchingRecent = false;
+    observe();
     lastStep_.reset();
+}
+
+// After steps have run: how far the run has come, and a checkpoint when one is due.
+void Session::advanced()
+{
+    const quint64 executed = processor_.executedSteps();
+    furthest_ = std::max(furthest_, executed);
+    if (recording() && executed >= history_.nextDue() && !waiting)
+        history_.record(state());
+}
+
+// The state after `step` steps, replayed from the nearest checkpoint: every
+// input it meets was typed before, and what it puts out was sent before.
+void Session::goTo(quint64 step)
+{
+    restore(history_.atOrBefore(step));
+    while (processor_.executedSteps() < step) {
+        const machine::Processor::Stop stop = processor_.run(step);
+        collectOutput();
+        if (stop == machine::Processor::Stop::NeedsInput) {
+            if (!takeInput())
+                break; // cannot happen: every input before the furthest step was typed
+        } else if (stop != machine::Processor::Stop::StepLimit) {
+            break;
+        }
+    }
+}
+
+Stop Session::stepBack()
+{
+    const quint64 executed = processor_.executedSteps();
+    if (executed == 0)
+        return Stop{Stop::Start, {}, {}, {}};
+    goTo(executed - 1);
+    resuming = true;
+    return Stop{Stop::Step, {}, {}, {}};
+}
+
+Stop Session::reverseContinue()
+{
+    const quint64 from = processor_.executedSteps();
+    const MachineState *checkpoint = from > 0 ? &history_.atOrBefore(from - 1) : nullptr;
+    quint64 end = from;
+    // The stretches between checkpoints, the latest first: the last hit of
+    // the first stretch that has one is the breakpoint gone back to.
+    while (checkpoint && breakpoints_.cells().any()) {
+        const std::optional<quint64> hit = lastBreakpointBefore(*checkpoint, end);
+        if (hit) {
+            goTo(*hit);
+            resuming = true;
+            return Stop{Stop::Breakpoint, {}, breakpoints_.idsAt(processor_.pc()), {}};
+        }
+        end = checkpoint->registers.executedSteps;
+        checkpoint = history_.before(end);
+    }
+    goTo(0);
+    resuming = true;
+    return Stop{Stop::Start, {}, {}, {}};
+}
+
+// Replays from the checkpoint up to `end` steps: the last step count before
+// `end` at which the next instruction stood at a breakpoint.
+std::optional<quint64> Session::lastBreakpointBefore(const MachineState &from, quint64 end)
+{
+    restore(from);
+    std::optional<quint64> hit;
+    const machine::Processor::Breakpoints &cells = breakpoints_.cells();
+    bool pastBreakpoint = false;
+    while (processor_.executedSteps() < end) {
+        const quint64 executed = processor_.executedSteps();
+        const machine::Processor::Stop stop =
+            pastBreakpoint ? processor_.run(executed + 1) : processor_.run(end, &cells);
+        pastBreakpoint = false;
+        collectOutput();
+        switch (stop) {
+        case machine::Processor::Stop::Breakpoint:
+            hit = processor_.executedSteps();
+            pastBreakpoint = true; // its instruction runs before breakpoints count again
+            break;
+        case machine::Processor::Stop::NeedsInput:
+            if (!takeInput())
+                return hit;
+            break;
+        case machine::Processor::Stop::StepLimit:
+            break;
+        case machine::Processor::Stop::Halted:
+        case machine::Processor::Stop::Fault:
+            return hit;
+        }
+    }
+    return hit;
+}
+
+// A change by hand in the past: the recorded future no longer follows from
+// it. The values typed in the console for it are dropped (those of the
+// launch configuration stay), and the run goes on anew from here.
+void Session::changedPast()
+{
+    const quint64 executed = processor_.executedSteps();
+    if (furthest_ > executed) {
+        message(QStringLiteral("The past was changed at step %1: the %2 steps recorded after it "
+                               "are dropped, and the run goes on anew from here.")
+                    .arg(executed)
+                    .arg(furthest_ - executed));
+        typed.resize(std::min(typed.size(), std::max(inputTaken, options_.input.size())));
+    }
+    furthest_ = executed;
+    outputsSent = outputCount;
+    if (recording())
+        history_.rewrite(state());
+}
+
+bool Session::atRecordedInput() const
+{
+    if (waiting || processor_.halted() || processor_.executedSteps() >= furthest_ ||
+        !machine::isAddress(processor_.pc()))
+        return false;
+    const machine::Decoded decoded = machine::decodeWord(processor_.word(processor_.pc()));
+    return decoded.ok() && decoded.opcode == machine::Input && inputTaken < typed.size();
+}
+
+Stop Session::retype(const QString &text)
+{
+    changedPast();
+    typed.resize(inputTaken);
+    typed.append(splitText(text, QString()));
+    return step();
 }
 
 qint32 Session::lineOf(qint32 address) const
@@ -416,6 +569,7 @@ QString Session::setAccumulator(const QString &value)
     machine::Processor::Registers registers = processor_.registers();
     registers.accumulator = number;
     processor_.setRegisters(registers);
+    changedPast();
     return {};
 }
 
@@ -430,6 +584,7 @@ QString Session::setFlags(const QString &value)
     machine::Processor::Registers registers = processor_.registers();
     registers.flags = number;
     processor_.setRegisters(registers);
+    changedPast();
     return {};
 }
 
@@ -443,6 +598,7 @@ QString Session::setCell(qint32 address, const QString &value)
     if (!wholeNumber(value, number, error))
         return error;
     processor_.setWord(address, value.trimmed());
+    changedPast();
     return {};
 }
 

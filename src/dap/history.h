@@ -1,0 +1,65 @@
+#pragma once
+
+// Where a run has been, kept so that it can be gone through backwards: the
+// whole machine as it was at a few step counts of the run (checkpoints). Any
+// earlier state is found again by putting back the nearest checkpoint before
+// it and running forwards from there; the machine is deterministic, and the
+// values typed are kept by the session, so the same steps follow.
+//
+// Checkpoints are taken every `spacing` steps. Once there are more than
+// `capacity`, every other one of the older half is dropped, so that the
+// distances double into the past and the memory stays bounded however long
+// the run.
+
+#include "dap/machinestate.h"
+
+#include <cstddef>
+#include <deque>
+
+namespace dap
+{
+
+class History
+{
+public:
+    // Steps between two checkpoints as they are taken; chosen by `make bench`
+    // (Dap/history*): a step back costs at most this many steps of replay, a
+    // checkpoint costs about as much as 2,000 steps.
+    static constexpr quint64 kDefaultSpacing = 1 << 16;
+    // Checkpoints kept at most: a checkpoint takes at most about 7 KiB (100
+    // cells of 11 characters), so the history stays far below 64 MiB.
+    static constexpr std::size_t kDefaultCapacity = 2048;
+
+    explicit History(quint64 spacing = kDefaultSpacing, std::size_t capacity = kDefaultCapacity);
+
+    // A new run from this state: everything kept before is dropped.
+    void reset(const MachineState &start);
+    // Keeps the state if a checkpoint is due at its step count.
+    void record(const MachineState &state);
+    // The step count at which the next checkpoint is due.
+    quint64 nextDue() const;
+    // The checkpoint nearest before or at the step count (the start at least).
+    const MachineState &atOrBefore(quint64 step) const;
+    // The checkpoint before the one at `step`, or null when that one is the first.
+    const MachineState *before(quint64 step) const;
+    // The checkpoint after `step`, or null.
+    const MachineState *after(quint64 step) const;
+    // Drops every checkpoint from this step count on, then keeps the state
+    // (the run changed there).
+    void rewrite(const MachineState &state);
+
+    std::size_t size() const { return checkpoints.size(); }
+    quint64 spacing() const { return spacing_; }
+    // The memory the checkpoints take, their texts included.
+    std::size_t bytes() const;
+
+private:
+    void thin();
+    static quint64 stepOf(const MachineState &state) { return state.registers.executedSteps; }
+
+    quint64 spacing_;
+    std::size_t capacity;
+    std::deque<MachineState> checkpoints; // by step count; the first is the run's start
+};
+
+} // namespace dap
