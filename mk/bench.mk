@@ -3,7 +3,10 @@
 #              window's "Run program" on one count-down program, two window
 #              runs with output, a traced korvane-run of 10,000,000 steps,
 #              korvane-dap continuing 10,000,000 steps to a breakpoint beside a
-#              plain korvane-run, the time a pause takes to be answered, and
+#              plain korvane-run, the time a pause takes to be answered,
+#              korvane-dap's history over 10,000,000 steps (recording at
+#              several checkpoint spacings, the longest step back, a
+#              reverseContinue over the whole run, its memory), and
 #              the assembly of each sample; a summary with the ratios follows.
 #              Then shows what korvane-run links, and grades a class as make
 #              bench-grading does.

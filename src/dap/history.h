@@ -22,9 +22,9 @@ namespace dap
 class History
 {
 public:
-    // Steps between two checkpoints as they are taken; chosen by `make bench`
-    // (Dap/history*): a step back costs at most this many steps of replay, a
-    // checkpoint costs about as much as 2,000 steps.
+    // Steps between two checkpoints as they are taken, chosen by `make bench`
+    // (History/*): a step back replays at most this many steps (about 0.3 ms),
+    // and recording at this spacing costs no measurable time in a run.
     static constexpr quint64 kDefaultSpacing = 1 << 16;
     // Checkpoints kept at most: a checkpoint takes at most about 7 KiB (100
     // cells of 11 characters), so the history stays far below 64 MiB.

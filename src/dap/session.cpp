@@ -414,6 +414,7 @@ void Session::advanced()
 // input it meets was typed before, and what it puts out was sent before.
 void Session::goTo(quint64 step)
 {
+    step = std::min(step, furthest_);
     restore(history_.atOrBefore(step));
     while (processor_.executedSteps() < step) {
         const machine::Processor::Stop stop = processor_.run(step);

@@ -111,6 +111,8 @@ public:
     // again, and output and messages already sent are not sent again.
     Stop stepBack();
     Stop reverseContinue();
+    // The state after that many steps, at most the furthest reached.
+    void goTo(quint64 step);
     // The most steps the run has reached; steps up to there are replayed.
     quint64 furthest() const { return furthest_; }
     const History &history() const { return history_; }
@@ -167,7 +169,6 @@ private:
     bool newStep() const { return processor_.executedSteps() > furthest_; }
     bool recording() const { return !options_.noDebug; }
     void advanced();
-    void goTo(quint64 step);
     std::optional<quint64> lastBreakpointBefore(const MachineState &from, quint64 end);
     void changedPast();
 
