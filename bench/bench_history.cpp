@@ -2,7 +2,7 @@
 // the run forwards with its history recorded (for each checkpoint spacing,
 // and without a history), the longest step back from points all over the
 // run, a reverseContinue across the whole run to a breakpoint at its start,
-// and the memory the history takes, also for a run a thousand times longer.
+// and the memory the history takes, also for a run 256 times longer.
 
 #include "dap/session.h"
 
@@ -143,14 +143,14 @@ void reverseContinue(benchmark::State &state)
     }
 }
 
-// Checkpoints every 64 steps over 10,000,000 steps: as many as a run of
-// 10,000,000,000 steps at the default spacing would ask for.
+// Checkpoints every 256 steps over 10,000,000 steps: as many as a run of
+// 2,560,000,000 steps at the default spacing would ask for.
 void boundedHistory(benchmark::State &state)
 {
     std::size_t bytes = 0;
     std::size_t checkpoints = 0;
     for (auto _ : state) {
-        Run run(state, 64);
+        Run run(state, 256);
         if (!run.toTheEnd()) {
             state.SkipWithError("the count-down did not halt");
             return;

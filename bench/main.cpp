@@ -197,7 +197,7 @@ void printSummary(const SummaryReporter &figures)
     std::printf("  history memory         %12.2f MiB      (target < 64 MiB: %s)\n", memory,
                 verdict(memory > 0 && memory < 64));
     const double bounded = figures.counter("History/bounded", "history_MiB");
-    std::printf("  history, 1,000 times as many checkpoints %.2f MiB (target < 64 MiB: %s)\n",
+    std::printf("  history, 256 times as many checkpoints %.2f MiB (target < 64 MiB: %s)\n",
                 bounded, verdict(bounded > 0 && bounded < 64));
     std::printf("Assembling the samples (per assembly)\n");
     for (const char *sample :

@@ -13,7 +13,7 @@ History::History(quint64 spacing, std::size_t capacity)
 void History::reset(const MachineState &start)
 {
     checkpoints.clear();
-    checkpoints.push_back(start);
+    checkpoints.push_back(std::make_unique<const MachineState>(start));
 }
 
 quint64 History::nextDue() const
@@ -24,42 +24,46 @@ quint64 History::nextDue() const
 
 void History::record(const MachineState &state)
 {
-    if (checkpoints.empty()) {
-        checkpoints.push_back(state);
+    if (!checkpoints.empty() && state.registers.executedSteps < nextDue())
         return;
-    }
-    if (stepOf(state) < nextDue())
-        return;
-    checkpoints.push_back(state);
+    checkpoints.push_back(std::make_unique<const MachineState>(state));
     if (checkpoints.size() > capacity)
         thin();
 }
 
-// Every other checkpoint of the older half goes, the start always stays: the
-// recent past keeps its spacing, and each thinning doubles the distances
-// further back.
+// One checkpoint goes: the one whose going leaves the smallest distance
+// between its neighbours for its age (the older of equals), never the first
+// or the last. The distances so grow with the age, doubling into the past,
+// and the recent past keeps its spacing.
 void History::thin()
 {
-    const std::size_t older = checkpoints.size() / 2;
-    std::deque<MachineState> kept;
-    for (std::size_t index = 0; index < checkpoints.size(); ++index) {
-        if (index == 0 || index >= older || index % 2 == 0)
-            kept.push_back(std::move(checkpoints[index]));
+    const quint64 latest = stepOf(checkpoints.back());
+    std::size_t dropped = 1;
+    double smallest = -1;
+    for (std::size_t index = 1; index + 1 < checkpoints.size(); ++index) {
+        const double distance =
+            double(stepOf(checkpoints[index + 1]) - stepOf(checkpoints[index - 1]));
+        const double age = double(latest - stepOf(checkpoints[index])) + double(spacing_);
+        if (smallest < 0 || distance / age < smallest) {
+            smallest = distance / age;
+            dropped = index;
+        }
     }
-    checkpoints = std::move(kept);
+    checkpoints.erase(checkpoints.begin() + std::ptrdiff_t(dropped));
 }
 
 namespace
 {
 
 struct ByStep {
-    bool operator()(const MachineState &state, quint64 step) const
+    using Held = std::unique_ptr<const MachineState>;
+    bool operator()(const Held &state, quint64 step) const
     {
-        return state.registers.executedSteps < step;
+        return state->registers.executedSteps < step;
     }
-    bool operator()(quint64 step, const MachineState &state) const
+    bool operator()(quint64 step, const Held &state) const
     {
-        return step < state.registers.executedSteps;
+        return step < state->registers.executedSteps;
     }
 };
 
@@ -68,35 +72,35 @@ struct ByStep {
 const MachineState &History::atOrBefore(quint64 step) const
 {
     auto found = std::upper_bound(checkpoints.begin(), checkpoints.end(), step, ByStep{});
-    return found == checkpoints.begin() ? checkpoints.front() : *std::prev(found);
+    return found == checkpoints.begin() ? *checkpoints.front() : **std::prev(found);
 }
 
 const MachineState *History::before(quint64 step) const
 {
     auto found = std::lower_bound(checkpoints.begin(), checkpoints.end(), step, ByStep{});
-    return found == checkpoints.begin() ? nullptr : &*std::prev(found);
+    return found == checkpoints.begin() ? nullptr : std::prev(found)->get();
 }
 
 const MachineState *History::after(quint64 step) const
 {
     auto found = std::upper_bound(checkpoints.begin(), checkpoints.end(), step, ByStep{});
-    return found == checkpoints.end() ? nullptr : &*found;
+    return found == checkpoints.end() ? nullptr : found->get();
 }
 
 void History::rewrite(const MachineState &state)
 {
-    const quint64 step = stepOf(state);
+    const quint64 step = state.registers.executedSteps;
     while (!checkpoints.empty() && stepOf(checkpoints.back()) >= step)
         checkpoints.pop_back();
-    checkpoints.push_back(state);
+    checkpoints.push_back(std::make_unique<const MachineState>(state));
 }
 
 std::size_t History::bytes() const
 {
     std::size_t total = sizeof(History);
-    for (const MachineState &state : checkpoints) {
-        total += sizeof(MachineState);
-        for (const QString &cell : state.cells) {
+    for (const auto &state : checkpoints) {
+        total += sizeof(state) + sizeof(MachineState);
+        for (const QString &cell : state->cells) {
             // A text shared with the machine or another checkpoint is counted
             // each time: an upper bound.
             if (!cell.isEmpty())
