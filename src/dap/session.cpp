@@ -87,6 +87,9 @@ bool Session::load(QStringList &errorLines)
     observe();
     furthest_ = 0;
     outputsSent = 0;
+    hitsCounted = false;
+    hitsCountedTo = 0;
+    breakpoints_.clearHits();
     history_.reset(state());
     return true;
 }
@@ -187,6 +190,10 @@ Stop Session::step()
 std::optional<Stop> Session::runFor(quint64 steps)
 {
     std::optional<Stop> stop = runStretch(steps);
+    if (capturing) {
+        capturing = false;
+        observe();
+    }
     advanced();
     if (stop)
         resuming = true;
@@ -200,12 +207,16 @@ std::optional<Stop> Session::runStretch(quint64 steps)
     if (processor_.halted())
         return Stop{Stop::Halted, {}, {}, {}};
     passStepLimit();
+    const bool watchingData = !options_.noDebug && !breakpoints_.data().isEmpty();
     // Going on from a breakpoint's instruction: it runs before breakpoints count again.
     if (std::exchange(resuming, false) && !options_.noDebug &&
         machine::isAddress(processor_.pc()) && breakpoints_.cells()[std::size_t(processor_.pc())]) {
+        const QStringList words = dataWords();
         const Stop first = step();
         if (first.reason != Stop::Step)
             return first;
+        if (std::optional<Stop> data = dataStop(words))
+            return data;
     }
 
     const quint64 start = processor_.executedSteps();
@@ -227,6 +238,15 @@ std::optional<Stop> Session::runStretch(quint64 steps)
             stopAt = std::min(stopAt, watchFrom);
         if (recording())
             stopAt = std::min(stopAt, history_.nextDue());
+        // Data breakpoints are looked at after each step, which the observer tells of.
+        QStringList words;
+        if (watchingData) {
+            stopAt = std::min(stopAt, executed + 1);
+            words = dataWords();
+            lastStep_.reset();
+            capturing = true;
+            observe();
+        }
 
         const machine::Processor::Stop stop = processor_.run(stopAt, breakAt);
         collectOutput();
@@ -240,12 +260,89 @@ std::optional<Stop> Session::runStretch(quint64 steps)
                 return inputStop();
             collectOutput();
             break;
-        case machine::Processor::Stop::Breakpoint:
-            return Stop{Stop::Breakpoint, {}, breakpoints_.idsAt(processor_.pc()), {}};
+        case machine::Processor::Stop::Breakpoint: {
+            const QList<qint32> ids = breakpointsHit();
+            if (!ids.isEmpty())
+                return Stop{Stop::Breakpoint, {}, ids, {}};
+            // None stops here (a condition, a hit count, a logpoint): its instruction runs.
+            const Stop past = step();
+            if (past.reason != Stop::Step)
+                return past;
+            break;
+        }
         case machine::Processor::Stop::StepLimit:
             break; // the loop tells which limit it was
         }
+        if (watchingData) {
+            if (std::optional<Stop> data = dataStop(words))
+                return data;
+        }
     }
+}
+
+// The breakpoints at the program counter that stop the run now. A point of
+// the run counts its hits and writes its log messages once, however often
+// the run passes it again by going back.
+QList<qint32> Session::breakpointsHit()
+{
+    const quint64 at = processor_.executedSteps();
+    const bool counting = !hitsCounted || at > hitsCountedTo;
+    if (counting) {
+        hitsCounted = true;
+        hitsCountedTo = at;
+    }
+    QStringList logs;
+    const QList<qint32> ids = breakpoints_.hit(processor_, logs, counting);
+    collectOutput();
+    for (const QString &log : logs)
+        console.push_back({ConsoleLine::Log, log});
+    return ids;
+}
+
+// The words of the cells that data breakpoints watch, in their order.
+QStringList Session::dataWords() const
+{
+    QStringList words;
+    for (const DataBreakpoint &breakpoint : breakpoints_.data())
+        words.append(processor_.word(breakpoint.address));
+    return words;
+}
+
+// The stop for the data breakpoints that the step just observed triggers;
+// none when it triggers none. `before`: dataWords() before the step.
+std::optional<Stop> Session::dataStop(const QStringList &before)
+{
+    if (!lastStep_ || lastStep_->number != processor_.executedSteps())
+        return std::nullopt;
+    const machine::Step &step = *lastStep_;
+    const QList<DataBreakpoint> hits = breakpoints_.dataHit(step.opcode, step.operand);
+    if (hits.isEmpty())
+        return std::nullopt;
+    QList<qint32> ids;
+    QString was;
+    for (const DataBreakpoint &hit : hits) {
+        ids.append(hit.id);
+        for (qsizetype index = 0; index < breakpoints_.data().size(); ++index) {
+            if (breakpoints_.data().at(index).id == hit.id)
+                was = before.value(index);
+        }
+    }
+    const qint32 line = lineOf(step.address);
+    const QString where = line > 0
+                              ? QStringLiteral("line %1").arg(line)
+                              : QStringLiteral("address ") + korvane::addressText(step.address);
+    QString cell = QStringLiteral("cell ") + korvane::addressText(step.operand);
+    if (!program_.labels.value(step.operand).isEmpty())
+        cell += QStringLiteral(" (%1)").arg(program_.labels.value(step.operand));
+    const QString instruction = QString(machine::mnemonicOf(step.opcode)) + QLatin1Char(' ') +
+                                korvane::addressText(step.operand);
+    const QString description =
+        step.opcode == machine::Store
+            ? QStringLiteral("%1 at %2 wrote %3: was %4, now %5")
+                  .arg(instruction, where, cell, was, processor_.word(step.operand))
+            : QStringLiteral("%1 at %2 read %3: %4")
+                  .arg(instruction, where, cell, processor_.word(step.operand));
+    return Stop{Stop::DataBreakpoint, description, ids, {}};
 }
 
 // Where the last steps before the step limit start, which its notes look at.
@@ -443,14 +540,15 @@ Stop Session::reverseContinue()
     const quint64 from = processor_.executedSteps();
     const MachineState *checkpoint = from > 0 ? &history_.atOrBefore(from - 1) : nullptr;
     quint64 end = from;
+    const bool any = breakpoints_.cells().any() || !breakpoints_.data().isEmpty();
     // The stretches between checkpoints, the latest first: the last hit of
     // the first stretch that has one is the breakpoint gone back to.
-    while (checkpoint && breakpoints_.cells().any()) {
-        const std::optional<quint64> hit = lastBreakpointBefore(*checkpoint, end);
-        if (hit) {
-            goTo(*hit);
+    while (checkpoint && any) {
+        const std::optional<Found> found = lastBreakpointBefore(*checkpoint, end, from);
+        if (found) {
+            goTo(found->step);
             resuming = true;
-            return Stop{Stop::Breakpoint, {}, breakpoints_.idsAt(processor_.pc()), {}};
+            return found->stop;
         }
         end = checkpoint->registers.executedSteps;
         checkpoint = history_.before(end);
@@ -460,37 +558,58 @@ Stop Session::reverseContinue()
     return Stop{Stop::Start, {}, {}, {}};
 }
 
-// Replays from the checkpoint up to `end` steps: the last step count before
-// `end` at which the next instruction stood at a breakpoint.
-std::optional<quint64> Session::lastBreakpointBefore(const MachineState &from, quint64 end)
+// Replays from the checkpoint up to `end` steps: the last point before
+// `end` at which the next instruction stood at a breakpoint that stops
+// there, or before `from` just after a step that a data breakpoint watches.
+std::optional<Session::Found> Session::lastBreakpointBefore(const MachineState &from, quint64 end,
+                                                            quint64 current)
 {
     restore(from);
-    std::optional<quint64> hit;
+    std::optional<Found> found;
     const machine::Processor::Breakpoints &cells = breakpoints_.cells();
+    const bool watchingData = !breakpoints_.data().isEmpty();
     bool pastBreakpoint = false;
-    while (processor_.executedSteps() < end) {
+    bool running = true;
+    while (running && processor_.executedSteps() < end) {
         const quint64 executed = processor_.executedSteps();
-        const machine::Processor::Stop stop =
-            pastBreakpoint ? processor_.run(executed + 1) : processor_.run(end, &cells);
+        QStringList words;
+        if (watchingData) {
+            words = dataWords();
+            lastStep_.reset();
+            capturing = true;
+            observe();
+        }
+        const machine::Processor::Stop stop = processor_.run(
+            watchingData || pastBreakpoint ? executed + 1 : end, pastBreakpoint ? nullptr : &cells);
         pastBreakpoint = false;
         collectOutput();
         switch (stop) {
-        case machine::Processor::Stop::Breakpoint:
-            hit = processor_.executedSteps();
+        case machine::Processor::Stop::Breakpoint: {
+            QStringList logs;
+            const QList<qint32> ids = breakpoints_.hit(processor_, logs, false);
+            if (!ids.isEmpty())
+                found = Found{processor_.executedSteps(), Stop{Stop::Breakpoint, {}, ids, {}}};
             pastBreakpoint = true; // its instruction runs before breakpoints count again
-            break;
+            continue;
+        }
         case machine::Processor::Stop::NeedsInput:
-            if (!takeInput())
-                return hit;
+            running = takeInput();
             break;
         case machine::Processor::Stop::StepLimit:
             break;
         case machine::Processor::Stop::Halted:
         case machine::Processor::Stop::Fault:
-            return hit;
+            running = false;
+            break;
+        }
+        if (watchingData && processor_.executedSteps() < current) {
+            if (std::optional<Stop> data = dataStop(words))
+                found = Found{processor_.executedSteps(), *data};
         }
     }
-    return hit;
+    capturing = false;
+    observe();
+    return found;
 }
 
 // A change by hand in the past: the recorded future no longer follows from
@@ -508,8 +627,23 @@ void Session::changedPast()
     }
     furthest_ = executed;
     outputsSent = outputCount;
+    hitsCountedTo = std::min(hitsCountedTo, executed);
     if (recording())
         history_.rewrite(state());
+}
+
+QString Session::jumpTo(qint32 address)
+{
+    if (!machine::isAddress(address))
+        return QStringLiteral("There is no cell %1: the memory has cells 00 to 99.").arg(address);
+    machine::Processor::Registers registers = processor_.registers();
+    registers.pc = address;
+    registers.halted = false;
+    processor_.setRegisters(registers);
+    waiting = false;
+    changedPast();
+    resuming = true; // the instruction gone to runs before breakpoints count again
+    return {};
 }
 
 bool Session::atRecordedInput() const

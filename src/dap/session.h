@@ -46,15 +46,16 @@ struct Label {
 // Why a run stopped.
 struct Stop {
     enum Reason : quint8 {
-        Entry,      // the session has just started
-        Step,       // the step asked for is done
-        Breakpoint, // the next instruction stands at a breakpoint
-        Pause,      // asked to pause
-        Input,      // an input instruction waits for a value
-        RunError,   // a step failed: message and notes
-        StepLimit,  // the step limit was reached: message and notes
-        Halted,     // the halt instruction ran
-        Start,      // gone back to the start of the run
+        Entry,          // the session has just started
+        Step,           // the step asked for is done
+        Breakpoint,     // the next instruction stands at a breakpoint
+        Pause,          // asked to pause
+        Input,          // an input instruction waits for a value
+        RunError,       // a step failed: message and notes
+        StepLimit,      // the step limit was reached: message and notes
+        Halted,         // the halt instruction ran
+        Start,          // gone back to the start of the run
+        DataBreakpoint, // the step just done stored into (or read) a watched cell
     };
     Reason reason = Step;
     QString description;
@@ -64,7 +65,7 @@ struct Stop {
 
 // A line for the debug console, in the order the run made them.
 struct ConsoleLine {
-    enum Kind : quint8 { Output, Message };
+    enum Kind : quint8 { Output, Message, Log };
     Kind kind = Output;
     QString text;
 };
@@ -150,6 +151,8 @@ public:
     QString setAccumulator(const QString &value);
     QString setFlags(const QString &value);
     QString setCell(qint32 address, const QString &value);
+    // Goes on from another cell, as if the program counter had been set there.
+    QString jumpTo(qint32 address);
 
 private:
     void stepDone(const machine::Step &step) override;
@@ -169,7 +172,15 @@ private:
     bool newStep() const { return processor_.executedSteps() > furthest_; }
     bool recording() const { return !options_.noDebug; }
     void advanced();
-    std::optional<quint64> lastBreakpointBefore(const MachineState &from, quint64 end);
+    struct Found {
+        quint64 step = 0;
+        Stop stop;
+    };
+    std::optional<Found> lastBreakpointBefore(const MachineState &from, quint64 end,
+                                              quint64 current);
+    QList<qint32> breakpointsHit();
+    QStringList dataWords() const;
+    std::optional<Stop> dataStop(const QStringList &before);
     void changedPast();
 
     LaunchOptions options_;
@@ -193,8 +204,10 @@ private:
     qint32 highestRecent = -1;
     std::vector<ConsoleLine> console;
     History history_;
-    quint64 furthest_ = 0;   // the most steps reached since the run last changed
-    quint64 outputsSent = 0; // output values sent: those replayed are not sent again
+    quint64 furthest_ = 0;    // the most steps reached since the run last changed
+    quint64 outputsSent = 0;  // output values sent: those replayed are not sent again
+    bool hitsCounted = false; // breakpoint hits counted up to hitsCountedTo steps
+    quint64 hitsCountedTo = 0;
 };
 
 // The description of a stop at an input instruction that waits for its value.
