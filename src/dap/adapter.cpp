@@ -361,8 +361,10 @@ qint32 Adapter::programLine(qint32 line) const
 QJsonObject Adapter::breakpointJson(const LineBreakpoint &breakpoint) const
 {
     QJsonObject json{{QStringLiteral("id"), breakpoint.id},
-                     {QStringLiteral("verified"), breakpoint.verified},
-                     {QStringLiteral("line"), clientLine(breakpoint.line)}};
+                     {QStringLiteral("verified"), breakpoint.verified}};
+    // An instruction or function breakpoint has a line only where it stands at one.
+    if (breakpoint.kind == LineBreakpoint::Line || breakpoint.line > 0)
+        json.insert(QStringLiteral("line"), clientLine(breakpoint.line));
     if (!breakpoint.message.isEmpty())
         json.insert(QStringLiteral("message"), breakpoint.message);
     if (breakpoint.verified)

@@ -63,9 +63,9 @@ std::optional<qint64> operandValue(const machine::Processor &processor, const Op
 std::optional<Condition> Condition::parse(const QString &text, const LabelLookup &labels,
                                           QString &error)
 {
-    // X OP N, then ("and" | "or") X OP N ...
+    // X OP N, then ("and" | "or") X OP N ..., each matched where the last ended.
     static const QRegularExpression comparison(
-        QStringLiteral("^\\s*(\\[\\s*\\d+\\s*\\]|[^\\s=!<>\\[\\]]+)\\s*(==|!=|<=|>=|<|>)\\s*"
+        QStringLiteral("\\s*(\\[\\s*\\d+\\s*\\]|[^\\s=!<>\\[\\]]+)\\s*(==|!=|<=|>=|<|>)\\s*"
                        "([+-]?\\d+)\\s*(?:(and|or)\\s+|$)"),
         QRegularExpression::CaseInsensitiveOption);
     Condition condition;
