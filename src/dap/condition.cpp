@@ -14,7 +14,7 @@ namespace
 // "acc", "accumulator", "flags", "pc", a label or "[NN]".
 std::optional<Operand> readOperand(const QString &name, const LabelLookup &labels, QString &error)
 {
-    static const QRegularExpression cell(QStringLiteral("^\\[\\s*(\\d{1,2})\\s*\\]$"));
+    static const QRegularExpression cell(QStringLiteral("^\\[\\s*(\\d+)\\s*\\]$"));
     const QString lower = name.toLower();
     if (lower == QLatin1String("acc") || lower == QLatin1String("accumulator"))
         return Operand{Operand::Accumulator, 0};
@@ -22,8 +22,15 @@ std::optional<Operand> readOperand(const QString &name, const LabelLookup &label
         return Operand{Operand::Flags, 0};
     if (lower == QLatin1String("pc"))
         return Operand{Operand::ProgramCounter, 0};
-    if (const QRegularExpressionMatch match = cell.match(name); match.hasMatch())
-        return Operand{Operand::Cell, match.captured(1).toInt()};
+    if (const QRegularExpressionMatch match = cell.match(name); match.hasMatch()) {
+        bool ok = false;
+        const qint32 address = match.captured(1).toInt(&ok);
+        if (ok && machine::isAddress(address))
+            return Operand{Operand::Cell, address};
+        error = QStringLiteral("There is no cell %1: the memory has cells 00 to 99.")
+                    .arg(match.captured(1));
+        return std::nullopt;
+    }
     if (const std::optional<qint32> address = labels ? labels(name) : std::nullopt)
         return Operand{Operand::Cell, *address};
     error = QStringLiteral("'%1' is not acc, flags, pc, a label or a cell like [07].").arg(name);
@@ -90,11 +97,6 @@ std::optional<Condition> Condition::parse(const QString &text, const LabelLookup
         const std::optional<Operand> operand = readOperand(match.captured(1), labels, error);
         if (!operand)
             return std::nullopt;
-        if (operand->kind == Operand::Cell && !machine::isAddress(operand->address)) {
-            error = QStringLiteral("There is no cell %1: the memory has cells 00 to 99.")
-                        .arg(operand->address);
-            return std::nullopt;
-        }
         part.operand = *operand;
         const QString op = match.captured(2);
         part.op = op == QLatin1String("==")   ? Op::Equal
@@ -215,11 +217,6 @@ std::optional<LogMessage> LogMessage::parse(const QString &text, const LabelLook
             error = QStringLiteral("The log message cannot fill in {%1}: ")
                         .arg(text.mid(open + 1, close - open - 1)) +
                     error;
-            return std::nullopt;
-        }
-        if (operand->kind == Operand::Cell && !machine::isAddress(operand->address)) {
-            error = QStringLiteral("There is no cell %1: the memory has cells 00 to 99.")
-                        .arg(operand->address);
             return std::nullopt;
         }
         message.pieces.append({QString(), operand});
