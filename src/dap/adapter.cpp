@@ -327,6 +327,14 @@ void Adapter::launch(const QJsonObject &request, const QJsonObject &arguments)
                    {QStringLiteral("breakpoint"), breakpointJson(breakpoint)}});
     }
     earlyBreakpoints.clear();
+    // Instruction and function breakpoints asked for before are placed by the launch too.
+    for (const QList<LineBreakpoint> *list :
+         {&session.breakpoints().instructions(), &session.breakpoints().functions()}) {
+        for (const LineBreakpoint &breakpoint : *list)
+            event(QStringLiteral("breakpoint"),
+                  {{QStringLiteral("reason"), QStringLiteral("changed")},
+                   {QStringLiteral("breakpoint"), breakpointJson(breakpoint)}});
+    }
     respond(request);
     sendConsole();
     event(QStringLiteral("initialized"));

@@ -174,6 +174,28 @@ test('data breakpoints: write stops after a store, readWrite after a read too', 
         assert.equal((await stopped).body.reason, 'entry');
     }));
 
+test('data breakpoints: a cell that is only read, watched for writes, never stops the run', () =>
+    withClient(async client => {
+        await launchWith(client, []);
+        const set = await client.customRequest('setDataBreakpoints',
+            { breakpoints: [{ dataId: 'cell:07', accessType: 'write' }] });
+        assert.equal(set.body.breakpoints[0].verified, true);
+        assert.deepEqual(await stops(client), [[26, 0, 'step']]);
+    }));
+
+test('function breakpoints asked for before the launch are placed by it', () =>
+    withClient(async client => {
+        const changed = client.waitForEvent('breakpoint');
+        await client.initializeRequest();
+        const early = await client.customRequest('setFunctionBreakpoints',
+            { breakpoints: [{ name: 'one' }] });
+        assert.equal(early.body.breakpoints[0].verified, false);
+        await client.launchRequest({ program: h.temporaryProgram(kCountDown) });
+        const event = (await changed).body.breakpoint;
+        assert.deepEqual([event.id, event.verified, event.line, event.instructionReference],
+                         [early.body.breakpoints[0].id, true, 8, '07']);
+    }));
+
 test('reverseContinue stops at line (with conditions) and instruction breakpoints', () =>
     withClient(async client => {
         await launchWith(client, [{ line: 4, condition: 'acc != 2' }]);
