@@ -121,10 +121,36 @@ void Breakpoints::recount()
 void Breakpoints::clearHits()
 {
     for (QList<LineBreakpoint> *list : {&lines_, &instructions_, &functions_}) {
-        for (LineBreakpoint &breakpoint : *list)
+        for (LineBreakpoint &breakpoint : *list) {
             breakpoint.hits = 0;
+            breakpoint.stoppedAt.clear();
+        }
     }
 }
+
+void Breakpoints::forgetHitsAfter(quint64 step)
+{
+    for (QList<LineBreakpoint> *list : {&lines_, &instructions_, &functions_}) {
+        for (LineBreakpoint &breakpoint : *list) {
+            std::vector<quint64> &stopped = breakpoint.stoppedAt;
+            stopped.erase(std::upper_bound(stopped.begin(), stopped.end(), step), stopped.end());
+        }
+    }
+}
+
+namespace
+{
+
+// Whether a breakpoint with a hit count stopped at this step when the run first passed it.
+bool stoppedThere(const LineBreakpoint &breakpoint, quint64 step)
+{
+    const std::vector<quint64> &stopped = breakpoint.stoppedAt;
+    if (breakpoint.hitCondition->fromThenOn())
+        return !stopped.empty() && step >= stopped.front();
+    return std::binary_search(stopped.begin(), stopped.end(), step);
+}
+
+} // namespace
 
 // A condition, hit count or log message that does not read leaves the
 // breakpoint unverified with the reason.
@@ -233,10 +259,18 @@ QList<qint32> Breakpoints::hit(const machine::Processor &processor, QStringList 
                 continue;
             if (breakpoint.condition && !breakpoint.condition->holds(processor))
                 continue;
-            if (counting) {
+            const quint64 step = processor.executedSteps();
+            if (counting)
                 ++breakpoint.hits;
-                if (breakpoint.hitCondition && !breakpoint.hitCondition->stopsAt(breakpoint.hits))
+            if (breakpoint.hitCondition) {
+                if (!counting) {
+                    if (!stoppedThere(breakpoint, step))
+                        continue;
+                } else if (!breakpoint.hitCondition->stopsAt(breakpoint.hits)) {
                     continue;
+                } else if (!breakpoint.hitCondition->fromThenOn() || breakpoint.stoppedAt.empty()) {
+                    breakpoint.stoppedAt.push_back(step);
+                }
             }
             if (breakpoint.log) {
                 if (counting)

@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <optional>
+#include <vector>
 
 namespace dap
 {
@@ -41,6 +42,10 @@ struct LineBreakpoint {
     std::optional<HitCondition> hitCondition;
     std::optional<LogMessage> log;
     quint64 hits = 0; // times the run reached it with its condition holding
+    // With a hit count: the step counts at which the count let it stop, in
+    // order, so that a run gone through again stops where it stopped first
+    // ("from the Nth on" keeps only the first).
+    std::vector<quint64> stoppedAt;
 };
 
 // A data breakpoint stops after an instruction that stores into its cell,
@@ -87,15 +92,18 @@ public:
     // The ids of the breakpoints that stand at a cell.
     QList<qint32> idsAt(qint32 address) const;
     // The run reached the cell: the ids of the breakpoints there that stop
-    // it. Those whose condition holds count the hit (when `counting`; a run
-    // gone through backwards does not count, and ignores hit counts), and
-    // logpoints add their message to `logs` instead of stopping.
+    // it. Those whose condition holds count the hit when `counting` (the
+    // first time the run reaches this point); otherwise one with a hit count
+    // stops where it stopped then. Logpoints add their message to `logs`
+    // (when counting) instead of stopping.
     QList<qint32> hit(const machine::Processor &processor, QStringList &logs, bool counting);
     // The data breakpoints that an instruction with this opcode and operand
     // address triggers.
     QList<DataBreakpoint> dataHit(qint32 opcode, qint32 operand) const;
     // The hits counted so far start again from none (a new run).
     void clearHits();
+    // The run changed at this step: what was counted after it is forgotten.
+    void forgetHitsAfter(quint64 step);
 
 private:
     void place(const korvane::Program &program, LineBreakpoint &breakpoint);

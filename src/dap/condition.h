@@ -56,6 +56,8 @@ class HitCondition
 public:
     static std::optional<HitCondition> parse(const QString &text, QString &error);
     bool stopsAt(quint64 hits) const;
+    // Once it stops, it stops at every hit after.
+    bool fromThenOn() const { return kind == Kind::AtLeast; }
 
 private:
     enum class Kind : quint8 { Exactly, AtLeast, EveryNth };

@@ -628,6 +628,7 @@ void Session::changedPast()
     furthest_ = executed;
     outputsSent = outputCount;
     hitsCountedTo = std::min(hitsCountedTo, executed);
+    breakpoints_.forgetHitsAfter(executed);
     if (recording())
         history_.rewrite(state());
 }

@@ -63,6 +63,7 @@ private slots:
     void reverseContinue_data();
     void reverseContinue();
     void replayTakesTypedValuesAgain();
+    void hitCountsOnceEachPoint();
     void changingThePast_data();
     void changingThePast();
 
@@ -563,6 +564,39 @@ void TestDap::replayTakesTypedValuesAgain()
     QCOMPARE(session.runFor(100)->reason, dap::Stop::Halted);
     QCOMPARE(consoleTexts(session), QStringList{"8"});
     QCOMPARE(session.furthest(), quint64(5));
+}
+
+// A hit count counts each point of the run once: gone through again, by
+// reverseContinue or forwards, the breakpoint stops where it stopped first.
+void TestDap::hitCountsOnceEachPoint()
+{
+    dap::Session session(4, 4);
+    dap::LaunchOptions options;
+    options.program = write(QString::fromLatin1(kCountDown));
+    QStringList errors;
+    QVERIFY(session.launch(options, errors));
+    session.breakpoints().setLines(session.program(), {4}, {{{}, QStringLiteral("% 2"), {}}});
+    const auto stopsTo = [&session](quint64 steps) {
+        const std::optional<dap::Stop> stop = session.runFor(1000);
+        return stop && stop->reason == dap::Stop::Breakpoint &&
+               session.processor().executedSteps() == steps;
+    };
+    QVERIFY(stopsTo(8));
+    QVERIFY(stopsTo(18));
+    QCOMPARE(session.reverseContinue().reason, dap::Stop::Breakpoint);
+    QCOMPARE(session.processor().executedSteps(), quint64(8));
+    QCOMPARE(session.reverseContinue().reason, dap::Stop::Start);
+    QVERIFY(stopsTo(8));
+    QVERIFY(stopsTo(18));
+    QCOMPARE(session.runFor(1000)->reason, dap::Stop::Halted); // 5 hits: the 6th never comes
+    QCOMPARE(session.breakpoints().lines().first().hits, quint64(5));
+
+    // Changed at step 8: the points after it count anew.
+    QCOMPARE(session.reverseContinue().reason, dap::Stop::Breakpoint);
+    QCOMPARE(session.reverseContinue().reason, dap::Stop::Breakpoint);
+    QCOMPARE(session.processor().executedSteps(), quint64(8));
+    QCOMPARE(session.setAccumulator(QStringLiteral("3")), QString());
+    QVERIFY(stopsTo(13)); // the 6th hit
 }
 
 // A change by hand, or another value for an input gone back to, drops the
