@@ -116,9 +116,6 @@ private:
     QList<DataBreakpoint> data_;
     machine::Processor::Breakpoints cells_;
     qint32 nextId = 1;
-
-public:
-    qint32 newId() { return nextId++; }
 };
 
 // The cell of a label of the program, upper and lower case alike.

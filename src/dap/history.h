@@ -24,7 +24,7 @@ class History
 {
 public:
     // Steps between two checkpoints as they are taken, chosen by `make bench`
-    // (History/*): a step back replays at most this many steps (about 0.3 ms),
+    // (History/*): a step back replays at most this many steps (under 0.5 ms),
     // and recording at this spacing costs no measurable time in a run.
     static constexpr quint64 kDefaultSpacing = 1 << 16;
     // Checkpoints kept at most: a checkpoint takes at most about 7 KiB (100
