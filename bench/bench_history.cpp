@@ -143,6 +143,22 @@ void reverseContinue(benchmark::State &state)
     }
 }
 
+// Forwards to the halt watching a cell for writes that never come: each step
+// is looked at, the slow path that data breakpoints take.
+void watchedForwards(benchmark::State &state)
+{
+    for (auto _ : state) {
+        Run run(state, dap::History::kDefaultSpacing);
+        run.session.breakpoints().setData({{0, 7, false}}); // "one", read every round
+        if (!run.toTheEnd()) {
+            state.SkipWithError("the count-down did not halt");
+            return;
+        }
+    }
+    state.counters["steps/s"] = benchmark::Counter(double(kSteps) * double(state.iterations()),
+                                                   benchmark::Counter::kIsRate);
+}
+
 // Checkpoints every 256 steps over 10,000,000 steps: as many as a run of
 // 2,560,000,000 steps at the default spacing would ask for.
 void boundedHistory(benchmark::State &state)
@@ -190,6 +206,11 @@ BENCHMARK(reverseContinue)
     ->Arg(65536)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK(watchedForwards)
+    ->Name("History/dataBreakpoint10M")
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 BENCHMARK(boundedHistory)
     ->Name("History/bounded")
     ->Unit(benchmark::kMillisecond)

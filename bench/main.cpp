@@ -196,6 +196,8 @@ void printSummary(const SummaryReporter &figures)
     const double memory = figures.counter("History/forwards10M/" + spacing, "history_MiB");
     std::printf("  history memory         %12.2f MiB      (target < 64 MiB: %s)\n", memory,
                 verdict(memory > 0 && memory < 64));
+    std::printf("  forwards, a data breakpoint watching %10.3f s\n",
+                figures.seconds("History/dataBreakpoint10M"));
     const double bounded = figures.counter("History/bounded", "history_MiB");
     std::printf("  history, 256 times as many checkpoints %.2f MiB (target < 64 MiB: %s)\n",
                 bounded, verdict(bounded > 0 && bounded < 64));

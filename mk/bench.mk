@@ -6,7 +6,8 @@
 #              plain korvane-run, the time a pause takes to be answered,
 #              korvane-dap's history over 10,000,000 steps (recording at
 #              several checkpoint spacings, the longest step back, a
-#              reverseContinue over the whole run, its memory), and
+#              reverseContinue over the whole run, its memory, a run
+#              watched by a data breakpoint), and
 #              the assembly of each sample; a summary with the ratios follows.
 #              Then shows what korvane-run links, and grades a class as make
 #              bench-grading does.
