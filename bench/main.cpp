@@ -6,6 +6,8 @@
 
 #include "programs.h"
 
+#include "dap/history.h"
+
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
@@ -41,6 +43,8 @@ public:
             const auto pause = run.counters.find("longest_pause_ms");
             if (pause != run.counters.end())
                 figures.longestPauseMs.push_back(pause->second.value);
+            for (const auto &[counter, value] : run.counters)
+                figures.counters[counter].push_back(value.value);
             figures.seconds.push_back(run.GetAdjustedRealTime() /
                                       benchmark::GetTimeUnitMultiplier(run.time_unit));
         }
@@ -62,8 +66,19 @@ public:
         return median(&Figures::longestPauseMs, name);
     }
 
+    // Median of any counter; 0 when not measured.
+    double counter(const std::string &name, const std::string &counter) const
+    {
+        const auto found = byName.find(name);
+        if (found == byName.end())
+            return 0;
+        const auto values = found->second.counters.find(counter);
+        return values == found->second.counters.end() ? 0 : medianOf(values->second);
+    }
+
 private:
     struct Figures {
+        std::map<std::string, std::vector<double>> counters;
         std::vector<double> stepsPerSecond;
         std::vector<double> seconds;
         std::vector<double> allLaidOutSeconds;
@@ -81,7 +96,13 @@ private:
         const auto found = byName.find(name);
         if (found == byName.end() || (found->second.*which).empty())
             return 0;
-        std::vector<double> values = found->second.*which;
+        return medianOf(found->second.*which);
+    }
+
+    static double medianOf(std::vector<double> values)
+    {
+        if (values.empty())
+            return 0;
         std::sort(values.begin(), values.end());
         const std::size_t middle = values.size() / 2;
         return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
@@ -153,6 +174,34 @@ void printSummary(const SummaryReporter &figures)
                     run[7] == '0' ? "quiet loop" : "loop with OUT", pause,
                     verdict(pause > 0 && pause <= 100));
     }
+    std::printf("korvane-dap going backwards through 10,000,000 steps (history checkpoints every "
+                "%llu steps)\n",
+                static_cast<unsigned long long>(dap::History::kDefaultSpacing));
+    const std::string spacing = "spacing:" + std::to_string(dap::History::kDefaultSpacing);
+    const double plainForwards = figures.seconds("History/forwards10M/spacing:0");
+    const double recorded = figures.seconds("History/forwards10M/" + spacing);
+    std::printf("  forwards, no history   %12.3f s\n", plainForwards);
+    std::printf("  forwards, recorded     %12.3f s        ratio to no history %.2f\n", recorded,
+                ratio(plainForwards, recorded));
+    const double stepBack = figures.counter("History/stepBack/" + spacing, "longest_step_back_ms");
+    std::printf("  step back, longest     %12.3f ms       (target < 10 ms: %s)\n", stepBack,
+                verdict(stepBack > 0 && stepBack < 10));
+    for (const char *other : {"4096", "16384", "262144"})
+        std::printf("    with spacing %-7s %12.3f ms       forwards recorded %.3f s\n", other,
+                    figures.counter(std::string("History/stepBack/spacing:") + other,
+                                    "longest_step_back_ms"),
+                    figures.seconds(std::string("History/forwards10M/spacing:") + other));
+    const double reverse = figures.seconds("History/reverseContinue10M/" + spacing);
+    std::printf("  reverseContinue, whole run %8.3f s        (target < 1 s: %s)\n", reverse,
+                verdict(reverse > 0 && reverse < 1));
+    const double memory = figures.counter("History/forwards10M/" + spacing, "history_MiB");
+    std::printf("  history memory         %12.2f MiB      (target < 64 MiB: %s)\n", memory,
+                verdict(memory > 0 && memory < 64));
+    std::printf("  forwards, a data breakpoint watching %10.3f s\n",
+                figures.seconds("History/dataBreakpoint10M"));
+    const double bounded = figures.counter("History/bounded", "history_MiB");
+    std::printf("  history, 256 times as many checkpoints %.2f MiB (target < 64 MiB: %s)\n",
+                bounded, verdict(bounded > 0 && bounded < 64));
     const double check100 = figures.seconds("Check/100-lines");
     const double check1MiB = figures.seconds("Check/1MiB");
     const double checkEvery = figures.seconds("Check/1MiB-every-error");

@@ -6,12 +6,16 @@
 // In message bodies, "SAMPLES/" names the folder where the six samples are
 // written at start, so that seeds can launch real programs.
 //
+// The same bytes, as text, are also read as a breakpoint's condition, hit
+// count and log message.
+//
 // Every message the adapter sends must be a JSON object with a seq, a type
 // and (for a response) the request it answers; framed and read back, each
 // must come out unchanged.
 
 #include "app/sampleprograms.h"
 #include "dap/adapter.h"
+#include "dap/condition.h"
 #include "dap/framing.h"
 
 #include <QCoreApplication>
@@ -67,6 +71,35 @@ void checkSent(const QJsonObject &message)
             "a sent message does not read back");
 }
 
+// The input's text, whatever it is, read as a condition, a hit count and a
+// log message, and each that reads used on a machine: never a crash, and a
+// text that does not read always says why. Labels of one character stand
+// anywhere, also past the memory.
+void readAsBreakpointTexts(const QByteArray &bytes)
+{
+    const QString text = QString::fromUtf8(bytes);
+    const dap::LabelLookup labels = [](const QString &name) -> std::optional<qint32> {
+        return name.size() == 1 ? std::optional<qint32>(name.at(0).unicode() % 120) : std::nullopt;
+    };
+    machine::Processor processor;
+    processor.setWord(5, QStringLiteral("12"));
+    QString error;
+    if (const std::optional<dap::Condition> condition = dap::Condition::parse(text, labels, error))
+        condition->holds(processor);
+    else
+        require(!error.isEmpty(), "a condition refused without a reason");
+    error.clear();
+    if (const std::optional<dap::HitCondition> hit = dap::HitCondition::parse(text, error))
+        hit->stopsAt(quint64(text.size()));
+    else
+        require(!error.isEmpty(), "a hit count refused without a reason");
+    error.clear();
+    if (const std::optional<dap::LogMessage> message = dap::LogMessage::parse(text, labels, error))
+        message->text(processor);
+    else
+        require(!error.isEmpty(), "a log message refused without a reason");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -81,6 +114,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qsizetype piece = 1 + data[0] % 64;
     QByteArray bytes(reinterpret_cast<const char *>(data + 1), qsizetype(size - 1));
     bytes.replace("SAMPLES/", samplesFolder());
+
+    readAsBreakpointTexts(bytes.left(4096));
 
     dap::Adapter adapter([](const QJsonObject &message) { checkSent(message); });
     dap::FrameReader reader;

@@ -4,10 +4,13 @@
 #              runs with output, a traced korvane-run of 10,000,000 steps (as
 #              text and as JSON), korvane-dap continuing 10,000,000 steps to a
 #              breakpoint beside a plain korvane-run, the time a pause takes to
-#              be answered, the assembly of each sample, the check of a
-#              program for every error (100 lines, 1 MiB), and korvane-lsp's
-#              diagnostics after a change, timed at its client (100 lines,
-#              1 MiB); a summary with the ratios follows.
+#              be answered, korvane-dap's history over 10,000,000 steps
+#              (recording at several checkpoint spacings, the longest step
+#              back, a reverseContinue over the whole run, its memory, a run
+#              watched by a data breakpoint), the assembly of each sample, the
+#              check of a program for every error (100 lines, 1 MiB), and
+#              korvane-lsp's diagnostics after a change, timed at its client
+#              (100 lines, 1 MiB); a summary with the ratios follows.
 #              Then shows what korvane-run links, and grades a class as make
 #              bench-grading does.
 #   make bench BENCH_ARGS=--benchmark_repetitions=9     more repetitions

@@ -66,11 +66,21 @@ const QHash<QString, Adapter::Handler> &Adapter::handlers()
         {QStringLiteral("next"), &Adapter::stepOne},
         {QStringLiteral("stepIn"), &Adapter::stepOne},
         {QStringLiteral("stepOut"), &Adapter::stepOne},
+        {QStringLiteral("stepBack"), &Adapter::stepBack},
+        {QStringLiteral("reverseContinue"), &Adapter::reverseContinue},
         {QStringLiteral("pause"), &Adapter::pause},
         {QStringLiteral("restart"), &Adapter::restart},
         {QStringLiteral("terminate"), &Adapter::terminate},
         {QStringLiteral("disconnect"), &Adapter::disconnect},
         {QStringLiteral("exceptionInfo"), &Adapter::exceptionInfo},
+        {QStringLiteral("setInstructionBreakpoints"), &Adapter::setInstructionBreakpoints},
+        {QStringLiteral("setFunctionBreakpoints"), &Adapter::setFunctionBreakpoints},
+        {QStringLiteral("dataBreakpointInfo"), &Adapter::dataBreakpointInfo},
+        {QStringLiteral("setDataBreakpoints"), &Adapter::setDataBreakpoints},
+        {QStringLiteral("setExceptionBreakpoints"), &Adapter::setExceptionBreakpoints},
+        {QStringLiteral("gotoTargets"), &Adapter::gotoTargets},
+        {QStringLiteral("goto"), &Adapter::gotoRequest},
+        {QStringLiteral("disassemble"), &Adapter::disassemble},
     };
     return table;
 }
@@ -172,6 +182,7 @@ void Adapter::sendConsole()
 {
     for (const ConsoleLine &line : session.takeConsoleLines())
         output(line.kind == ConsoleLine::Output ? QStringLiteral("stdout")
+               : line.kind == ConsoleLine::Log  ? QStringLiteral("console")
                                                 : QStringLiteral("stderr"),
                line.text + QLatin1Char('\n'));
 }
@@ -187,12 +198,29 @@ void Adapter::initialize(const QJsonObject &request, const QJsonObject &argument
     columnsStartAt1 = arguments.value(QLatin1String("columnsStartAt1")).toBool(true);
     clientInvalidates = arguments.value(QLatin1String("supportsInvalidatedEvent")).toBool(false);
     // Exactly what is implemented; nothing else is announced.
-    respond(request, {{QStringLiteral("supportsConfigurationDoneRequest"), true},
-                      {QStringLiteral("supportsSetVariable"), true},
-                      {QStringLiteral("supportsEvaluateForHovers"), true},
-                      {QStringLiteral("supportsRestartRequest"), true},
-                      {QStringLiteral("supportsTerminateRequest"), true},
-                      {QStringLiteral("supportsExceptionInfoRequest"), true}});
+    respond(request,
+            {{QStringLiteral("supportsConfigurationDoneRequest"), true},
+             {QStringLiteral("supportsSetVariable"), true},
+             {QStringLiteral("supportsStepBack"), true},
+             {QStringLiteral("supportsConditionalBreakpoints"), true},
+             {QStringLiteral("supportsHitConditionalBreakpoints"), true},
+             {QStringLiteral("supportsLogPoints"), true},
+             {QStringLiteral("supportsDataBreakpoints"), true},
+             {QStringLiteral("supportsInstructionBreakpoints"), true},
+             {QStringLiteral("supportsFunctionBreakpoints"), true},
+             {QStringLiteral("supportsGotoTargetsRequest"), true},
+             {QStringLiteral("supportsDisassembleRequest"), true},
+             {QStringLiteral("exceptionBreakpointFilters"),
+              QJsonArray{QJsonObject{{QStringLiteral("filter"), QStringLiteral("runError")},
+                                     {QStringLiteral("label"), QStringLiteral("Run errors")},
+                                     {QStringLiteral("default"), true}},
+                         QJsonObject{{QStringLiteral("filter"), QStringLiteral("stepLimit")},
+                                     {QStringLiteral("label"), QStringLiteral("Step limit")},
+                                     {QStringLiteral("default"), true}}}},
+             {QStringLiteral("supportsEvaluateForHovers"), true},
+             {QStringLiteral("supportsRestartRequest"), true},
+             {QStringLiteral("supportsTerminateRequest"), true},
+             {QStringLiteral("supportsExceptionInfoRequest"), true}});
 }
 
 namespace
@@ -299,6 +327,14 @@ void Adapter::launch(const QJsonObject &request, const QJsonObject &arguments)
                    {QStringLiteral("breakpoint"), breakpointJson(breakpoint)}});
     }
     earlyBreakpoints.clear();
+    // Instruction and function breakpoints asked for before are placed by the launch too.
+    for (const QList<LineBreakpoint> *list :
+         {&session.breakpoints().instructions(), &session.breakpoints().functions()}) {
+        for (const LineBreakpoint &breakpoint : *list)
+            event(QStringLiteral("breakpoint"),
+                  {{QStringLiteral("reason"), QStringLiteral("changed")},
+                   {QStringLiteral("breakpoint"), breakpointJson(breakpoint)}});
+    }
     respond(request);
     sendConsole();
     event(QStringLiteral("initialized"));
@@ -333,8 +369,10 @@ qint32 Adapter::programLine(qint32 line) const
 QJsonObject Adapter::breakpointJson(const LineBreakpoint &breakpoint) const
 {
     QJsonObject json{{QStringLiteral("id"), breakpoint.id},
-                     {QStringLiteral("verified"), breakpoint.verified},
-                     {QStringLiteral("line"), clientLine(breakpoint.line)}};
+                     {QStringLiteral("verified"), breakpoint.verified}};
+    // An instruction or function breakpoint has a line only where it stands at one.
+    if (breakpoint.kind == LineBreakpoint::Line || breakpoint.line > 0)
+        json.insert(QStringLiteral("line"), clientLine(breakpoint.line));
     if (!breakpoint.message.isEmpty())
         json.insert(QStringLiteral("message"), breakpoint.message);
     if (breakpoint.verified)
@@ -348,10 +386,13 @@ void Adapter::setBreakpoints(const QJsonObject &request, const QJsonObject &argu
     const QString path =
         arguments.value(QLatin1String("source")).toObject().value(QLatin1String("path")).toString();
     QList<qint32> lines;
+    QList<BreakpointOptions> options;
     const QJsonValue asked = arguments.value(QLatin1String("breakpoints"));
     if (asked.isArray()) {
-        for (const QJsonValue &breakpoint : asked.toArray())
+        for (const QJsonValue &breakpoint : asked.toArray()) {
             lines.append(programLine(breakpoint.toObject().value(QLatin1String("line")).toInt(0)));
+            options.append(breakpointOptions(breakpoint.toObject()));
+        }
     } else {
         for (const QJsonValue &line : arguments.value(QLatin1String("lines")).toArray())
             lines.append(programLine(line.toInt(0)));
@@ -369,7 +410,7 @@ void Adapter::setBreakpoints(const QJsonObject &request, const QJsonObject &argu
     } else if (!launched) {
         // Placed once the program is read; their events say where.
         const QList<LineBreakpoint> reserved = session.breakpoints().reserve(
-            lines, QStringLiteral("The program is not launched yet."));
+            lines, QStringLiteral("The program is not launched yet."), options);
         earlyBreakpoints.insert(path, reserved);
         for (const LineBreakpoint &breakpoint : reserved)
             placed.append(breakpointJson(breakpoint));
@@ -377,10 +418,213 @@ void Adapter::setBreakpoints(const QJsonObject &request, const QJsonObject &argu
         unverified(notTheProgram());
     } else {
         for (const LineBreakpoint &breakpoint :
-             session.breakpoints().setLines(session.program(), lines))
+             session.breakpoints().setLines(session.program(), lines, options))
             placed.append(breakpointJson(breakpoint));
     }
     respond(request, {{QStringLiteral("breakpoints"), placed}});
+}
+
+BreakpointOptions Adapter::breakpointOptions(const QJsonObject &breakpoint)
+{
+    return {breakpoint.value(QLatin1String("condition")).toString(),
+            breakpoint.value(QLatin1String("hitCondition")).toString(),
+            breakpoint.value(QLatin1String("logMessage")).toString()};
+}
+
+void Adapter::setInstructionBreakpoints(const QJsonObject &request, const QJsonObject &arguments)
+{
+    QStringList references;
+    QList<qint32> offsets;
+    QList<BreakpointOptions> options;
+    for (const QJsonValue &value : arguments.value(QLatin1String("breakpoints")).toArray()) {
+        const QJsonObject breakpoint = value.toObject();
+        references.append(breakpoint.value(QLatin1String("instructionReference")).toString());
+        offsets.append(breakpoint.value(QLatin1String("offset")).toInt(0));
+        options.append(breakpointOptions(breakpoint));
+    }
+    QJsonArray placed;
+    for (const LineBreakpoint &breakpoint :
+         session.breakpoints().setInstructions(session.program(), references, offsets, options))
+        placed.append(breakpointJson(breakpoint));
+    respond(request, {{QStringLiteral("breakpoints"), placed}});
+}
+
+void Adapter::setFunctionBreakpoints(const QJsonObject &request, const QJsonObject &arguments)
+{
+    QStringList names;
+    QList<BreakpointOptions> options;
+    for (const QJsonValue &value : arguments.value(QLatin1String("breakpoints")).toArray()) {
+        const QJsonObject breakpoint = value.toObject();
+        names.append(breakpoint.value(QLatin1String("name")).toString());
+        options.append(breakpointOptions(breakpoint));
+    }
+    QJsonArray placed;
+    for (const LineBreakpoint &breakpoint :
+         session.breakpoints().setFunctions(session.program(), names, options))
+        placed.append(breakpointJson(breakpoint));
+    respond(request, {{QStringLiteral("breakpoints"), placed}});
+}
+
+// A cell can be watched, named by a label, "[NN]", or its name in the Memory scope.
+void Adapter::dataBreakpointInfo(const QJsonObject &request, const QJsonObject &arguments)
+{
+    const QString name = arguments.value(QLatin1String("name")).toString();
+    std::optional<Target> target = launched ? parseTarget(session, name) : std::nullopt;
+    if (!target && arguments.value(QLatin1String("variablesReference")).toInteger(0) == Memory)
+        target = cellTarget(name);
+    if (!target || target->kind == Target::Register) {
+        respond(request,
+                {{QStringLiteral("dataId"), QJsonValue::Null},
+                 {QStringLiteral("description"),
+                  QStringLiteral("Only a cell can be watched: a label, or a cell like [07].")}});
+        return;
+    }
+    respond(request, {{QStringLiteral("dataId"),
+                       QStringLiteral("cell:") + korvane::addressText(target->address)},
+                      {QStringLiteral("description"), cellName(session, target->address)},
+                      {QStringLiteral("accessTypes"),
+                       QJsonArray{QStringLiteral("write"), QStringLiteral("readWrite")}},
+                      {QStringLiteral("canPersist"), true}});
+}
+
+void Adapter::setDataBreakpoints(const QJsonObject &request, const QJsonObject &arguments)
+{
+    static const QRegularExpression cell(QStringLiteral("^cell:(\\d\\d)$"));
+    QList<DataBreakpoint> asked;
+    QList<QString> refused; // by position: why a breakpoint is not set, or empty
+    for (const QJsonValue &value : arguments.value(QLatin1String("breakpoints")).toArray()) {
+        const QJsonObject breakpoint = value.toObject();
+        const QRegularExpressionMatch match =
+            cell.match(breakpoint.value(QLatin1String("dataId")).toString());
+        const QString access = breakpoint.value(QLatin1String("accessType")).toString();
+        if (!match.hasMatch()) {
+            refused.append(QStringLiteral("Only a cell can be watched."));
+        } else if (!access.isEmpty() && access != QLatin1String("write") &&
+                   access != QLatin1String("readWrite")) {
+            refused.append(QStringLiteral("A cell is watched for 'write' or 'readWrite', not '%1'.")
+                               .arg(access));
+        } else {
+            refused.append(QString());
+            asked.append({0, match.captured(1).toInt(), access == QLatin1String("readWrite")});
+        }
+    }
+    const QList<DataBreakpoint> set = session.breakpoints().setData(asked);
+    QJsonArray placed;
+    qsizetype next = 0;
+    for (const QString &why : refused) {
+        if (why.isEmpty())
+            placed.append(QJsonObject{{QStringLiteral("id"), set.at(next++).id},
+                                      {QStringLiteral("verified"), true}});
+        else
+            placed.append(
+                QJsonObject{{QStringLiteral("verified"), false}, {QStringLiteral("message"), why}});
+    }
+    respond(request, {{QStringLiteral("breakpoints"), placed}});
+}
+
+void Adapter::setExceptionBreakpoints(const QJsonObject &request, const QJsonObject &arguments)
+{
+    const QJsonArray filters = arguments.value(QLatin1String("filters")).toArray();
+    stopAtRunError = filters.contains(QStringLiteral("runError"));
+    stopAtStepLimit = filters.contains(QStringLiteral("stepLimit"));
+    respond(request);
+}
+
+// Each line with a word is a target: its cell, as ids count from 1.
+void Adapter::gotoTargets(const QJsonObject &request, const QJsonObject &arguments)
+{
+    if (!needsStopped(request))
+        return;
+    const QString path =
+        arguments.value(QLatin1String("source")).toObject().value(QLatin1String("path")).toString();
+    if (!isProgram(path)) {
+        fail(request, notTheProgram());
+        return;
+    }
+    const qint32 asked = programLine(arguments.value(QLatin1String("line")).toInt(0));
+    QJsonArray targets;
+    const korvane::Program &program = session.program();
+    const qsizetype words = std::min<qsizetype>(program.image.size(), machine::kMemorySize);
+    for (qsizetype address = 0; address < words; ++address) {
+        const qint32 line = program.lineNumbers[std::size_t(address)];
+        if (line >= asked) {
+            targets.append(
+                QJsonObject{{QStringLiteral("id"), qint64(address) + 1},
+                            {QStringLiteral("label"), describeCell(session, qint32(address))},
+                            {QStringLiteral("line"), clientLine(line)},
+                            {QStringLiteral("instructionPointerReference"),
+                             korvane::addressText(qint32(address))}});
+            break;
+        }
+    }
+    respond(request, {{QStringLiteral("targets"), targets}});
+}
+
+void Adapter::gotoRequest(const QJsonObject &request, const QJsonObject &arguments)
+{
+    if (!needsStopped(request))
+        return;
+    const qint64 target = arguments.value(QLatin1String("targetId")).toInteger(0);
+    const QString refused = target < 1 || target > machine::kMemorySize
+                                ? QStringLiteral("There is no such target.")
+                                : session.jumpTo(qint32(target - 1));
+    if (!refused.isEmpty()) {
+        fail(request, refused);
+        return;
+    }
+    respond(request);
+    exception.reset();
+    sendConsole();
+    event(QStringLiteral("stopped"), {{QStringLiteral("reason"), QStringLiteral("goto")},
+                                      {QStringLiteral("threadId"), kThread},
+                                      {QStringLiteral("allThreadsStopped"), true}});
+}
+
+// The memory as address, word and instruction, from the reference ("07")
+// moved by the instruction offset; addresses outside the memory are shown
+// as such, so that the client gets as many as it asked for.
+void Adapter::disassemble(const QJsonObject &request, const QJsonObject &arguments)
+{
+    if (!launched) {
+        fail(request, QStringLiteral("No program is running yet: launch one first."));
+        return;
+    }
+    static const QRegularExpression number(QStringLiteral("^\\s*\\d{1,3}\\s*$"));
+    const QString reference = arguments.value(QLatin1String("memoryReference")).toString();
+    if (!number.match(reference).hasMatch()) {
+        fail(request, QStringLiteral("'%1' is not an address from 00 to 99.").arg(reference));
+        return;
+    }
+    const qint64 count = std::clamp<qint64>(
+        arguments.value(QLatin1String("instructionCount")).toInteger(0), 0, 1000);
+    const qint64 first = reference.trimmed().toInt() +
+                         arguments.value(QLatin1String("offset")).toInteger(0) +
+                         arguments.value(QLatin1String("instructionOffset")).toInteger(0);
+    QJsonArray instructions;
+    const QFileInfo file(session.options().program);
+    for (qint64 address = first; address < first + count; ++address) {
+        if (address < 0 || address >= machine::kMemorySize) {
+            instructions.append(
+                QJsonObject{{QStringLiteral("address"), QString::number(address)},
+                            {QStringLiteral("instruction"), QStringLiteral("(outside the memory)")},
+                            {QStringLiteral("presentationHint"), QStringLiteral("invalid")}});
+            continue;
+        }
+        const qint32 cell = qint32(address);
+        QJsonObject row{{QStringLiteral("address"), korvane::addressText(cell)},
+                        {QStringLiteral("instructionBytes"), session.processor().word(cell)},
+                        {QStringLiteral("instruction"), describeCell(session, cell).mid(4)}};
+        if (!session.program().labels.value(cell).isEmpty())
+            row.insert(QStringLiteral("symbol"), session.program().labels.value(cell));
+        if (const qint32 line = session.lineOf(cell); line > 0) {
+            row.insert(QStringLiteral("line"), clientLine(line));
+            row.insert(QStringLiteral("location"),
+                       QJsonObject{{QStringLiteral("name"), file.fileName()},
+                                   {QStringLiteral("path"), file.absoluteFilePath()}});
+        }
+        instructions.append(row);
+    }
+    respond(request, {{QStringLiteral("instructions"), instructions}});
 }
 
 void Adapter::configurationDone(const QJsonObject &request, const QJsonObject &)
@@ -448,6 +692,9 @@ void Adapter::report(const Stop &stop, Resume resume)
     case Stop::Entry:
         stopped(QStringLiteral("entry"), {});
         break;
+    case Stop::Start:
+        stopped(QStringLiteral("entry"), QStringLiteral("start of the run"));
+        break;
     case Stop::Step:
         stopped(QStringLiteral("step"), {});
         break;
@@ -465,9 +712,20 @@ void Adapter::report(const Stop &stop, Resume resume)
         inputResume = resume;
         stopped(QStringLiteral("pause"), stop.description);
         break;
+    case Stop::DataBreakpoint: {
+        QJsonArray ids;
+        for (const qint32 id : stop.breakpointIds)
+            ids.append(id);
+        stopped(QStringLiteral("data breakpoint"), stop.description,
+                {{QStringLiteral("hitBreakpointIds"), ids}});
+        break;
+    }
     case Stop::RunError:
     case Stop::StepLimit:
-        if (session.options().noDebug) {
+        // Without its exception filter, a run error or the step limit ends
+        // the session as it does without debugging.
+        if (session.options().noDebug ||
+            !(stop.reason == Stop::RunError ? stopAtRunError : stopAtStepLimit)) {
             end(stop.reason == Stop::RunError ? kRunErrorStatus : kStepLimitStatus);
             break;
         }
@@ -475,7 +733,12 @@ void Adapter::report(const Stop &stop, Resume resume)
         stopped(QStringLiteral("exception"), stop.description);
         break;
     case Stop::Halted:
-        end(kHaltedStatus);
+        // Stopped once after the halt, so that the run can be gone through
+        // backwards from its end; going forwards from there ends it.
+        if (session.options().noDebug)
+            end(kHaltedStatus);
+        else
+            stopped(QStringLiteral("step"), QStringLiteral("halted"));
         break;
     }
 }
@@ -516,7 +779,8 @@ void Adapter::stackTrace(const QJsonObject &request, const QJsonObject &)
 {
     if (!needsStopped(request))
         return;
-    const qint32 pc = session.processor().pc();
+    // After the halt the frame stays at the halt instruction, which does not branch.
+    const qint32 pc = session.processor().pc() - (session.halted() ? 1 : 0);
     const qint32 line = session.lineOf(pc);
     QJsonObject frame{{QStringLiteral("id"), kFrame},
                       {QStringLiteral("column"), columnsStartAt1 ? 1 : 0}};
@@ -679,6 +943,16 @@ void Adapter::evaluate(const QJsonObject &request, const QJsonObject &arguments)
         return;
     }
     const std::optional<Target> target = parseTarget(session, expression);
+    // Gone back before an input whose value was typed: values typed in the
+    // console replace it, which changes the past.
+    if (!target && context == QLatin1String("repl") && session.atRecordedInput()) {
+        const Stop stop = session.retype(expression);
+        sendConsole();
+        respond(request,
+                {{QStringLiteral("result"), QString()}, {QStringLiteral("variablesReference"), 0}});
+        report(stop, Resume::Step);
+        return;
+    }
     if (!target) {
         fail(request,
              QStringLiteral("There is no label, cell or register '%1'.").arg(expression.trimmed()));
@@ -693,11 +967,8 @@ void Adapter::continueRun(const QJsonObject &request, const QJsonObject &)
     if (!needsStopped(request))
         return;
     respond(request, {{QStringLiteral("allThreadsContinued"), true}});
-    // A run that failed cannot go on: continuing ends it.
-    if (exception && exception->reason == Stop::RunError) {
-        end(kRunErrorStatus);
+    if (endsHere())
         return;
-    }
     if (session.waitingForInput()) {
         report(session.runFor(0).value_or(Stop{}), Resume::Continue);
         return;
@@ -710,11 +981,39 @@ void Adapter::stepOne(const QJsonObject &request, const QJsonObject &)
     if (!needsStopped(request))
         return;
     respond(request);
+    if (endsHere())
+        return;
+    report(session.step(), Resume::Step);
+}
+
+// A run that failed or halted cannot go forwards: doing so ends it.
+bool Adapter::endsHere()
+{
     if (exception && exception->reason == Stop::RunError) {
         end(kRunErrorStatus);
-        return;
+        return true;
     }
-    report(session.step(), Resume::Step);
+    if (session.halted()) {
+        end(kHaltedStatus);
+        return true;
+    }
+    return false;
+}
+
+void Adapter::stepBack(const QJsonObject &request, const QJsonObject &)
+{
+    if (!needsStopped(request))
+        return;
+    respond(request);
+    report(session.stepBack(), Resume::Step);
+}
+
+void Adapter::reverseContinue(const QJsonObject &request, const QJsonObject &)
+{
+    if (!needsStopped(request))
+        return;
+    respond(request);
+    report(session.reverseContinue(), Resume::Continue);
 }
 
 void Adapter::pause(const QJsonObject &request, const QJsonObject &)

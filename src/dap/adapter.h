@@ -58,14 +58,27 @@ private:
     void evaluate(const QJsonObject &request, const QJsonObject &arguments);
     void continueRun(const QJsonObject &request, const QJsonObject &arguments);
     void stepOne(const QJsonObject &request, const QJsonObject &arguments);
+    void stepBack(const QJsonObject &request, const QJsonObject &arguments);
+    void reverseContinue(const QJsonObject &request, const QJsonObject &arguments);
     void pause(const QJsonObject &request, const QJsonObject &arguments);
     void restart(const QJsonObject &request, const QJsonObject &arguments);
     void terminate(const QJsonObject &request, const QJsonObject &arguments);
     void disconnect(const QJsonObject &request, const QJsonObject &arguments);
     void exceptionInfo(const QJsonObject &request, const QJsonObject &arguments);
+    void setInstructionBreakpoints(const QJsonObject &request, const QJsonObject &arguments);
+    void setFunctionBreakpoints(const QJsonObject &request, const QJsonObject &arguments);
+    void dataBreakpointInfo(const QJsonObject &request, const QJsonObject &arguments);
+    void setDataBreakpoints(const QJsonObject &request, const QJsonObject &arguments);
+    void setExceptionBreakpoints(const QJsonObject &request, const QJsonObject &arguments);
+    void gotoTargets(const QJsonObject &request, const QJsonObject &arguments);
+    void gotoRequest(const QJsonObject &request, const QJsonObject &arguments);
+    void disassemble(const QJsonObject &request, const QJsonObject &arguments);
+    static BreakpointOptions breakpointOptions(const QJsonObject &breakpoint);
 
     // Requests that need a program launched and stopped; false after an error response.
     bool needsStopped(const QJsonObject &request);
+    // Going forwards from a halt or a run error ends the session; true when it did.
+    bool endsHere();
 
     void respond(const QJsonObject &request, const QJsonObject &body = {});
     void fail(const QJsonObject &request, const QString &message, const QJsonObject &error = {});
@@ -101,6 +114,10 @@ private:
     bool finished_ = false;
     Resume inputResume = Resume::Step;
     std::optional<Stop> exception; // the run error or step limit the program stopped at
+    // The exception filters: whether a run error or the step limit stops the
+    // program (else it ends the session).
+    bool stopAtRunError = true;
+    bool stopAtStepLimit = true;
     // Breakpoints asked for before the launch, by source path, placed once
     // the program is read.
     QHash<QString, QList<LineBreakpoint>> earlyBreakpoints;

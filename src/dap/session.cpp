@@ -20,11 +20,12 @@ QString inputDescription(qint32 line, qint32 address)
            QLatin1String(" waits for a value: type it in the debug console");
 }
 
-Session::Session()
+Session::Session(quint64 spacing, std::size_t capacity) : history_(spacing, capacity)
 {
     processor_.setOperandReport([this](qint32 address, const QString &line) {
         collectOutput(); // the output made before the report comes first
-        message(program_.locationOf(address) + line);
+        if (newStep())   // a step replayed was reported when it first ran
+            message(program_.locationOf(address) + line);
     });
 }
 
@@ -84,6 +85,12 @@ bool Session::load(QStringList &errorLines)
     watchingRecent = false;
     lastStep_.reset();
     observe();
+    furthest_ = 0;
+    outputsSent = 0;
+    hitsCounted = false;
+    hitsCountedTo = 0;
+    breakpoints_.clearHits();
+    history_.reset(state());
     return true;
 }
 
@@ -146,6 +153,8 @@ Stop Session::step()
     waiting = false;
     passStepLimit();
     resuming = false;
+    if (processor_.halted())
+        return Stop{Stop::Halted, {}, {}, {}};
     if (stepLimitAt != 0 && processor_.executedSteps() >= stepLimitAt)
         return stepLimitStop();
 
@@ -174,12 +183,18 @@ Stop Session::step()
     capturing = false;
     observe();
     resuming = true;
+    advanced();
     return result.value_or(Stop{Stop::Step, {}, {}, {}});
 }
 
 std::optional<Stop> Session::runFor(quint64 steps)
 {
     std::optional<Stop> stop = runStretch(steps);
+    if (capturing) {
+        capturing = false;
+        observe();
+    }
+    advanced();
     if (stop)
         resuming = true;
     return stop;
@@ -189,13 +204,19 @@ std::optional<Stop> Session::runStretch(quint64 steps)
 {
     if (waiting)
         return inputStop();
+    if (processor_.halted())
+        return Stop{Stop::Halted, {}, {}, {}};
     passStepLimit();
+    const bool watchingData = !options_.noDebug && !breakpoints_.data().isEmpty();
     // Going on from a breakpoint's instruction: it runs before breakpoints count again.
     if (std::exchange(resuming, false) && !options_.noDebug &&
         machine::isAddress(processor_.pc()) && breakpoints_.cells()[std::size_t(processor_.pc())]) {
+        const QStringList words = dataWords();
         const Stop first = step();
         if (first.reason != Stop::Step)
             return first;
+        if (std::optional<Stop> data = dataStop(words))
+            return data;
     }
 
     const quint64 start = processor_.executedSteps();
@@ -205,6 +226,7 @@ std::optional<Stop> Session::runStretch(quint64 steps)
     const machine::Processor::Breakpoints *breakAt =
         options_.noDebug ? nullptr : &breakpoints_.cells();
     for (;;) {
+        advanced();
         const quint64 executed = processor_.executedSteps();
         if (stepLimitAt != 0 && executed >= stepLimitAt)
             return stepLimitStop();
@@ -214,6 +236,17 @@ std::optional<Stop> Session::runStretch(quint64 steps)
         quint64 stopAt = std::min(end, stepLimitAt == 0 ? machine::kNoStepLimit : stepLimitAt);
         if (!watchingRecent)
             stopAt = std::min(stopAt, watchFrom);
+        if (recording())
+            stopAt = std::min(stopAt, history_.nextDue());
+        // Data breakpoints are looked at after each step, which the observer tells of.
+        QStringList words;
+        if (watchingData) {
+            stopAt = std::min(stopAt, executed + 1);
+            words = dataWords();
+            lastStep_.reset();
+            capturing = true;
+            observe();
+        }
 
         const machine::Processor::Stop stop = processor_.run(stopAt, breakAt);
         collectOutput();
@@ -227,12 +260,89 @@ std::optional<Stop> Session::runStretch(quint64 steps)
                 return inputStop();
             collectOutput();
             break;
-        case machine::Processor::Stop::Breakpoint:
-            return Stop{Stop::Breakpoint, {}, breakpoints_.idsAt(processor_.pc()), {}};
+        case machine::Processor::Stop::Breakpoint: {
+            const QList<qint32> ids = breakpointsHit();
+            if (!ids.isEmpty())
+                return Stop{Stop::Breakpoint, {}, ids, {}};
+            // None stops here (a condition, a hit count, a logpoint): its instruction runs.
+            const Stop past = step();
+            if (past.reason != Stop::Step)
+                return past;
+            break;
+        }
         case machine::Processor::Stop::StepLimit:
             break; // the loop tells which limit it was
         }
+        if (watchingData) {
+            if (std::optional<Stop> data = dataStop(words))
+                return data;
+        }
     }
+}
+
+// The breakpoints at the program counter that stop the run now. A point of
+// the run counts its hits and writes its log messages once, however often
+// the run passes it again by going back.
+QList<qint32> Session::breakpointsHit()
+{
+    const quint64 at = processor_.executedSteps();
+    const bool counting = !hitsCounted || at > hitsCountedTo;
+    if (counting) {
+        hitsCounted = true;
+        hitsCountedTo = at;
+    }
+    QStringList logs;
+    const QList<qint32> ids = breakpoints_.hit(processor_, logs, counting);
+    collectOutput();
+    for (const QString &log : logs)
+        console.push_back({ConsoleLine::Log, log});
+    return ids;
+}
+
+// The words of the cells that data breakpoints watch, in their order.
+QStringList Session::dataWords() const
+{
+    QStringList words;
+    for (const DataBreakpoint &breakpoint : breakpoints_.data())
+        words.append(processor_.word(breakpoint.address));
+    return words;
+}
+
+// The stop for the data breakpoints that the step just observed triggers;
+// none when it triggers none. `before`: dataWords() before the step.
+std::optional<Stop> Session::dataStop(const QStringList &before)
+{
+    if (!lastStep_ || lastStep_->number != processor_.executedSteps())
+        return std::nullopt;
+    const machine::Step &step = *lastStep_;
+    const QList<DataBreakpoint> hits = breakpoints_.dataHit(step.opcode, step.operand);
+    if (hits.isEmpty())
+        return std::nullopt;
+    QList<qint32> ids;
+    QString was;
+    for (const DataBreakpoint &hit : hits) {
+        ids.append(hit.id);
+        for (qsizetype index = 0; index < breakpoints_.data().size(); ++index) {
+            if (breakpoints_.data().at(index).id == hit.id)
+                was = before.value(index);
+        }
+    }
+    const qint32 line = lineOf(step.address);
+    const QString where = line > 0
+                              ? QStringLiteral("line %1").arg(line)
+                              : QStringLiteral("address ") + korvane::addressText(step.address);
+    QString cell = QStringLiteral("cell ") + korvane::addressText(step.operand);
+    if (!program_.labels.value(step.operand).isEmpty())
+        cell += QStringLiteral(" (%1)").arg(program_.labels.value(step.operand));
+    const QString instruction = QString(machine::mnemonicOf(step.opcode)) + QLatin1Char(' ') +
+                                korvane::addressText(step.operand);
+    const QString description =
+        step.opcode == machine::Store
+            ? QStringLiteral("%1 at %2 wrote %3: was %4, now %5")
+                  .arg(instruction, where, cell, was, processor_.word(step.operand))
+            : QStringLiteral("%1 at %2 read %3: %4")
+                  .arg(instruction, where, cell, processor_.word(step.operand));
+    return Stop{Stop::DataBreakpoint, description, ids, {}};
 }
 
 // Where the last steps before the step limit start, which its notes look at.
@@ -269,7 +379,8 @@ bool Session::takeInput()
         case machine::TypedInput::Empty:
             break;
         case machine::TypedInput::Invalid:
-            message(machine::kInvalidInputMessage);
+            if (newStep())
+                message(machine::kInvalidInputMessage);
             break;
         case machine::TypedInput::Accepted:
             processor_.completeInput(input.value);
@@ -332,6 +443,12 @@ Stop Session::faultStop()
         registers.pc = address;
         registers.executedSteps -= 1;
         processor_.setRegisters(registers);
+        // Replayed to there, the registers are as they were before the step
+        // (the failed decode left its opcode and address in them).
+        if (recording()) {
+            furthest_ = std::max(furthest_, registers.executedSteps);
+            goTo(registers.executedSteps);
+        }
     }
     message(stop.description);
     for (const QString &note : stop.notes)
@@ -339,11 +456,14 @@ Stop Session::faultStop()
     return stop;
 }
 
+// Output is numbered in the run: a value replayed has a number already sent.
 void Session::collectOutput()
 {
     for (const qint32 value : processor_.takeOutput()) {
-        console.push_back({ConsoleLine::Output, QString::number(value)});
-        ++outputCount;
+        if (++outputCount > outputsSent) {
+            console.push_back({ConsoleLine::Output, QString::number(value)});
+            outputsSent = outputCount;
+        }
     }
 }
 
@@ -380,7 +500,176 @@ void Session::restore(const MachineState &state)
     outputCount = state.outputCount;
     waiting = false;
     resuming = false;
+    atStepLimit = false;
+    watchingRecent = false;
+    observe();
     lastStep_.reset();
+}
+
+// After steps have run: how far the run has come, and a checkpoint when one is due.
+void Session::advanced()
+{
+    const quint64 executed = processor_.executedSteps();
+    furthest_ = std::max(furthest_, executed);
+    if (recording() && executed >= history_.nextDue() && !waiting)
+        history_.record(state());
+}
+
+// The state after `step` steps, replayed from the nearest checkpoint: every
+// input it meets was typed before, and what it puts out was sent before.
+void Session::goTo(quint64 step)
+{
+    step = std::min(step, furthest_);
+    restore(history_.atOrBefore(step));
+    while (processor_.executedSteps() < step) {
+        const machine::Processor::Stop stop = processor_.run(step);
+        collectOutput();
+        if (stop == machine::Processor::Stop::NeedsInput) {
+            if (!takeInput())
+                break; // cannot happen: every input before the furthest step was typed
+        } else if (stop != machine::Processor::Stop::StepLimit) {
+            break;
+        }
+    }
+}
+
+Stop Session::stepBack()
+{
+    const quint64 executed = processor_.executedSteps();
+    if (executed == 0)
+        return Stop{Stop::Start, {}, {}, {}};
+    goTo(executed - 1);
+    resuming = true;
+    return Stop{Stop::Step, {}, {}, {}};
+}
+
+Stop Session::reverseContinue()
+{
+    const quint64 from = processor_.executedSteps();
+    const MachineState *checkpoint = from > 0 ? &history_.atOrBefore(from - 1) : nullptr;
+    quint64 end = from;
+    const bool any = breakpoints_.cells().any() || !breakpoints_.data().isEmpty();
+    // The stretches between checkpoints, the latest first: the last hit of
+    // the first stretch that has one is the breakpoint gone back to.
+    while (checkpoint && any) {
+        const std::optional<Found> found = lastBreakpointBefore(*checkpoint, end, from);
+        if (found) {
+            goTo(found->step);
+            resuming = true;
+            return found->stop;
+        }
+        end = checkpoint->registers.executedSteps;
+        checkpoint = history_.before(end);
+    }
+    goTo(0);
+    resuming = true;
+    return Stop{Stop::Start, {}, {}, {}};
+}
+
+// Replays from the checkpoint up to `end` steps: the last point before
+// `end` at which the next instruction stood at a breakpoint that stops
+// there, or before `from` just after a step that a data breakpoint watches.
+std::optional<Session::Found> Session::lastBreakpointBefore(const MachineState &from, quint64 end,
+                                                            quint64 current)
+{
+    restore(from);
+    std::optional<Found> found;
+    const machine::Processor::Breakpoints &cells = breakpoints_.cells();
+    const bool watchingData = !breakpoints_.data().isEmpty();
+    bool pastBreakpoint = false;
+    bool running = true;
+    while (running && processor_.executedSteps() < end) {
+        const quint64 executed = processor_.executedSteps();
+        QStringList words;
+        if (watchingData) {
+            words = dataWords();
+            lastStep_.reset();
+            capturing = true;
+            observe();
+        }
+        const machine::Processor::Stop stop = processor_.run(
+            watchingData || pastBreakpoint ? executed + 1 : end, pastBreakpoint ? nullptr : &cells);
+        pastBreakpoint = false;
+        collectOutput();
+        switch (stop) {
+        case machine::Processor::Stop::Breakpoint: {
+            QStringList logs;
+            const QList<qint32> ids = breakpoints_.hit(processor_, logs, false);
+            if (!ids.isEmpty())
+                found = Found{processor_.executedSteps(), Stop{Stop::Breakpoint, {}, ids, {}}};
+            pastBreakpoint = true; // its instruction runs before breakpoints count again
+            continue;
+        }
+        case machine::Processor::Stop::NeedsInput:
+            running = takeInput();
+            break;
+        case machine::Processor::Stop::StepLimit:
+            break;
+        case machine::Processor::Stop::Halted:
+        case machine::Processor::Stop::Fault:
+            running = false;
+            break;
+        }
+        if (watchingData && processor_.executedSteps() < current) {
+            if (std::optional<Stop> data = dataStop(words))
+                found = Found{processor_.executedSteps(), *data};
+        }
+    }
+    capturing = false;
+    observe();
+    return found;
+}
+
+// A change by hand in the past: the recorded future no longer follows from
+// it. The values typed in the console for it are dropped (those of the
+// launch configuration stay), and the run goes on anew from here.
+void Session::changedPast()
+{
+    const quint64 executed = processor_.executedSteps();
+    if (furthest_ > executed) {
+        message(QStringLiteral("The past was changed at step %1: the %2 steps recorded after it "
+                               "are dropped, and the run goes on anew from here.")
+                    .arg(executed)
+                    .arg(furthest_ - executed));
+        typed.resize(std::min(typed.size(), std::max(inputTaken, options_.input.size())));
+    }
+    furthest_ = executed;
+    outputsSent = outputCount;
+    hitsCountedTo = std::min(hitsCountedTo, executed);
+    breakpoints_.forgetHitsAfter(executed);
+    if (recording())
+        history_.rewrite(state());
+}
+
+QString Session::jumpTo(qint32 address)
+{
+    if (!machine::isAddress(address))
+        return QStringLiteral("There is no cell %1: the memory has cells 00 to 99.").arg(address);
+    machine::Processor::Registers registers = processor_.registers();
+    registers.pc = address;
+    registers.halted = false;
+    processor_.setRegisters(registers);
+    waiting = false;
+    changedPast();
+    resuming = true; // the instruction gone to runs before breakpoints count again
+    return {};
+}
+
+bool Session::atRecordedInput() const
+{
+    if (waiting || processor_.halted() || processor_.executedSteps() >= furthest_ ||
+        !machine::isAddress(processor_.pc()))
+        return false;
+    const machine::Decoded decoded = machine::decodeWord(processor_.word(processor_.pc()));
+    return decoded.ok() && decoded.opcode == machine::Input && inputTaken < typed.size();
+}
+
+Stop Session::retype(const QString &text)
+{
+    changedPast();
+    typed.resize(inputTaken);
+    typed.append(splitText(text, QString()));
+    return step();
 }
 
 qint32 Session::lineOf(qint32 address) const
@@ -424,6 +713,7 @@ QString Session::setAccumulator(const QString &value)
     machine::Processor::Registers registers = processor_.registers();
     registers.accumulator = number;
     processor_.setRegisters(registers);
+    changedPast();
     return {};
 }
 
@@ -438,6 +728,7 @@ QString Session::setFlags(const QString &value)
     machine::Processor::Registers registers = processor_.registers();
     registers.flags = number;
     processor_.setRegisters(registers);
+    changedPast();
     return {};
 }
 
@@ -451,6 +742,7 @@ QString Session::setCell(qint32 address, const QString &value)
     if (!wholeNumber(value, number, error))
         return error;
     processor_.setWord(address, value.trimmed());
+    changedPast();
     return {};
 }
 

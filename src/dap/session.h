@@ -7,10 +7,14 @@
 //
 // Between stops the machine always rests between two steps, so the whole of
 // it can be kept as a MachineState and put back (an input instruction that
-// waits for its value has not been fetched yet).
+// waits for its value has not been fetched yet). A run keeps such states in
+// its History as it goes, so that it can go backwards: a state passed before
+// is found again by replaying from the nearest one kept.
 
 #include "cpu/processor.h"
 #include "dap/breakpoints.h"
+#include "dap/history.h"
+#include "dap/machinestate.h"
 #include "program/program.h"
 
 #include <QList>
@@ -32,16 +36,6 @@ struct LaunchOptions {
     bool noDebug = false;
 };
 
-// The whole machine between two steps, and how far the run has used its input and output.
-struct MachineState {
-    std::array<QString, machine::kMemorySize> cells;
-    machine::Processor::Registers registers;
-    qsizetype inputTaken = 0;
-    quint64 outputCount = 0;
-
-    bool operator==(const MachineState &) const = default;
-};
-
 // A label of the program: where it stands, and whether its line is a DAT line.
 struct Label {
     QString name; // as written
@@ -52,14 +46,16 @@ struct Label {
 // Why a run stopped.
 struct Stop {
     enum Reason : quint8 {
-        Entry,      // the session has just started
-        Step,       // the step asked for is done
-        Breakpoint, // the next instruction stands at a breakpoint
-        Pause,      // asked to pause
-        Input,      // an input instruction waits for a value
-        RunError,   // a step failed: message and notes
-        StepLimit,  // the step limit was reached: message and notes
-        Halted,     // the halt instruction ran
+        Entry,          // the session has just started
+        Step,           // the step asked for is done
+        Breakpoint,     // the next instruction stands at a breakpoint
+        Pause,          // asked to pause
+        Input,          // an input instruction waits for a value
+        RunError,       // a step failed: message and notes
+        StepLimit,      // the step limit was reached: message and notes
+        Halted,         // the halt instruction ran
+        Start,          // gone back to the start of the run
+        DataBreakpoint, // the step just done stored into (or read) a watched cell
     };
     Reason reason = Step;
     QString description;
@@ -69,7 +65,7 @@ struct Stop {
 
 // A line for the debug console, in the order the run made them.
 struct ConsoleLine {
-    enum Kind : quint8 { Output, Message };
+    enum Kind : quint8 { Output, Message, Log };
     Kind kind = Output;
     QString text;
 };
@@ -77,7 +73,9 @@ struct ConsoleLine {
 class Session : private machine::StepObserver
 {
 public:
-    Session();
+    // `spacing` and `capacity`: the checkpoints of the history (see History).
+    explicit Session(quint64 spacing = History::kDefaultSpacing,
+                     std::size_t capacity = History::kDefaultCapacity);
     ~Session() override;
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
@@ -107,12 +105,32 @@ public:
     // afresh, as from a stop.
     void paused() { resuming = true; }
 
+    // Going backwards, to the state the run was in when it first passed
+    // there: one step back, or back to the last step before this one at
+    // which the next instruction stood at a breakpoint (to the start when
+    // none did). Going forwards again replays: the values typed are taken
+    // again, and output and messages already sent are not sent again.
+    Stop stepBack();
+    Stop reverseContinue();
+    // The state after that many steps, at most the furthest reached.
+    void goTo(quint64 step);
+    // The most steps the run has reached; steps up to there are replayed.
+    quint64 furthest() const { return furthest_; }
+    const History &history() const { return history_; }
+    // The halt instruction has run: the run cannot go further.
+    bool halted() const { return processor_.halted(); }
+
     // The input instruction is waiting for a value.
     bool waitingForInput() const { return waiting; }
     // Values typed in the console while an input waits, separated by white
     // space, each taken by korvane-run's rule; the input instruction then
     // runs as step() runs it (a stop for input again when none was a number).
     Stop type(const QString &text);
+    // Gone back to before an input instruction whose value was typed: type()
+    // would not be asked for, but retype() gives it other values, which
+    // changes the past (the values typed after it are dropped).
+    bool atRecordedInput() const;
+    Stop retype(const QString &text);
 
     std::vector<ConsoleLine> takeConsoleLines();
 
@@ -129,10 +147,12 @@ public:
     qint32 lineOf(qint32 address) const;
 
     // Changes made by hand while stopped. Each returns an empty text, or why
-    // the value was refused.
+    // the value was refused. A change in the past drops the recorded future.
     QString setAccumulator(const QString &value);
     QString setFlags(const QString &value);
     QString setCell(qint32 address, const QString &value);
+    // Goes on from another cell, as if the program counter had been set there.
+    QString jumpTo(qint32 address);
 
 private:
     void stepDone(const machine::Step &step) override;
@@ -149,6 +169,19 @@ private:
     Stop faultStop();
     void collectOutput();
     void message(const QString &text);
+    bool newStep() const { return processor_.executedSteps() > furthest_; }
+    bool recording() const { return !options_.noDebug; }
+    void advanced();
+    struct Found {
+        quint64 step = 0;
+        Stop stop;
+    };
+    std::optional<Found> lastBreakpointBefore(const MachineState &from, quint64 end,
+                                              quint64 current);
+    QList<qint32> breakpointsHit();
+    QStringList dataWords() const;
+    std::optional<Stop> dataStop(const QStringList &before);
+    void changedPast();
 
     LaunchOptions options_;
     korvane::Program program_;
@@ -170,6 +203,11 @@ private:
     qint32 lowestRecent = -1;
     qint32 highestRecent = -1;
     std::vector<ConsoleLine> console;
+    History history_;
+    quint64 furthest_ = 0;    // the most steps reached since the run last changed
+    quint64 outputsSent = 0;  // output values sent: those replayed are not sent again
+    bool hitsCounted = false; // breakpoint hits counted up to hitsCountedTo steps
+    quint64 hitsCountedTo = 0;
 };
 
 // The description of a stop at an input instruction that waits for its value.

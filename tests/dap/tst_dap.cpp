@@ -1,6 +1,7 @@
 // The debug adapter's parts without a process: the framing of messages, the
 // first assembly error, where line breakpoints stand, and a session's typed
-// values, changes by hand and the whole machine kept between two steps.
+// values, changes by hand, the whole machine kept between two steps, and
+// runs gone through backwards.
 #include "dap/assemblyerror.h"
 #include "dap/breakpoints.h"
 #include "dap/framing.h"
@@ -57,6 +58,14 @@ private slots:
     void changesByHand();
     void stateAtAnInputThatWaits();
     void restoredStateRunsTheSame();
+    void backwardsVisitsTheSameStates_data();
+    void backwardsVisitsTheSameStates();
+    void reverseContinue_data();
+    void reverseContinue();
+    void replayTakesTypedValuesAgain();
+    void hitCountsOnceEachPoint();
+    void changingThePast_data();
+    void changingThePast();
 
 private:
     QTemporaryDir folder;
@@ -389,9 +398,11 @@ void TestDap::restoredStateRunsTheSame()
     QCOMPARE(session.state(), kept);
     const auto second = runToEnd();
     QCOMPARE(second.first, first.first);
-    QCOMPARE(second.second, first.second);
+    QCOMPARE(second.second, QStringList()); // replayed: the output was sent before
 
-    // Back to the start: the input is typed again, "Invalid input." included.
+    // Back to the start, the program loaded again by hand: that changes the
+    // past, so the run goes on anew, the input typed again with
+    // "Invalid input." and the output sent.
     session.restore(dap::MachineState{[] {
                                           std::array<QString, machine::kMemorySize> cells;
                                           cells.fill(QStringLiteral("00"));
@@ -403,8 +414,252 @@ void TestDap::restoredStateRunsTheSame()
     for (int address = 0; address < testdata::samples()[5].image.size(); ++address)
         QCOMPARE(session.setCell(address, testdata::samples()[5].image[address]), QString());
     const auto fromStart = runToEnd();
-    QCOMPARE(fromStart.second, (QStringList{"Invalid input.", "120"}));
+    QCOMPARE(fromStart.second.size(), 3);
+    QVERIFY(fromStart.second[0].startsWith(QStringLiteral("The past was changed at step 0: the ")));
+    QCOMPARE(fromStart.second.mid(1), (QStringList{"Invalid input.", "120"}));
     QCOMPARE(fromStart.first.last(), first.first.last());
+}
+
+namespace
+{
+
+// Five rounds of LDA, SUB, STA, OUT, BRP counting 4 down to 0, then HLT: 26
+// steps. Before steps 3, 8, 13, 18 and 23 the next instruction is the OUT (line 4).
+const char kCountDown[] = "loop\tLDA\tcount\n\tSUB\tone\n\tSTA\tcount\n\tOUT\n\tBRP\tloop\n"
+                          "\tHLT\ncount\tDAT\t5\none\tDAT\t1\n";
+
+// Steps forwards until the run stops otherwise than after a step: the state
+// after each step, the start included.
+QList<dap::MachineState> forwardsToTheEnd(dap::Session &session)
+{
+    QList<dap::MachineState> states{session.state()};
+    for (;;) {
+        const dap::Stop stop = session.step();
+        if (stop.reason != dap::Stop::Step && stop.reason != dap::Stop::Halted)
+            break;
+        states << session.state();
+        if (stop.reason == dap::Stop::Halted)
+            break;
+    }
+    return states;
+}
+
+QStringList consoleTexts(dap::Session &session)
+{
+    QStringList texts;
+    for (const dap::ConsoleLine &line : session.takeConsoleLines())
+        texts << line.text;
+    return texts;
+}
+
+} // namespace
+
+// Checkpoints few and far apart, thinned soon: every state is still found
+// again on the way back, stores into code and input included.
+void TestDap::backwardsVisitsTheSameStates_data()
+{
+    QTest::addColumn<int>("sample");
+    QTest::addColumn<QStringList>("input");
+    QTest::addColumn<quint64>("spacing");
+    QTest::newRow("factorial, a checkpoint every step") << 5 << QStringList{"x", "5"} << quint64(1);
+    QTest::newRow("factorial, every 7 steps") << 5 << QStringList{"5"} << quint64(7);
+    QTest::newRow("maximum of two, every 3") << 3 << QStringList{"6", "9"} << quint64(3);
+    QTest::newRow("triangular numbers, every 50") << 4 << QStringList{} << quint64(50);
+}
+
+void TestDap::backwardsVisitsTheSameStates()
+{
+    QFETCH(int, sample);
+    QFETCH(QStringList, input);
+    QFETCH(quint64, spacing);
+    dap::Session session(spacing, 4);
+    dap::LaunchOptions options;
+    options.program = write(testdata::samples()[std::size_t(sample)].text);
+    options.input = input;
+    QStringList errors;
+    QVERIFY(session.launch(options, errors));
+    const QList<dap::MachineState> states = forwardsToTheEnd(session);
+    QVERIFY(session.halted());
+    QVERIFY(session.history().size() <= 4);
+    const QStringList console = consoleTexts(session);
+    for (qsizetype index = states.size() - 2; index >= 0; --index) {
+        QCOMPARE(session.stepBack().reason, dap::Stop::Step);
+        QCOMPARE(session.state(), states[index]);
+    }
+    QCOMPARE(session.stepBack().reason, dap::Stop::Start);
+    QCOMPARE(session.state(), states.first());
+    QCOMPARE(forwardsToTheEnd(session), states);
+    QCOMPARE(consoleTexts(session), QStringList()); // nothing sent again
+    QVERIFY(!console.isEmpty());
+}
+
+// Back to the last step before this one at which the next instruction stood
+// at a breakpoint, whatever the checkpoints; the start when there is none.
+void TestDap::reverseContinue_data()
+{
+    QTest::addColumn<QList<qint32>>("lines");
+    QTest::addColumn<quint64>("spacing");
+    QTest::addColumn<QList<quint64>>("reached"); // from the halt, one reverseContinue each
+    const QList<quint64> outs{23, 18, 13, 8, 3, 0};
+    QTest::newRow("OUT, checkpoints every 4 steps") << QList<qint32>{4} << quint64(4) << outs;
+    QTest::newRow("OUT, every step") << QList<qint32>{4} << quint64(1) << outs;
+    QTest::newRow("OUT, only the start kept") << QList<qint32>{4} << quint64(1000) << outs;
+    QTest::newRow("OUT and HLT") << QList<qint32>{4, 6} << quint64(4)
+                                 << QList<quint64>{25, 23, 18, 13, 8, 3, 0};
+    QTest::newRow("the first line: the start is a hit")
+        << QList<qint32>{1} << quint64(5) << QList<quint64>{20, 15, 10, 5, 0, 0};
+    QTest::newRow("none") << QList<qint32>{} << quint64(4) << QList<quint64>{0, 0};
+    QTest::newRow("a data line never runs") << QList<qint32>{7} << quint64(4) << QList<quint64>{0};
+}
+
+void TestDap::reverseContinue()
+{
+    QFETCH(QList<qint32>, lines);
+    QFETCH(quint64, spacing);
+    QFETCH(QList<quint64>, reached);
+    dap::Session session(spacing, 4);
+    dap::LaunchOptions options;
+    options.program = write(QString::fromLatin1(kCountDown));
+    QStringList errors;
+    QVERIFY(session.launch(options, errors));
+    session.breakpoints().setLines(session.program(), lines);
+    const QList<dap::MachineState> states = forwardsToTheEnd(session);
+    QCOMPARE(states.size(), 27);
+    for (const quint64 step : reached) {
+        const dap::Stop stop = session.reverseContinue();
+        QCOMPARE(session.processor().executedSteps(), step);
+        QCOMPARE(session.state(), states[qsizetype(step)]);
+        if (stop.reason == dap::Stop::Breakpoint)
+            QCOMPARE(stop.breakpointIds, session.breakpoints().idsAt(session.processor().pc()));
+        else
+            QCOMPARE(stop.reason, dap::Stop::Start);
+    }
+    // Forwards from there stops at the breakpoints as the first run did.
+    if (!lines.isEmpty() && lines.first() == 4) {
+        session.breakpoints().setLines(session.program(), {4});
+        const std::optional<dap::Stop> stop = session.runFor(1000);
+        QVERIFY(stop);
+        QCOMPARE(stop->reason, dap::Stop::Breakpoint);
+        QCOMPARE(session.processor().executedSteps(), quint64(3));
+    }
+}
+
+// Going back over an input and forwards again takes the value typed then;
+// only past the furthest step does the run ask again.
+void TestDap::replayTakesTypedValuesAgain()
+{
+    dap::Session session(2, 4);
+    dap::LaunchOptions options;
+    options.program = write(QStringLiteral("\tINP\n\tOUT\n\tINP\n\tOUT\n\tHLT\n"));
+    QStringList errors;
+    QVERIFY(session.launch(options, errors));
+    QCOMPARE(session.runFor(100)->reason, dap::Stop::Input);
+    QCOMPARE(session.type(QStringLiteral("seven 7")).reason, dap::Stop::Step);
+    QCOMPARE(session.step().reason, dap::Stop::Step);
+    QCOMPARE(consoleTexts(session), (QStringList{"Invalid input.", "7"}));
+    QCOMPARE(session.runFor(100)->reason, dap::Stop::Input); // the second INP
+    QCOMPARE(session.furthest(), quint64(2));
+
+    QCOMPARE(session.reverseContinue().reason, dap::Stop::Start);
+    QVERIFY(!session.waitingForInput());
+    QVERIFY(session.atRecordedInput());
+    QCOMPARE(session.runFor(100)->reason, dap::Stop::Input); // the same INP waits again
+    QCOMPARE(session.processor().executedSteps(), quint64(2));
+    QCOMPARE(consoleTexts(session), QStringList());
+    QCOMPARE(session.type(QStringLiteral("8")).reason, dap::Stop::Step);
+    QCOMPARE(session.runFor(100)->reason, dap::Stop::Halted);
+    QCOMPARE(consoleTexts(session), QStringList{"8"});
+    QCOMPARE(session.furthest(), quint64(5));
+}
+
+// A hit count counts each point of the run once: gone through again, by
+// reverseContinue or forwards, the breakpoint stops where it stopped first.
+void TestDap::hitCountsOnceEachPoint()
+{
+    dap::Session session(4, 4);
+    dap::LaunchOptions options;
+    options.program = write(QString::fromLatin1(kCountDown));
+    QStringList errors;
+    QVERIFY(session.launch(options, errors));
+    session.breakpoints().setLines(session.program(), {4}, {{{}, QStringLiteral("% 2"), {}}});
+    const auto stopsTo = [&session](quint64 steps) {
+        const std::optional<dap::Stop> stop = session.runFor(1000);
+        return stop && stop->reason == dap::Stop::Breakpoint &&
+               session.processor().executedSteps() == steps;
+    };
+    QVERIFY(stopsTo(8));
+    QVERIFY(stopsTo(18));
+    QCOMPARE(session.reverseContinue().reason, dap::Stop::Breakpoint);
+    QCOMPARE(session.processor().executedSteps(), quint64(8));
+    QCOMPARE(session.reverseContinue().reason, dap::Stop::Start);
+    QVERIFY(stopsTo(8));
+    QVERIFY(stopsTo(18));
+    QCOMPARE(session.runFor(1000)->reason, dap::Stop::Halted); // 5 hits: the 6th never comes
+    QCOMPARE(session.breakpoints().lines().first().hits, quint64(5));
+
+    // Changed at step 8: the points after it count anew.
+    QCOMPARE(session.reverseContinue().reason, dap::Stop::Breakpoint);
+    QCOMPARE(session.reverseContinue().reason, dap::Stop::Breakpoint);
+    QCOMPARE(session.processor().executedSteps(), quint64(8));
+    QCOMPARE(session.setAccumulator(QStringLiteral("3")), QString());
+    QVERIFY(stopsTo(13)); // the 6th hit
+}
+
+// A change by hand, or another value for an input gone back to, drops the
+// recorded future once: the run then goes on anew, its output sent.
+void TestDap::changingThePast_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QStringList>("output"); // after the change, to the halt
+    QTest::newRow("the accumulator") << "acc" << QStringList{"40", "7"};
+    QTest::newRow("a cell") << "cell" << QStringList{"3", "9"};
+    QTest::newRow("another value typed") << "retype" << QStringList{"9", "7"};
+    QTest::newRow("at the furthest step: nothing dropped") << "none" << QStringList{};
+}
+
+void TestDap::changingThePast()
+{
+    QFETCH(QString, change);
+    QFETCH(QStringList, output);
+    dap::Session session(1, 4);
+    dap::LaunchOptions options;
+    options.program = write(QStringLiteral("\tINP\n\tOUT\n\tLDA\tx\n\tOUT\n\tHLT\nx\tDAT\t7\n"));
+    options.input = {QStringLiteral("3")};
+    QStringList errors;
+    QVERIFY(session.launch(options, errors));
+    QCOMPARE(session.runFor(100)->reason, dap::Stop::Halted);
+    QCOMPARE(consoleTexts(session), (QStringList{"3", "7"}));
+    if (change == QLatin1String("none")) {
+        QCOMPARE(session.setAccumulator(QStringLiteral("1")), QString());
+        QCOMPARE(consoleTexts(session), QStringList());
+        return;
+    }
+    const dap::Stop back =
+        change == QLatin1String("retype") ? session.reverseContinue() : session.stepBack();
+    Q_UNUSED(back);
+    if (change == QLatin1String("acc")) {
+        for (int step = 0; step < 3; ++step)
+            session.stepBack(); // before the first OUT: step 1
+        QCOMPARE(session.setAccumulator(QStringLiteral("40")), QString());
+    } else if (change == QLatin1String("cell")) {
+        for (int step = 0; step < 3; ++step)
+            session.stepBack(); // step 1, x still 7
+        QCOMPARE(session.setCell(5, QStringLiteral("9")), QString());
+    } else {
+        QVERIFY(session.atRecordedInput());
+        QCOMPARE(session.retype(QStringLiteral("9")).reason, dap::Stop::Step);
+    }
+    const QStringList changed = consoleTexts(session);
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.first(),
+             change == QLatin1String("retype")
+                 ? QStringLiteral("The past was changed at step 0: the 5 steps recorded after it "
+                                  "are dropped, and the run goes on anew from here.")
+                 : QStringLiteral("The past was changed at step 1: the 4 steps recorded after it "
+                                  "are dropped, and the run goes on anew from here."));
+    QCOMPARE(session.runFor(100)->reason, dap::Stop::Halted);
+    QCOMPARE(consoleTexts(session), output);
+    QCOMPARE(session.furthest(), quint64(5));
 }
 
 QTEST_APPLESS_MAIN(TestDap)

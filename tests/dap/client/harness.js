@@ -144,6 +144,20 @@ function sampleInputs(sample) {
         .map(line => line.split('=>')[0].trim().split(/\s+/).filter(v => v !== ''));
 }
 
+// A run stops once after its halt (description "halted"), so that it can be
+// gone through backwards; continuing from there ends it. Takes the promise of
+// that stop; returns the exited event.
+async function endAfterHalt(client, halted) {
+    const stop = await halted;
+    assert.equal(stop.body.reason, 'step');
+    assert.equal(stop.body.description, 'halted');
+    const exited = client.waitForEvent('exited');
+    const terminated = client.waitForEvent('terminated');
+    await client.continueRequest({ threadId: 1 });
+    await terminated;
+    return exited;
+}
+
 function temporaryProgram(text, name = 'program.kasm') {
     const folder = fs.mkdtempSync(path.join(os.tmpdir(), 'korvane-dap-'));
     const file = path.join(folder, name);
@@ -153,5 +167,5 @@ function temporaryProgram(text, name = 'program.kasm') {
 
 module.exports = {
     assert, DAP, RUN, SAMPLES, PROGRAMS, startClient, withClient, outputText, launch, variables, readState,
-    nextEvent, korvaneRun, memoryAfterSteps, sampleInputs, temporaryProgram,
+    nextEvent, korvaneRun, memoryAfterSteps, sampleInputs, temporaryProgram, endAfterHalt,
 };

@@ -62,12 +62,11 @@ test('a breakpoint in a loop stops at each round, then the run halts', () =>
             const next = h.nextEvent(client, ['stopped', 'terminated']);
             await client.continueRequest({ threadId: 1 });
             const { kind, event } = await next;
-            if (expected !== '1') {
-                assert.equal(kind, 'stopped');
+            assert.equal(kind, 'stopped');
+            if (expected !== '1')
                 assert.deepEqual(event.body.hitBreakpointIds, [placed[0].id]);
-            } else {
-                assert.equal(kind, 'terminated');
-            }
+            else
+                await h.endAfterHalt(client, Promise.resolve(event));
         }
         assert.equal(h.outputText(client, 'stdout'), '3\n2\n1\n');
     }));
@@ -103,9 +102,9 @@ test('typed values: the run waits at INP and takes what is typed in the console'
         const watched = await client.evaluateRequest({ expression: 'num1', context: 'watch' });
         assert.equal(watched.body.result, '3 (cell 06)');
 
-        const ended = client.waitForEvent('terminated');
+        const halted = client.waitForEvent('stopped');
         await client.evaluateRequest({ expression: '4', context: 'repl' });
-        await ended;
+        await h.endAfterHalt(client, halted);
         assert.equal(h.outputText(client, 'stdout'), '7\n');
     }));
 
@@ -129,18 +128,18 @@ test('typed values while stepping: the INP step ends once its value is in', () =
 
 test('each OUT value is an output event of its own', () =>
     withClient(async client => {
-        const ended = client.waitForEvent('terminated');
+        const halted = client.waitForEvent('stopped');
         await h.launch(client, { program: sample(4) });
-        await ended;
+        await h.endAfterHalt(client, halted);
         const values = client.outputs.filter(o => o.category === 'stdout').map(o => o.output);
         assert.deepEqual(values, ['1', '3', '6', '10', '15', '21', '28', '36', '45'].map(v => v + '\n'));
     }));
 
 test('input as a text of values, with one that is not a number', () =>
     withClient(async client => {
-        const ended = client.waitForEvent('exited');
+        const halted = client.waitForEvent('stopped');
         await h.launch(client, { program: sample(1), input: ' 3 x\t9 ' });
-        assert.equal((await ended).body.exitCode, 0);
+        assert.equal((await h.endAfterHalt(client, halted)).body.exitCode, 0);
         assert.equal(h.outputText(client, 'stdout'), '9\n');
         assert.equal(h.outputText(client, 'stderr'), 'Invalid input.\n');
     }));

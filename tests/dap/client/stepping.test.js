@@ -1,6 +1,8 @@
 // Stepping forwards visits exactly the states of korvane-run's trace of the
 // same program and input: registers, stack frame, labels and all 100 cells
-// after every step, on the six samples (every case of their cases files), on
+// after every step; stepping backwards from the end visits them again in
+// reverse, and continuing from the start replays the run without sending its
+// output again, on the six samples (every case of their cases files), on
 // the programs in ../programs and on random programs.
 'use strict';
 
@@ -43,6 +45,8 @@ async function stepThrough(program, input) {
         const entry = client.waitForEvent('stopped');
         await h.launch(client, { program, input, stopOnEntry: true, maxSteps: kMaxSteps });
         assert.equal((await entry).body.reason, 'entry');
+        const seen = []; // the state read after each step, forwards
+        let last = null; // the stop that ended the run forwards
         for (let index = 0; ; ++index) {
             const state = await h.readState(client);
             const where = `${path.basename(program)} after ${index} steps`;
@@ -60,16 +64,21 @@ async function stepThrough(program, input) {
             }
             assert.deepEqual(state.memory.map(cell => cell.value), memories[index], where);
             assert.deepEqual(state.labels, expectedLabels(table, memories[index]), where);
+            seen.push(state);
+            if (last)
+                break;
 
             const after = h.nextEvent(client, ['stopped', 'terminated']);
             await client.nextRequest({ threadId: 1 });
             const { kind, event } = await after;
-            if (kind === 'terminated') {
-                // Halted: the last step of the trace was the halt.
+            assert.equal(kind, 'stopped', where);
+            if (event.body.description === 'halted') {
+                // Stopped once after the halt: the last step of the trace was the halt.
                 assert.equal(index + 1, expected.steps.length, `${where}: halted`);
                 assert.equal(expected.steps[index].opcode, 0); // HLT
                 assert.equal(expected.status, 0);
-                break;
+                last = event.body;
+                continue; // the state after the halt is read and checked too
             }
             if (event.body.reason === 'exception') {
                 // A run error or the step limit, where korvane-run stopped too.
@@ -77,10 +86,29 @@ async function stepThrough(program, input) {
                 assert.equal(event.body.description, expected.messages[0]);
                 const info = await client.exceptionInfoRequest({ threadId: 1 });
                 assert.equal(info.body.details.message, expected.messages.join('\n'));
+                last = event.body;
                 break;
             }
             assert.equal(event.body.reason, 'step', where);
         }
+        assert.equal(h.outputText(client, 'stdout'), expected.output);
+
+        // Backwards to the start: the same states in reverse, then nothing before the start.
+        for (let index = seen.length - 2; index >= -1; --index) {
+            const stopped = client.waitForEvent('stopped');
+            await client.stepBackRequest({ threadId: 1 });
+            const event = await stopped;
+            assert.equal(event.body.reason, index >= 0 ? 'step' : 'entry');
+            assert.deepEqual(await h.readState(client), seen[Math.max(index, 0)],
+                             `${path.basename(program)} back to ${index} steps`);
+        }
+        // Forwards again replays: the same end, no value asked for, no output sent again.
+        const end = client.waitForEvent('stopped');
+        await client.continueRequest({ threadId: 1 });
+        const again = (await end).body;
+        assert.equal(again.reason, last.reason);
+        assert.equal(again.description, last.description);
+        assert.deepEqual(await h.readState(client), seen[seen.length - 1]);
         assert.equal(h.outputText(client, 'stdout'), expected.output);
     } finally {
         await client.stop();
