@@ -15,8 +15,8 @@ import subprocess
 import sys
 import tempfile
 
-MNEMONICS = {"ADD", "SUB", "MUL", "DIV", "STA", "LDA", "BRA", "BRZ", "BRP", "BRN",
-             "BRG", "INP", "OUT", "HLT", "DAT"}
+from words import words_of
+
 ANSI = re.compile(r"\x1b\[[0-9;]*[mK]")
 MARKERS = re.compile(r"^[ |]*\|[ |]*$")
 
@@ -25,25 +25,14 @@ def utf16_length(text):
     return len(text.encode("utf-16-le")) // 2
 
 
+# The format of each kind of word (words.py).
+FORMATS = {"mnemonic": "Mnemonic", "directive": "Directive", "data label": "Data Label",
+           "code label": "Code Label", "number": "Number", "operand": "Operand"}
+
+
 def expected_formats(line):
-    """(column, word, format) for every word of a line."""
-    # Columns in UTF-16 code units, as the highlighter counts them.
-    words = [(utf16_length(line[:m.start()]), m.group()) for m in re.finditer(r"[^ \t\r]+", line)]
-    result = []
-    for i, (column, word) in enumerate(words):
-        if word.upper() == "DAT":
-            kind = "Directive"
-        elif word.upper() in MNEMONICS:
-            kind = "Mnemonic"
-        elif i == 0:
-            data = len(words) > 1 and words[1][1].upper() == "DAT"
-            kind = "Data Label" if data else "Code Label"
-        elif re.fullmatch(r"[-+]?[0-9]+", word):
-            kind = "Number"
-        else:
-            kind = "Operand"
-        result.append((column, word, kind))
-    return result
+    """(column in UTF-16 code units, as the highlighter counts, word, format)."""
+    return [(utf16_length(line[:start]), word, FORMATS[kind]) for start, word, kind in words_of(line)]
 
 
 def traced_formats(output, lines):

@@ -14,35 +14,25 @@
     check_vim.py VIM KORVANE-RUN EDITORS-VIM-FOLDER PROGRAM...
 """
 import os
-import re
 import subprocess
 import sys
 import tempfile
 
-from check_kate import MNEMONICS
+from words import words_of
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
+# The syntax group of each kind of word (words.py).
+GROUPS = {"mnemonic": "korvaneMnemonic", "directive": "korvaneDirective",
+          "data label": "korvaneDataLabel", "code label": "korvaneCodeLabel",
+          "number": "korvaneNumber", "operand": "korvaneOperand"}
+
+
 def expected_groups(line):
-    """(byte column from 1, word, group) for every word of a line."""
-    words = [(len(line[:m.start()].encode()) + 1, m.group())
-             for m in re.finditer(r"[^ \t\r]+", line)]
-    result = []
-    for i, (column, word) in enumerate(words):
-        if word.upper() == "DAT":
-            group = "korvaneDirective"
-        elif word.upper() in MNEMONICS:
-            group = "korvaneMnemonic"
-        elif i == 0:
-            data = len(words) > 1 and words[1][1].upper() == "DAT"
-            group = "korvaneDataLabel" if data else "korvaneCodeLabel"
-        elif re.fullmatch(r"[-+]?[0-9]+", word):
-            group = "korvaneNumber"
-        else:
-            group = "korvaneOperand"
-        result.append((column, word, group))
-    return result
+    """(byte column from 1, as vim counts, word, group)."""
+    return [(len(line[:start].encode()) + 1, word, GROUPS[kind])
+            for start, word, kind in words_of(line)]
 
 
 def vim(executable, runtime, commands, work, cwd=None):
