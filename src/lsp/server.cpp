@@ -197,7 +197,11 @@ Answer LanguageServer::initialize()
         {QStringLiteral("renameProvider"), QJsonObject{{QStringLiteral("prepareProvider"), true}}},
         {QStringLiteral("codeActionProvider"),
          QJsonObject{{QStringLiteral("codeActionKinds"), QJsonArray{QStringLiteral("quickfix")}}}},
-        {QStringLiteral("completionProvider"), QJsonObject{}},
+        // A blank ends a word: the next one (a mnemonic after a label, a
+        // label after a mnemonic) is offered before its first letter.
+        {QStringLiteral("completionProvider"),
+         QJsonObject{{QStringLiteral("triggerCharacters"),
+                      QJsonArray{QStringLiteral(" "), QStringLiteral("\t")}}}},
         {QStringLiteral("documentSymbolProvider"), true},
         {QStringLiteral("semanticTokensProvider"),
          QJsonObject{{QStringLiteral("legend"), semanticTokensLegend()},

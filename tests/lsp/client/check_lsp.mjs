@@ -142,6 +142,8 @@ async function main() {
   });
   check(init.capabilities.positionEncoding === "utf-16", "UTF-16 positions");
   check(init.capabilities.textDocumentSync.change === 2, "incremental sync");
+  check(same(init.capabilities.completionProvider?.triggerCharacters, [" ", "\t"]),
+        "completion offered after a blank or a tab");
   await connection.sendNotification("initialized", {});
 
   // Diagnostics equal korvane-run's: same lines, columns in UTF-16, same order.
