@@ -4,8 +4,9 @@
 
 BUILD_DIR ?= build
 JOBS ?= $(shell nproc 2>/dev/null || echo 2)
-DEB_PACKAGES = cmake make g++ qt6-base-dev perl python3 python3-junitparser neovim
-# Neovim runs the language server's check in its own client. Node.js and npm
+DEB_PACKAGES = cmake make g++ qt6-base-dev perl python3 python3-junitparser neovim vim libkf5syntaxhighlighting-tools
+# Neovim runs the language server's check in its own client; vim and
+# kate-syntax-highlighter check the editor packages' highlighting. Node.js and npm
 # run the debug adapter's and the language server's client tests; they are
 # installed only when the command is missing: a Node.js from elsewhere brings its own npm,
 # and Debian's npm package conflicts with it.

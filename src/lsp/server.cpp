@@ -1,9 +1,12 @@
 #include "lsp/server.h"
 
+#include "lsp/completion.h"
 #include "lsp/diagnosticadapter.h"
+#include "lsp/formatting.h"
 #include "lsp/hover.h"
 #include "lsp/labels.h"
 #include "lsp/quickfix.h"
+#include "lsp/symbols.h"
 
 #include <QJsonArray>
 
@@ -159,6 +162,10 @@ Answer LanguageServer::answer(const QString &method, const QJsonObject &params)
         {QStringLiteral("textDocument/prepareRename"), {&lsp::prepareRename, true}},
         {QStringLiteral("textDocument/rename"), {&lsp::rename, true}},
         {QStringLiteral("textDocument/codeAction"), {&lsp::codeActions, false}},
+        {QStringLiteral("textDocument/completion"), {&lsp::completion, true}},
+        {QStringLiteral("textDocument/documentSymbol"), {&lsp::documentSymbols, false}},
+        {QStringLiteral("textDocument/semanticTokens/full"), {&lsp::semanticTokens, false}},
+        {QStringLiteral("textDocument/formatting"), {&lsp::formatting, false}},
     };
     const auto route = routes.constFind(method);
     if (route == routes.cend())
@@ -190,6 +197,16 @@ Answer LanguageServer::initialize()
         {QStringLiteral("renameProvider"), QJsonObject{{QStringLiteral("prepareProvider"), true}}},
         {QStringLiteral("codeActionProvider"),
          QJsonObject{{QStringLiteral("codeActionKinds"), QJsonArray{QStringLiteral("quickfix")}}}},
+        // A blank ends a word: the next one (a mnemonic after a label, a
+        // label after a mnemonic) is offered before its first letter.
+        {QStringLiteral("completionProvider"),
+         QJsonObject{{QStringLiteral("triggerCharacters"),
+                      QJsonArray{QStringLiteral(" "), QStringLiteral("\t")}}}},
+        {QStringLiteral("documentSymbolProvider"), true},
+        {QStringLiteral("semanticTokensProvider"),
+         QJsonObject{{QStringLiteral("legend"), semanticTokensLegend()},
+                     {QStringLiteral("full"), true}}},
+        {QStringLiteral("documentFormattingProvider"), true},
     };
     return QJsonObject{{QStringLiteral("capabilities"), capabilities},
                        {QStringLiteral("serverInfo"),

@@ -1,7 +1,8 @@
 -- Neovim's own language client attached to korvane-lsp, headless: the
 -- diagnostics it shows are korvane-run's, at the same lines and byte columns
 -- (Neovim turns the server's UTF-16 positions back into bytes), a rename
--- changes every use of a label, and a definition jump lands on the label.
+-- changes every use of a label, a definition jump lands on the label, and
+-- formatting puts the columns where the buffer's settings ask.
 --
 --   KORVANE_LSP=... KORVANE_RUN=... KORVANE_PROGRAMS=... nvim --headless --clean -c 'luafile nvim_check.lua'
 --
@@ -105,6 +106,17 @@ local lines = vim.api.nvim_buf_get_lines(buffer, 0, -1, false)
 check(renamed and lines[2] == "\tSTA total" and lines[3] == "\tLDA total"
   and not table.concat(lines, "\n"):find("first"), "rename: every 'first' is 'total'",
   table.concat(lines, " | "))
+
+-- Formatting with the buffer's own settings: spaces, four to a tab.
+vim.bo[buffer].expandtab = true
+vim.bo[buffer].shiftwidth = 4
+vim.bo[buffer].tabstop = 4
+vim.lsp.buf.formatting_sync(nil, 5000)
+local formatted = vim.api.nvim_buf_get_lines(buffer, 0, -1, false)
+local expected = { "start   INP", "        STA total", "        LDA total", "        BRZ done",
+  "        OUT", "        BRA start", "done    HLT", "total   DAT 5" }
+check(vim.deep_equal(formatted, expected), "formatting: in columns of four spaces",
+  table.concat(formatted, " | "))
 
 vim.lsp.stop_client(client)
 finish()

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Checks a tree made by `cmake --install BUILD --prefix PREFIX`: the programs,
-# the menu entry, the icons, the metainfo and the manual pages, and that the
+# the menu entry, the icons, the metainfo, the manual pages and the editors'
+# highlighting files, and that the
 # files name each other correctly.
 # Usage: check_installed_tree.sh PREFIX PROGRAM...
 # shellcheck disable=SC2015 # 'A && B || fail' is meant: fail only reports and counts
@@ -17,13 +18,19 @@ fail() {
 # Only what a desktop program needs, nothing of the build (libraries, headers).
 # Documentation may join later under share/doc/korvane.
 unexpected=$(cd "$prefix" && find . -type f | sed 's|^\./||' |
-    grep -Ev '^(bin/[^/]+|share/(applications|metainfo)/[^/]+|share/icons/hicolor/.+|share/man/man1/[^/]+\.1\.gz|share/doc/korvane/.+)$')
+    grep -Ev '^(bin/[^/]+|share/(applications|metainfo)/[^/]+|share/icons/hicolor/.+|share/man/man1/[^/]+\.1\.gz|share/doc/korvane/.+|share/org\.kde\.syntax-highlighting/syntax/korvane\.xml|share/vim/vimfiles/(ftdetect|ftplugin|syntax|compiler)/korvane\.vim)$')
 [ -z "$unexpected" ] || fail "unexpected installed files: $unexpected"
 
 for program in "$@"; do
     [ -f "$prefix/bin/$program" ] && [ -x "$prefix/bin/$program" ] ||
         fail "bin/$program is missing or not executable"
     [ -s "$prefix/share/man/man1/$program.1.gz" ] || fail "no manual page for $program"
+done
+
+# The editors' files, where Kate and vim look for them.
+for file in org.kde.syntax-highlighting/syntax/korvane.xml vim/vimfiles/ftdetect/korvane.vim \
+    vim/vimfiles/ftplugin/korvane.vim vim/vimfiles/syntax/korvane.vim vim/vimfiles/compiler/korvane.vim; do
+    [ -s "$prefix/share/$file" ] || fail "share/$file is missing"
 done
 
 desktop=$prefix/share/applications/$id.desktop

@@ -1,6 +1,7 @@
-// The VS Code extension's code, with a stand-in for the vscode module: it
-// registers a factory for the korvane debug type that starts korvane-dap
-// --stdio, or the command the korvane.adapterPath setting names.
+// The VS Code extension's code, with stand-ins for the vscode module and the
+// language client: it registers a factory for the korvane debug type that
+// starts korvane-dap --stdio, or the command the korvane.adapterPath setting
+// names, and starts korvane-lsp (or korvane.serverPath's) for korvane documents.
 'use strict';
 
 const { test } = require('node:test');
@@ -10,8 +11,11 @@ const path = require('node:path');
 
 const extensionFile = path.join(path.dirname(process.env.KORVANE_EXTENSION), 'extension.js');
 
-function loadWith(setting) {
+// The extension activated with these korvane.* settings: the debug adapter
+// it would start, and the language client it started.
+function activateWith(settings) {
     const registered = {};
+    const clients = [];
     const vscode = {
         debug: {
             registerDebugAdapterDescriptorFactory(type, factory) {
@@ -19,7 +23,7 @@ function loadWith(setting) {
                 return { dispose() {} };
             },
         },
-        workspace: { getConfiguration: section => ({ get: key => (section === 'korvane' && key === 'adapterPath' ? setting : undefined) }) },
+        workspace: { getConfiguration: section => ({ get: key => (section === 'korvane' ? settings[key] : undefined) }) },
         DebugAdapterExecutable: class {
             constructor(command, args) {
                 this.command = command;
@@ -27,9 +31,24 @@ function loadWith(setting) {
             }
         },
     };
+    const languageClient = {
+        TransportKind: { stdio: 0 },
+        LanguageClient: class {
+            constructor(id, name, server, options) {
+                Object.assign(this, { id, server, options, started: false });
+                clients.push(this);
+            }
+            start() {
+                this.started = true;
+                return Promise.resolve();
+            }
+        },
+    };
     const load = Module._load;
     Module._load = function (request, ...rest) {
-        return request === 'vscode' ? vscode : load.call(this, request, ...rest);
+        if (request === 'vscode') return vscode;
+        if (request === 'vscode-languageclient/node') return languageClient;
+        return load.call(this, request, ...rest);
     };
     try {
         delete require.cache[extensionFile];
@@ -37,18 +56,32 @@ function loadWith(setting) {
         const context = { subscriptions: [] };
         extension.activate(context);
         assert.equal(context.subscriptions.length, 1);
-        return registered.korvane.createDebugAdapterDescriptor({ type: 'korvane' });
+        return { adapter: registered.korvane.createDebugAdapterDescriptor({ type: 'korvane' }), clients };
     } finally {
         Module._load = load;
     }
 }
 
 test('the extension starts korvane-dap --stdio from PATH', () => {
-    const executable = loadWith(undefined);
+    const executable = activateWith({}).adapter;
     assert.equal(executable.command, 'korvane-dap');
     assert.deepEqual(executable.args, ['--stdio']);
 });
 
 test('the korvane.adapterPath setting names another command', () => {
-    assert.equal(loadWith('/opt/korvane/bin/korvane-dap').command, '/opt/korvane/bin/korvane-dap');
+    assert.equal(activateWith({ adapterPath: '/opt/korvane/bin/korvane-dap' }).adapter.command,
+                 '/opt/korvane/bin/korvane-dap');
+});
+
+test('the extension starts korvane-lsp from PATH for korvane documents', () => {
+    const [client, ...others] = activateWith({}).clients;
+    assert.equal(others.length, 0);
+    assert.equal(client.server.command, 'korvane-lsp');
+    assert.deepEqual(client.options.documentSelector, [{ language: 'korvane' }]);
+    assert.ok(client.started);
+});
+
+test('the korvane.serverPath setting names another command', () => {
+    const { clients } = activateWith({ serverPath: '/opt/korvane/bin/korvane-lsp' });
+    assert.equal(clients[0].server.command, '/opt/korvane/bin/korvane-lsp');
 });

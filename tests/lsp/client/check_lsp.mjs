@@ -142,6 +142,8 @@ async function main() {
   });
   check(init.capabilities.positionEncoding === "utf-16", "UTF-16 positions");
   check(init.capabilities.textDocumentSync.change === 2, "incremental sync");
+  check(same(init.capabilities.completionProvider?.triggerCharacters, [" ", "\t"]),
+        "completion offered after a blank or a tab");
   await connection.sendNotification("initialized", {});
 
   // Diagnostics equal korvane-run's: same lines, columns in UTF-16, same order.
@@ -239,6 +241,70 @@ async function main() {
     const renamed = TextDocument.applyEdits(documents.get(uriOf(item.file)), edits);
     check(runDiagnostics(renamed).length === runDiagnostics(programText(item.file)).length,
           `rename to ${item.newName}: as many diagnostics as before`);
+  }
+
+  // Completion: the labels (or mnemonics) offered, in the order a client sorts them.
+  const sorted = (items) => [...items].sort((a, b) =>
+    (a.sortText ?? a.label).localeCompare(b.sortText ?? b.label));
+  for (const item of features.completion) {
+    const found = await connection.sendRequest("textDocument/completion", position(item));
+    const list = sorted(Array.isArray(found) ? found : found?.items ?? []);
+    check(same(list.map((c) => c.label), item.labels), `completion ${item.file} ${item.at}`,
+          JSON.stringify(list.map((c) => c.label)));
+    for (const [label, detail] of Object.entries(item.details ?? {}))
+      check(list.find((c) => c.label === label)?.detail === detail,
+            `completion ${item.file} ${item.at}: what '${label}' says`);
+  }
+
+  // Document symbols: [name, kind, selection range].
+  for (const item of features.symbols) {
+    const found = await connection.sendRequest("textDocument/documentSymbol",
+                                               { textDocument: { uri: uriOf(item.file) } });
+    check(same(found.map((s) => [s.name, s.kind, ...fromRange(s.selectionRange)]), item.symbols),
+          `symbols of ${item.file}`, JSON.stringify(found));
+  }
+
+  // Semantic tokens, decoded with the legend the server declared.
+  const legend = init.capabilities.semanticTokensProvider.legend;
+  for (const item of features.semanticTokens) {
+    const found = await connection.sendRequest("textDocument/semanticTokens/full",
+                                               { textDocument: { uri: uriOf(item.file) } });
+    const tokens = [];
+    let line = 0;
+    let start = 0;
+    for (let i = 0; i + 4 < found.data.length; i += 5) {
+      const [deltaLine, deltaStart, length, type, modifiers] = found.data.slice(i, i + 5);
+      start = deltaLine === 0 ? start + deltaStart : deltaStart;
+      line += deltaLine;
+      const names = legend.tokenModifiers.filter((_, bit) => modifiers & (1 << bit));
+      tokens.push([line, start, length, legend.tokenTypes[type], ...names]);
+    }
+    check(same(tokens, item.tokens), `semantic tokens of ${item.file}`, JSON.stringify(tokens));
+  }
+
+  // Formatting: the edits applied as a client applies them give the expected
+  // text, as many lines, and the memory image korvane-run assembles before.
+  const image = (text) => {
+    const folder = fs.mkdtempSync(path.join(os.tmpdir(), "korvane-lsp-"));
+    fs.writeFileSync(path.join(folder, "prog.txt"), text);
+    const run = spawnSync(runPath, ["--assemble", path.join(folder, "prog.txt")], { encoding: "utf8" });
+    fs.rmSync(folder, { recursive: true });
+    return run.status === 0 ? run.stdout : null;
+  };
+  for (const item of features.formatting) {
+    const uri = uriOf(item.file);
+    const edits = await connection.sendRequest("textDocument/formatting",
+                                               { textDocument: { uri }, options: item.options });
+    const before = documents.get(uri).getText();
+    const after = TextDocument.applyEdits(documents.get(uri), edits);
+    const what = `formatting ${item.file} ${JSON.stringify(item.options)}`;
+    if (item.text === null) {
+      check(edits.length === 0, `${what}: no edits`, JSON.stringify(edits));
+      continue;
+    }
+    check(after === item.text, what, JSON.stringify(after));
+    check(after.split("\n").length === before.split("\n").length, `${what}: as many lines`);
+    check(image(after) !== null && image(after) === image(before), `${what}: the same image`);
   }
 
   // A document over 1 MiB: one error saying so.

@@ -1,0 +1,2 @@
+" Korvane assembly programs end in .kasm.
+autocmd BufNewFile,BufRead *.kasm setfiletype korvane

@@ -1,0 +1,9 @@
+# make vsix: the VS Code extension (editors/vscode) packed into a .vsix with
+# its client bundled, in $(BUILD_DIR)/editors/.
+#   code --install-extension build/editors/korvane-*.vsix
+
+.PHONY: vsix
+
+vsix: configure
+	cmake --build $(BUILD_DIR) --target vsix
+	@echo "Extension:" $(BUILD_DIR)/editors/korvane-*.vsix
