@@ -4,6 +4,8 @@
 
 #include "assembler/check.h"
 
+#include "programs.h"
+
 #include <QString>
 
 #include <benchmark/benchmark.h>
@@ -33,11 +35,7 @@ QString hundredLines()
 
 QString oneMebibyte()
 {
-    const QString block = hundredLines();
-    QString text;
-    while (text.toUtf8().size() + block.toUtf8().size() <= 1024 * 1024)
-        text += block;
-    return text;
+    return bench::repeatedToOneMebibyte(hundredLines());
 }
 
 void check(benchmark::State &state, const QString &text, qsizetype errorLimit)

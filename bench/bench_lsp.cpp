@@ -7,6 +7,8 @@
 
 #include "jsonrpc/framing.h"
 
+#include "programs.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -33,11 +35,7 @@ QString hundredLines()
 
 QString oneMebibyte()
 {
-    const QString block = hundredLines();
-    QString text;
-    while (text.size() + block.size() <= 1024 * 1024) // ASCII: characters are bytes
-        text += block;
-    return text;
+    return bench::repeatedToOneMebibyte(hundredLines());
 }
 
 class Client

@@ -70,4 +70,13 @@ reference::Memory referenceMemory(const QStringList &image)
     return memory;
 }
 
+QString repeatedToOneMebibyte(const QString &block)
+{
+    const qsizetype blockBytes = block.toUtf8().size();
+    QString text;
+    for (qsizetype bytes = 0; bytes + blockBytes <= 1024 * 1024; bytes += blockBytes)
+        text += block;
+    return text;
+}
+
 } // namespace bench

@@ -29,6 +29,9 @@ constexpr std::uint64_t countDownSteps(std::int32_t n)
 // interpreter, the fastest of the three, needs well over 0.2 s for one run.
 inline constexpr std::int32_t kCountDownStart = 100'000'000;
 
+// The block repeated as often as it fits whole into 1 MiB of UTF-8.
+QString repeatedToOneMebibyte(const QString &block);
+
 // The assembled words of a program (throws the assembler's message).
 QStringList assembleImage(const QString &program);
 // The same words as the reference interpreter's integers: each instruction
