@@ -390,7 +390,8 @@ void TestDiagnostics::warnings_data()
     const QString stops = " stops the run with an error when reached";
     const QString range = " is not a whole number from -2147483648 to 2147483647; the cell holds ";
     row("label defined again", "L HLT\n\nl BRA L",
-        {"3:1: warning: label 'l' is defined again; line 1 defines the one that is used"});
+        {"3:1: warning: label 'l' is defined again; line 1 defines the one that is used",
+         "3:1: warning: no path from cell 00 reaches this instruction, so it never runs"});
     row("data label defined again", "HLT\nA DAT 7\nA DAT 9",
         {"3:1: warning: label 'A' is defined again; line 2 defines the one that is used, so this "
          "cell holds 7"});
@@ -410,8 +411,8 @@ void TestDiagnostics::warnings_data()
         {"1:7: warning: operand after OUT, which takes none; the word 12022 is no OUT and" +
          stops});
     row("no operand", "ADD\nHLT", {"1:1: warning: no operand after ADD; the word 01" + stops});
-    row("no operand, labelled", "HLT\nL BRZ",
-        {"2:3: warning: no operand after BRZ; the word 08" + stops});
+    row("no operand, labelled", "L BRZ\nHLT",
+        {"1:3: warning: no operand after BRZ; the word 08" + stops});
     row("colon", "loop: INP\nHLT",
         {"1:1: warning: labels take no colon; this line defines the label 'loop:'"});
     row("DAT without a label", "HLT\n  DAT",

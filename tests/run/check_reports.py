@@ -70,7 +70,7 @@ CLASS = {
                   {1: "stopped", 2: "stopped", 3: "stopped", 4: "stopped"}, None),
     b"greedy.txt": (b"INP\nINP\nINP\nOUT\nHLT\n", "fail", 0,
                     {1: "input", 2: "input", 3: "input", 4: "input"}, None),
-    b"runerror.txt": (b"INP\nBRA bad\nbad DAT 9999\n", "fail", 0, ALL, None),
+    b"runerror.txt": (b"INP\nINP\nbad DAT 9999\n", "fail", 0, ALL, None),
     b"empty.txt": (b"", "error", 0, {}, "{name}: the file is empty."),
     b"blank.txt": (b" \t\r\n\n", "error", 0, {}, "{name}: the file is empty."),
     # an error with a note: two lines
