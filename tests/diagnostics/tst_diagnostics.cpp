@@ -22,6 +22,7 @@ using diagnostics::Diagnostic;
 using diagnostics::Severity;
 
 Q_DECLARE_METATYPE(diagnostics::Range)
+Q_DECLARE_METATYPE(diagnostics::RunStop)
 
 namespace
 {
@@ -150,6 +151,10 @@ private slots:
     void warnings_data();
     void warnings();
     void duplicateLabelNamesTheFirst();
+    void flowWarnings_data();
+    void flowWarnings();
+    void runNotes_data();
+    void runNotes();
     void runErrors_data();
     void runErrors();
     void json();
@@ -222,6 +227,8 @@ void TestDiagnostics::messages_data()
     row("lone word, did you mean, in the student's case", "oupt",
         {"1:1: error: 'oupt' is not an instruction; did you mean out?"});
     row("upper case", "OUPT", {"1:1: error: 'OUPT' is not an instruction; did you mean OUT?"});
+    row("two equally near, both named", "SUA",
+        {"1:1: error: 'SUA' is not an instruction; did you mean SUB or STA?"});
     row("equally near, all named", "BRX",
         {"1:1: error: 'BRX' is not an instruction; did you mean BRA, BRZ, BRP, BRN or BRG?"});
     row("two edits in a long word", "INPT",
@@ -395,6 +402,9 @@ void TestDiagnostics::warnings_data()
     row("data label defined again", "HLT\nA DAT 7\nA DAT 9",
         {"3:1: warning: label 'A' is defined again; line 2 defines the one that is used, so this "
          "cell holds 7"});
+    row("data label defined again with the same value: no clause about the cell",
+        "HLT\nA DAT 7\nA DAT 7",
+        {"3:1: warning: label 'A' is defined again; line 2 defines the one that is used"});
     row("data values", "HLT\nA DAT abc\nB DAT 1.5\nC DAT 2147483648\nD DAT -2147483648\nE DAT +7",
         {"2:7: warning: data value 'abc'" + range + "0",
          "3:7: warning: data value '1.5'" + range + "0",
@@ -448,6 +458,118 @@ void TestDiagnostics::duplicateLabelNamesTheFirst()
     QCOMPARE(found[0].related.size(), 1);
     QCOMPARE(found[0].related[0].range, (diagnostics::Range{2, 1, 2}));
     QCOMPARE(found[0].related[0].message, QStringLiteral("first defined here"));
+}
+
+void TestDiagnostics::flowWarnings_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("findings");
+
+    const auto row = [](const char *tag, const QString &source, const QStringList &findings) {
+        QTest::newRow(tag) << source << findings;
+    };
+    const QString overwrites = ", so the program overwrites its own code; a stored number loses "
+                               "its leading zeros: that line's word ";
+    row("store into an instruction: what the stored word decodes to",
+        "INP\nSTA total\ntotal LDA one\nADD one\nOUT\nHLT\none DAT 1",
+        {"2:5: warning: STA writes into 'total', which labels the instruction on line 3" +
+         overwrites +
+         "066, stored back, becomes 66, which is no instruction word at all; keep numbers in "
+         "DAT lines"});
+    row("store into an instruction whose word keeps its digits",
+        "LDA x\nSTA o\no OUT\nHLT\nx DAT 3",
+        {"2:5: warning: STA writes into 'o', which labels the instruction on line 3" + overwrites +
+         "1202, stored back, stays 1202, which decodes to OUT; keep numbers in DAT lines"});
+    row("store into data: nothing", "INP\nSTA x\nHLT\nx DAT", {});
+    row("branch into data that is no instruction", "INP\nBRZ five\nHLT\nfive DAT 5",
+        {"2:5: warning: BRZ jumps to 'five', the data on line 4, whose word 5 is no instruction "
+         "word at all; a run that takes this branch stops there with an error"});
+    row("branch into data that decodes: a DAT 1202 is a legal OUT", "BRZ o\nHLT\no DAT 1202", {});
+    row("data before the first instruction", "x DAT 5\nLDA x\nOUT\nHLT",
+        {"1:1: warning: data before the first instruction: the run starts at cell 00, and its "
+         "word 5 is no instruction word at all; put the instructions first and the data after "
+         "them"});
+    row("unreachable: one warning per run of instructions, DAT lines between runs",
+        "INP\nBRA end\nOUT\nOUT\nx DAT\nSUB x\nend HLT\nOUT",
+        {"3:1: warning: no path from cell 00 reaches the 2 instructions of lines 3 to 4, so "
+         "they never run",
+         "6:1: warning: no path from cell 00 reaches this instruction, so it never runs",
+         "8:1: warning: no path from cell 00 reaches this instruction, so it never runs"});
+    row("a conditional branch leads both ways", "l INP\nBRZ end\nOUT\nBRA l\nend HLT", {});
+    row("a loop that never halts still reaches its cells", "l INP\nOUT\nBRA l",
+        {"warning: the program has no HLT, so a run never halts: it stops with an error or at "
+         "the step limit"});
+}
+
+void TestDiagnostics::flowWarnings()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, findings);
+    QCOMPARE(oneLines(diagnostics::warnings(source)), findings);
+}
+
+void TestDiagnostics::runNotes_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<diagnostics::RunStop>("stop");
+    QTest::addColumn<QStringList>("notes");
+
+    const auto fault = [](qint32 address, qint32 previous) {
+        diagnostics::RunStop stop;
+        stop.address = address;
+        stop.previousAddress = previous;
+        return stop;
+    };
+    const auto limit = [](qint32 lowest, qint32 highest, quint64 steps) {
+        diagnostics::RunStop stop;
+        stop.kind = diagnostics::RunStop::StepLimit;
+        stop.lowest = lowest;
+        stop.highest = highest;
+        stop.recentSteps = steps;
+        return stop;
+    };
+    const QString reached = "the data of this line ";
+    QTest::newRow("falls into data: HLT missing")
+        << "INP\nOUT\nx DAT 5" << fault(2, 1)
+        << QStringList{"3:1: note: the run reached cell 02, " + reached +
+                       "('x DAT 5'), and took it for an instruction; a HLT is probably missing "
+                       "before the data"};
+    QTest::newRow("falls into a DAT without a label")
+        << "INP\n  DAT" << fault(1, 0)
+        << QStringList{"2:3: note: the run reached cell 01, " + reached +
+                       "('DAT'), and took it for an instruction; a HLT is probably missing "
+                       "before the data"};
+    QTest::newRow("starts on data")
+        << "x DAT 5\nLDA x\nHLT" << fault(0, -1)
+        << QStringList{"1:1: note: the run starts at cell 00, " + reached +
+                       "('x DAT 5'), and took it for an instruction; "
+                       "put the instructions first and the data "
+                       "after them"};
+    QTest::newRow("a branch into data, even to the next cell")
+        << "INP\nBRP x\nx DAT 5\nHLT" << fault(2, 1)
+        << QStringList{"3:1: note: the branch on line 2 jumped to cell 02, " + reached +
+                       "('x DAT 5'), and took it for an instruction; a branch should name the "
+                       "label of an instruction"};
+    QTest::newRow("past the end after a final INP")
+        << "INP\nOUT\nINP" << fault(3, 2)
+        << QStringList{"3:1: note: the run went past the end of the program into cell 03: the "
+                       "program has 3 lines (cells 00 to 02), and a HLT or a branch is missing "
+                       "after its last instruction"};
+    QTest::newRow("a two-cell loop stopped on its lower cell")
+        << "INP\nSTA x\nl OUT\nBRA l\nx DAT" << limit(2, 3, 10)
+        << QStringList{"3:1: note: in its last 10 steps the run looped between cell 02 (line 3) "
+                       "and cell 03 (line 4)"};
+    QTest::newRow("one cell") << "l BRA l" << limit(0, 0, 5)
+                              << QStringList{"1:1: note: in its last 5 steps the run looped at "
+                                             "cell 00 (line 1)"};
+}
+
+void TestDiagnostics::runNotes()
+{
+    QFETCH(QString, source);
+    QFETCH(diagnostics::RunStop, stop);
+    QFETCH(QStringList, notes);
+    QCOMPARE(oneLines(diagnostics::runNotes(source, stop)), notes);
 }
 
 void TestDiagnostics::runErrors_data()
