@@ -184,6 +184,24 @@ QString nameForNumber(QStringView number)
     return QLatin1String("n") + QString::number(ok ? value : 0);
 }
 
+// A line that holds carriage returns alone: the line ends of old Macs, which
+// the assembler reads as blanks, so the lines run together.
+Diagnostic carriageReturns(const SourceLine &line)
+{
+    Diagnostic found =
+        note("carriage-return-line-ends", line.whole(),
+             QLatin1String("this line holds carriage returns (U+000D) without line feeds, so the "
+                           "lines they end run together; save the file with line feeds (LF)"));
+    Fix fix{QStringLiteral("Replace each carriage return with a line feed"), {}};
+    for (qsizetype at = line.text.indexOf(QLatin1Char('\r')); at >= 0;
+         at = line.text.indexOf(QLatin1Char('\r'), at + 1)) {
+        const qint32 byte = utf8Length(line.text.left(at));
+        fix.edits.append(Edit{Range{line.number, byte, byte + 1}, QStringLiteral("\n")});
+    }
+    found.fixes.append(fix);
+    return found;
+}
+
 class ProgramCheck
 {
 public:
@@ -227,14 +245,23 @@ private:
     QHash<QString, qsizetype> labels;
     // Names the first word of a refused line would have defined.
     QHash<QString, qsizetype> failedLabels;
+    // Whether the program writes its mnemonics in lower case, as fixes then do.
+    bool lowerCase = false;
 };
 
 void ProgramCheck::collectLabels()
 {
     // A line of two or three words that starts with a name and has a
     // mnemonic second defines a label, whatever else is wrong with it.
+    bool caseSeen = false;
     for (qsizetype k = 0; k < lines.size(); ++k) {
         const QList<Word> &words = lines[k].words;
+        for (const Word &word : words) {
+            if (!caseSeen && isMnemonic(word)) {
+                lowerCase = word.written.toString() != word.key;
+                caseSeen = true;
+            }
+        }
         if ((words.size() == 2 || words.size() == 3) && !isMnemonic(words[0]) &&
             isMnemonic(words[1])) {
             if (!labels.contains(words[0].key))
@@ -275,7 +302,7 @@ std::optional<Diagnostic> ProgramCheck::labelWithoutData(const SourceLine &line)
         (line.words.size() == 2 && !isNumber(line.words[1].written)) || line.words.size() > 2)
         return std::nullopt;
     const QString data(machine::instruction(machine::Data).mnemonic);
-    const QString dataWord = name.written.toString() == name.key ? data : data.toLower();
+    const QString dataWord = lowerCase ? data.toLower() : data;
     Diagnostic found = error(
         "label-without-data", line.rangeOf(name),
         quoted(name.written) +
@@ -328,6 +355,8 @@ std::optional<Diagnostic> ProgramCheck::dataLine(const SourceLine &line) const
     const QList<Word> &words = line.words;
     const Word &data = words[0];
     const Word &second = words[1];
+    if (isMnemonic(second) || labels.contains(second.key))
+        return std::nullopt; // an operand the assembler accepts, or another error
     if (isNumber(second.written) && words.size() == 2) {
         const QString name = freeName(nameForNumber(second.written));
         Diagnostic found = error(
@@ -340,8 +369,6 @@ std::optional<Diagnostic> ProgramCheck::dataLine(const SourceLine &line) const
                 {Edit{Range{line.number, data.begin, data.begin}, name + QLatin1Char(' ')}}});
         return found;
     }
-    if (isMnemonic(second) || labels.contains(second.key))
-        return std::nullopt; // an operand the assembler accepts, or another error
     // DAT NAME or DAT NAME VALUE: the label written after the directive.
     const Word &last = words.size() == 3 ? words[2] : second;
     if (words.size() == 3 && isMnemonic(last))
@@ -567,7 +594,10 @@ void ProgramCheck::notesOnName(const SourceLine &line, QList<Diagnostic> &group)
     } else if (const auto failed = failedLabels.constFind(use->key);
                failed != failedLabels.constEnd()) {
         const SourceLine &at = lines[*failed];
-        group.append(note("definition-failed", at.rangeOf(at.words[0]),
+        const auto named = std::find_if(at.words.begin(), at.words.end(),
+                                        [&](const Word &word) { return word.key == use->key; });
+        group.append(note("definition-failed",
+                          at.rangeOf(named != at.words.end() ? *named : at.words[0]),
                           QLatin1String("the label ") + quoted(use->written) +
                               QLatin1String(" would be defined here, but this line has an error")));
     } else if (group.first().fixes.isEmpty() && use != &line.words.first()) {
@@ -577,8 +607,7 @@ void ProgramCheck::notesOnName(const SourceLine &line, QList<Diagnostic> &group)
             return;
         const QString data(machine::instruction(machine::Data).mnemonic);
         const QString definition =
-            shown(use->written) + QLatin1Char(' ') +
-            (instruction.written.toString() == instruction.key ? data : data.toLower());
+            shown(use->written) + QLatin1Char(' ') + (lowerCase ? data.toLower() : data);
         Diagnostic found = note("define-variable", line.rangeOf(*use),
                                 QLatin1String("to use ") + quoted(use->written) +
                                     QLatin1String(" as a variable, define it on a line of its "
@@ -620,14 +649,18 @@ QList<QList<Diagnostic>> ProgramCheck::run(qsizetype &windowError)
         // The first pass refuses a pair of words before the second pass looks at any line.
         if (firstPairError < 0 && words.size() == 2 && isMnemonic(words[0]) == isMnemonic(words[1]))
             firstPairError = k;
-        // A refused line defines nothing, whatever the first pass entered.
-        if (words.size() >= 2 && !isMnemonic(words[0])) {
-            QString name = words[0].key;
-            if (name.endsWith(QLatin1Char(':')))
-                name.chop(1);
-            if (!failedLabels.contains(name))
-                failedLabels.insert(name, k);
-        }
+        // A refused line defines nothing, whatever the first pass entered; the
+        // name it was meant to define: its first word, or the one after a
+        // DAT written before its label.
+        QString name;
+        if (!words.isEmpty() && !isMnemonic(words[0]))
+            name = words[0].key;
+        else if (words.size() >= 2 && isData(words[0].mnemonic) && !isMnemonic(words[1]))
+            name = words[1].key;
+        if (name.endsWith(QLatin1Char(':')))
+            name.chop(1);
+        if (!name.isEmpty() && !failedLabels.contains(name))
+            failedLabels.insert(name, k);
     }
     // The assembler refuses a program longer than the memory before anything else.
     const bool tooLongProgram = lines.size() > machine::kMemorySize;
@@ -650,6 +683,8 @@ QList<QList<Diagnostic>> ProgramCheck::run(qsizetype &windowError)
         QList<Diagnostic> group{found};
         if (found.kind == QLatin1String("undefined-label"))
             notesOnName(lines[k], group);
+        if (lines[k].text.contains(QLatin1Char('\r')))
+            group.append(carriageReturns(lines[k]));
         if (found.kind == QLatin1String("unknown-mnemonic")) {
             for (const Word &word : lines[k].words) {
                 if (word.begin == found.range.begin && otherLanguageMnemonic(word.key) != nullptr)

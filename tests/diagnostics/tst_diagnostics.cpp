@@ -68,6 +68,53 @@ QString unescaped(QString line)
     return line;
 }
 
+// A program of programs.txt or beginners.txt.
+struct Program {
+    QString title;
+    QString text;
+    QList<qint32> mistakes; // the lines of its mistakes
+    QStringList expected;
+};
+
+QList<Program> readPrograms(const QString &name)
+{
+    QFile file(QStringLiteral(KORVANE_DIAGNOSTICS_DIR "/") + name);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        qFatal("cannot read %s", qPrintable(name));
+    QList<Program> programs;
+    QStringList lines;
+    bool inExpect = false;
+    const auto finish = [&] {
+        if (!programs.isEmpty())
+            programs.last().text = lines.join(QLatin1Char('\n'));
+        lines.clear();
+    };
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("== "))) {
+            finish();
+            programs.append(Program{line.mid(3), {}, {}, {}});
+            inExpect = false;
+        } else if (programs.isEmpty()) {
+            continue; // the comments before the first program
+        } else if (line.startsWith(QLatin1String("-- mistakes "))) {
+            for (const QString &number : line.mid(12).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                programs.last().mistakes << number.toInt();
+        } else if (line == QLatin1String("-- expect")) {
+            if (!inExpect)
+                programs.last().text = lines.join(QLatin1Char('\n'));
+            inExpect = true;
+        } else if (inExpect) {
+            if (!line.isEmpty())
+                programs.last().expected << line;
+        } else {
+            lines << unescaped(line);
+        }
+    }
+    if (!inExpect)
+        finish();
+    return programs;
+}
+
 // The line the window's assembler refuses a text at (0 for the text as a
 // whole), or -1 when it accepts it.
 qint32 windowErrorLine(const QString &text)
@@ -142,6 +189,8 @@ class TestDiagnostics : public QObject
 private slots:
     void programs_data();
     void programs();
+    void beginners_data();
+    void beginners();
     void messages_data();
     void messages();
     void limit_data();
@@ -170,37 +219,8 @@ void TestDiagnostics::programs_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("expected");
-
-    QFile file(QStringLiteral(KORVANE_DIAGNOSTICS_DIR "/programs.txt"));
-    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    QString title;
-    QStringList program;
-    QStringList expected;
-    bool inExpect = false;
-    const auto finish = [&] {
-        if (!title.isEmpty())
-            QTest::newRow(qPrintable(title)) << program.join(QLatin1Char('\n')) << expected;
-    };
-    for (const QString &line : lines) {
-        if (line.startsWith(QLatin1String("== "))) {
-            finish();
-            title = line.mid(3);
-            program.clear();
-            expected.clear();
-            inExpect = false;
-        } else if (title.isEmpty()) {
-            continue; // the comments before the first program
-        } else if (line == QLatin1String("-- expect")) {
-            inExpect = true;
-        } else if (inExpect) {
-            if (!line.isEmpty())
-                expected << line;
-        } else {
-            program << unescaped(line);
-        }
-    }
-    finish();
+    for (const Program &program : readPrograms(QStringLiteral("programs.txt")))
+        QTest::newRow(qPrintable(program.title)) << program.text << program.expected;
 }
 
 void TestDiagnostics::programs()
@@ -210,6 +230,60 @@ void TestDiagnostics::programs()
     const QList<Diagnostic> found = diagnostics::check(text);
     QCOMPARE(positions(found), expected);
     QCOMPARE(disagreement(text, found), QString());
+}
+
+void TestDiagnostics::beginners_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<qint32>>("mistakes");
+    QTest::addColumn<QStringList>("expected");
+    const QList<Program> programs = readPrograms(QStringLiteral("beginners.txt"));
+    QVERIFY(programs.size() >= 40);
+    for (const Program &program : programs)
+        QTest::newRow(qPrintable(program.title))
+            << program.text << program.mistakes << program.expected;
+}
+
+// The errors of a program, or the warnings of one that assembles.
+static QList<Diagnostic> everything(const QString &text)
+{
+    return diagnostics::check(text) + diagnostics::warnings(text);
+}
+
+// Each diagnostic's first line is a mistake's, and every fix removes what it
+// is about: the error or warning itself, or the one a note belongs to.
+void TestDiagnostics::beginners()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<qint32>, mistakes);
+    QFETCH(QStringList, expected);
+    const QList<Diagnostic> found = everything(text);
+    QCOMPARE(positions(found), expected);
+    QCOMPARE(disagreement(text, found), QString());
+    QVERIFY(!found.isEmpty());
+    // The first error or warning, or a note that belongs to it, is at a mistake.
+    bool atMistake = mistakes.contains(found.first().range.line);
+    for (qsizetype k = 1; k < found.size() && found[k].severity == Severity::Note; ++k)
+        atMistake = atMistake || mistakes.contains(found[k].range.line);
+    QVERIFY2(atMistake, qPrintable(positions(found).first()));
+
+    const Diagnostic *about = nullptr;
+    for (const Diagnostic &diagnostic : found) {
+        if (diagnostic.severity != Severity::Note)
+            about = &diagnostic;
+        for (const diagnostics::Fix &fix : diagnostic.fixes) {
+            QVERIFY(about != nullptr);
+            const QString fixed = applied(text, fix);
+            const QList<Diagnostic> after = everything(fixed);
+            const bool remains = std::any_of(after.begin(), after.end(), [&](const Diagnostic &d) {
+                return d.kind == about->kind && d.range.line == about->range.line &&
+                       d.range.begin == about->range.begin;
+            });
+            QVERIFY2(!remains,
+                     qPrintable(fix.title + QLatin1String(" leaves ") +
+                                positions({*about}).first() + QLatin1String(" in:\n") + fixed));
+        }
+    }
 }
 
 void TestDiagnostics::messages_data()
