@@ -77,7 +77,7 @@ CLASS = {
     b"colon.txt": (b"loop: INP\nBRA loop\n", "error", 0, {}, None),
     # quotes, a backslash, YAML's and TAP's special characters, a control character
     b"nasty.txt": (b'OUT "a\\b#c:[d]\x01\n', "error", 0, {}, None),
-    b"latin1.txt": (b"INP\n\xe9t\xe9\nHLT\n", "error", 0, {}, "'{name}' is not UTF-8 text."),
+    b"latin1.txt": (b"INP\n\xe9t\xe9\nHLT\n", "error", 0, {}, "'{name}' is not UTF-8 text (byte 0xE9 at line 2 column 1)."),
     b"absent.txt": (None, "error", 0, {},
                     "Cannot read '{name}': No such file or directory."),
     b"passwd.txt": (("link", "/etc/passwd"), "error", 0, {},
