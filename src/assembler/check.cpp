@@ -2,12 +2,15 @@
 
 #include "assembler/characters.h"
 #include "assembler/mnemonic.h"
+#include "assembler/otherlanguages.h"
 #include "assembler/sourcetext.h"
 #include "assembler/spelling.h"
 #include "machine/instructionset.h"
 #include "machine/word.h"
 
 #include <QHash>
+
+#include <algorithm>
 
 #include <optional>
 
@@ -62,7 +65,9 @@ Diagnostic oddCharacter(const SourceLine &line, const Word &word, const OddChara
 // enough to some: "did you mean", with one fix per mnemonic.
 std::optional<Diagnostic> misspelt(const SourceLine &line, const Word &word)
 {
-    QStringList nearest = nearestMnemonics(word.key);
+    const machine::Instruction *other = otherLanguageMnemonic(word.key);
+    QStringList nearest =
+        other != nullptr ? QStringList{QString(other->mnemonic)} : nearestMnemonics(word.key);
     if (nearest.isEmpty())
         return std::nullopt;
     // Suggested in the case the student writes in.
@@ -80,6 +85,16 @@ std::optional<Diagnostic> misspelt(const SourceLine &line, const Word &word)
                                    QLatin1String(" with '") + mnemonic + QLatin1Char('\''),
                                {Edit{line.rangeOf(word), mnemonic}}});
     return found;
+}
+
+// Said after the error about a word of another assembly language.
+Diagnostic otherLanguageNote(const SourceLine &line, const Word &word)
+{
+    const machine::Instruction *other = otherLanguageMnemonic(word.key);
+    return note("other-language-word", line.rangeOf(word),
+                QLatin1String("other assembly languages write ") + quoted(word.written) +
+                    QLatin1String(" where this machine writes ") + QString(other->mnemonic) +
+                    QLatin1String("; it knows only its own fifteen words"));
 }
 
 std::optional<Diagnostic> oddCharacterIn(const SourceLine &line, const Word &word)
@@ -129,10 +144,74 @@ Diagnostic blankLine(const SourceLine &line)
     return found;
 }
 
+// A whole number as a student writes one: digits after an optional sign.
+bool isNumber(QStringView word)
+{
+    if (!word.isEmpty() && (word.front() == QLatin1Char('-') || word.front() == QLatin1Char('+')))
+        word = word.mid(1);
+    if (word.isEmpty() || word.size() > 10)
+        return false;
+    return std::all_of(word.begin(), word.end(),
+                       [](QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); });
+}
+
+// A number written as other assembly languages write an immediate value: #5.
+bool isImmediate(QStringView word)
+{
+    return word.size() > 1 && word.front() == QLatin1Char('#') && isNumber(word.mid(1));
+}
+
+// Where a comment starts in other assembly languages: ';', '//' or '#'
+// (a '#' before a number is an immediate operand, not a comment).
+bool startsComment(const Word &word)
+{
+    return word.written.startsWith(QLatin1Char(';')) ||
+           word.written.startsWith(QLatin1String("//")) ||
+           (word.written.startsWith(QLatin1Char('#')) && !isImmediate(word.written));
+}
+
+// A label for the cell that holds a number: "five" for 5, "n12" for 12, "minus3" for -3.
+QString nameForNumber(QStringView number)
+{
+    static const char *const small[] = {"zero", "one",   "two",   "three", "four", "five",
+                                        "six",  "seven", "eight", "nine",  "ten"};
+    bool ok = false;
+    const int value = number.toInt(&ok, 10);
+    if (ok && value >= 0 && value <= 10)
+        return QLatin1String(small[value]);
+    if (ok && value < 0)
+        return QLatin1String("minus") + QString::number(-qint64(value));
+    return QLatin1String("n") + QString::number(ok ? value : 0);
+}
+
+// A line that holds carriage returns alone: the line ends of old Macs, which
+// the assembler reads as blanks, so the lines run together.
+Diagnostic carriageReturns(const SourceLine &line)
+{
+    Diagnostic found =
+        note("carriage-return-line-ends", line.whole(),
+             QLatin1String("this line holds carriage returns (U+000D) without line feeds, so the "
+                           "lines they end run together; save the file with line feeds (LF)"));
+    Fix fix{QStringLiteral("Replace each carriage return with a line feed"), {}};
+    for (qsizetype at = line.text.indexOf(QLatin1Char('\r')); at >= 0;
+         at = line.text.indexOf(QLatin1Char('\r'), at + 1)) {
+        const qint32 byte = utf8Length(line.text.left(at));
+        fix.edits.append(Edit{Range{line.number, byte, byte + 1}, QStringLiteral("\n")});
+    }
+    found.fixes.append(fix);
+    return found;
+}
+
 class ProgramCheck
 {
 public:
-    explicit ProgramCheck(const QString &source) : lines(storedLines(source)) {}
+    explicit ProgramCheck(const QString &source)
+        : lines(storedLines(source)),
+          // A line appended after the last one of the text.
+          appendedLine(qint32(source.count(QLatin1Char('\n'))) +
+                       (source.isEmpty() || source.endsWith(QLatin1Char('\n')) ? 1 : 2))
+    {
+    }
 
     // Every error, each with its notes, in line order; the index of the one
     // the window reports, or -1.
@@ -146,27 +225,221 @@ private:
     std::optional<Diagnostic> operand(const SourceLine &line, const Word &word) const;
     Diagnostic tooLong(const SourceLine &line) const;
     void notesOnName(const SourceLine &line, QList<Diagnostic> &group) const;
+    std::optional<Diagnostic> notAnInstructionHere(const SourceLine &line, const Word &word) const;
+    std::optional<Diagnostic> labelWithoutData(const SourceLine &line) const;
+    Diagnostic numberAsOperand(const SourceLine &line, const Word &word) const;
+    std::optional<Diagnostic> dataLine(const SourceLine &line) const;
+    Diagnostic comment(const SourceLine &line, qsizetype from) const;
+    std::optional<Diagnostic> nearLabel(const SourceLine &line, const Word &word) const;
+    QString freeName(const QString &wanted) const;
+    Edit appendLine(const QString &text) const;
 
     const QList<SourceLine> lines;
+    const qint32 appendedLine;
+    // The first line each name is an operand on.
+    QHash<QString, qsizetype> operands;
+    // The label of the first data line that holds each value, as written.
+    QHash<qint64, qsizetype> dataValues;
     // Each label the assembler's first pass enters, with the index of the
     // line of its first definition, the one every operand reaches.
     QHash<QString, qsizetype> labels;
     // Names the first word of a refused line would have defined.
     QHash<QString, qsizetype> failedLabels;
+    // Whether the program writes its mnemonics in lower case, as fixes then do.
+    bool lowerCase = false;
 };
 
 void ProgramCheck::collectLabels()
 {
     // A line of two or three words that starts with a name and has a
     // mnemonic second defines a label, whatever else is wrong with it.
+    bool caseSeen = false;
     for (qsizetype k = 0; k < lines.size(); ++k) {
         const QList<Word> &words = lines[k].words;
+        for (const Word &word : words) {
+            if (!caseSeen && isMnemonic(word)) {
+                lowerCase = word.written.toString() != word.key;
+                caseSeen = true;
+            }
+        }
         if ((words.size() == 2 || words.size() == 3) && !isMnemonic(words[0]) &&
             isMnemonic(words[1])) {
             if (!labels.contains(words[0].key))
                 labels.insert(words[0].key, k); // the first definition is the one used
+            if (words.size() == 3 && isData(words[1].mnemonic) && isNumber(words[2].written) &&
+                !dataValues.contains(words[2].key.toLongLong()))
+                dataValues.insert(words[2].key.toLongLong(), k);
+        }
+        for (qsizetype at = 0; at + 1 < words.size(); ++at) {
+            if (isMnemonic(words[at]) && words[at].mnemonic->operand == Operand::Address &&
+                !operands.contains(words[at + 1].key))
+                operands.insert(words[at + 1].key, k);
         }
     }
+}
+
+// A name no label and no mnemonic has: the wanted one, or it with a number after it.
+QString ProgramCheck::freeName(const QString &wanted) const
+{
+    QString name = wanted;
+    for (int n = 2; labels.contains(name.toUpper()) || rowOf(name.toUpper()) != nullptr; ++n)
+        name = wanted + QString::number(n);
+    return name;
+}
+
+Edit ProgramCheck::appendLine(const QString &text) const
+{
+    return Edit{Range{appendedLine, 0, 0}, text};
+}
+
+// A name used as an operand and written alone, or before a value, where an
+// instruction belongs: a variable whose DAT was left out.
+std::optional<Diagnostic> ProgramCheck::labelWithoutData(const SourceLine &line) const
+{
+    const Word &name = line.words[0];
+    const auto use = operands.constFind(name.key);
+    if (use == operands.constEnd() || labels.contains(name.key) || isMnemonic(name) ||
+        (line.words.size() == 2 && !isNumber(line.words[1].written)) || line.words.size() > 2)
+        return std::nullopt;
+    const QString data(machine::instruction(machine::Data).mnemonic);
+    const QString dataWord = lowerCase ? data.toLower() : data;
+    Diagnostic found = error(
+        "label-without-data", line.rangeOf(name),
+        quoted(name.written) +
+            QStringLiteral(" is used as an operand on line %1, so it names a "
+                           "cell, but a label needs an instruction after it; "
+                           "a variable is written '")
+                .arg(lines[*use].number) +
+            shown(name.written) + QLatin1Char(' ') + dataWord +
+            (line.words.size() == 2 ? QLatin1Char(' ') + shown(line.words[1].written) : QString()) +
+            QLatin1Char('\''));
+    found.fixes.append(
+        Fix{QLatin1String("Insert '") + dataWord + QLatin1String("' after ") + quoted(name.written),
+            {Edit{Range{line.number, name.end, name.end}, QLatin1Char(' ') + dataWord}}});
+    return found;
+}
+
+// A number where a label belongs: operands are labels of cells that hold numbers.
+Diagnostic ProgramCheck::numberAsOperand(const SourceLine &line, const Word &word) const
+{
+    const bool immediate = word.written.startsWith(QLatin1Char('#'));
+    const QStringView number = immediate ? word.written.mid(1) : word.written;
+    const qint64 value = number.toLongLong();
+    Diagnostic found = error(
+        "number-as-operand", line.rangeOf(word),
+        quoted(word.written) +
+            (immediate ? QLatin1String(" is a number ('#' marks one in other assembly languages)")
+                       : QLatin1String(" is a number")) +
+            QLatin1String(", but operands are labels: the instruction works on the cell a label "
+                          "names, so put the number in a cell of its own with DAT and name it"));
+    const auto known = dataValues.constFind(value);
+    if (known != dataValues.constEnd()) {
+        const Word &label = lines[*known].words[0];
+        found.fixes.append(Fix{
+            QLatin1String("Use ") + quoted(label.written) +
+                QStringLiteral(", which holds %1 (line %2)").arg(value).arg(lines[*known].number),
+            {Edit{line.rangeOf(word), label.written.toString()}}});
+        return found;
+    }
+    const QString name = freeName(nameForNumber(number));
+    const QString data = name + QLatin1String(" DAT ") + QString::number(value);
+    found.fixes.append(Fix{QLatin1String("Define '") + name + QLatin1String("' as '") + data +
+                               QLatin1String("' after the last line and use it"),
+                           {Edit{line.rangeOf(word), name}, appendLine(data)}});
+    return found;
+}
+
+// DAT first on a line: a data line is NAME DAT VALUE.
+std::optional<Diagnostic> ProgramCheck::dataLine(const SourceLine &line) const
+{
+    const QList<Word> &words = line.words;
+    const Word &data = words[0];
+    const Word &second = words[1];
+    if (isMnemonic(second) || labels.contains(second.key))
+        return std::nullopt; // an operand the assembler accepts, or another error
+    if (isNumber(second.written) && words.size() == 2) {
+        const QString name = freeName(nameForNumber(second.written));
+        Diagnostic found = error(
+            "data-without-label", line.rangeOf(data, second),
+            quoted(span(data, second)) +
+                QLatin1String(" has no label, so no operand can name its cell; a data line is "
+                              "'name DAT value'"));
+        found.fixes.append(
+            Fix{QLatin1String("Name the cell '") + name + QLatin1Char('\''),
+                {Edit{Range{line.number, data.begin, data.begin}, name + QLatin1Char(' ')}}});
+        return found;
+    }
+    // DAT NAME or DAT NAME VALUE: the label written after the directive.
+    const Word &last = words.size() == 3 ? words[2] : second;
+    if (words.size() == 3 && isMnemonic(last))
+        return std::nullopt;
+    QString swapped = second.written.toString() + QLatin1Char(' ') + data.written.toString();
+    if (words.size() == 3)
+        swapped += QLatin1Char(' ') + last.written.toString();
+    Diagnostic found = error("data-label-after-dat", line.rangeOf(data, last),
+                             quoted(span(data, last)) +
+                                 QLatin1String(": the label comes first; a data line is 'name "
+                                               "DAT value'"));
+    found.fixes.append(Fix{QLatin1String("Write '") + shown(swapped) + QLatin1Char('\''),
+                           {Edit{line.rangeOf(data, last), swapped}}});
+    return found;
+}
+
+// Words from a comment mark to the end of the line.
+Diagnostic ProgramCheck::comment(const SourceLine &line, qsizetype from) const
+{
+    const Word &mark = line.words[from];
+    const QString sign = mark.written.startsWith(QLatin1String("//"))
+                             ? QStringLiteral("//")
+                             : QString(mark.written.front());
+    Diagnostic found =
+        error("comment", line.rangeOf(mark, line.words.last()),
+              QLatin1String("the language has no comments: '") + sign +
+                  QLatin1String("' and the words after it are read as part of the program; keep "
+                                "notes outside the program text"));
+    const qint32 begin = from == 0 ? 0 : line.words[from - 1].end;
+    found.fixes.append(Fix{QStringLiteral("Remove the comment"),
+                           {Edit{Range{line.number, begin, line.whole().end}, QString()}}});
+    return found;
+}
+
+// The labels nearest to an undefined one, when they are near enough to be what was meant.
+std::optional<Diagnostic> ProgramCheck::nearLabel(const SourceLine &line, const Word &word) const
+{
+    // One- and two-letter names are near too many others to guess between.
+    if (word.key.size() < 3)
+        return std::nullopt;
+    const qsizetype limit = word.key.size() >= 5 ? 2 : 1;
+    qsizetype best = limit + 1;
+    QList<qsizetype> nearest;
+    for (auto it = labels.constBegin(); it != labels.constEnd(); ++it) {
+        if (it.key().size() < 3 || qAbs(it.key().size() - word.key.size()) > limit ||
+            failedLabels.contains(it.key()))
+            continue;
+        const qsizetype distance = editDistance(word.key, it.key());
+        if (distance > limit || distance > best)
+            continue;
+        if (distance < best)
+            nearest.clear();
+        best = distance;
+        nearest.append(it.value());
+    }
+    if (nearest.isEmpty())
+        return std::nullopt;
+    std::sort(nearest.begin(), nearest.end());
+    QStringList named;
+    Diagnostic found = error("undefined-label", line.rangeOf(word), QString());
+    for (const qsizetype k : std::as_const(nearest)) {
+        const Word &label = lines[k].words[0];
+        named << quoted(label.written) + QStringLiteral(" (line %1)").arg(lines[k].number);
+        found.fixes.append(Fix{QLatin1String("Replace ") + quoted(word.written) +
+                                   QLatin1String(" with ") + quoted(label.written),
+                               {Edit{line.rangeOf(word), label.written.toString()}}});
+    }
+    found.message = QLatin1String("label ") + quoted(word.written) +
+                    QLatin1String(" is not defined; did you mean ") + alternatives(named) +
+                    QLatin1Char('?');
+    return found;
 }
 
 // Both of two words are mnemonics: which one stands where a name belongs.
@@ -202,6 +475,8 @@ std::optional<Diagnostic> ProgramCheck::noMnemonic(const SourceLine &line) const
         if (std::optional<Diagnostic> odd = oddCharacterIn(line, words[at]))
             return odd;
     }
+    if (std::optional<Diagnostic> variable = labelWithoutData(line))
+        return variable;
     // Two words are MNEMONIC OPERAND or LABEL MNEMONIC; three LABEL MNEMONIC OPERAND.
     const qsizetype likely = words.size() == 2 ? 0 : 1;
     if (std::optional<Diagnostic> near = misspelt(line, words[likely]))
@@ -226,6 +501,11 @@ std::optional<Diagnostic> ProgramCheck::operand(const SourceLine &line, const Wo
         return mnemonicAsLabel(line, word);
     if (std::optional<Diagnostic> odd = oddCharacterIn(line, word))
         return odd;
+    if (isNumber(word.written) || isImmediate(word.written))
+        return numberAsOperand(line, word);
+    if (!labels.contains(word.key + QLatin1Char(':')))
+        if (std::optional<Diagnostic> near = nearLabel(line, word))
+            return near;
     return error("undefined-label", line.rangeOf(word),
                  QLatin1String("label ") + quoted(word.written) + QLatin1String(" is not defined"));
 }
@@ -242,16 +522,24 @@ std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
     case 1:
         if (firstIsMnemonic)
             return std::nullopt;
+        if (std::optional<Diagnostic> variable = labelWithoutData(line))
+            return variable;
         return notAnInstruction(line, words[0]);
     case 2:
         if (firstIsMnemonic && secondIsMnemonic)
             return twoMnemonics(line);
         if (!firstIsMnemonic && !secondIsMnemonic)
             return noMnemonic(line);
+        if (firstIsMnemonic && isData(words[0].mnemonic))
+            if (std::optional<Diagnostic> data = dataLine(line))
+                return data;
         if (firstIsMnemonic)
             return operand(line, words[1]);
         return std::nullopt; // LABEL MNEMONIC
     case 3:
+        if (firstIsMnemonic && !secondIsMnemonic && isData(words[0].mnemonic))
+            if (std::optional<Diagnostic> data = dataLine(line))
+                return data;
         if (firstIsMnemonic)
             return secondIsMnemonic ? mnemonicAsLabel(line, words[0]) : extraWords(line, 2);
         if (!secondIsMnemonic)
@@ -306,9 +594,29 @@ void ProgramCheck::notesOnName(const SourceLine &line, QList<Diagnostic> &group)
     } else if (const auto failed = failedLabels.constFind(use->key);
                failed != failedLabels.constEnd()) {
         const SourceLine &at = lines[*failed];
-        group.append(note("definition-failed", at.rangeOf(at.words[0]),
+        const auto named = std::find_if(at.words.begin(), at.words.end(),
+                                        [&](const Word &word) { return word.key == use->key; });
+        group.append(note("definition-failed",
+                          at.rangeOf(named != at.words.end() ? *named : at.words[0]),
                           QLatin1String("the label ") + quoted(use->written) +
                               QLatin1String(" would be defined here, but this line has an error")));
+    } else if (group.first().fixes.isEmpty() && use != &line.words.first()) {
+        // A name that an instruction reads or writes is a variable: one DAT line defines it.
+        const Word &instruction = *(use - 1);
+        if (!isMnemonic(instruction) || instruction.mnemonic->opcode >= machine::Branch)
+            return;
+        const QString data(machine::instruction(machine::Data).mnemonic);
+        const QString definition =
+            shown(use->written) + QLatin1Char(' ') + (lowerCase ? data.toLower() : data);
+        Diagnostic found = note("define-variable", line.rangeOf(*use),
+                                QLatin1String("to use ") + quoted(use->written) +
+                                    QLatin1String(" as a variable, define it on a line of its "
+                                                  "own after the program: '") +
+                                    definition + QLatin1Char('\''));
+        found.fixes.append(Fix{QLatin1String("Define ") + quoted(use->written) +
+                                   QLatin1String(" after the last line"),
+                               {appendLine(definition)}});
+        group.append(found);
     }
 }
 
@@ -323,19 +631,36 @@ QList<QList<Diagnostic>> ProgramCheck::run(qsizetype &windowError)
         std::optional<Diagnostic> found = lineError(lines[k]);
         if (!found)
             continue;
-        errors.append({k, std::move(*found)});
         const QList<Word> &words = lines[k].words;
+        const auto mark = std::find_if(words.begin(), words.end(), startsComment);
+        if (mark == words.end()) {
+            errors.append({k, std::move(*found)});
+        } else {
+            // What the words before the comment hold, then the comment itself.
+            const qsizetype from = mark - words.begin();
+            SourceLine before = lines[k];
+            before.words.resize(from);
+            if (from > 0) {
+                if (std::optional<Diagnostic> rest = lineError(before))
+                    errors.append({k, std::move(*rest)});
+            }
+            errors.append({k, comment(lines[k], from)});
+        }
         // The first pass refuses a pair of words before the second pass looks at any line.
         if (firstPairError < 0 && words.size() == 2 && isMnemonic(words[0]) == isMnemonic(words[1]))
             firstPairError = k;
-        // A refused line defines nothing, whatever the first pass entered.
-        if (words.size() >= 2 && !isMnemonic(words[0])) {
-            QString name = words[0].key;
-            if (name.endsWith(QLatin1Char(':')))
-                name.chop(1);
-            if (!failedLabels.contains(name))
-                failedLabels.insert(name, k);
-        }
+        // A refused line defines nothing, whatever the first pass entered; the
+        // name it was meant to define: its first word, or the one after a
+        // DAT written before its label.
+        QString name;
+        if (!words.isEmpty() && !isMnemonic(words[0]))
+            name = words[0].key;
+        else if (words.size() >= 2 && isData(words[0].mnemonic) && !isMnemonic(words[1]))
+            name = words[1].key;
+        if (name.endsWith(QLatin1Char(':')))
+            name.chop(1);
+        if (!name.isEmpty() && !failedLabels.contains(name))
+            failedLabels.insert(name, k);
     }
     // The assembler refuses a program longer than the memory before anything else.
     const bool tooLongProgram = lines.size() > machine::kMemorySize;
@@ -358,6 +683,14 @@ QList<QList<Diagnostic>> ProgramCheck::run(qsizetype &windowError)
         QList<Diagnostic> group{found};
         if (found.kind == QLatin1String("undefined-label"))
             notesOnName(lines[k], group);
+        if (lines[k].text.contains(QLatin1Char('\r')))
+            group.append(carriageReturns(lines[k]));
+        if (found.kind == QLatin1String("unknown-mnemonic")) {
+            for (const Word &word : lines[k].words) {
+                if (word.begin == found.range.begin && otherLanguageMnemonic(word.key) != nullptr)
+                    group.append(otherLanguageNote(lines[k], word));
+            }
+        }
         groups.append(std::move(group));
     }
     if (!tooLongAdded) {

@@ -2,6 +2,7 @@
 
 #include "assembler/assembler.h"
 #include "assembler/characters.h"
+#include "assembler/flowwarnings.h"
 #include "assembler/mnemonic.h"
 #include "assembler/sourcetext.h"
 #include "assembler/splittext.h"
@@ -191,7 +192,7 @@ public:
         if (stop.kind == RunStop::StepLimit)
             looping(stop);
         else if (isProgramCell(stop.address) && isData(stop.address))
-            intoData(stop.address);
+            intoData(stop);
         else if (stop.address >= lines.size())
             pastTheEnd(stop);
         return found;
@@ -221,13 +222,56 @@ private:
         found.append(make(Severity::Note, kind, range, text));
     }
 
-    void intoData(qint32 address)
+    // The cell a branch on line `address` names, or -1 for a line that is no branch.
+    qint32 branchTarget(qint32 address) const
     {
+        const QList<Word> &words = lines[address].words;
+        const qsizetype at = words.size() > 1 && rowOf(words[0].key) == nullptr ? 1 : 0;
+        if (at + 1 >= words.size())
+            return -1;
+        const Instruction *row = rowOf(words[at].key);
+        if (row == nullptr || row->operand != Operand::Address || row->opcode < machine::Branch)
+            return -1;
+        return cellOfLabel(words[at + 1].key);
+    }
+    // The cell of a label's first definition, or -1.
+    qint32 cellOfLabel(const QString &key) const
+    {
+        for (qint32 k = 0; k < lines.size(); ++k) {
+            const QList<Word> &words = lines[k].words;
+            if (words.size() > 1 && rowOf(words[0].key) == nullptr && words[0].key == key)
+                return k;
+        }
+        return -1;
+    }
+
+    // Three ways into data: the run starts on it, a branch names it, or the
+    // run falls into it from the instruction before.
+    void intoData(const RunStop &stop)
+    {
+        const qint32 address = stop.address;
         const SourceLine &line = lines[address];
+        const QString reached = cellName(address) + QLatin1String(", the data of this line (") +
+                                quoted(line.text.trimmed()) +
+                                QLatin1String("), and took it for an instruction");
+        if (stop.previousAddress < 0) {
+            add("run-starts-on-data", wordsOf(line),
+                QLatin1String("the run starts at ") + reached +
+                    QLatin1String("; put the instructions first and the data after them"));
+            return;
+        }
+        if (isProgramCell(stop.previousAddress) && branchTarget(stop.previousAddress) == address) {
+            const SourceLine &branch = lines[stop.previousAddress];
+            add("branch-into-data", wordsOf(line),
+                QLatin1String("the branch on line ") + QString::number(branch.number) +
+                    QLatin1String(" jumped to ") + reached +
+                    QLatin1String("; a branch should name the label of an instruction"));
+            found.last().related.append(
+                Related{wordsOf(branch), QStringLiteral("the branch that jumped here")});
+            return;
+        }
         add("run-into-data", wordsOf(line),
-            QLatin1String("the run reached ") + cellName(address) +
-                QLatin1String(", the data of this line (") + quoted(line.text.trimmed()) +
-                QLatin1String("), and took it for an instruction; a ") + kHalt +
+            QLatin1String("the run reached ") + reached + QLatin1String("; a ") + kHalt +
                 QLatin1String(" is probably missing before the data"));
     }
 
@@ -319,6 +363,11 @@ QList<Diagnostic> warnings(const QString &source)
         if (LineCheck(assembler, lines, k, word, found).run())
             halts = true;
     }
+    found.append(flowWarnings(lines, image));
+    // By line, those about the whole program first; a line's own order kept.
+    std::stable_sort(found.begin(), found.end(), [](const Diagnostic &a, const Diagnostic &b) {
+        return a.range.line < b.range.line;
+    });
     if (!halts)
         found.prepend(make(Severity::Warning, "no-halt", Range{}, noHalt()));
     return found;

@@ -21,6 +21,65 @@ namespace
 // A program has at most one line per memory cell; a larger file is not one.
 constexpr qint64 kMaxFileBytes = 1 << 20;
 
+// The offset of the first byte that does not belong to well-formed UTF-8
+// (the start of a sequence cut short), or -1 when every byte does.
+qsizetype firstBadUtf8Byte(const QByteArray &bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n;) {
+        const unsigned c = p[i];
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        qsizetype length = 0;
+        unsigned low = 0x80, high = 0xBF; // the allowed second byte
+        if (c >= 0xC2 && c <= 0xDF)
+            length = 2;
+        else if (c == 0xE0)
+            length = 3, low = 0xA0; // no overlong forms
+        else if (c == 0xED)
+            length = 3, high = 0x9F; // no surrogates
+        else if (c >= 0xE1 && c <= 0xEF)
+            length = 3;
+        else if (c == 0xF0)
+            length = 4, low = 0x90;
+        else if (c >= 0xF1 && c <= 0xF3)
+            length = 4;
+        else if (c == 0xF4)
+            length = 4, high = 0x8F; // nothing beyond U+10FFFF
+        else
+            return i;
+        for (qsizetype k = 1; k < length; ++k) {
+            if (i + k >= n)
+                return i;
+            const unsigned next = p[i + k];
+            if (k == 1 ? (next < low || next > high) : (next < 0x80 || next > 0xBF))
+                return i;
+        }
+        i += length;
+    }
+    return -1;
+}
+
+// "'prog.txt' is not UTF-8 text (byte 0xE9 at line 2, column 1)."
+QString notUtf8Message(const QString &shown, const QByteArray &bytes)
+{
+    const qsizetype bad = firstBadUtf8Byte(bytes);
+    if (bad < 0)
+        return QStringLiteral("'%1' is not UTF-8 text.").arg(shown);
+    const QByteArray before = bytes.left(bad);
+    const qsizetype lineStart = before.lastIndexOf('\n') + 1; // 0 on the first line
+    const QString byte = QString::number(static_cast<unsigned char>(bytes[bad]), 16)
+                             .toUpper()
+                             .rightJustified(2, QLatin1Char('0'));
+    return QStringLiteral("'%1' is not UTF-8 text (byte 0x%2 at line %3 column %4).")
+        .arg(shown, byte)
+        .arg(before.count('\n') + 1)
+        .arg(bad - lineStart + 1);
+}
+
 // What a file that is not a regular one is, for the reason given.
 const char *kindOf(mode_t mode)
 {
@@ -102,8 +161,10 @@ FileTrouble readTextFile(const QString &path, const QString &what, QString &text
 
     QStringDecoder decoder(QStringDecoder::Utf8); // drops a leading byte order mark
     text = decoder.decode(bytes);
-    if (decoder.hasError()) {
-        error = QStringLiteral("'%1' is not UTF-8 text.").arg(shown);
+    // The decoder keeps a character cut short at the end for more bytes and
+    // does not count it as an error; the check of the bytes does.
+    if (decoder.hasError() || firstBadUtf8Byte(bytes) >= 0) {
+        error = notUtf8Message(shown, bytes);
         return FileTrouble::NotText;
     }
     // A file saved with Windows line ends reads like one typed into the

@@ -22,6 +22,7 @@ using diagnostics::Diagnostic;
 using diagnostics::Severity;
 
 Q_DECLARE_METATYPE(diagnostics::Range)
+Q_DECLARE_METATYPE(diagnostics::RunStop)
 
 namespace
 {
@@ -65,6 +66,53 @@ QString unescaped(QString line)
         line.replace(match.capturedStart(), match.capturedLength(), QString::fromUcs4(&point, 1));
     }
     return line;
+}
+
+// A program of programs.txt or beginners.txt.
+struct Program {
+    QString title;
+    QString text;
+    QList<qint32> mistakes; // the lines of its mistakes
+    QStringList expected;
+};
+
+QList<Program> readPrograms(const QString &name)
+{
+    QFile file(QStringLiteral(KORVANE_DIAGNOSTICS_DIR "/") + name);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        qFatal("cannot read %s", qPrintable(name));
+    QList<Program> programs;
+    QStringList lines;
+    bool inExpect = false;
+    const auto finish = [&] {
+        if (!programs.isEmpty())
+            programs.last().text = lines.join(QLatin1Char('\n'));
+        lines.clear();
+    };
+    for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
+        if (line.startsWith(QLatin1String("== "))) {
+            finish();
+            programs.append(Program{line.mid(3), {}, {}, {}});
+            inExpect = false;
+        } else if (programs.isEmpty()) {
+            continue; // the comments before the first program
+        } else if (line.startsWith(QLatin1String("-- mistakes "))) {
+            for (const QString &number : line.mid(12).split(QLatin1Char(' '), Qt::SkipEmptyParts))
+                programs.last().mistakes << number.toInt();
+        } else if (line == QLatin1String("-- expect")) {
+            if (!inExpect)
+                programs.last().text = lines.join(QLatin1Char('\n'));
+            inExpect = true;
+        } else if (inExpect) {
+            if (!line.isEmpty())
+                programs.last().expected << line;
+        } else {
+            lines << unescaped(line);
+        }
+    }
+    if (!inExpect)
+        finish();
+    return programs;
 }
 
 // The line the window's assembler refuses a text at (0 for the text as a
@@ -141,6 +189,8 @@ class TestDiagnostics : public QObject
 private slots:
     void programs_data();
     void programs();
+    void beginners_data();
+    void beginners();
     void messages_data();
     void messages();
     void limit_data();
@@ -150,6 +200,10 @@ private slots:
     void warnings_data();
     void warnings();
     void duplicateLabelNamesTheFirst();
+    void flowWarnings_data();
+    void flowWarnings();
+    void runNotes_data();
+    void runNotes();
     void runErrors_data();
     void runErrors();
     void json();
@@ -165,37 +219,8 @@ void TestDiagnostics::programs_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("expected");
-
-    QFile file(QStringLiteral(KORVANE_DIAGNOSTICS_DIR "/programs.txt"));
-    QVERIFY(file.open(QIODevice::ReadOnly | QIODevice::Text));
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
-    QString title;
-    QStringList program;
-    QStringList expected;
-    bool inExpect = false;
-    const auto finish = [&] {
-        if (!title.isEmpty())
-            QTest::newRow(qPrintable(title)) << program.join(QLatin1Char('\n')) << expected;
-    };
-    for (const QString &line : lines) {
-        if (line.startsWith(QLatin1String("== "))) {
-            finish();
-            title = line.mid(3);
-            program.clear();
-            expected.clear();
-            inExpect = false;
-        } else if (title.isEmpty()) {
-            continue; // the comments before the first program
-        } else if (line == QLatin1String("-- expect")) {
-            inExpect = true;
-        } else if (inExpect) {
-            if (!line.isEmpty())
-                expected << line;
-        } else {
-            program << unescaped(line);
-        }
-    }
-    finish();
+    for (const Program &program : readPrograms(QStringLiteral("programs.txt")))
+        QTest::newRow(qPrintable(program.title)) << program.text << program.expected;
 }
 
 void TestDiagnostics::programs()
@@ -207,6 +232,60 @@ void TestDiagnostics::programs()
     QCOMPARE(disagreement(text, found), QString());
 }
 
+void TestDiagnostics::beginners_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<qint32>>("mistakes");
+    QTest::addColumn<QStringList>("expected");
+    const QList<Program> programs = readPrograms(QStringLiteral("beginners.txt"));
+    QVERIFY(programs.size() >= 40);
+    for (const Program &program : programs)
+        QTest::newRow(qPrintable(program.title))
+            << program.text << program.mistakes << program.expected;
+}
+
+// The errors of a program, or the warnings of one that assembles.
+static QList<Diagnostic> everything(const QString &text)
+{
+    return diagnostics::check(text) + diagnostics::warnings(text);
+}
+
+// Each diagnostic's first line is a mistake's, and every fix removes what it
+// is about: the error or warning itself, or the one a note belongs to.
+void TestDiagnostics::beginners()
+{
+    QFETCH(QString, text);
+    QFETCH(QList<qint32>, mistakes);
+    QFETCH(QStringList, expected);
+    const QList<Diagnostic> found = everything(text);
+    QCOMPARE(positions(found), expected);
+    QCOMPARE(disagreement(text, found), QString());
+    QVERIFY(!found.isEmpty());
+    // The first error or warning, or a note that belongs to it, is at a mistake.
+    bool atMistake = mistakes.contains(found.first().range.line);
+    for (qsizetype k = 1; k < found.size() && found[k].severity == Severity::Note; ++k)
+        atMistake = atMistake || mistakes.contains(found[k].range.line);
+    QVERIFY2(atMistake, qPrintable(positions(found).first()));
+
+    const Diagnostic *about = nullptr;
+    for (const Diagnostic &diagnostic : found) {
+        if (diagnostic.severity != Severity::Note)
+            about = &diagnostic;
+        for (const diagnostics::Fix &fix : diagnostic.fixes) {
+            QVERIFY(about != nullptr);
+            const QString fixed = applied(text, fix);
+            const QList<Diagnostic> after = everything(fixed);
+            const bool remains = std::any_of(after.begin(), after.end(), [&](const Diagnostic &d) {
+                return d.kind == about->kind && d.range.line == about->range.line &&
+                       d.range.begin == about->range.begin;
+            });
+            QVERIFY2(!remains,
+                     qPrintable(fix.title + QLatin1String(" leaves ") +
+                                positions({*about}).first() + QLatin1String(" in:\n") + fixed));
+        }
+    }
+}
+
 void TestDiagnostics::messages_data()
 {
     QTest::addColumn<QString>("text");
@@ -215,14 +294,23 @@ void TestDiagnostics::messages_data()
     const auto row = [](const char *tag, const QString &text, const QStringList &expected) {
         QTest::newRow(tag) << text << expected;
     };
-    row("undefined label, as written", "LDA Total", {"1:5: error: label 'Total' is not defined"});
+    row("undefined label, as written, and how to define it", "LDA Total",
+        {"1:5: error: label 'Total' is not defined",
+         "1:5: note: to use 'Total' as a variable, define it on a line of its own after the "
+         "program: 'Total DAT'"});
     row("lone word, did you mean, in the student's case", "oupt",
         {"1:1: error: 'oupt' is not an instruction; did you mean out?"});
     row("upper case", "OUPT", {"1:1: error: 'OUPT' is not an instruction; did you mean OUT?"});
+    row("two equally near, both named", "SUA",
+        {"1:1: error: 'SUA' is not an instruction; did you mean SUB or STA?"});
     row("equally near, all named", "BRX",
         {"1:1: error: 'BRX' is not an instruction; did you mean BRA, BRZ, BRP, BRN or BRG?"});
-    row("two edits in a long word", "INPUT",
-        {"1:1: error: 'INPUT' is not an instruction; did you mean INP?"});
+    row("two edits in a long word", "INPT",
+        {"1:1: error: 'INPT' is not an instruction; did you mean INP?"});
+    row("a word of another assembly language", "input",
+        {"1:1: error: 'input' is not an instruction; did you mean inp?",
+         "1:1: note: other assembly languages write 'input' where this machine writes INP; it "
+         "knows only its own fifteen words"});
     row("after a label, with an operand", "L INPT X",
         {"1:3: error: 'INPT' is not an instruction; did you mean INP?"});
     row("three edits: no guess", "TOTAL", {"1:1: error: 'TOTAL' is not an instruction"});
@@ -237,8 +325,8 @@ void TestDiagnostics::messages_data()
     row("one word too many", "LDA x y\nx DAT",
         {"1:7: error: 'y' is a word too many: a line holds at most a label, an instruction and "
          "one operand"});
-    row("words too many, tabs shown as blanks", "x DAT 5 ;\tfive",
-        {"1:9: error: '; five' are words too many: a line holds at most a label, an instruction "
+    row("words too many, tabs shown as blanks", "x DAT 5 6\tfive",
+        {"1:9: error: '6 five' are words too many: a line holds at most a label, an instruction "
          "and one operand"});
     row("blank-only line", "INP\n \t\nHLT",
         {"2:1: error: the line holds only blanks or tabs; an empty line is fine, and any other "
@@ -383,10 +471,14 @@ void TestDiagnostics::warnings_data()
     const QString stops = " stops the run with an error when reached";
     const QString range = " is not a whole number from -2147483648 to 2147483647; the cell holds ";
     row("label defined again", "L HLT\n\nl BRA L",
-        {"3:1: warning: label 'l' is defined again; line 1 defines the one that is used"});
+        {"3:1: warning: label 'l' is defined again; line 1 defines the one that is used",
+         "3:1: warning: no path from cell 00 reaches this instruction, so it never runs"});
     row("data label defined again", "HLT\nA DAT 7\nA DAT 9",
         {"3:1: warning: label 'A' is defined again; line 2 defines the one that is used, so this "
          "cell holds 7"});
+    row("data label defined again with the same value: no clause about the cell",
+        "HLT\nA DAT 7\nA DAT 7",
+        {"3:1: warning: label 'A' is defined again; line 2 defines the one that is used"});
     row("data values", "HLT\nA DAT abc\nB DAT 1.5\nC DAT 2147483648\nD DAT -2147483648\nE DAT +7",
         {"2:7: warning: data value 'abc'" + range + "0",
          "3:7: warning: data value '1.5'" + range + "0",
@@ -403,8 +495,8 @@ void TestDiagnostics::warnings_data()
         {"1:7: warning: operand after OUT, which takes none; the word 12022 is no OUT and" +
          stops});
     row("no operand", "ADD\nHLT", {"1:1: warning: no operand after ADD; the word 01" + stops});
-    row("no operand, labelled", "HLT\nL BRZ",
-        {"2:3: warning: no operand after BRZ; the word 08" + stops});
+    row("no operand, labelled", "L BRZ\nHLT",
+        {"1:3: warning: no operand after BRZ; the word 08" + stops});
     row("colon", "loop: INP\nHLT",
         {"1:1: warning: labels take no colon; this line defines the label 'loop:'"});
     row("DAT without a label", "HLT\n  DAT",
@@ -442,6 +534,118 @@ void TestDiagnostics::duplicateLabelNamesTheFirst()
     QCOMPARE(found[0].related[0].message, QStringLiteral("first defined here"));
 }
 
+void TestDiagnostics::flowWarnings_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<QStringList>("findings");
+
+    const auto row = [](const char *tag, const QString &source, const QStringList &findings) {
+        QTest::newRow(tag) << source << findings;
+    };
+    const QString overwrites = ", so the program overwrites its own code; a stored number loses "
+                               "its leading zeros: that line's word ";
+    row("store into an instruction: what the stored word decodes to",
+        "INP\nSTA total\ntotal LDA one\nADD one\nOUT\nHLT\none DAT 1",
+        {"2:5: warning: STA writes into 'total', which labels the instruction on line 3" +
+         overwrites +
+         "066, stored back, becomes 66, which is no instruction word at all; keep numbers in "
+         "DAT lines"});
+    row("store into an instruction whose word keeps its digits",
+        "LDA x\nSTA o\no OUT\nHLT\nx DAT 3",
+        {"2:5: warning: STA writes into 'o', which labels the instruction on line 3" + overwrites +
+         "1202, stored back, stays 1202, which decodes to OUT; keep numbers in DAT lines"});
+    row("store into data: nothing", "INP\nSTA x\nHLT\nx DAT", {});
+    row("branch into data that is no instruction", "INP\nBRZ five\nHLT\nfive DAT 5",
+        {"2:5: warning: BRZ jumps to 'five', the data on line 4, whose word 5 is no instruction "
+         "word at all; a run that takes this branch stops there with an error"});
+    row("branch into data that decodes: a DAT 1202 is a legal OUT", "BRZ o\nHLT\no DAT 1202", {});
+    row("data before the first instruction", "x DAT 5\nLDA x\nOUT\nHLT",
+        {"1:1: warning: data before the first instruction: the run starts at cell 00, and its "
+         "word 5 is no instruction word at all; put the instructions first and the data after "
+         "them"});
+    row("unreachable: one warning per run of instructions, DAT lines between runs",
+        "INP\nBRA end\nOUT\nOUT\nx DAT\nSUB x\nend HLT\nOUT",
+        {"3:1: warning: no path from cell 00 reaches the 2 instructions of lines 3 to 4, so "
+         "they never run",
+         "6:1: warning: no path from cell 00 reaches this instruction, so it never runs",
+         "8:1: warning: no path from cell 00 reaches this instruction, so it never runs"});
+    row("a conditional branch leads both ways", "l INP\nBRZ end\nOUT\nBRA l\nend HLT", {});
+    row("a loop that never halts still reaches its cells", "l INP\nOUT\nBRA l",
+        {"warning: the program has no HLT, so a run never halts: it stops with an error or at "
+         "the step limit"});
+}
+
+void TestDiagnostics::flowWarnings()
+{
+    QFETCH(QString, source);
+    QFETCH(QStringList, findings);
+    QCOMPARE(oneLines(diagnostics::warnings(source)), findings);
+}
+
+void TestDiagnostics::runNotes_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<diagnostics::RunStop>("stop");
+    QTest::addColumn<QStringList>("notes");
+
+    const auto fault = [](qint32 address, qint32 previous) {
+        diagnostics::RunStop stop;
+        stop.address = address;
+        stop.previousAddress = previous;
+        return stop;
+    };
+    const auto limit = [](qint32 lowest, qint32 highest, quint64 steps) {
+        diagnostics::RunStop stop;
+        stop.kind = diagnostics::RunStop::StepLimit;
+        stop.lowest = lowest;
+        stop.highest = highest;
+        stop.recentSteps = steps;
+        return stop;
+    };
+    const QString reached = "the data of this line ";
+    QTest::newRow("falls into data: HLT missing")
+        << "INP\nOUT\nx DAT 5" << fault(2, 1)
+        << QStringList{"3:1: note: the run reached cell 02, " + reached +
+                       "('x DAT 5'), and took it for an instruction; a HLT is probably missing "
+                       "before the data"};
+    QTest::newRow("falls into a DAT without a label")
+        << "INP\n  DAT" << fault(1, 0)
+        << QStringList{"2:3: note: the run reached cell 01, " + reached +
+                       "('DAT'), and took it for an instruction; a HLT is probably missing "
+                       "before the data"};
+    QTest::newRow("starts on data")
+        << "x DAT 5\nLDA x\nHLT" << fault(0, -1)
+        << QStringList{"1:1: note: the run starts at cell 00, " + reached +
+                       "('x DAT 5'), and took it for an instruction; "
+                       "put the instructions first and the data "
+                       "after them"};
+    QTest::newRow("a branch into data, even to the next cell")
+        << "INP\nBRP x\nx DAT 5\nHLT" << fault(2, 1)
+        << QStringList{"3:1: note: the branch on line 2 jumped to cell 02, " + reached +
+                       "('x DAT 5'), and took it for an instruction; a branch should name the "
+                       "label of an instruction"};
+    QTest::newRow("past the end after a final INP")
+        << "INP\nOUT\nINP" << fault(3, 2)
+        << QStringList{"3:1: note: the run went past the end of the program into cell 03: the "
+                       "program has 3 lines (cells 00 to 02), and a HLT or a branch is missing "
+                       "after its last instruction"};
+    QTest::newRow("a two-cell loop stopped on its lower cell")
+        << "INP\nSTA x\nl OUT\nBRA l\nx DAT" << limit(2, 3, 10)
+        << QStringList{"3:1: note: in its last 10 steps the run looped between cell 02 (line 3) "
+                       "and cell 03 (line 4)"};
+    QTest::newRow("one cell") << "l BRA l" << limit(0, 0, 5)
+                              << QStringList{"1:1: note: in its last 5 steps the run looped at "
+                                             "cell 00 (line 1)"};
+}
+
+void TestDiagnostics::runNotes()
+{
+    QFETCH(QString, source);
+    QFETCH(diagnostics::RunStop, stop);
+    QFETCH(QStringList, notes);
+    QCOMPARE(oneLines(diagnostics::runNotes(source, stop)), notes);
+}
+
 void TestDiagnostics::runErrors_data()
 {
     QTest::addColumn<QString>("source");
@@ -475,7 +679,7 @@ void TestDiagnostics::runErrors()
 // Every field, with the kinds of value a reader of the JSON expects.
 void TestDiagnostics::json()
 {
-    const QList<Diagnostic> found = diagnostics::check("x DAT\nLDA é\nBRX x");
+    const QList<Diagnostic> found = diagnostics::check("x DAT\nBRA é\nBRX x");
     QCOMPARE(found.size(), 2);
     const QJsonObject undefined = diagnostics::toJson(found[0]);
     QCOMPARE(undefined.value("kind").toString(), QStringLiteral("undefined-label"));

@@ -70,14 +70,14 @@ CLASS = {
                   {1: "stopped", 2: "stopped", 3: "stopped", 4: "stopped"}, None),
     b"greedy.txt": (b"INP\nINP\nINP\nOUT\nHLT\n", "fail", 0,
                     {1: "input", 2: "input", 3: "input", 4: "input"}, None),
-    b"runerror.txt": (b"INP\nBRA bad\nbad DAT 9999\n", "fail", 0, ALL, None),
+    b"runerror.txt": (b"INP\nINP\nbad DAT 9999\n", "fail", 0, ALL, None),
     b"empty.txt": (b"", "error", 0, {}, "{name}: the file is empty."),
     b"blank.txt": (b" \t\r\n\n", "error", 0, {}, "{name}: the file is empty."),
     # an error with a note: two lines
     b"colon.txt": (b"loop: INP\nBRA loop\n", "error", 0, {}, None),
     # quotes, a backslash, YAML's and TAP's special characters, a control character
     b"nasty.txt": (b'OUT "a\\b#c:[d]\x01\n', "error", 0, {}, None),
-    b"latin1.txt": (b"INP\n\xe9t\xe9\nHLT\n", "error", 0, {}, "'{name}' is not UTF-8 text."),
+    b"latin1.txt": (b"INP\n\xe9t\xe9\nHLT\n", "error", 0, {}, "'{name}' is not UTF-8 text (byte 0xE9 at line 2 column 1)."),
     b"absent.txt": (None, "error", 0, {},
                     "Cannot read '{name}': No such file or directory."),
     b"passwd.txt": (("link", "/etc/passwd"), "error", 0, {},
