@@ -147,9 +147,9 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         } else {
             grade.graded = true;
             if (job.warnings) {
-                for (const QString &warning : program.warnings())
-                    tell(output, errors, warning);
                 grade.warnings = program.warningList();
+                for (const QString &warning : program.linesOf(grade.warnings))
+                    tell(output, errors, warning);
             }
             for (const TestCase &testCase : std::as_const(cases))
                 grade.cases.append(checkCase(program, testCase, job.maxSteps));

@@ -63,12 +63,9 @@ QList<diagnostics::Diagnostic> Program::warningList() const
     return diagnostics::warnings(text);
 }
 
-QStringList Program::warnings(Form form) const
+QStringList Program::warnings() const
 {
-    QStringList lines;
-    for (const diagnostics::Diagnostic &warning : diagnostics::warnings(text))
-        lines.append(lineOf(warning, form));
-    return lines;
+    return linesOf(warningList());
 }
 
 QList<diagnostics::Diagnostic> Program::runNoteList(const diagnostics::RunStop &stop) const
@@ -76,12 +73,9 @@ QList<diagnostics::Diagnostic> Program::runNoteList(const diagnostics::RunStop &
     return diagnostics::runNotes(text, stop);
 }
 
-QStringList Program::runNotes(const diagnostics::RunStop &stop, Form form) const
+QStringList Program::runNotes(const diagnostics::RunStop &stop) const
 {
-    QStringList lines;
-    for (const diagnostics::Diagnostic &note : diagnostics::runNotes(text, stop))
-        lines.append(lineOf(note, form));
-    return lines;
+    return linesOf(runNoteList(stop));
 }
 
 diagnostics::Diagnostic Program::runError(qint32 address, const char *kind,
@@ -92,12 +86,18 @@ diagnostics::Diagnostic Program::runError(qint32 address, const char *kind,
     return diagnostics::runError(text, fromLine ? address : -1, kind, message);
 }
 
-QString Program::lineOf(const diagnostics::Diagnostic &diagnostic, Form form) const
+QString Program::lineOf(const diagnostics::Diagnostic &diagnostic) const
 {
-    const QString line = diagnostics::oneLine(diagnostic);
-    if (form == Form::Report)
-        return line;
-    return name + (diagnostic.range.line > 0 ? QStringLiteral(":") : QStringLiteral(": ")) + line;
+    return name + (diagnostic.range.line > 0 ? QStringLiteral(":") : QStringLiteral(": ")) +
+           diagnostics::oneLine(diagnostic);
+}
+
+QStringList Program::linesOf(const QList<diagnostics::Diagnostic> &diagnostics) const
+{
+    QStringList lines;
+    for (const diagnostics::Diagnostic &diagnostic : diagnostics)
+        lines.append(lineOf(diagnostic));
+    return lines;
 }
 
 diagnostics::RunStop runStopOf(const machine::RunEnd &end, quint64 maxSteps)

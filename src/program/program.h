@@ -17,10 +17,6 @@
 namespace korvane
 {
 
-// How a diagnostic line starts: "NAME:LINE:COLUMN: " on a terminal, like a
-// compiler's, or "LINE:COLUMN: " in a report, which names the file already.
-enum class Form : quint8 { Terminal, Report };
-
 struct Program {
     QString name; // how messages name it: the file as given, or "sample N"
     QString text;
@@ -42,20 +38,22 @@ struct Program {
     // Warnings about the text; none when it does not assemble.
     QList<diagnostics::Diagnostic> warningList() const;
     // The same, one line each: "NAME:LINE:COLUMN: warning: TEXT", or
-    // "NAME: warning: TEXT" for one about the whole program; in a report's
-    // form "LINE:COLUMN: warning: TEXT" or "warning: TEXT".
-    QStringList warnings(Form form = Form::Terminal) const;
+    // "NAME: warning: TEXT" for one about the whole program.
+    QStringList warnings() const;
     // Notes on how a run of the assembled program ended.
     QList<diagnostics::Diagnostic> runNoteList(const diagnostics::RunStop &stop) const;
     // The same, one line each, in the form of warnings().
-    QStringList runNotes(const diagnostics::RunStop &stop, Form form = Form::Terminal) const;
+    QStringList runNotes(const diagnostics::RunStop &stop) const;
     // The error that ended a run at the instruction at `address` (-1 for
     // none), with the run's message in korvane-run's wording.
     diagnostics::Diagnostic runError(qint32 address, const char *kind,
                                      const QString &message) const;
-    // One line: "NAME:LINE:COLUMN: SEVERITY: TEXT", "NAME: SEVERITY: TEXT"
-    // about the whole program, or without the name in a report's form.
-    QString lineOf(const diagnostics::Diagnostic &diagnostic, Form form = Form::Terminal) const;
+    // One line: "NAME:LINE:COLUMN: SEVERITY: TEXT", or "NAME: SEVERITY: TEXT"
+    // about the whole program. Reports, which name the file already, write
+    // diagnostics::oneLine() instead.
+    QString lineOf(const diagnostics::Diagnostic &diagnostic) const;
+    // Each diagnostic as lineOf() writes it.
+    QStringList linesOf(const QList<diagnostics::Diagnostic> &diagnostics) const;
     // "NAME:LINE: " for a cell that a line of the text assembled to; empty for
     // any other address.
     QString locationOf(qint32 address) const;
