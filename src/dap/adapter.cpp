@@ -377,7 +377,7 @@ QJsonObject Adapter::breakpointJson(const LineBreakpoint &breakpoint) const
         json.insert(QStringLiteral("message"), breakpoint.message);
     if (breakpoint.verified)
         json.insert(QStringLiteral("instructionReference"),
-                    korvane::addressText(breakpoint.address));
+                    program::addressText(breakpoint.address));
     return json;
 }
 
@@ -480,7 +480,7 @@ void Adapter::dataBreakpointInfo(const QJsonObject &request, const QJsonObject &
         return;
     }
     respond(request, {{QStringLiteral("dataId"),
-                       QStringLiteral("cell:") + korvane::addressText(target->address)},
+                       QStringLiteral("cell:") + program::addressText(target->address)},
                       {QStringLiteral("description"), cellName(session, target->address)},
                       {QStringLiteral("accessTypes"),
                        QJsonArray{QStringLiteral("write"), QStringLiteral("readWrite")}},
@@ -543,7 +543,7 @@ void Adapter::gotoTargets(const QJsonObject &request, const QJsonObject &argumen
     }
     const qint32 asked = programLine(arguments.value(QLatin1String("line")).toInt(0));
     QJsonArray targets;
-    const korvane::Program &program = session.program();
+    const program::Program &program = session.program();
     const qsizetype words = std::min<qsizetype>(program.image.size(), machine::kMemorySize);
     for (qsizetype address = 0; address < words; ++address) {
         const qint32 line = program.lineNumbers[std::size_t(address)];
@@ -553,7 +553,7 @@ void Adapter::gotoTargets(const QJsonObject &request, const QJsonObject &argumen
                             {QStringLiteral("label"), describeCell(session, qint32(address))},
                             {QStringLiteral("line"), clientLine(line)},
                             {QStringLiteral("instructionPointerReference"),
-                             korvane::addressText(qint32(address))}});
+                             program::addressText(qint32(address))}});
             break;
         }
     }
@@ -611,7 +611,7 @@ void Adapter::disassemble(const QJsonObject &request, const QJsonObject &argumen
             continue;
         }
         const qint32 cell = qint32(address);
-        QJsonObject row{{QStringLiteral("address"), korvane::addressText(cell)},
+        QJsonObject row{{QStringLiteral("address"), program::addressText(cell)},
                         {QStringLiteral("instructionBytes"), session.processor().word(cell)},
                         {QStringLiteral("instruction"), describeCell(session, cell).mid(4)}};
         if (!session.program().labels.value(cell).isEmpty())
@@ -785,7 +785,7 @@ void Adapter::stackTrace(const QJsonObject &request, const QJsonObject &)
     QJsonObject frame{{QStringLiteral("id"), kFrame},
                       {QStringLiteral("column"), columnsStartAt1 ? 1 : 0}};
     if (machine::isAddress(pc)) {
-        frame.insert(QStringLiteral("instructionPointerReference"), korvane::addressText(pc));
+        frame.insert(QStringLiteral("instructionPointerReference"), program::addressText(pc));
         frame.insert(QStringLiteral("name"), describeCell(session, pc));
     } else {
         frame.insert(QStringLiteral("name"),
@@ -848,7 +848,7 @@ QJsonArray Adapter::memoryVariables() const
     QJsonArray list;
     for (qint32 address = 0; address < machine::kMemorySize; ++address)
         list.append(variable(cellName(session, address), session.processor().word(address),
-                             QLatin1Char('[') + korvane::addressText(address) + QLatin1Char(']')));
+                             QLatin1Char('[') + program::addressText(address) + QLatin1Char(']')));
     return list;
 }
 

@@ -11,10 +11,10 @@
 // its History as it goes, so that it can go backwards: a state passed before
 // is found again by replaying from the nearest one kept.
 
-#include "cpu/processor.h"
 #include "dap/breakpoints.h"
 #include "dap/history.h"
 #include "dap/machinestate.h"
+#include "machine/processor.h"
 #include "program/program.h"
 
 #include <QList>
@@ -89,7 +89,7 @@ public:
     bool restart(QStringList &errorLines);
     bool launched() const { return launched_; }
 
-    const korvane::Program &program() const { return program_; }
+    const program::Program &program() const { return program_; }
     const LaunchOptions &options() const { return options_; }
     Breakpoints &breakpoints() { return breakpoints_; }
 
@@ -184,7 +184,7 @@ private:
     void changedPast();
 
     LaunchOptions options_;
-    korvane::Program program_;
+    program::Program program_;
     machine::Processor processor_;
     Breakpoints breakpoints_;
     QList<Label> labels_;

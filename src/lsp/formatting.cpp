@@ -17,7 +17,7 @@ namespace
 // The memory image of a text, or nothing when it does not assemble.
 std::optional<QStringList> imageOf(const QString &text)
 {
-    korvane::Program program;
+    program::Program program;
     program.text = text;
     QString error;
     if (!program.assemble(error))

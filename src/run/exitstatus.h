@@ -3,7 +3,7 @@
 // The exit statuses of korvane-run. Troubles with the command line or the
 // files it names take the numbers sysexits.h gives them.
 
-namespace terminal
+namespace run
 {
 
 enum ExitStatus : int {
@@ -19,4 +19,4 @@ enum ExitStatus : int {
     OutputFailed = 74,   // EX_IOERR: standard output cannot be written
 };
 
-} // namespace terminal
+} // namespace run

@@ -12,7 +12,7 @@
 #include <iterator>
 #include <utility>
 
-namespace terminal
+namespace run
 {
 
 namespace
@@ -301,7 +301,7 @@ Options parseOptions(const QStringList &arguments)
     return options;
 }
 
-ExitStatus readProgram(const Options &options, qsizetype index, korvane::Program &program,
+ExitStatus readProgram(const Options &options, qsizetype index, program::Program &program,
                        QString &error)
 {
     if (options.sample >= 0) {
@@ -310,16 +310,16 @@ ExitStatus readProgram(const Options &options, qsizetype index, korvane::Program
         return Success;
     }
     const QString &path = options.programFiles.at(index);
-    program.name = korvane::shownName(path);
-    switch (korvane::readTextFile(path, QStringLiteral("a program"), program.text, error)) {
-    case korvane::FileTrouble::None:
+    program.name = program::shownName(path);
+    switch (program::readTextFile(path, QStringLiteral("a program"), program.text, error)) {
+    case program::FileTrouble::None:
         return Success;
-    case korvane::FileTrouble::NotText:
+    case program::FileTrouble::NotText:
         return ProgramNotText;
-    case korvane::FileTrouble::CannotRead:
+    case program::FileTrouble::CannotRead:
         break;
     }
     return FileCannotRead;
 }
 
-} // namespace terminal
+} // namespace run

@@ -5,8 +5,8 @@
 // standard error as diagnostics, each about a line of the program starting
 // with "NAME:LINE:COLUMN: ".
 
-#include "cpu/console.h"
-#include "cpu/processor.h"
+#include "machine/console.h"
+#include "machine/processor.h"
 #include "program/program.h"
 #include "run/diagnosticprinter.h"
 #include "run/exitstatus.h"
@@ -15,14 +15,14 @@
 
 #include <QString>
 
-namespace terminal
+namespace run
 {
 
 class Runner : private machine::Console
 {
 public:
     // Both must outlive the runner.
-    Runner(const korvane::Program &program, TerminalConsole &terminal);
+    Runner(const program::Program &program, TerminalConsole &terminal);
 
     // Writes each executed step to the terminal's trace, in the form given.
     void setTrace(bool on, TraceFormat format = TraceFormat::Text)
@@ -50,7 +50,7 @@ private:
     void report(const diagnostics::Diagnostic &error,
                 const std::optional<diagnostics::RunStop> &stop);
 
-    const korvane::Program &program;
+    const program::Program &program;
     TerminalConsole &terminal;
     machine::Processor processor_;
     bool tracing = false;
@@ -59,4 +59,4 @@ private:
     PrintStyle printStyle;
 };
 
-} // namespace terminal
+} // namespace run

@@ -15,7 +15,7 @@ namespace
 
 QStringList imageOf(const QString &text)
 {
-    korvane::Program program;
+    program::Program program;
     program.text = text;
     QString error;
     return program.assemble(error) ? program.image

@@ -1,4 +1,4 @@
-#include "cpu/processor.h"
+#include "machine/processor.h"
 
 #include "machine/arithmetic.h"
 #include "machine/instructionset.h"
