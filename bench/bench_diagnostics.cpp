@@ -2,7 +2,7 @@
 // 20 errors) and as an editor would (all of them): a 100-line program with
 // three mistakes, and that program repeated up to 1 MiB.
 
-#include "assembler/check.h"
+#include "diagnostics/errors.h"
 
 #include "programs.h"
 

@@ -19,9 +19,10 @@
 // limit, and the notes about how that run ended are checked the same way.
 
 #include "assembler/assembler.h"
-#include "assembler/check.h"
-#include "assembler/diagnostics.h"
-#include "assembler/sourcetext.h"
+#include "diagnostics/errors.h"
+#include "diagnostics/runnotes.h"
+#include "diagnostics/sourcetext.h"
+#include "diagnostics/warnings.h"
 #include "machine/runloop.h"
 #include "machine/word.h"
 
@@ -162,7 +163,7 @@ void checkPlaces(const QList<diagnostics::Diagnostic> &list, const QString &sour
     const QList<qint32> lines = linesWithText(source);
     for (const diagnostics::Diagnostic &found : list) {
         const diagnostics::Range &range = found.range;
-        require(range.line == 0 ? wholeProgram || found.kind == QLatin1String("too-many-errors")
+        require(range.line == 0 ? wholeProgram || found.code == diagnostics::Code::TooManyErrors
                                 : lines.contains(range.line),
                 "a diagnostic names a line of the text that is not empty");
         if (range.line > 0) {
@@ -171,7 +172,7 @@ void checkPlaces(const QList<diagnostics::Diagnostic> &list, const QString &sour
             require(range.begin >= 0 && range.begin <= range.end && range.end <= bytes,
                     "a diagnostic's bytes lie inside its line");
         }
-        require(!found.kind.isEmpty(), "every diagnostic has a kind");
+        require(!found.name().isEmpty(), "every diagnostic has a name");
         require(!found.message.isEmpty() && !found.message.contains(u'\n'),
                 "a message is one line of text");
     }
@@ -183,7 +184,7 @@ QList<qint32> errorLines(const QList<diagnostics::Diagnostic> &list)
     QList<qint32> lines;
     for (const diagnostics::Diagnostic &found : list) {
         if (found.severity == diagnostics::Severity::Error &&
-            found.kind != QLatin1String("too-many-errors"))
+            found.code != diagnostics::Code::TooManyErrors)
             lines.append(found.range.line);
     }
     return lines;
@@ -213,7 +214,7 @@ void checkErrors(const QString &source, const Outcome &outcome, qsizetype stored
     const bool cut = lines.size() > diagnostics::kErrorLimit;
     require(kept.size() == std::min(lines.size(), diagnostics::kErrorLimit),
             "at most 20 errors are kept");
-    require(cut == (capped.last().kind == QLatin1String("too-many-errors")),
+    require(cut == (capped.last().code == diagnostics::Code::TooManyErrors),
             "a cut list ends in too-many-errors");
     require(kept.contains(windowLine), "the assembler's error survives the limit");
     if (cut && !lines.first(diagnostics::kErrorLimit).contains(windowLine))
@@ -252,7 +253,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // How a run of the program ended, and the notes about it.
     if (outcome.image) {
         if (const std::optional<diagnostics::RunStop> stop = runOnce(*outcome.image))
-            checkPlaces(diagnostics::runNotes(source, *stop), source, true);
+            checkPlaces(diagnostics::runNotes(diagnostics::SourceText(source), *stop), source,
+                        true);
     }
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "dap/session.h"
 
 #include "assembler/splittext.h"
+#include "diagnostics/runerror.h"
 #include "machine/decimal.h"
 #include "machine/instructionset.h"
 #include "machine/runloop.h"
@@ -69,7 +70,7 @@ bool Session::load(QStringList &errorLines)
     }
     program_ = std::move(program);
     findLabels();
-    for (const QString &warning : program_.warnings())
+    for (const QString &warning : program_.linesOf(program_.warnings))
         message(warning);
     program::loadImage(program_, processor_);
     processor_.setRegisters({});
@@ -407,8 +408,8 @@ Stop Session::stepLimitStop()
     // Written as korvane-run writes it: a diagnostic about the whole program.
     Stop stop{
         Stop::StepLimit,
-        program_.lineOf(program_.runError(
-            -1, "step-limit", machine::RunLoop::stepLimitMessage(processor_.executedSteps()))),
+        program_.lineOf(program_.runError(-1, diagnostics::Code::StepLimit,
+                                          diagnostics::stepLimitText(processor_.executedSteps()))),
         {},
         {}};
     diagnostics::RunStop where;
@@ -417,7 +418,7 @@ Stop Session::stepLimitStop()
     where.highest = highestRecent;
     where.recentSteps = std::min(options_.maxSteps, machine::kRecentSteps);
     if (watchingRecent)
-        stop.notes = program_.runNotes(where);
+        stop.notes = program_.linesOf(program_.runNotes(where));
     message(stop.description);
     for (const QString &note : stop.notes)
         message(note);
@@ -431,13 +432,14 @@ Stop Session::faultStop()
     const qint32 address = processor_.faultAddress();
     // Written as korvane-run writes it: a diagnostic at the instruction's word.
     Stop stop{Stop::RunError,
-              program_.lineOf(program_.runError(address, "run-error", processor_.faultMessage())),
+              program_.lineOf(program_.runError(address, diagnostics::Code::RunError,
+                                                diagnostics::faultText(processor_.fault()))),
               {},
               {}};
     diagnostics::RunStop where;
     where.address = address;
     where.previousAddress = processor_.lastStepAddress();
-    stop.notes = program_.runNotes(where);
+    stop.notes = program_.linesOf(program_.runNotes(where));
     if (address >= 0) {
         machine::Processor::Registers registers = processor_.registers();
         registers.pc = address;

@@ -1,6 +1,5 @@
 #include "grading/casecheck.h"
 
-#include "assembler/splittext.h"
 #include "machine/runloop.h"
 
 #include <algorithm>
@@ -60,13 +59,10 @@ CaseResult checkRule(const program::Program &program, const TestCase &rule)
                                 .arg(program.image.size())
                                 .arg(rule.maxWords);
     } else {
-        const QStringList lines = program.text.split(QLatin1Char('\n'));
         QStringList uses;
-        for (qsizetype address = 0; address < program.image.size(); ++address) {
+        for (qint32 address = 0; address < program.image.size(); ++address) {
             const qint32 line = program.lineNumbers[std::size_t(address)];
-            const QStringList fields = splitText(lines.value(line - 1), QString());
-            const QString mnemonic =
-                fields.value(program.labels.value(address).isEmpty() ? 0 : 1).toUpper();
+            const QString &mnemonic = program.source->mnemonicOf(address)->key;
             if (rule.forbidden.contains(mnemonic))
                 uses.append(QStringLiteral("%1 on line %2").arg(mnemonic).arg(line));
         }
@@ -113,7 +109,7 @@ CaseResult checkCase(const program::Program &program, const TestCase &testCase, 
         result.reason = (program.locationOf(end.address) + end.message).trimmed();
     }
     if (result.ending == CaseResult::Stopped || result.ending == CaseResult::Error)
-        result.notes = program.runNoteList(program::runStopOf(end, maxSteps));
+        result.notes = program.runNotes(program::runStopOf(end, maxSteps));
     result.passed = result.ending == CaseResult::Halted &&
                     result.outputCount == quint64(testCase.expected.size()) &&
                     result.output == testCase.expected;

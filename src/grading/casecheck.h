@@ -4,7 +4,7 @@
 // each run from the freshly loaded image, and keeps what a report needs to
 // tell how each one went.
 
-#include "assembler/diagnostic.h"
+#include "diagnostics/diagnostic.h"
 #include "grading/cases.h"
 #include "program/program.h"
 

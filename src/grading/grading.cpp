@@ -147,7 +147,7 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         } else {
             grade.graded = true;
             if (job.warnings) {
-                grade.warnings = program.warningList();
+                grade.warnings = program.warnings;
                 for (const QString &warning : program.linesOf(grade.warnings))
                     tell(output, errors, warning);
             }

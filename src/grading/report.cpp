@@ -94,7 +94,7 @@ QStringList failureDetails(const TestCase &testCase, const FileGrade &grade, qsi
 QStringList reportLines(const QList<diagnostics::Diagnostic> &diagnostics)
 {
     QStringList lines;
-    for (const diagnostics::Diagnostic &diagnostic : diagnostics)
+    for (const diagnostics::Diagnostic &diagnostic : diagnostics::flattened(diagnostics))
         lines.append(diagnostics::oneLine(diagnostic));
     return lines;
 }

@@ -26,7 +26,7 @@ namespace
 QJsonArray objects(const QList<diagnostics::Diagnostic> &diagnostics)
 {
     QJsonArray array;
-    for (const diagnostics::Diagnostic &diagnostic : diagnostics)
+    for (const diagnostics::Diagnostic &diagnostic : diagnostics::flattened(diagnostics))
         array.append(diagnostics::toJson(diagnostic));
     return array;
 }

@@ -1,7 +1,7 @@
 #include "lsp/diagnosticadapter.h"
 
-#include "assembler/diagnostic.h"
-#include "assembler/sourcetext.h"
+#include "diagnostics/diagnostic.h"
+#include "diagnostics/sourcetext.h"
 #include "program/program.h"
 
 #include <QJsonArray>
@@ -66,7 +66,7 @@ Finding findingOf(const Document &document, const QString &uri,
     QJsonObject &diagnostic = finding.diagnostic;
     diagnostic.insert(QStringLiteral("range"), rangeOf(document, found.range));
     diagnostic.insert(QStringLiteral("severity"), severityOf(found.severity));
-    diagnostic.insert(QStringLiteral("code"), found.kind);
+    diagnostic.insert(QStringLiteral("code"), QString(found.name()));
     diagnostic.insert(QStringLiteral("source"), QStringLiteral("korvane"));
     diagnostic.insert(QStringLiteral("message"), found.message);
     if (!found.related.isEmpty()) {
@@ -103,19 +103,18 @@ QList<Finding> findingsOf(const Document &document, const QString &uri)
 {
     const qint32 bytes = diagnostics::utf8Length(document.text());
     if (bytes > kMaxDocumentBytes) {
-        diagnostics::Diagnostic tooLarge;
-        tooLarge.kind = QStringLiteral("program-too-large");
-        tooLarge.message =
+        const diagnostics::Diagnostic tooLarge(
+            diagnostics::Severity::Error, diagnostics::Code::ProgramTooLarge, {},
             QStringLiteral("the program is %1 bytes, larger than 1 MiB: korvane-run and the "
                            "window do not read it, so it is not checked")
-                .arg(bytes);
+                .arg(bytes));
         return {findingOf(document, uri, tooLarge)};
     }
     program::Program program;
     program.text = document.text();
     QString error;
     const QList<diagnostics::Diagnostic> found =
-        program.assemble(error) ? program.warningList() : program.errors;
+        diagnostics::flattened(program.assemble(error) ? program.warnings : program.errors);
     QList<Finding> findings;
     findings.reserve(found.size());
     for (const diagnostics::Diagnostic &diagnostic : found)

@@ -1,6 +1,6 @@
 #include "lsp/formatting.h"
 
-#include "assembler/sourcetext.h"
+#include "diagnostics/sourcetext.h"
 #include "lsp/labelindex.h"
 #include "program/program.h"
 

@@ -1,6 +1,6 @@
 #include "lsp/labelindex.h"
 
-#include "assembler/sourcetext.h"
+#include "diagnostics/sourcetext.h"
 #include "machine/instructionset.h"
 
 namespace lsp

@@ -6,17 +6,6 @@
 namespace machine
 {
 
-namespace
-{
-
-// Built out of line, so that execute() stays small enough to expand in run().
-Q_NEVER_INLINE Q_DECL_COLD_FUNCTION QString unknownOpcodeMessage(qint32 opcode)
-{
-    return QLatin1String("Error in execution <") + QString::number(opcode) + QLatin1String(">.\n");
-}
-
-} // namespace
-
 Processor::Processor() = default;
 
 void Processor::setWord(int address, const QString &word)
@@ -91,8 +80,7 @@ Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const B
         // Fetch. A program counter outside the memory has nothing to fetch.
         if (!isAddress(pc_)) {
             changes_.pc = true;
-            faultMessage_ = QLatin1String("Error: program counter <") + QString::number(pc_) +
-                            QLatin1String("> is outside the memory (addresses 0 to 99).");
+            fault_ = Fault{Fault::ProgramCounterOutside, pc_, 0, {}, Decimal::Ok};
             faultAddress_ = -1;
             return Stop::Fault;
         }
@@ -116,7 +104,7 @@ Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const B
         if (!fetched.decodeKnown)
             decodeCell(fetched);
         if (!fetched.decoded.ok()) {
-            fault(decodeFailureMessage(text(fetched), fetched.decoded.status));
+            fault(Fault{Fault::BadWord, 0, 0, text(fetched), fetched.decoded.status});
             return Stop::Fault;
         }
         opcode_ = fetched.decoded.opcode;
@@ -238,9 +226,9 @@ Processor::Changes Processor::takeChanges()
 
 // Every instruction that fails or reports does so before it could branch, so
 // it was fetched from the cell before the program counter.
-Processor::Outcome Processor::fault(QString message)
+Q_NEVER_INLINE Q_DECL_COLD_FUNCTION Processor::Outcome Processor::fault(Fault fault)
 {
-    faultMessage_ = std::move(message);
+    fault_ = std::move(fault);
     faultAddress_ = pc_ - 1;
     return Outcome::Fault;
 }
@@ -259,9 +247,7 @@ Q_NEVER_INLINE Q_DECL_COLD_FUNCTION void Processor::reportOperand()
 // Memory has no cell outside 0 to 99; an instruction that names one ends the run.
 Processor::Outcome Processor::addressFault()
 {
-    return fault(QLatin1String("Error: instruction ") + mnemonicOf(opcode_) +
-                 QLatin1String(" uses address <") + QString::number(address_) +
-                 QLatin1String(">, outside the memory (addresses 0 to 99)."));
+    return fault(Fault{Fault::AddressOutside, address_, opcode_, {}, Decimal::Ok});
 }
 
 // run() calls execute() and through it operand(), arithmetic() and branchIf()
@@ -403,7 +389,7 @@ inline Processor::Outcome Processor::execute()
         changes_.output.push_back(accumulator_);
         return Outcome::Continue;
     }
-    return fault(unknownOpcodeMessage(opcode_));
+    return fault(Fault{Fault::UnknownOpcode, 0, opcode_, {}, Decimal::Ok});
 }
 
 } // namespace machine

@@ -16,6 +16,7 @@
 // A step observer, when one is set, is told of every completed step; a run
 // without one takes a copy of the step loop that has no observing in it.
 
+#include "machine/fault.h"
 #include "machine/instructionword.h"
 #include "machine/word.h"
 
@@ -155,7 +156,9 @@ public:
     // Told of every completed step from now on; null for none. Not owned.
     void setStepObserver(StepObserver *observer) { observer_ = observer; }
 
-    QString faultMessage() const { return faultMessage_; }
+    // Why the last step failed, and the window's text of it.
+    const Fault &fault() const { return fault_; }
+    QString faultMessage() const { return message(fault_); }
     // Address of the instruction whose step failed, or -1 when the failure
     // belongs to no instruction (a program counter outside the memory).
     qint32 faultAddress() const { return faultAddress_; }
@@ -191,7 +194,7 @@ private:
     const Cell *operand(); // null after a fault
     Outcome execute();
     Outcome arithmetic(qint32 (*operation)(qint32, qint32));
-    Outcome fault(QString message);
+    Outcome fault(Fault fault);
     Outcome addressFault();
     void reportOperand();
     bool jumps(qint32 opcode) const;
@@ -205,7 +208,7 @@ private:
     qint32 address_ = 0;
     bool halted_ = false;
     quint64 executedSteps_ = 0;
-    QString faultMessage_;
+    Fault fault_;
     qint32 faultAddress_ = -1;
     qint32 pcAfterStep_ = 0;
     qint32 lastStepAddress_ = -1;

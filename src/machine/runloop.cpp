@@ -64,6 +64,7 @@ RunEnd RunLoop::run()
             return {};
         case Processor::Stop::Fault: {
             RunEnd end{RunEnd::Fault, processor.faultMessage(), processor.faultAddress()};
+            end.fault = processor.fault();
             end.previousAddress = processor.lastStepAddress();
             return end;
         }
@@ -78,6 +79,7 @@ RunEnd RunLoop::run()
             const quint64 steps = processor.executedSteps();
             if (stepLimit != 0 && steps >= stepLimit) {
                 RunEnd end{RunEnd::StepLimit, stepLimitMessage(steps), -1};
+                end.steps = steps;
                 end.lowestRecent = lowestRecent;
                 end.highestRecent = highestRecent;
                 return end;

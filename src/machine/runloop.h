@@ -33,7 +33,7 @@ struct RunEnd {
         Stopped,    // the console answered that the run should not keep running
     };
     Kind kind = Halted;
-    QString message;
+    QString message; // the window's text
     qint32 address = -1;
     // Fault: the instruction of the last step that completed before it, or -1.
     qint32 previousAddress = -1;
@@ -41,6 +41,10 @@ struct RunEnd {
     // in the last kRecentSteps steps, where the program was looping.
     qint32 lowestRecent = -1;
     qint32 highestRecent = -1;
+    // Fault: why the step failed.
+    machine::Fault fault{};
+    // StepLimit: the steps run.
+    quint64 steps = 0;
 };
 
 // How many steps before a step limit are watched for RunEnd's recent addresses.

@@ -7,6 +7,7 @@
 // an instruction reads the cell as an operand.
 
 #include <QLatin1String>
+#include <QString>
 #include <QtGlobal>
 
 namespace machine
@@ -29,6 +30,12 @@ constexpr int columnOf(int address)
 constexpr bool isAddress(qint64 value)
 {
     return value >= 0 && value < kMemorySize;
+}
+
+// An address as the memory table numbers it: two digits, 00 to 99.
+inline QString addressText(qint32 address)
+{
+    return QStringLiteral("%1").arg(address, 2, 10, QLatin1Char('0'));
 }
 
 // Text of a cell that holds nothing yet.

@@ -1,9 +1,11 @@
 #include "program/program.h"
 
 #include "assembler/assembler.h"
-#include "assembler/check.h"
-#include "assembler/diagnostics.h"
 #include "assembler/splittext.h"
+#include "diagnostics/errors.h"
+#include "diagnostics/mnemonic.h"
+#include "diagnostics/runerror.h"
+#include "diagnostics/warnings.h"
 
 #include <algorithm>
 
@@ -22,68 +24,76 @@ QString location(const QString &name, qint32 line)
 
 bool Program::assemble(QString &error)
 {
+    source = std::make_shared<const diagnostics::SourceText>(text);
+    image.clear();
+    labels.clear();
+    errors.clear();
+    warnings.clear();
+    omitted = 0;
+    // The window's assembler judges; a text with more lines than the memory
+    // has cells it refuses before reading any, so it is not asked.
+    const QList<diagnostics::SourceLine> &lines = source->lines();
     Assembler assembler(Assembler::kDefaultSymbolCapacity);
-    try {
-        image = splitText(assembler.assemble(text), QStringLiteral("\n"));
-    } catch (const QString &message) {
+    QString refusal;
+    if (lines.size() > machine::kMemorySize) {
+        refusal = QStringLiteral("too many lines");
+    } else {
+        try {
+            image = splitText(assembler.assemble(text), QStringLiteral("\n"));
+        } catch (const QString &message) {
+            refusal = message;
+        }
+    }
+    if (!refusal.isEmpty()) {
         image.clear();
-        errors = diagnostics::check(text, diagnostics::kErrorLimit);
+        errors = diagnostics::errors(*source, diagnostics::kErrorLimit, &omitted);
         // The checks find every error the assembler finds; should they ever
         // miss one, its own message is shown rather than none.
         if (errors.isEmpty()) {
-            diagnostics::Diagnostic refused;
-            refused.kind = QStringLiteral("assembly-error");
-            refused.message = message.trimmed();
+            diagnostics::Diagnostic refused(diagnostics::Severity::Error,
+                                            diagnostics::Code::AssemblyError, {},
+                                            refusal.trimmed());
             const qint32 stored = assembler.errorLine;
             if (stored >= 0 && stored < assembler.lineCount)
                 refused.range.line = assembler.lineNumbers[std::size_t(stored)];
             errors.append(refused);
         }
-        QStringList lines;
-        for (const diagnostics::Diagnostic &found : std::as_const(errors))
-            lines.append(lineOf(found));
-        error = lines.join(QLatin1Char('\n'));
+        error = linesOf(errors).join(QLatin1Char('\n'));
         return false;
     }
-    errors.clear();
-    lineNumbers = assembler.lineNumbers;
-    // The symbol table names the lines that define labels; the name is taken
-    // from the line as written, where the assembler keeps it upper-cased.
-    const QList<QString> written = splitText(text, QStringLiteral("\n"));
-    labels = QStringList(assembler.lineCount, QString());
-    for (qint32 i = 0; i < assembler.symbolCount; ++i) {
-        const qint32 line = assembler.symbols[std::size_t(i)].labelAddress;
-        labels[line] = splitText(written.value(line), QString()).value(0);
+    for (qsizetype k = 0; k < image.size(); ++k) {
+        const diagnostics::SourceLine &line = lines[k];
+        lineNumbers[std::size_t(k)] = line.number;
+        const bool labelled = line.words.first().role == diagnostics::Role::Label;
+        labels.append(labelled ? line.words.first().written.toString() : QString());
     }
+    warnings = diagnostics::warnings(*source, image, kWarningLimit, &omitted);
     return true;
 }
 
-QList<diagnostics::Diagnostic> Program::warningList() const
+bool Program::holdsData(qint32 address) const
 {
-    return diagnostics::warnings(text);
+    if (!source || address < 0 || address >= image.size())
+        return false;
+    const diagnostics::Word *mnemonic = source->mnemonicOf(address);
+    return mnemonic != nullptr && diagnostics::isData(mnemonic->mnemonic);
 }
 
-QStringList Program::warnings() const
+QList<diagnostics::Diagnostic> Program::runNotes(const diagnostics::RunStop &stop) const
 {
-    return linesOf(warningList());
+    if (!source || !errors.isEmpty())
+        return {};
+    return diagnostics::runNotes(*source, stop);
 }
 
-QList<diagnostics::Diagnostic> Program::runNoteList(const diagnostics::RunStop &stop) const
-{
-    return diagnostics::runNotes(text, stop);
-}
-
-QStringList Program::runNotes(const diagnostics::RunStop &stop) const
-{
-    return linesOf(runNoteList(stop));
-}
-
-diagnostics::Diagnostic Program::runError(qint32 address, const char *kind,
+diagnostics::Diagnostic Program::runError(qint32 address, diagnostics::Code code,
                                           const QString &message) const
 {
     // Only an address that a line assembled to names a line.
     const bool fromLine = address >= 0 && address < image.size() && machine::isAddress(address);
-    return diagnostics::runError(text, fromLine ? address : -1, kind, message);
+    if (!source)
+        return diagnostics::Diagnostic(diagnostics::Severity::Error, code, {}, message);
+    return diagnostics::runError(*source, fromLine ? address : -1, code, message);
 }
 
 QString Program::lineOf(const diagnostics::Diagnostic &diagnostic) const
@@ -95,7 +105,7 @@ QString Program::lineOf(const diagnostics::Diagnostic &diagnostic) const
 QStringList Program::linesOf(const QList<diagnostics::Diagnostic> &diagnostics) const
 {
     QStringList lines;
-    for (const diagnostics::Diagnostic &diagnostic : diagnostics)
+    for (const diagnostics::Diagnostic &diagnostic : diagnostics::flattened(diagnostics))
         lines.append(lineOf(diagnostic));
     return lines;
 }
@@ -127,11 +137,6 @@ void loadImage(const Program &program, machine::Processor &processor)
     for (int address = 0; address < machine::kMemorySize; ++address)
         processor.setWord(address, address < program.image.size() ? program.image[address]
                                                                   : QString(machine::kEmptyWord));
-}
-
-QString addressText(qint32 address)
-{
-    return QStringLiteral("%1").arg(address, 2, 10, QLatin1Char('0'));
 }
 
 } // namespace program

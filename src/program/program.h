@@ -1,10 +1,13 @@
 #pragma once
 
-// A program text, the memory image it assembles to, and the line of the text
-// that each word came from, so that messages can name it.
+// A program: its text read once, the memory image it assembles to, and all
+// that the front ends tell about it. The text's lines and words with their
+// roles, the cells and labels, and the errors or the warnings are found
+// together when it is assembled; notes on a run are found when asked for.
 
-#include "assembler/diagnostic.h"
-#include "assembler/diagnostics.h"
+#include "diagnostics/diagnostic.h"
+#include "diagnostics/runnotes.h"
+#include "diagnostics/sourcetext.h"
 #include "machine/processor.h"
 #include "machine/runloop.h"
 #include "machine/word.h"
@@ -13,46 +16,53 @@
 #include <QStringList>
 
 #include <array>
+#include <memory>
 
 namespace program
 {
 
+// How many warnings reports, the language server and korvane-run keep; the
+// others are counted.
+inline constexpr qsizetype kWarningLimit = 200;
+
 struct Program {
     QString name; // how messages name it: the file as given, or "sample N"
     QString text;
+
+    // Set by assemble(). The text as read: its stored lines (line k is cell
+    // k) with their words, the roles of the words and every label.
+    std::shared_ptr<const diagnostics::SourceText> source;
     QStringList image; // the words of cells 0, 1, 2, ... once assembled
     // Line of the text that each word of the image came from, counted from 1.
     std::array<qint32, machine::kMemorySize> lineNumbers{};
     // The label each line of the image defines, as written; empty for none.
     QStringList labels;
-
-    // The errors of the last assemble() that failed, in line order, each
-    // followed by its notes: at most diagnostics::kErrorLimit, then one that
-    // says the rest are left out.
+    // Why it does not assemble: at most diagnostics::kErrorLimit errors, each
+    // with its notes, then one that says the rest are left out.
     QList<diagnostics::Diagnostic> errors;
+    // The warnings about a program that assembled: at most kWarningLimit,
+    // then one that says how many more there are.
+    QList<diagnostics::Diagnostic> warnings;
+    // The errors or warnings counted but left out.
+    qsizetype omitted = 0;
 
-    // Assembles the text into the image. Returns false when it does not
+    // Reads and assembles the text. Returns false when it does not
     // assemble, with `errors` set and `error` holding them one line each,
     // "NAME:LINE:COLUMN: error: TEXT" and the notes "NAME:LINE:COLUMN: note: TEXT".
     bool assemble(QString &error);
-    // Warnings about the text; none when it does not assemble.
-    QList<diagnostics::Diagnostic> warningList() const;
-    // The same, one line each: "NAME:LINE:COLUMN: warning: TEXT", or
-    // "NAME: warning: TEXT" for one about the whole program.
-    QStringList warnings() const;
+    // Whether cell `address` holds a data line's word.
+    bool holdsData(qint32 address) const;
     // Notes on how a run of the assembled program ended.
-    QList<diagnostics::Diagnostic> runNoteList(const diagnostics::RunStop &stop) const;
-    // The same, one line each, in the form of warnings().
-    QStringList runNotes(const diagnostics::RunStop &stop) const;
+    QList<diagnostics::Diagnostic> runNotes(const diagnostics::RunStop &stop) const;
     // The error that ended a run at the instruction at `address` (-1 for
-    // none), with the run's message in korvane-run's wording.
-    diagnostics::Diagnostic runError(qint32 address, const char *kind,
+    // none), with korvane-run's text of it.
+    diagnostics::Diagnostic runError(qint32 address, diagnostics::Code code,
                                      const QString &message) const;
     // One line: "NAME:LINE:COLUMN: SEVERITY: TEXT", or "NAME: SEVERITY: TEXT"
     // about the whole program. Reports, which name the file already, write
     // diagnostics::oneLine() instead.
     QString lineOf(const diagnostics::Diagnostic &diagnostic) const;
-    // Each diagnostic as lineOf() writes it.
+    // Each diagnostic and each of its notes as lineOf() writes it.
     QStringList linesOf(const QList<diagnostics::Diagnostic> &diagnostics) const;
     // "NAME:LINE: " for a cell that a line of the text assembled to; empty for
     // any other address.
@@ -67,7 +77,6 @@ diagnostics::RunStop runStopOf(const machine::RunEnd &end, quint64 maxSteps);
 // the empty word.
 void loadImage(const Program &program, machine::Processor &processor);
 
-// An address as the memory table numbers it: two digits, 00 to 99.
-QString addressText(qint32 address);
+using machine::addressText;
 
 } // namespace program

@@ -1,7 +1,7 @@
 #include "run/diagnosticprinter.h"
 
-#include "assembler/characters.h"
-#include "assembler/sourcetext.h"
+#include "diagnostics/characters.h"
+#include "diagnostics/sourcetext.h"
 
 #include <cstdlib>
 
@@ -158,7 +158,7 @@ QString printed(const program::Program &program, const QList<diagnostics::Diagno
                 const PrintStyle &style)
 {
     QString text;
-    for (const diagnostics::Diagnostic &diagnostic : list)
+    for (const diagnostics::Diagnostic &diagnostic : diagnostics::flattened(list))
         text += printed(program, diagnostic, style);
     return text;
 }

@@ -4,7 +4,7 @@
 // GCC: "FILE:LINE:COLUMN: error: MESSAGE", then the source line with a
 // marker under the word and, where there is a fix, the replacement under it.
 
-#include "assembler/diagnostic.h"
+#include "diagnostics/diagnostic.h"
 #include "program/program.h"
 
 #include <QList>

@@ -107,9 +107,8 @@ int main(int argc, char *argv[])
     }
     // On standard error, so that they stay out of the output and the image.
     if (options.warnings) {
-        const QList<diagnostics::Diagnostic> warnings = program.warningList();
-        if (!warnings.isEmpty())
-            console.message(run::printed(program, warnings, style));
+        if (!program.warnings.isEmpty())
+            console.message(run::printed(program, program.warnings, style));
     }
 
     run::Runner runner(program, console);

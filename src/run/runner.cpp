@@ -1,5 +1,6 @@
 #include "run/runner.h"
 
+#include "diagnostics/runerror.h"
 #include "machine/instructionset.h"
 #include "machine/runloop.h"
 #include "machine/typedinput.h"
@@ -39,13 +40,16 @@ ExitStatus Runner::run(quint64 maxSteps)
     case machine::RunEnd::Halted:
         break;
     case machine::RunEnd::Fault: {
-        report(program.runError(end.address, "run-error", end.message),
+        report(program.runError(end.address, diagnostics::Code::RunError,
+                                diagnostics::faultText(end.fault)),
                program::runStopOf(end, maxSteps));
         status = RunFailed;
         break;
     }
     case machine::RunEnd::StepLimit: {
-        report(program.runError(-1, "step-limit", end.message), program::runStopOf(end, maxSteps));
+        report(program.runError(-1, diagnostics::Code::StepLimit,
+                                diagnostics::stepLimitText(end.steps)),
+               program::runStopOf(end, maxSteps));
         status = StepLimitReached;
         break;
     }
@@ -53,7 +57,7 @@ ExitStatus Runner::run(quint64 maxSteps)
         // The input is not read once the output has failed.
         if (!terminal.flush())
             return OutputFailed;
-        report(program.runError(end.address, "input-ended",
+        report(program.runError(end.address, diagnostics::Code::InputEnded,
                                 QStringLiteral("standard input ended while the program was "
                                                "waiting for a value (%1 at address %2)")
                                     .arg(machine::mnemonicOf(machine::Input))
@@ -75,7 +79,7 @@ void Runner::report(const diagnostics::Diagnostic &error,
 {
     QList<diagnostics::Diagnostic> list{error};
     if (stop)
-        list += program.runNoteList(*stop);
+        list += program.runNotes(*stop);
     terminal.message(printed(program, list, printStyle));
 }
 

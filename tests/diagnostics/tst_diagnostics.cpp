@@ -5,10 +5,12 @@
 #include "sampledata.h"
 
 #include "assembler/assembler.h"
-#include "assembler/characters.h"
-#include "assembler/check.h"
-#include "assembler/diagnostics.h"
-#include "assembler/sourcetext.h"
+#include "diagnostics/characters.h"
+#include "diagnostics/errors.h"
+#include "diagnostics/runerror.h"
+#include "diagnostics/runnotes.h"
+#include "diagnostics/sourcetext.h"
+#include "diagnostics/warnings.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -23,6 +25,7 @@ using diagnostics::Severity;
 
 Q_DECLARE_METATYPE(diagnostics::Range)
 Q_DECLARE_METATYPE(diagnostics::RunStop)
+Q_DECLARE_METATYPE(machine::Fault)
 
 namespace
 {
@@ -43,7 +46,7 @@ QStringList positions(const QList<Diagnostic> &list)
         lines << QStringLiteral("%1:%2 %3 %4")
                      .arg(found.range.line)
                      .arg(found.range.column())
-                     .arg(diagnostics::severityName(found.severity), found.kind);
+                     .arg(diagnostics::severityName(found.severity), found.name());
     return lines;
 }
 
@@ -143,7 +146,7 @@ QString disagreement(const QString &text, const QList<Diagnostic> &list)
 {
     QList<qint32> errorLines;
     for (const Diagnostic &found : list) {
-        if (found.severity == Severity::Error && found.kind != QLatin1String("too-many-errors"))
+        if (found.severity == Severity::Error && found.name() != QLatin1String("too-many-errors"))
             errorLines << found.range.line;
     }
     const qint32 windowLine = windowErrorLine(text);
@@ -276,7 +279,7 @@ void TestDiagnostics::beginners()
             const QString fixed = applied(text, fix);
             const QList<Diagnostic> after = everything(fixed);
             const bool remains = std::any_of(after.begin(), after.end(), [&](const Diagnostic &d) {
-                return d.kind == about->kind && d.range.line == about->range.line &&
+                return d.code == about->code && d.range.line == about->range.line &&
                        d.range.begin == about->range.begin;
             });
             QVERIFY2(!remains,
@@ -528,7 +531,7 @@ void TestDiagnostics::duplicateLabelNamesTheFirst()
 {
     const QList<Diagnostic> found = diagnostics::warnings("HLT\n\tn DAT 1\nN DAT 2");
     QCOMPARE(found.size(), 1);
-    QCOMPARE(found[0].kind, QStringLiteral("duplicate-label"));
+    QCOMPARE(found[0].name(), QLatin1String("duplicate-label"));
     QCOMPARE(found[0].related.size(), 1);
     QCOMPARE(found[0].related[0].range, (diagnostics::Range{2, 1, 2}));
     QCOMPARE(found[0].related[0].message, QStringLiteral("first defined here"));
@@ -643,37 +646,50 @@ void TestDiagnostics::runNotes()
     QFETCH(QString, source);
     QFETCH(diagnostics::RunStop, stop);
     QFETCH(QStringList, notes);
-    QCOMPARE(oneLines(diagnostics::runNotes(source, stop)), notes);
+    QCOMPARE(oneLines(diagnostics::runNotes(diagnostics::SourceText(source), stop)), notes);
 }
 
 void TestDiagnostics::runErrors_data()
 {
     QTest::addColumn<QString>("source");
     QTest::addColumn<qint32>("address");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<machine::Fault>("fault");
     QTest::addColumn<QString>("expected");
 
+    using machine::Fault;
     QTest::newRow("at the mnemonic after a label")
-        << "INP\nx\tHLT" << 1 << "Error in execution <12>.\n"
+        << "INP\nx\tHLT" << 1 << Fault{Fault::UnknownOpcode, 0, 12, {}, machine::Decimal::Ok}
         << "2:3: error: no instruction has the operation code <12>";
-    QTest::newRow("a data line as a whole") << "INP\n x DAT 5 " << 1 << "invalid argument <5>."
-                                            << "2:2: error: invalid argument <5>";
-    QTest::newRow("no address") << "BRA x\nx DAT 150" << -1
-                                << "Error: program counter <150> is outside the memory."
-                                << "error: program counter <150> is outside the memory";
-    QTest::newRow("past the program") << "OUT" << 1 << "invalid argument <00>."
-                                      << "error: invalid argument <00>";
+    QTest::newRow("a data line as a whole")
+        << "INP\n x DAT 5 " << 1
+        << Fault{Fault::BadWord, 0, 0, QStringLiteral("5"), machine::Decimal::NoDigits}
+        << "2:2: error: invalid argument <5>";
+    QTest::newRow("no address")
+        << "BRA x\nx DAT 150" << -1
+        << Fault{Fault::ProgramCounterOutside, 150, 0, {}, machine::Decimal::Ok}
+        << "error: program counter <150> is outside the memory (addresses 0 to 99)";
+    QTest::newRow("past the program")
+        << "OUT" << 1
+        << Fault{Fault::BadWord, 0, 0, QStringLiteral("00"), machine::Decimal::NoDigits}
+        << "error: invalid argument <00>";
+    QTest::newRow("an address outside the memory")
+        << "LDA x\nx DAT 150" << 0
+        << Fault{Fault::AddressOutside, 150, machine::Load, {}, machine::Decimal::Ok}
+        << "1:1: error: instruction LDA uses address <150>, outside the memory (addresses 0 to "
+           "99)";
 }
 
 void TestDiagnostics::runErrors()
 {
     QFETCH(QString, source);
     QFETCH(qint32, address);
-    QFETCH(QString, message);
+    QFETCH(machine::Fault, fault);
     QFETCH(QString, expected);
-    const Diagnostic found = diagnostics::runError(source, address, "run-error", message);
+    const Diagnostic found =
+        diagnostics::runError(diagnostics::SourceText(source), address, diagnostics::Code::RunError,
+                              diagnostics::faultText(fault));
     QCOMPARE(diagnostics::oneLine(found), expected);
-    QCOMPARE(found.kind, QStringLiteral("run-error"));
+    QCOMPARE(found.name(), QLatin1String("run-error"));
 }
 
 // Every field, with the kinds of value a reader of the JSON expects.

@@ -1,10 +1,10 @@
-#include "assembler/check.h"
+#include "diagnostics/errors.h"
 
-#include "assembler/characters.h"
-#include "assembler/mnemonic.h"
-#include "assembler/otherlanguages.h"
-#include "assembler/sourcetext.h"
-#include "assembler/spelling.h"
+#include "diagnostics/characters.h"
+#include "diagnostics/mnemonic.h"
+#include "diagnostics/otherlanguages.h"
+#include "diagnostics/sourcetext.h"
+#include "diagnostics/spelling.h"
 #include "machine/instructionset.h"
 #include "machine/word.h"
 
@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include <optional>
+#include <span>
 
 namespace diagnostics
 {
@@ -34,29 +35,23 @@ QStringView span(const Word &first, const Word &last)
     return QStringView(first.written.data(), last.written.data() + last.written.size());
 }
 
-Diagnostic error(const char *kind, const Range &range, const QString &message)
+Diagnostic error(Code code, const Range &range, const QString &message)
 {
-    Diagnostic found;
-    found.kind = QLatin1String(kind);
-    found.range = range;
-    found.message = message;
-    return found;
+    return Diagnostic(Severity::Error, code, range, message);
 }
 
-Diagnostic note(const char *kind, const Range &range, const QString &message)
+Diagnostic note(Code code, const Range &range, const QString &message)
 {
-    Diagnostic found = error(kind, range, message);
-    found.severity = Severity::Note;
-    return found;
+    return Diagnostic(Severity::Note, code, range, message);
 }
 
 // The error about a word holding a character that only looks right.
 Diagnostic oddCharacter(const SourceLine &line, const Word &word, const OddCharacter &odd)
 {
-    static const char *const kinds[] = {"unusual-space", "invisible-character",
-                                        "look-alike-character"};
+    static constexpr Code codes[] = {Code::UnusualSpace, Code::InvisibleCharacter,
+                                     Code::LookAlikeCharacter};
     Diagnostic found =
-        error(kinds[odd.kind], line.rangeOf(word), oddCharacterMessage(word.written, odd));
+        error(codes[odd.kind], line.rangeOf(word), oddCharacterMessage(word.written, odd));
     found.fixes.append(oddCharacterFix(word.written, line.number, word.begin, odd));
     return found;
 }
@@ -77,7 +72,7 @@ std::optional<Diagnostic> misspelt(const SourceLine &line, const Word &word)
             mnemonic = mnemonic.toLower();
     }
     Diagnostic found =
-        error("unknown-mnemonic", line.rangeOf(word),
+        error(Code::UnknownMnemonic, line.rangeOf(word),
               quoted(word.written) + QLatin1String(" is not an instruction; did you mean ") +
                   alternatives(nearest) + QLatin1Char('?'));
     for (const QString &mnemonic : std::as_const(nearest))
@@ -91,7 +86,7 @@ std::optional<Diagnostic> misspelt(const SourceLine &line, const Word &word)
 Diagnostic otherLanguageNote(const SourceLine &line, const Word &word)
 {
     const machine::Instruction *other = otherLanguageMnemonic(word.key);
-    return note("other-language-word", line.rangeOf(word),
+    return note(Code::OtherLanguageWord, line.rangeOf(word),
                 QLatin1String("other assembly languages write ") + quoted(word.written) +
                     QLatin1String(" where this machine writes ") + QString(other->mnemonic) +
                     QLatin1String("; it knows only its own fifteen words"));
@@ -111,13 +106,13 @@ Diagnostic notAnInstruction(const SourceLine &line, const Word &word)
         return *odd;
     if (std::optional<Diagnostic> near = misspelt(line, word))
         return *near;
-    return error("unknown-mnemonic", line.rangeOf(word),
+    return error(Code::UnknownMnemonic, line.rangeOf(word),
                  quoted(word.written) + QLatin1String(" is not an instruction"));
 }
 
 Diagnostic mnemonicAsLabel(const SourceLine &line, const Word &word)
 {
-    return error("mnemonic-as-label", line.rangeOf(word),
+    return error(Code::MnemonicAsLabel, line.rangeOf(word),
                  quoted(word.written) +
                      QLatin1String(" is an instruction, and instructions cannot be labels"));
 }
@@ -129,7 +124,7 @@ Diagnostic extraWords(const SourceLine &line, qsizetype from)
     const Word &last = line.words.last();
     const bool one = from + 1 == line.words.size();
     return error(
-        "extra-words", line.rangeOf(first, last),
+        Code::ExtraWords, line.rangeOf(first, last),
         quoted(span(first, last)) +
             (one ? QLatin1String(" is a word too many") : QLatin1String(" are words too many")) +
             QLatin1String(": a line holds at most a label, an instruction and one operand"));
@@ -137,7 +132,7 @@ Diagnostic extraWords(const SourceLine &line, qsizetype from)
 
 Diagnostic blankLine(const SourceLine &line)
 {
-    Diagnostic found = error("blank-line", line.whole(),
+    Diagnostic found = error(Code::BlankLine, line.whole(),
                              QLatin1String("the line holds only blanks or tabs; an empty line is "
                                            "fine, and any other line needs an instruction"));
     found.fixes.append(Fix{QStringLiteral("Empty the line"), {Edit{line.whole(), QString()}}});
@@ -189,7 +184,7 @@ QString nameForNumber(QStringView number)
 Diagnostic carriageReturns(const SourceLine &line)
 {
     Diagnostic found =
-        note("carriage-return-line-ends", line.whole(),
+        note(Code::CarriageReturnLineEnds, line.whole(),
              QLatin1String("this line holds carriage returns (U+000D) without line feeds, so the "
                            "lines they end run together; save the file with line feeds (LF)"));
     Fix fix{QStringLiteral("Replace each carriage return with a line feed"), {}};
@@ -205,26 +200,25 @@ Diagnostic carriageReturns(const SourceLine &line)
 class ProgramCheck
 {
 public:
-    explicit ProgramCheck(const QString &source)
-        : lines(storedLines(source)),
-          // A line appended after the last one of the text.
-          appendedLine(qint32(source.count(QLatin1Char('\n'))) +
-                       (source.isEmpty() || source.endsWith(QLatin1Char('\n')) ? 1 : 2))
+    explicit ProgramCheck(const SourceText &text)
+        : lines(text.lines()), appendedLine(text.appendedLine()), labels(text.labels())
     {
     }
 
-    // Every error, each with its notes, in line order; the index of the one
-    // the window reports, or -1.
-    QList<QList<Diagnostic>> run(qsizetype &windowError);
+    // The errors as errors() gives them.
+    QList<Diagnostic> run(qsizetype limit, qsizetype *omitted);
 
 private:
     void collectLabels();
+    // Whether the assembler accepts a line of these words, given every label.
+    bool accepts(std::span<const Word> words) const;
+    Diagnostic errorOn(qint32 k, quint8 count, quint8 part) const;
     std::optional<Diagnostic> lineError(const SourceLine &line) const;
     std::optional<Diagnostic> twoMnemonics(const SourceLine &line) const;
     std::optional<Diagnostic> noMnemonic(const SourceLine &line) const;
     std::optional<Diagnostic> operand(const SourceLine &line, const Word &word) const;
     Diagnostic tooLong(const SourceLine &line) const;
-    void notesOnName(const SourceLine &line, QList<Diagnostic> &group) const;
+    void notesOnName(const SourceLine &line, Diagnostic &found) const;
     std::optional<Diagnostic> notAnInstructionHere(const SourceLine &line, const Word &word) const;
     std::optional<Diagnostic> labelWithoutData(const SourceLine &line) const;
     Diagnostic numberAsOperand(const SourceLine &line, const Word &word) const;
@@ -234,15 +228,15 @@ private:
     QString freeName(const QString &wanted) const;
     Edit appendLine(const QString &text) const;
 
-    const QList<SourceLine> lines;
+    const QList<SourceLine> &lines;
     const qint32 appendedLine;
+    // Each label the assembler's first pass enters, with the index of the
+    // line of its first definition, the one every operand reaches.
+    const QHash<QString, qint32> &labels;
     // The first line each name is an operand on.
     QHash<QString, qsizetype> operands;
     // The label of the first data line that holds each value, as written.
     QHash<qint64, qsizetype> dataValues;
-    // Each label the assembler's first pass enters, with the index of the
-    // line of its first definition, the one every operand reaches.
-    QHash<QString, qsizetype> labels;
     // Names the first word of a refused line would have defined.
     QHash<QString, qsizetype> failedLabels;
     // Whether the program writes its mnemonics in lower case, as fixes then do.
@@ -262,14 +256,9 @@ void ProgramCheck::collectLabels()
                 caseSeen = true;
             }
         }
-        if ((words.size() == 2 || words.size() == 3) && !isMnemonic(words[0]) &&
-            isMnemonic(words[1])) {
-            if (!labels.contains(words[0].key))
-                labels.insert(words[0].key, k); // the first definition is the one used
-            if (words.size() == 3 && isData(words[1].mnemonic) && isNumber(words[2].written) &&
-                !dataValues.contains(words[2].key.toLongLong()))
-                dataValues.insert(words[2].key.toLongLong(), k);
-        }
+        if (words.size() == 3 && words[0].role == Role::Label && isData(words[1].mnemonic) &&
+            isNumber(words[2].written) && !dataValues.contains(words[2].key.toLongLong()))
+            dataValues.insert(words[2].key.toLongLong(), k);
         for (qsizetype at = 0; at + 1 < words.size(); ++at) {
             if (isMnemonic(words[at]) && words[at].mnemonic->operand == Operand::Address &&
                 !operands.contains(words[at + 1].key))
@@ -304,7 +293,7 @@ std::optional<Diagnostic> ProgramCheck::labelWithoutData(const SourceLine &line)
     const QString data(machine::instruction(machine::Data).mnemonic);
     const QString dataWord = lowerCase ? data.toLower() : data;
     Diagnostic found = error(
-        "label-without-data", line.rangeOf(name),
+        Code::LabelWithoutData, line.rangeOf(name),
         quoted(name.written) +
             QStringLiteral(" is used as an operand on line %1, so it names a "
                            "cell, but a label needs an instruction after it; "
@@ -326,7 +315,7 @@ Diagnostic ProgramCheck::numberAsOperand(const SourceLine &line, const Word &wor
     const QStringView number = immediate ? word.written.mid(1) : word.written;
     const qint64 value = number.toLongLong();
     Diagnostic found = error(
-        "number-as-operand", line.rangeOf(word),
+        Code::NumberAsOperand, line.rangeOf(word),
         quoted(word.written) +
             (immediate ? QLatin1String(" is a number ('#' marks one in other assembly languages)")
                        : QLatin1String(" is a number")) +
@@ -360,7 +349,7 @@ std::optional<Diagnostic> ProgramCheck::dataLine(const SourceLine &line) const
     if (isNumber(second.written) && words.size() == 2) {
         const QString name = freeName(nameForNumber(second.written));
         Diagnostic found = error(
-            "data-without-label", line.rangeOf(data, second),
+            Code::DataWithoutLabel, line.rangeOf(data, second),
             quoted(span(data, second)) +
                 QLatin1String(" has no label, so no operand can name its cell; a data line is "
                               "'name DAT value'"));
@@ -376,7 +365,7 @@ std::optional<Diagnostic> ProgramCheck::dataLine(const SourceLine &line) const
     QString swapped = second.written.toString() + QLatin1Char(' ') + data.written.toString();
     if (words.size() == 3)
         swapped += QLatin1Char(' ') + last.written.toString();
-    Diagnostic found = error("data-label-after-dat", line.rangeOf(data, last),
+    Diagnostic found = error(Code::DataLabelAfterDat, line.rangeOf(data, last),
                              quoted(span(data, last)) +
                                  QLatin1String(": the label comes first; a data line is 'name "
                                                "DAT value'"));
@@ -393,7 +382,7 @@ Diagnostic ProgramCheck::comment(const SourceLine &line, qsizetype from) const
                              ? QStringLiteral("//")
                              : QString(mark.written.front());
     Diagnostic found =
-        error("comment", line.rangeOf(mark, line.words.last()),
+        error(Code::Comment, line.rangeOf(mark, line.words.last()),
               QLatin1String("the language has no comments: '") + sign +
                   QLatin1String("' and the words after it are read as part of the program; keep "
                                 "notes outside the program text"));
@@ -428,7 +417,7 @@ std::optional<Diagnostic> ProgramCheck::nearLabel(const SourceLine &line, const 
         return std::nullopt;
     std::sort(nearest.begin(), nearest.end());
     QStringList named;
-    Diagnostic found = error("undefined-label", line.rangeOf(word), QString());
+    Diagnostic found = error(Code::UndefinedLabel, line.rangeOf(word), QString());
     for (const qsizetype k : std::as_const(nearest)) {
         const Word &label = lines[k].words[0];
         named << quoted(label.written) + QStringLiteral(" (line %1)").arg(lines[k].number);
@@ -455,7 +444,7 @@ std::optional<Diagnostic> ProgramCheck::twoMnemonics(const SourceLine &line) con
         return mnemonicAsLabel(line, first);
     if (firstTakes == Operand::None) {
         Diagnostic found =
-            error("two-instructions", line.rangeOf(first, second),
+            error(Code::TwoInstructions, line.rangeOf(first, second),
                   QLatin1String("two instructions on one line, ") + quoted(first.written) +
                       QLatin1String(" and ") + quoted(second.written) +
                       QLatin1String("; each needs a line of its own"));
@@ -487,7 +476,7 @@ std::optional<Diagnostic> ProgramCheck::noMnemonic(const SourceLine &line) const
         return extraWords(line, 3);
     if (words.size() == 3)
         return notAnInstruction(line, words[1]);
-    return error("missing-instruction", line.rangeOf(words[0], words[1]),
+    return error(Code::MissingInstruction, line.rangeOf(words[0], words[1]),
                  QLatin1String("neither ") + quoted(words[0].written) + QLatin1String(" nor ") +
                      quoted(words[1].written) + QLatin1String(" is an instruction"));
 }
@@ -506,7 +495,7 @@ std::optional<Diagnostic> ProgramCheck::operand(const SourceLine &line, const Wo
     if (!labels.contains(word.key + QLatin1Char(':')))
         if (std::optional<Diagnostic> near = nearLabel(line, word))
             return near;
-    return error("undefined-label", line.rangeOf(word),
+    return error(Code::UndefinedLabel, line.rangeOf(word),
                  QLatin1String("label ") + quoted(word.written) + QLatin1String(" is not defined"));
 }
 
@@ -560,7 +549,7 @@ Diagnostic ProgramCheck::tooLong(const SourceLine &line) const
 {
     const Range range =
         line.words.isEmpty() ? line.whole() : line.rangeOf(line.words.first(), line.words.last());
-    return error("program-too-long", range,
+    return error(Code::ProgramTooLong, range,
                  QStringLiteral("the program needs %1 memory cells, one for each line that is not "
                                 "empty, but the memory has %2; this line is the first that does "
                                 "not fit")
@@ -570,9 +559,9 @@ Diagnostic ProgramCheck::tooLong(const SourceLine &line) const
 
 // Where an undefined name was meant to be defined: a label written with a
 // colon, or the first word of a line the assembler refuses.
-void ProgramCheck::notesOnName(const SourceLine &line, QList<Diagnostic> &group) const
+void ProgramCheck::notesOnName(const SourceLine &line, Diagnostic &found) const
 {
-    const Range &range = group.first().range;
+    const Range &range = found.range;
     const Word *use = nullptr;
     for (const Word &word : line.words) {
         if (word.begin == range.begin)
@@ -584,23 +573,23 @@ void ProgramCheck::notesOnName(const SourceLine &line, QList<Diagnostic> &group)
         colon != labels.constEnd()) {
         const SourceLine &at = lines[*colon];
         const Word &label = at.words[0];
-        Diagnostic found =
-            note("label-with-colon", at.rangeOf(label),
+        Diagnostic colonNote =
+            note(Code::LabelWithColon, at.rangeOf(label),
                  QLatin1String("labels take no colon; this line defines the label ") +
                      quoted(label.written));
-        found.fixes.append(Fix{QStringLiteral("Remove the colon"),
-                               {Edit{Range{at.number, label.end - 1, label.end}, QString()}}});
-        group.append(found);
+        colonNote.fixes.append(Fix{QStringLiteral("Remove the colon"),
+                                   {Edit{Range{at.number, label.end - 1, label.end}, QString()}}});
+        found.notes.append(colonNote);
     } else if (const auto failed = failedLabels.constFind(use->key);
                failed != failedLabels.constEnd()) {
         const SourceLine &at = lines[*failed];
         const auto named = std::find_if(at.words.begin(), at.words.end(),
                                         [&](const Word &word) { return word.key == use->key; });
-        group.append(note("definition-failed",
-                          at.rangeOf(named != at.words.end() ? *named : at.words[0]),
-                          QLatin1String("the label ") + quoted(use->written) +
-                              QLatin1String(" would be defined here, but this line has an error")));
-    } else if (group.first().fixes.isEmpty() && use != &line.words.first()) {
+        found.notes.append(
+            note(Code::DefinitionFailed, at.rangeOf(named != at.words.end() ? *named : at.words[0]),
+                 QLatin1String("the label ") + quoted(use->written) +
+                     QLatin1String(" would be defined here, but this line has an error")));
+    } else if (found.fixes.isEmpty() && use != &line.words.first()) {
         // A name that an instruction reads or writes is a variable: one DAT line defines it.
         const Word &instruction = *(use - 1);
         if (!isMnemonic(instruction) || instruction.mnemonic->opcode >= machine::Branch)
@@ -608,44 +597,84 @@ void ProgramCheck::notesOnName(const SourceLine &line, QList<Diagnostic> &group)
         const QString data(machine::instruction(machine::Data).mnemonic);
         const QString definition =
             shown(use->written) + QLatin1Char(' ') + (lowerCase ? data.toLower() : data);
-        Diagnostic found = note("define-variable", line.rangeOf(*use),
-                                QLatin1String("to use ") + quoted(use->written) +
-                                    QLatin1String(" as a variable, define it on a line of its "
-                                                  "own after the program: '") +
-                                    definition + QLatin1Char('\''));
-        found.fixes.append(Fix{QLatin1String("Define ") + quoted(use->written) +
-                                   QLatin1String(" after the last line"),
-                               {appendLine(definition)}});
-        group.append(found);
+        Diagnostic define = note(Code::DefineVariable, line.rangeOf(*use),
+                                 QLatin1String("to use ") + quoted(use->written) +
+                                     QLatin1String(" as a variable, define it on a line of its "
+                                                   "own after the program: '") +
+                                     definition + QLatin1Char('\''));
+        define.fixes.append(Fix{QLatin1String("Define ") + quoted(use->written) +
+                                    QLatin1String(" after the last line"),
+                                {appendLine(definition)}});
+        found.notes.append(define);
     }
 }
 
-QList<QList<Diagnostic>> ProgramCheck::run(qsizetype &windowError)
+bool ProgramCheck::accepts(std::span<const Word> words) const
+{
+    switch (words.size()) {
+    case 1:
+        return isMnemonic(words[0]);
+    case 2:
+        // MNEMONIC LABEL or LABEL MNEMONIC.
+        if (isMnemonic(words[0]) == isMnemonic(words[1]))
+            return false;
+        return !isMnemonic(words[0]) || labels.contains(words[1].key);
+    case 3:
+        // LABEL DAT VALUE or LABEL MNEMONIC LABEL.
+        if (isMnemonic(words[0]) || !isMnemonic(words[1]))
+            return false;
+        return isData(words[1].mnemonic) || labels.contains(words[2].key);
+    default:
+        return false; // an empty line, or more than three words
+    }
+}
+
+// The errors of line k: `count` of them, the `part`th.
+Diagnostic ProgramCheck::errorOn(qint32 k, quint8 count, quint8 part) const
+{
+    const SourceLine &line = lines[k];
+    const QList<Word> &words = line.words;
+    const auto mark = std::find_if(words.begin(), words.end(), startsComment);
+    Diagnostic found;
+    if (mark == words.end()) {
+        found = *lineError(line);
+    } else if (count == 2 && part == 0) {
+        // What the words before the comment hold, then the comment itself.
+        SourceLine before = line;
+        before.words.resize(mark - words.begin());
+        found = *lineError(before);
+    } else {
+        found = comment(line, mark - words.begin());
+    }
+    if (found.code == Code::UndefinedLabel)
+        notesOnName(line, found);
+    if (line.text.contains(QLatin1Char('\r')))
+        found.notes.append(carriageReturns(line));
+    if (found.code == Code::UnknownMnemonic) {
+        for (const Word &word : words) {
+            if (word.begin == found.range.begin && otherLanguageMnemonic(word.key) != nullptr)
+                found.notes.append(otherLanguageNote(line, word));
+        }
+    }
+    return found;
+}
+
+QList<Diagnostic> ProgramCheck::run(qsizetype limit, qsizetype *omitted)
 {
     collectLabels();
-    windowError = -1;
-    // The lines with an error and what it is, in line order.
-    QList<std::pair<qsizetype, Diagnostic>> errors;
-    qsizetype firstPairError = -1;
-    for (qsizetype k = 0; k < lines.size(); ++k) {
-        std::optional<Diagnostic> found = lineError(lines[k]);
-        if (!found)
-            continue;
+    // Each refused line with the number of errors on it: two when the words
+    // before a comment hold an error of their own.
+    QList<std::pair<qint32, quint8>> refused;
+    qint32 firstPairError = -1;
+    for (qint32 k = 0; k < lines.size(); ++k) {
         const QList<Word> &words = lines[k].words;
+        if (accepts(words))
+            continue;
         const auto mark = std::find_if(words.begin(), words.end(), startsComment);
-        if (mark == words.end()) {
-            errors.append({k, std::move(*found)});
-        } else {
-            // What the words before the comment hold, then the comment itself.
-            const qsizetype from = mark - words.begin();
-            SourceLine before = lines[k];
-            before.words.resize(from);
-            if (from > 0) {
-                if (std::optional<Diagnostic> rest = lineError(before))
-                    errors.append({k, std::move(*rest)});
-            }
-            errors.append({k, comment(lines[k], from)});
-        }
+        const qsizetype from = mark - words.begin();
+        const bool twoErrors =
+            mark != words.end() && from > 0 && !accepts(std::span<const Word>(words.data(), from));
+        refused.append({k, twoErrors ? 2 : 1});
         // The first pass refuses a pair of words before the second pass looks at any line.
         if (firstPairError < 0 && words.size() == 2 && isMnemonic(words[0]) == isMnemonic(words[1]))
             firstPairError = k;
@@ -662,64 +691,73 @@ QList<QList<Diagnostic>> ProgramCheck::run(qsizetype &windowError)
         if (!name.isEmpty() && !failedLabels.contains(name))
             failedLabels.insert(name, k);
     }
-    // The assembler refuses a program longer than the memory before anything else.
+    // The assembler refuses a program longer than the memory before anything
+    // else; that error comes before the first about a line past the last cell.
     const bool tooLongProgram = lines.size() > machine::kMemorySize;
-    const qsizetype windowLine =
+    const qint32 windowLine =
         tooLongProgram ? -1
                        : (firstPairError >= 0 ? firstPairError
-                                              : (errors.isEmpty() ? -1 : errors.first().first));
-
-    QList<QList<Diagnostic>> groups;
-    groups.reserve(errors.size() + 1);
-    bool tooLongAdded = !tooLongProgram;
-    for (auto &[k, found] : errors) {
-        if (!tooLongAdded && k >= machine::kMemorySize) {
-            windowError = groups.size();
-            groups.append({tooLong(lines[machine::kMemorySize])});
-            tooLongAdded = true;
-        }
+                                              : (refused.isEmpty() ? -1 : refused.first().first));
+    // Where each error goes in line order, and which the window reports:
+    // the last error on its line.
+    qsizetype total = 0;
+    qsizetype tooLongAt = -1;
+    qsizetype windowError = -1;
+    for (const auto &[k, count] : std::as_const(refused)) {
+        if (tooLongProgram && tooLongAt < 0 && k >= machine::kMemorySize)
+            tooLongAt = total++;
         if (k == windowLine)
-            windowError = groups.size();
-        QList<Diagnostic> group{found};
-        if (found.kind == QLatin1String("undefined-label"))
-            notesOnName(lines[k], group);
-        if (lines[k].text.contains(QLatin1Char('\r')))
-            group.append(carriageReturns(lines[k]));
-        if (found.kind == QLatin1String("unknown-mnemonic")) {
-            for (const Word &word : lines[k].words) {
-                if (word.begin == found.range.begin && otherLanguageMnemonic(word.key) != nullptr)
-                    group.append(otherLanguageNote(lines[k], word));
-            }
+            windowError = total + count - 1;
+        total += count;
+    }
+    if (tooLongProgram && tooLongAt < 0)
+        tooLongAt = total++;
+    if (tooLongProgram)
+        windowError = tooLongAt;
+
+    // Only the errors kept are built; the others are counted.
+    const bool capped = limit > 0 && total > limit;
+    const auto kept = [&](qsizetype g) {
+        return !capped || g < limit - 1 || (g == limit - 1 && windowError < limit) ||
+               g == windowError;
+    };
+    QList<Diagnostic> found;
+    qsizetype g = 0;
+    const auto tooLongHere = [&] {
+        if (g == tooLongAt) {
+            found.append(tooLong(lines[machine::kMemorySize]));
+            ++g;
         }
-        groups.append(std::move(group));
+    };
+    for (const auto &[k, count] : std::as_const(refused)) {
+        if (capped && g >= limit && g > windowError)
+            break;
+        tooLongHere();
+        for (quint8 part = 0; part < count; ++part, ++g) {
+            if (kept(g))
+                found.append(errorOn(k, count, part));
+        }
     }
-    if (!tooLongAdded) {
-        windowError = groups.size();
-        groups.append({tooLong(lines[machine::kMemorySize])});
-    }
-    return groups;
+    tooLongHere();
+    if (omitted != nullptr)
+        *omitted = total - found.size();
+    if (capped)
+        found.append(
+            error(Code::TooManyErrors, Range{}, QStringLiteral("too many errors; stopping")));
+    return found;
 }
 
 } // namespace
 
+QList<Diagnostic> errors(const SourceText &text, qsizetype limit, qsizetype *omitted)
+{
+    return ProgramCheck(text).run(limit, omitted);
+}
+
 QList<Diagnostic> check(const QString &source, qsizetype errorLimit)
 {
-    ProgramCheck program(source);
-    qsizetype windowError = -1;
-    const QList<QList<Diagnostic>> groups = program.run(windowError);
-
-    QList<Diagnostic> found;
-    const bool capped = errorLimit > 0 && groups.size() > errorLimit;
-    for (qsizetype g = 0; g < groups.size(); ++g) {
-        const bool kept = !capped || g < errorLimit - 1 ||
-                          (g == errorLimit - 1 && windowError < errorLimit) || g == windowError;
-        if (kept)
-            found.append(groups[g]);
-    }
-    if (capped)
-        found.append(
-            error("too-many-errors", Range{}, QStringLiteral("too many errors; stopping")));
-    return found;
+    const SourceText text(source);
+    return flattened(errors(text, errorLimit));
 }
 
 } // namespace diagnostics

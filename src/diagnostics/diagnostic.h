@@ -17,6 +17,60 @@ namespace diagnostics
 
 enum class Severity : quint8 { Error, Warning, Note };
 
+// What a diagnostic found. Each code has one stable name (name()), which
+// reports and editors show and scripts match; a name never changes.
+enum class Code : quint8 {
+    // Errors of a text the assembler refuses, and their notes.
+    UnusualSpace,
+    InvisibleCharacter,
+    LookAlikeCharacter,
+    UnknownMnemonic,
+    OtherLanguageWord,
+    MnemonicAsLabel,
+    ExtraWords,
+    BlankLine,
+    CarriageReturnLineEnds,
+    LabelWithoutData,
+    NumberAsOperand,
+    DataWithoutLabel,
+    DataLabelAfterDat,
+    Comment,
+    UndefinedLabel,
+    TwoInstructions,
+    MissingInstruction,
+    ProgramTooLong,
+    LabelWithColon,
+    DefinitionFailed,
+    DefineVariable,
+    TooManyErrors,
+    AssemblyError,
+    ProgramTooLarge,
+    // Warnings about a text that assembles.
+    EmptyProgram,
+    NoHalt,
+    UnlabelledData,
+    OperandNotTaken,
+    MissingOperand,
+    DuplicateLabel,
+    DataNotANumber,
+    DataBeforeCode,
+    StoreIntoCode,
+    BranchIntoData,
+    Unreachable,
+    TooManyWarnings,
+    // How a run ended, and the notes that help to read it.
+    RunError,
+    StepLimit,
+    InputEnded,
+    RunStartsOnData,
+    RunIntoData,
+    PastTheEnd,
+    Looping,
+};
+
+// The stable name of a code: "undefined-label", "unknown-mnemonic", ...
+QLatin1String name(Code code);
+
 // A stretch of one line of the text. The line is counted from 1 with empty
 // lines included (0: the whole program, no place in it); begin and end are
 // byte offsets into the line's UTF-8 text, counted from 0, end excluded.
@@ -57,18 +111,26 @@ struct Fix {
 
 struct Diagnostic {
     Severity severity = Severity::Error;
-    // Stable identifier of what was found: "undefined-label", "unknown-mnemonic", ...
-    QString kind;
+    Code code = Code::AssemblyError;
     Range range;
     // One line, lower case, names quoted as written.
     QString message;
     QList<Related> related;
     QList<Fix> fixes;
+    // The notes that help to read this diagnostic, in the order they are told.
+    QList<Diagnostic> notes;
 
+    Diagnostic() = default;
+    Diagnostic(Severity severity, Code code, const Range &range, QString message)
+        : severity(severity), code(code), range(range), message(std::move(message))
+    {
+    }
+    QLatin1String name() const { return diagnostics::name(code); }
     bool operator==(const Diagnostic &) const = default;
 };
 
-// In a list of diagnostics, the notes after an error or a warning belong to it.
+// Each diagnostic followed by its notes: the order reports and editors list them in.
+QList<Diagnostic> flattened(const QList<Diagnostic> &diagnostics);
 
 // "error", "warning" or "note".
 QLatin1String severityName(Severity severity);

@@ -8,9 +8,10 @@
 // splits the rest at runs of ASCII blanks, tabs and line-end characters; it
 // compares words upper-cased. The same is done here on the text as written.
 
-#include "assembler/diagnostic.h"
+#include "diagnostics/diagnostic.h"
 #include "machine/instructionset.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -19,6 +20,11 @@
 namespace diagnostics
 {
 
+// What a word is in its line, as the assembler reads a line of its shape:
+// LABEL MNEMONIC OPERAND, with the label and the operand left out where the
+// line has none. Words of a line of no such shape are Other.
+enum class Role : quint8 { Label, Mnemonic, Operand, Value, Other };
+
 struct Word {
     QStringView written; // as in the text
     QString key;         // upper-cased: what the assembler compares
@@ -26,6 +32,7 @@ struct Word {
     const machine::Instruction *mnemonic = nullptr;
     qint32 begin = 0; // bytes into the line's UTF-8 text, from 0
     qint32 end = 0;   // end excluded
+    Role role = Role::Other;
 };
 
 struct SourceLine {
@@ -41,11 +48,48 @@ struct SourceLine {
     }
     // The whole line.
     Range whole() const;
+    // From the first word to the last, or the whole line when it has none.
+    Range allWords() const
+    {
+        return words.isEmpty() ? whole() : rangeOf(words.first(), words.last());
+    }
 };
 
 // The lines the assembler keeps, in order: line k becomes cell k. Views into
 // `source`, which must outlive them.
 QList<SourceLine> storedLines(const QString &source);
+
+// A program text read once: the lines the assembler keeps, with the role of
+// each word, and the line of each label's first definition, the one every
+// operand reaches. It keeps its own copy of the text, which its views point
+// into, and so is never copied.
+class SourceText
+{
+public:
+    explicit SourceText(const QString &text);
+    SourceText(const SourceText &) = delete;
+    SourceText &operator=(const SourceText &) = delete;
+
+    const QString &text() const { return text_; }
+    // Line k is cell k.
+    const QList<SourceLine> &lines() const { return lines_; }
+    // The index of the line that first defines a label (upper-cased), or -1.
+    qint32 labelLine(const QString &key) const { return labels_.value(key, -1); }
+    // Every label with the index of the line of its first definition.
+    const QHash<QString, qint32> &labels() const { return labels_; }
+    // The number a line added after the last one of the text would have.
+    qint32 appendedLine() const { return appendedLine_; }
+    // The word of line k that holds its mnemonic, or null.
+    const Word *mnemonicOf(qint32 k) const;
+    // The word after line k's mnemonic, or null.
+    const Word *operandOf(qint32 k) const;
+
+private:
+    const QString text_;
+    QList<SourceLine> lines_;
+    QHash<QString, qint32> labels_;
+    qint32 appendedLine_ = 1;
+};
 
 // Line `number` of the text (counted from 1), without its line feed; empty
 // past the last line.

@@ -1,6 +1,6 @@
-#include "assembler/characters.h"
+#include "diagnostics/characters.h"
 
-#include "assembler/sourcetext.h"
+#include "diagnostics/sourcetext.h"
 
 #include <QChar>
 

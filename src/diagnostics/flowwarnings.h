@@ -4,17 +4,18 @@
 // code, stores into instructions, branches into data that is no instruction,
 // and instructions no path from cell 00 reaches.
 
-#include "assembler/diagnostic.h"
-#include "assembler/sourcetext.h"
+#include "diagnostics/diagnostic.h"
+#include "diagnostics/sourcetext.h"
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 namespace diagnostics
 {
 
-// `lines` are the stored lines of a program that assembled, `image` the
-// words they assembled to, one per line.
-QList<Diagnostic> flowWarnings(const QList<SourceLine> &lines, const QList<QString> &image);
+// `text` is a program that assembled, `image` the words its lines assembled
+// to, one per line.
+QList<Diagnostic> flowWarnings(const SourceText &text, const QStringList &image);
 
 } // namespace diagnostics

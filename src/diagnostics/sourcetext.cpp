@@ -1,6 +1,6 @@
-#include "assembler/sourcetext.h"
+#include "diagnostics/sourcetext.h"
 
-#include "assembler/mnemonic.h"
+#include "diagnostics/mnemonic.h"
 
 namespace diagnostics
 {
@@ -113,6 +113,75 @@ QList<SourceLine> storedLines(const QString &source)
         start = stop + 1;
     }
     return lines;
+}
+
+namespace
+{
+
+// The roles of a line's words, as the assembler reads a line of each shape.
+void assignRoles(QList<Word> &words)
+{
+    const auto mnemonic = [&](qsizetype at) { return words[at].mnemonic != nullptr; };
+    switch (words.size()) {
+    case 1:
+        if (mnemonic(0))
+            words[0].role = Role::Mnemonic;
+        break;
+    case 2:
+        if (mnemonic(0) && !mnemonic(1)) {
+            words[0].role = Role::Mnemonic;
+            words[1].role = Role::Operand; // the operand of an unlabelled DAT is read as a label
+        } else if (!mnemonic(0) && mnemonic(1)) {
+            words[0].role = Role::Label;
+            words[1].role = Role::Mnemonic;
+        }
+        break;
+    case 3:
+        if (!mnemonic(0) && mnemonic(1)) {
+            words[0].role = Role::Label;
+            words[1].role = Role::Mnemonic;
+            words[2].role = isData(words[1].mnemonic) ? Role::Value : Role::Operand;
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+SourceText::SourceText(const QString &text)
+    : text_(text), lines_(storedLines(text_)),
+      appendedLine_(qint32(text.count(QLatin1Char('\n'))) +
+                    (text.isEmpty() || text.endsWith(QLatin1Char('\n')) ? 1 : 2))
+{
+    for (qint32 k = 0; k < lines_.size(); ++k) {
+        QList<Word> &words = lines_[k].words;
+        assignRoles(words);
+        // A line of two or three words that starts with a name and has a
+        // mnemonic second defines a label, whatever else is wrong with it;
+        // the first definition is the one used.
+        if (!words.isEmpty() && words[0].role == Role::Label && !labels_.contains(words[0].key))
+            labels_.insert(words[0].key, k);
+    }
+}
+
+const Word *SourceText::mnemonicOf(qint32 k) const
+{
+    for (const Word &word : lines_[k].words) {
+        if (word.role == Role::Mnemonic)
+            return &word;
+    }
+    return nullptr;
+}
+
+const Word *SourceText::operandOf(qint32 k) const
+{
+    for (const Word &word : lines_[k].words) {
+        if (word.role == Role::Operand || word.role == Role::Value)
+            return &word;
+    }
+    return nullptr;
 }
 
 QStringView lineOfText(QStringView source, qint32 number)

@@ -1,7 +1,7 @@
-#include "assembler/flowwarnings.h"
+#include "diagnostics/flowwarnings.h"
 
-#include "assembler/characters.h"
-#include "assembler/mnemonic.h"
+#include "diagnostics/characters.h"
+#include "diagnostics/mnemonic.h"
 #include "machine/instructionword.h"
 
 #include <QHash>
@@ -51,23 +51,16 @@ bool decodesToInstruction(const QString &word)
 class Flow
 {
 public:
-    Flow(const QList<SourceLine> &lines, const QList<QString> &image) : lines(lines), image(image)
+    Flow(const SourceText &text, const QStringList &image) : lines(text.lines()), image(image)
     {
-        QHash<QString, qint32> labels;
         cells.resize(lines.size());
         for (qint32 k = 0; k < lines.size(); ++k) {
-            const QList<Word> &words = lines[k].words;
-            const qsizetype at = words.size() > 1 && rowOf(words[0].key) == nullptr ? 1 : 0;
-            if (at == 1 && !labels.contains(words[0].key))
-                labels.insert(words[0].key, k); // the first definition is the one used
-            if (at < words.size())
-                cells[k].row = rowOf(words[at].key);
-            if (at + 1 < words.size())
-                cells[k].operand = &words[at + 1];
-        }
-        for (Cell &cell : cells) {
+            Cell &cell = cells[k];
+            if (const Word *mnemonic = text.mnemonicOf(k))
+                cell.row = mnemonic->mnemonic;
+            cell.operand = text.operandOf(k);
             if (cell.row != nullptr && cell.row->operand == Operand::Address && cell.operand)
-                cell.target = labels.value(cell.operand->key, -1);
+                cell.target = text.labelLine(cell.operand->key);
         }
     }
 
@@ -84,21 +77,11 @@ public:
     }
 
 private:
-    void add(const char *kind, const Range &range, const QString &text)
+    void add(Code code, const Range &range, const QString &message)
     {
-        Diagnostic warning;
-        warning.severity = Severity::Warning;
-        warning.kind = QLatin1String(kind);
-        warning.range = range;
-        warning.message = text;
-        found.append(warning);
+        found.append(Diagnostic(Severity::Warning, code, range, message));
     }
-    Range wordsOf(qint32 k) const
-    {
-        const SourceLine &line = lines[k];
-        return line.words.isEmpty() ? line.whole()
-                                    : line.rangeOf(line.words.first(), line.words.last());
-    }
+    Range wordsOf(qint32 k) const { return lines[k].allWords(); }
     QString lineOf(qint32 k) const { return QStringLiteral("line %1").arg(lines[k].number); }
 
     // The run starts at cell 00 whatever it holds.
@@ -111,7 +94,7 @@ private:
         });
         if (!codeFollows)
             return;
-        add("data-before-code", wordsOf(0),
+        add(Code::DataBeforeCode, wordsOf(0),
             QLatin1String("data before the first instruction: the run starts at cell 00, and "
                           "its word ") +
                 image.value(0) + QLatin1Char(' ') + decoding(image.value(0)) +
@@ -141,7 +124,7 @@ private:
                                     : QLatin1String(", stored back, becomes ") + stored) +
                     QLatin1String(", which ") + decoding(stored);
         }
-        add("store-into-code", lines[k].rangeOf(*cell.operand),
+        add(Code::StoreIntoCode, lines[k].rangeOf(*cell.operand),
             text + QLatin1String("; keep numbers in DAT lines"));
     }
 
@@ -153,7 +136,7 @@ private:
         const QString word = image.value(cell.target);
         if (decodesToInstruction(word))
             return; // a DAT 1202 is a legal OUT
-        add("branch-into-data", lines[k].rangeOf(*cell.operand),
+        add(Code::BranchIntoData, lines[k].rangeOf(*cell.operand),
             QString(cell.row->mnemonic) + QLatin1String(" jumps to ") +
                 quoted(cell.operand->written) + QLatin1String(", the data on ") +
                 lineOf(cell.target) + QLatin1String(", whose word ") + word + QLatin1Char(' ') +
@@ -186,7 +169,7 @@ private:
             while (last + 1 < cells.size() && !reached[last + 1] && cells[last + 1].row &&
                    !cells[last + 1].isData())
                 ++last;
-            add("unreachable", wordsOf(k),
+            add(Code::Unreachable, wordsOf(k),
                 k == last ? QStringLiteral("no path from cell 00 reaches this instruction, so it "
                                            "never runs")
                           : QStringLiteral("no path from cell 00 reaches the %1 instructions of "
@@ -199,16 +182,16 @@ private:
     }
 
     const QList<SourceLine> &lines;
-    const QList<QString> &image;
+    const QStringList &image;
     QList<Cell> cells;
     QList<Diagnostic> found;
 };
 
 } // namespace
 
-QList<Diagnostic> flowWarnings(const QList<SourceLine> &lines, const QList<QString> &image)
+QList<Diagnostic> flowWarnings(const SourceText &text, const QStringList &image)
 {
-    return Flow(lines, image).run();
+    return Flow(text, image).run();
 }
 
 } // namespace diagnostics

@@ -1,4 +1,4 @@
-#include "assembler/spelling.h"
+#include "diagnostics/spelling.h"
 
 #include "machine/instructionset.h"
 

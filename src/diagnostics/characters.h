@@ -5,7 +5,7 @@
 // look like ASCII ones. Messages name them by code point, since the student
 // cannot see what is wrong.
 
-#include "assembler/diagnostic.h"
+#include "diagnostics/diagnostic.h"
 
 #include <QString>
 #include <QStringView>

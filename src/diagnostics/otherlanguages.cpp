@@ -1,4 +1,4 @@
-#include "assembler/otherlanguages.h"
+#include "diagnostics/otherlanguages.h"
 
 #include <QLatin1String>
 
