@@ -1,14 +1,26 @@
 // Time of checking a program for every error, as korvane-run does (at most
 // 20 errors) and as an editor would (all of them): a 100-line program with
-// three mistakes, and that program repeated up to 1 MiB.
+// three mistakes, and that program repeated up to 1 MiB. And the whole of
+// korvane-run --assemble, process start included, on 1 MiB with an error on
+// every line: its time and the peak memory of its process.
 
 #include "diagnostics/errors.h"
 
 #include "programs.h"
 
+#include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 
 namespace
 {
@@ -38,6 +50,63 @@ QString oneMebibyte()
     return bench::repeatedToOneMebibyte(hundredLines());
 }
 
+// Six lines, each with a mistake of its own: a misspelt mnemonic, an
+// undefined label, a label before a misspelt mnemonic, a number as operand,
+// words too many and a comment.
+QString everyLineWrong()
+{
+    return bench::repeatedToOneMebibyte(
+        QStringLiteral("\tLDAA\tv1\n\tLDA\tnowhere\nloop OUPT\n\tSTA 5\nx y z w\n"
+                       "\tBRA\tloop ; again\n"));
+}
+
+// korvane-run --assemble on the text, its output thrown away; the peak
+// resident memory of the process in MiB, or -1 when it did not run as it should.
+double assembleOnce(const char *path)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+    char *const arguments[] = {const_cast<char *>(KORVANE_RUN_PATH),
+                               const_cast<char *>("--assemble"), const_cast<char *>(path), nullptr};
+    pid_t child = 0;
+    const int failed = posix_spawn(&child, KORVANE_RUN_PATH, &actions, nullptr, arguments, environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0)
+        return -1;
+    int status = 0;
+    rusage usage{};
+    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 2)
+        return -1; // 2: the program does not assemble
+    return double(usage.ru_maxrss) / 1024.0;
+}
+
+void assembleEveryLineWrong(benchmark::State &state)
+{
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("wrong.txt"));
+    QFile file(path);
+    const QByteArray text = everyLineWrong().toUtf8();
+    if (!folder.isValid() || !file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
+        state.SkipWithError("cannot write the program");
+        return;
+    }
+    file.close();
+    const QByteArray name = path.toLocal8Bit();
+    double peak = 0;
+    for (auto _ : state) {
+        const double used = assembleOnce(name.constData());
+        if (used < 0) {
+            state.SkipWithError("korvane-run --assemble did not refuse the program");
+            return;
+        }
+        peak = std::max(peak, used);
+    }
+    state.counters["peak_MiB"] = peak;
+    state.counters["bytes"] = double(text.size());
+}
+
 void check(benchmark::State &state, const QString &text, qsizetype errorLimit)
 {
     for (auto _ : state) {
@@ -57,6 +126,9 @@ const bool registered = [] {
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     benchmark::RegisterBenchmark("Check/1MiB-every-error", check, large, qsizetype(0))
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("CheckRun/1MiB-every-line", assembleEveryLineWrong)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     return true;

@@ -211,6 +211,14 @@ void printSummary(const SummaryReporter &figures)
     std::printf("  1 MiB, 20 errors kept  %12.1f ms       (target < 100 ms: %s)\n", check1MiB * 1e3,
                 verdict(check1MiB > 0 && check1MiB < 0.1));
     std::printf("  1 MiB, every error     %12.1f ms\n", checkEvery * 1e3);
+    const double assembleWrong = figures.seconds("CheckRun/1MiB-every-line");
+    const double assemblePeak = figures.counter("CheckRun/1MiB-every-line", "peak_MiB");
+    std::printf("korvane-run --assemble, 1 MiB with an error on every line (process start "
+                "included)\n");
+    std::printf("  time                   %12.1f ms       (target < 100 ms: %s)\n",
+                assembleWrong * 1e3, verdict(assembleWrong > 0 && assembleWrong < 0.1));
+    std::printf("  peak memory            %12.1f MiB      (target < 40 MB: %s)\n", assemblePeak,
+                verdict(assemblePeak > 0 && assemblePeak * 1048576 < 40e6));
     const double lsp100 = figures.seconds("Lsp/change-100-lines");
     const double lsp1MiB = figures.seconds("Lsp/change-1MiB");
     std::printf("korvane-lsp: a change to diagnostics published, at the client\n");

@@ -203,7 +203,7 @@ void checkErrors(const QString &source, const Outcome &outcome, qsizetype stored
     // The assembler refuses a text longer than the memory before anything
     // else; the error is at the first line that does not fit.
     const qint32 windowLine = storedLines > machine::kMemorySize
-                                  ? diagnostics::storedLines(source)[100].number
+                                  ? diagnostics::SourceText(source).lines()[100].number
                                   : outcome.line;
     require(windowLine > 0, "the assembler's refusal names a line");
     require(lines.contains(windowLine), "the assembler's error is among the errors, at its line");

@@ -95,20 +95,13 @@ bool Session::load(QStringList &errorLines)
     return true;
 }
 
-// A label's line is a data line when the label is followed by DAT.
 void Session::findLabels()
 {
     labels_.clear();
-    const QList<QString> lines = splitText(program_.text, QStringLiteral("\n"));
-    for (qsizetype address = 0; address < program_.labels.size(); ++address) {
+    for (qint32 address = 0; address < program_.labels.size(); ++address) {
         const QString &name = program_.labels.at(address);
-        if (name.isEmpty())
-            continue;
-        const QList<QString> fields = splitText(lines.value(address), QString());
-        const bool data =
-            fields.value(1).compare(QString(machine::instruction(machine::Data).mnemonic),
-                                    Qt::CaseInsensitive) == 0;
-        labels_.append({name, qint32(address), data});
+        if (!name.isEmpty())
+            labels_.append({name, address, program_.holdsData(address)});
     }
 }
 

@@ -13,7 +13,6 @@
 #include <algorithm>
 
 #include <optional>
-#include <span>
 
 namespace diagnostics
 {
@@ -211,7 +210,7 @@ public:
 private:
     void collectLabels();
     // Whether the assembler accepts a line of these words, given every label.
-    bool accepts(std::span<const Word> words) const;
+    bool accepts(Words words) const;
     Diagnostic errorOn(qint32 k, quint8 count, quint8 part) const;
     std::optional<Diagnostic> lineError(const SourceLine &line) const;
     std::optional<Diagnostic> twoMnemonics(const SourceLine &line) const;
@@ -249,7 +248,7 @@ void ProgramCheck::collectLabels()
     // mnemonic second defines a label, whatever else is wrong with it.
     bool caseSeen = false;
     for (qsizetype k = 0; k < lines.size(); ++k) {
-        const QList<Word> &words = lines[k].words;
+        const Words &words = lines[k].words;
         for (const Word &word : words) {
             if (!caseSeen && isMnemonic(word)) {
                 lowerCase = word.written.toString() != word.key;
@@ -341,7 +340,7 @@ Diagnostic ProgramCheck::numberAsOperand(const SourceLine &line, const Word &wor
 // DAT first on a line: a data line is NAME DAT VALUE.
 std::optional<Diagnostic> ProgramCheck::dataLine(const SourceLine &line) const
 {
-    const QList<Word> &words = line.words;
+    const Words &words = line.words;
     const Word &data = words[0];
     const Word &second = words[1];
     if (isMnemonic(second) || labels.contains(second.key))
@@ -459,7 +458,7 @@ std::optional<Diagnostic> ProgramCheck::twoMnemonics(const SourceLine &line) con
 // Neither the first nor the second word is a mnemonic.
 std::optional<Diagnostic> ProgramCheck::noMnemonic(const SourceLine &line) const
 {
-    const QList<Word> &words = line.words;
+    const Words &words = line.words;
     for (qsizetype at = 0; at < 2; ++at) {
         if (std::optional<Diagnostic> odd = oddCharacterIn(line, words[at]))
             return odd;
@@ -502,7 +501,7 @@ std::optional<Diagnostic> ProgramCheck::operand(const SourceLine &line, const Wo
 // What the assembler refuses in one line, given every label of the program.
 std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
 {
-    const QList<Word> &words = line.words;
+    const Words &words = line.words;
     if (words.isEmpty())
         return blankLine(line);
     const bool firstIsMnemonic = isMnemonic(words[0]);
@@ -609,7 +608,7 @@ void ProgramCheck::notesOnName(const SourceLine &line, Diagnostic &found) const
     }
 }
 
-bool ProgramCheck::accepts(std::span<const Word> words) const
+bool ProgramCheck::accepts(Words words) const
 {
     switch (words.size()) {
     case 1:
@@ -633,7 +632,7 @@ bool ProgramCheck::accepts(std::span<const Word> words) const
 Diagnostic ProgramCheck::errorOn(qint32 k, quint8 count, quint8 part) const
 {
     const SourceLine &line = lines[k];
-    const QList<Word> &words = line.words;
+    const Words &words = line.words;
     const auto mark = std::find_if(words.begin(), words.end(), startsComment);
     Diagnostic found;
     if (mark == words.end()) {
@@ -641,7 +640,7 @@ Diagnostic ProgramCheck::errorOn(qint32 k, quint8 count, quint8 part) const
     } else if (count == 2 && part == 0) {
         // What the words before the comment hold, then the comment itself.
         SourceLine before = line;
-        before.words.resize(mark - words.begin());
+        before.words = words.first(mark - words.begin());
         found = *lineError(before);
     } else {
         found = comment(line, mark - words.begin());
@@ -667,13 +666,12 @@ QList<Diagnostic> ProgramCheck::run(qsizetype limit, qsizetype *omitted)
     QList<std::pair<qint32, quint8>> refused;
     qint32 firstPairError = -1;
     for (qint32 k = 0; k < lines.size(); ++k) {
-        const QList<Word> &words = lines[k].words;
+        const Words &words = lines[k].words;
         if (accepts(words))
             continue;
         const auto mark = std::find_if(words.begin(), words.end(), startsComment);
         const qsizetype from = mark - words.begin();
-        const bool twoErrors =
-            mark != words.end() && from > 0 && !accepts(std::span<const Word>(words.data(), from));
+        const bool twoErrors = mark != words.end() && from > 0 && !accepts(words.first(from));
         refused.append({k, twoErrors ? 2 : 1});
         // The first pass refuses a pair of words before the second pass looks at any line.
         if (firstPairError < 0 && words.size() == 2 && isMnemonic(words[0]) == isMnemonic(words[1]))

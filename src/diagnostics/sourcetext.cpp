@@ -60,69 +60,14 @@ qsizetype charsBefore(QStringView text, qint32 bytes)
     return at;
 }
 
-QList<SourceLine> storedLines(const QString &source)
-{
-    QList<SourceLine> lines;
-    const QStringView text(source);
-    lines.reserve(text.count(u'\n') + 1);
-    qint32 number = 0;
-    qsizetype start = 0;
-    while (start <= text.size()) {
-        qsizetype stop = text.indexOf(u'\n', start);
-        if (stop < 0)
-            stop = text.size();
-        ++number;
-        if (stop > start) {
-            SourceLine line;
-            line.number = number;
-            line.text = text.sliced(start, stop - start);
-            // Trimmed as QString::trimmed trims, then split at ASCII white space.
-            qsizetype first = 0;
-            qsizetype last = line.text.size();
-            while (first < last && line.text[first].isSpace())
-                ++first;
-            while (last > first && line.text[last - 1].isSpace())
-                --last;
-            qint32 bytes = 0;
-            qsizetype step = 1;
-            for (qsizetype at = 0; at < first; at += step)
-                bytes += bytesOf(line.text, at, step);
-            qsizetype at = first;
-            line.words.reserve(3); // LABEL MNEMONIC OPERAND, the longest accepted line
-            while (at < last) {
-                if (separates(line.text[at])) {
-                    bytes += 1;
-                    ++at;
-                    continue;
-                }
-                Word word;
-                word.begin = bytes;
-                const qsizetype wordStart = at;
-                while (at < last && !separates(line.text[at])) {
-                    bytes += bytesOf(line.text, at, step);
-                    at += step;
-                }
-                word.end = bytes;
-                word.written = line.text.sliced(wordStart, at - wordStart);
-                word.key = word.written.toString().toUpper(); // in place: no second copy
-                word.mnemonic = rowOf(word.key);
-                line.words.append(std::move(word));
-            }
-            lines.append(std::move(line));
-        }
-        start = stop + 1;
-    }
-    return lines;
-}
-
 namespace
 {
 
 // The roles of a line's words, as the assembler reads a line of each shape.
-void assignRoles(QList<Word> &words)
+void assignRoles(Word *words, qsizetype size)
 {
     const auto mnemonic = [&](qsizetype at) { return words[at].mnemonic != nullptr; };
-    switch (words.size()) {
+    switch (size) {
     case 1:
         if (mnemonic(0))
             words[0].role = Role::Mnemonic;
@@ -151,16 +96,83 @@ void assignRoles(QList<Word> &words)
 } // namespace
 
 SourceText::SourceText(const QString &text)
-    : text_(text), lines_(storedLines(text_)),
+    : text_(text), upper_(text.toUpper()),
       appendedLine_(qint32(text.count(QLatin1Char('\n'))) +
                     (text.isEmpty() || text.endsWith(QLatin1Char('\n')) ? 1 : 2))
 {
+    // A character whose upper case is longer ('ß' is "SS") moves the rest;
+    // the words' keys are then upper-cased one by one.
+    const bool sharedKeys = upper_.size() == text_.size();
+    const QStringView all(text_);
+    lines_.reserve(all.count(u'\n') + 1);
+    // Room for every word at once, so that the lines can point at their
+    // words as they are read: no more words than runs of characters that do
+    // not split words.
+    qsizetype runs = 0;
+    bool inRun = false;
+    for (const QChar c : all) {
+        runs += !inRun && !separates(c);
+        inRun = !separates(c);
+    }
+    words_.reserve(runs);
+    qint32 number = 0;
+    qsizetype start = 0;
+    while (start <= all.size()) {
+        qsizetype stop = all.indexOf(u'\n', start);
+        if (stop < 0)
+            stop = all.size();
+        ++number;
+        if (stop > start) {
+            SourceLine line;
+            line.number = number;
+            line.text = all.sliced(start, stop - start);
+            // Trimmed as QString::trimmed trims, then split at ASCII white space.
+            qsizetype first = 0;
+            qsizetype last = line.text.size();
+            while (first < last && line.text[first].isSpace())
+                ++first;
+            while (last > first && line.text[last - 1].isSpace())
+                --last;
+            qint32 bytes = 0;
+            qsizetype step = 1;
+            for (qsizetype at = 0; at < first; at += step)
+                bytes += bytesOf(line.text, at, step);
+            const qsizetype firstWord = words_.size();
+            qsizetype at = first;
+            while (at < last) {
+                if (separates(line.text[at])) {
+                    bytes += 1;
+                    ++at;
+                    continue;
+                }
+                Word word;
+                word.begin = bytes;
+                const qsizetype wordStart = at;
+                while (at < last && !separates(line.text[at])) {
+                    bytes += bytesOf(line.text, at, step);
+                    at += step;
+                }
+                word.end = bytes;
+                word.written = line.text.sliced(wordStart, at - wordStart);
+                word.key = sharedKeys ? QString::fromRawData(upper_.constData() + start + wordStart,
+                                                             at - wordStart)
+                                      : word.written.toString().toUpper();
+                word.mnemonic = rowOf(word.key);
+                words_.append(std::move(word));
+            }
+            Word *lineWords = words_.data() + firstWord;
+            assignRoles(lineWords, words_.size() - firstWord);
+            line.words = Words(lineWords, words_.size() - firstWord);
+            lines_.append(line);
+        }
+        start = stop + 1;
+    }
+    Q_ASSERT(words_.size() <= runs); // the words never moved
     for (qint32 k = 0; k < lines_.size(); ++k) {
-        QList<Word> &words = lines_[k].words;
-        assignRoles(words);
         // A line of two or three words that starts with a name and has a
         // mnemonic second defines a label, whatever else is wrong with it;
         // the first definition is the one used.
+        const Words &words = lines_[k].words;
         if (!words.isEmpty() && words[0].role == Role::Label && !labels_.contains(words[0].key))
             labels_.insert(words[0].key, k);
     }

@@ -27,7 +27,10 @@ enum class Role : quint8 { Label, Mnemonic, Operand, Value, Other };
 
 struct Word {
     QStringView written; // as in the text
-    QString key;         // upper-cased: what the assembler compares
+    // Upper-cased: what the assembler compares. It shares the text's
+    // upper-cased copy that the SourceText keeps: a copy that outlives the
+    // SourceText needs its own data (QString(key.constData(), key.size())).
+    QString key;
     // The instruction table's row the word names, or null for a word that is no mnemonic.
     const machine::Instruction *mnemonic = nullptr;
     qint32 begin = 0; // bytes into the line's UTF-8 text, from 0
@@ -35,10 +38,32 @@ struct Word {
     Role role = Role::Other;
 };
 
+// The words of one line: a view into the words a SourceText keeps.
+class Words
+{
+public:
+    Words() = default;
+    Words(const Word *data, qsizetype size) : data_(data), size_(size) {}
+
+    qsizetype size() const { return size_; }
+    bool isEmpty() const { return size_ == 0; }
+    const Word &operator[](qsizetype at) const { return data_[at]; }
+    const Word &first() const { return data_[0]; }
+    const Word &last() const { return data_[size_ - 1]; }
+    // The first n words.
+    Words first(qsizetype n) const { return Words(data_, qMin(n, size_)); }
+    const Word *begin() const { return data_; }
+    const Word *end() const { return data_ + size_; }
+
+private:
+    const Word *data_ = nullptr;
+    qsizetype size_ = 0;
+};
+
 struct SourceLine {
     qint32 number = 0; // counted from 1, empty lines included
     QStringView text;  // as written, without the line feed
-    QList<Word> words;
+    Words words;
 
     Range rangeOf(const Word &word) const { return Range{number, word.begin, word.end}; }
     // From the first byte of one word to the last byte of another.
@@ -55,14 +80,12 @@ struct SourceLine {
     }
 };
 
-// The lines the assembler keeps, in order: line k becomes cell k. Views into
-// `source`, which must outlive them.
-QList<SourceLine> storedLines(const QString &source);
-
-// A program text read once: the lines the assembler keeps, with the role of
-// each word, and the line of each label's first definition, the one every
-// operand reaches. It keeps its own copy of the text, which its views point
-// into, and so is never copied.
+// A program text read once: the lines the assembler keeps (line k becomes
+// cell k), with the role of each word, and the line of each label's first
+// definition, the one every operand reaches. It keeps the text, which its
+// views point into, and so is never copied; its words are kept together,
+// without an allocation per line or per word, so that a text of a mebibyte
+// is read in a few milliseconds.
 class SourceText
 {
 public:
@@ -86,10 +109,21 @@ public:
 
 private:
     const QString text_;
+    QString upper_; // the text upper-cased, which the words' keys share
+    QList<Word> words_;
     QList<SourceLine> lines_;
     QHash<QString, qint32> labels_;
     qint32 appendedLine_ = 1;
 };
+
+} // namespace diagnostics
+
+// Moved in memory as a whole when the list of them grows.
+Q_DECLARE_TYPEINFO(diagnostics::Word, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(diagnostics::SourceLine, Q_RELOCATABLE_TYPE);
+
+namespace diagnostics
+{
 
 // Line `number` of the text (counted from 1), without its line feed; empty
 // past the last line.

@@ -39,7 +39,7 @@ public:
     // Adds what it finds; true when the line is a halt.
     bool run()
     {
-        const QList<Word> &words = line.words;
+        const Words &words = line.words;
         // An accepted line is MNEMONIC, MNEMONIC NAME, LABEL MNEMONIC or LABEL MNEMONIC OPERAND.
         const bool labelled = words.size() > 1 && words[0].mnemonic == nullptr;
         const qsizetype at = labelled ? 1 : 0;

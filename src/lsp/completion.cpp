@@ -1,6 +1,7 @@
 #include "lsp/completion.h"
 
-#include "lsp/labelindex.h"
+#include "diagnostics/mnemonic.h"
+#include "lsp/documentmodel.h"
 #include "machine/instructionset.h"
 #include "program/program.h"
 
@@ -44,11 +45,7 @@ QStringList wordsBefore(QStringView line, qsizetype cursor)
 
 const machine::Instruction *mnemonicNamed(const QString &word)
 {
-    for (const machine::Instruction &row : machine::kInstructionSet) {
-        if (word.compare(row.mnemonic, Qt::CaseInsensitive) == 0)
-            return &row;
-    }
-    return nullptr;
+    return diagnostics::rowOf(word.toUpper());
 }
 
 bool isBranch(const machine::Instruction &row)
@@ -118,7 +115,7 @@ Answer completion(const DocumentRequest &request)
     const machine::Instruction *row = mnemonicNamed(before.last());
     if (row == nullptr || row->operand != machine::Operand::Address || before.size() > 2)
         return QJsonArray();
-    return labelItems(LabelIndex(document.text()), !isBranch(*row));
+    return labelItems(document.model().index, !isBranch(*row));
 }
 
 } // namespace lsp

@@ -2,7 +2,7 @@
 
 #include "diagnostics/diagnostic.h"
 #include "diagnostics/sourcetext.h"
-#include "program/program.h"
+#include "lsp/documentmodel.h"
 
 #include <QJsonArray>
 
@@ -110,11 +110,9 @@ QList<Finding> findingsOf(const Document &document, const QString &uri)
                 .arg(bytes));
         return {findingOf(document, uri, tooLarge)};
     }
-    program::Program program;
-    program.text = document.text();
-    QString error;
+    const DocumentModel &model = document.model();
     const QList<diagnostics::Diagnostic> found =
-        diagnostics::flattened(program.assemble(error) ? program.warnings : program.errors);
+        diagnostics::flattened(model.assembled ? model.program.warnings : model.program.errors);
     QList<Finding> findings;
     findings.reserve(found.size());
     for (const diagnostics::Diagnostic &diagnostic : found)

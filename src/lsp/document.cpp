@@ -1,5 +1,7 @@
 #include "lsp/document.h"
 
+#include "lsp/documentmodel.h"
+
 #include <QJsonValue>
 
 namespace lsp
@@ -75,6 +77,7 @@ bool Document::apply(const QJsonObject &change, QString &problem)
     }
     if (!change.contains(QLatin1String("range"))) {
         text_ = newText.toString();
+        model_.reset();
         return true;
     }
     const QJsonObject range = change.value(QLatin1String("range")).toObject();
@@ -85,7 +88,17 @@ bool Document::apply(const QJsonObject &change, QString &problem)
         return false;
     }
     text_.replace(start, end - start, newText.toString());
+    model_.reset();
     return true;
+}
+
+Document::~Document() = default;
+
+const DocumentModel &Document::model() const
+{
+    if (!model_)
+        model_ = std::make_shared<const DocumentModel>(text_);
+    return *model_;
 }
 
 } // namespace lsp

@@ -8,8 +8,12 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <memory>
+
 namespace lsp
 {
+
+struct DocumentModel;
 
 struct Position {
     qint32 line = 0;
@@ -26,6 +30,9 @@ class Document
 public:
     Document() = default;
     Document(QString text, qint32 version) : text_(std::move(text)), version_(version) {}
+    ~Document();
+    Document(const Document &) = default;
+    Document &operator=(const Document &) = default;
 
     const QString &text() const { return text_; }
     qint32 version() const { return version_; }
@@ -45,9 +52,14 @@ public:
     qint32 lineCount() const;
     Position end() const { return positionOf(text_.size()); }
 
+    // The model of the text as it is now, found on first use and kept
+    // until the text changes.
+    const DocumentModel &model() const;
+
 private:
     QString text_;
     qint32 version_ = 0;
+    mutable std::shared_ptr<const DocumentModel> model_;
 };
 
 } // namespace lsp

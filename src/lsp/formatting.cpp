@@ -1,7 +1,7 @@
 #include "lsp/formatting.h"
 
 #include "diagnostics/sourcetext.h"
-#include "lsp/labelindex.h"
+#include "lsp/documentmodel.h"
 #include "program/program.h"
 
 #include <QJsonArray>
@@ -47,15 +47,23 @@ qint32 columnAfter(qint32 width, qint32 tabSize)
 
 } // namespace
 
-QString formatted(const QString &text, const Layout &given)
+QString formatted(const QString &text, const Layout &layout)
 {
-    const std::optional<QStringList> before = imageOf(text);
-    if (!before)
+    program::Program program;
+    program.text = text;
+    QString error;
+    return formatted(program, program.assemble(error), layout);
+}
+
+QString formatted(const program::Program &program, bool assembled, const Layout &given)
+{
+    const QString &text = program.text;
+    if (!assembled)
         return text;
     Layout layout = given;
     layout.tabSize = qBound(1, layout.tabSize, 16);
 
-    const QList<diagnostics::SourceLine> lines = diagnostics::storedLines(text);
+    const QList<diagnostics::SourceLine> &lines = program.source->lines();
     // A word is a label when it does not name an instruction; in a program
     // that assembles, only the first word of a line can be one.
     qint32 widest = 0;
@@ -69,7 +77,7 @@ QString formatted(const QString &text, const Layout &given)
 
     QStringList out = text.split(QLatin1Char('\n'));
     for (const diagnostics::SourceLine &line : lines) {
-        const QList<diagnostics::Word> &words = line.words;
+        const diagnostics::Words &words = line.words;
         if (words.isEmpty())
             continue;
         QString shaped;
@@ -95,7 +103,7 @@ QString formatted(const QString &text, const Layout &given)
     }
     const QString result = out.join(QLatin1Char('\n'));
     // Only a layout that keeps the memory image is offered.
-    return imageOf(result) == before ? result : text;
+    return imageOf(result) == program.image ? result : text;
 }
 
 Answer formatting(const DocumentRequest &request)
@@ -105,9 +113,10 @@ Answer formatting(const DocumentRequest &request)
     layout.tabSize = options.value(QLatin1String("tabSize")).toInt(8);
     layout.insertSpaces = options.value(QLatin1String("insertSpaces")).toBool(false);
 
-    const QString &text = request.document.text();
-    const QStringList was = text.split(QLatin1Char('\n'));
-    const QStringList now = formatted(text, layout).split(QLatin1Char('\n'));
+    const DocumentModel &model = request.document.model();
+    const QStringList was = model.program.text.split(QLatin1Char('\n'));
+    const QStringList now =
+        formatted(model.program, model.assembled, layout).split(QLatin1Char('\n'));
     QJsonArray edits;
     for (qsizetype i = 0; i < was.size() && i < now.size(); ++i) {
         if (was[i] == now[i])

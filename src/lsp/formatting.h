@@ -1,6 +1,7 @@
 #pragma once
 
 #include "lsp/request.h"
+#include "program/program.h"
 
 #include <QString>
 
@@ -17,6 +18,8 @@ struct Layout {
 // when it does not assemble, or when the result would not assemble to the
 // same memory image.
 QString formatted(const QString &text, const Layout &layout);
+// The same for a program already read, which assembled or not.
+QString formatted(const program::Program &program, bool assembled, const Layout &layout);
 
 // textDocument/formatting: formatted() as one edit per line that changes.
 Answer formatting(const DocumentRequest &request);

@@ -1,6 +1,6 @@
 #include "lsp/hover.h"
 
-#include "lsp/labelindex.h"
+#include "lsp/documentmodel.h"
 #include "machine/instructionset.h"
 #include "program/program.h"
 
@@ -9,15 +9,6 @@ namespace lsp
 
 namespace
 {
-
-const machine::Instruction *instructionNamed(const QString &key)
-{
-    for (const machine::Instruction &row : machine::kInstructionSet) {
-        if (key == row.mnemonic)
-            return &row;
-    }
-    return nullptr;
-}
 
 QString cellText(qint32 cell)
 {
@@ -28,21 +19,19 @@ QString cellText(qint32 cell)
 
 Answer hover(const DocumentRequest &request)
 {
-    const LabelIndex index(request.document.text());
+    const DocumentModel &model = request.document.model();
+    const LabelIndex &index = model.index;
     const IndexedWord *word = index.wordAt(request.at);
     if (word == nullptr)
         return QJsonValue();
     QString shown;
     switch (word->kind) {
     case IndexedWord::Mnemonic: {
-        const machine::Instruction *row = instructionNamed(word->key);
+        const machine::Instruction *row = word->instruction;
         shown = QStringLiteral("%1: %2").arg(QString(row->mnemonic), QString(row->meaning));
-        program::Program program;
-        program.text = request.document.text();
-        QString error;
-        if (program.assemble(error) && word->cell < program.image.size())
+        if (model.assembled && word->cell < model.program.image.size())
             shown += QStringLiteral("\n\nThis line assembles to %1 (cell %2).")
-                         .arg(program.image[word->cell], cellText(word->cell));
+                         .arg(model.program.image[word->cell], cellText(word->cell));
         break;
     }
     case IndexedWord::LabelDefinition:

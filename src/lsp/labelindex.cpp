@@ -1,7 +1,7 @@
 #include "lsp/labelindex.h"
 
+#include "diagnostics/mnemonic.h"
 #include "diagnostics/sourcetext.h"
-#include "machine/instructionset.h"
 
 namespace lsp
 {
@@ -16,63 +16,56 @@ QJsonObject placeLocation(const QString &uri, const Place &place)
     return QJsonObject{{QStringLiteral("uri"), uri}, {QStringLiteral("range"), placeRange(place)}};
 }
 
-bool isMnemonicWord(const QString &word)
-{
-    for (const machine::Instruction &row : machine::kInstructionSet) {
-        if (word.compare(row.mnemonic, Qt::CaseInsensitive) == 0)
-            return true;
-    }
-    return false;
-}
-
 qint32 dataValueOf(const QString &written)
 {
     return written.toInt(nullptr, 10);
 }
 
-LabelIndex::LabelIndex(const QString &text)
+LabelIndex::LabelIndex(const std::shared_ptr<const diagnostics::SourceText> &text)
 {
-    const QString data = QString(machine::instruction(machine::Data).mnemonic);
-    qint32 cell = 0;
-    for (const diagnostics::SourceLine &line : diagnostics::storedLines(text)) {
-        const auto add = [&](const diagnostics::Word &word, IndexedWord::Kind kind) {
+    using diagnostics::Role;
+    const QList<diagnostics::SourceLine> &lines = text->lines();
+    for (qint32 cell = 0; cell < lines.size(); ++cell) {
+        const diagnostics::SourceLine &line = lines[cell];
+        qsizetype label = -1; // the entry of the label the line defines
+        for (const diagnostics::Word &word : line.words) {
             IndexedWord indexed;
-            indexed.kind = kind;
+            switch (word.role) {
+            case Role::Label:
+                indexed.kind = IndexedWord::LabelDefinition;
+                label = words_.size();
+                break;
+            case Role::Operand:
+                indexed.kind = IndexedWord::LabelUse;
+                break;
+            case Role::Value:
+                indexed.kind = IndexedWord::DataValue;
+                break;
+            case Role::Mnemonic:
+            case Role::Other:
+                // A line the assembler refuses: its mnemonics still get their hover.
+                if (word.mnemonic == nullptr)
+                    continue;
+                indexed.kind = IndexedWord::Mnemonic;
+                indexed.instruction = word.mnemonic;
+                break;
+            }
             const qint32 start = qint32(word.written.data() - line.text.data());
             indexed.place = Place{line.number - 1, start, start + qint32(word.written.size())};
             indexed.written = word.written.toString();
-            indexed.key = word.key;
+            indexed.key = QString(word.key.constData(), word.key.size()); // its own copy
             indexed.cell = cell;
             words_.append(indexed);
-            return indexed;
-        };
-        const QList<diagnostics::Word> &w = line.words;
-        const auto mnemonic = [&](qsizetype i) { return isMnemonicWord(w[i].key); };
-        if (w.size() == 1 && mnemonic(0)) {
-            add(w[0], IndexedWord::Mnemonic);
-        } else if (w.size() == 2 && mnemonic(0) && !mnemonic(1)) {
-            // MNEMONIC OPERAND; the operand of an unlabelled DAT is still read as a label.
-            add(w[0], IndexedWord::Mnemonic);
-            add(w[1], IndexedWord::LabelUse);
-        } else if ((w.size() == 2 || w.size() == 3) && !mnemonic(0) && mnemonic(1)) {
-            const IndexedWord label = add(w[0], IndexedWord::LabelDefinition);
-            add(w[1], IndexedWord::Mnemonic);
-            const bool isData = w[1].key == data;
-            if (w.size() == 3)
-                add(w[2], isData ? IndexedWord::DataValue : IndexedWord::LabelUse);
-            if (!definitions_.contains(label.key)) {
-                const qint32 value =
-                    isData && w.size() == 3 ? dataValueOf(w[2].written.toString()) : 0;
-                definitions_.insert(label.key, LabelDefinition{cell, isData, value, label.place});
-            }
-        } else {
-            // A line the assembler refuses: its mnemonics still get their hover.
-            for (const diagnostics::Word &word : w) {
-                if (isMnemonicWord(word.key))
-                    add(word, IndexedWord::Mnemonic);
-            }
         }
-        ++cell;
+        // The first definition is the one the assembler uses.
+        if (label >= 0 && text->labelLine(line.words[0].key) == cell) {
+            const bool isData = diagnostics::isData(text->mnemonicOf(cell)->mnemonic);
+            const diagnostics::Word *value = text->operandOf(cell);
+            const qint32 held =
+                isData && value != nullptr ? dataValueOf(value->written.toString()) : 0;
+            definitions_.insert(words_[label].key,
+                                LabelDefinition{cell, isData, held, words_[label].place});
+        }
     }
 }
 

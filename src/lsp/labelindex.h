@@ -5,13 +5,17 @@
 // the protocol's units. Labels are compared as the assembler compares them,
 // upper-cased.
 
+#include "diagnostics/sourcetext.h"
 #include "lsp/document.h"
+#include "machine/instructionset.h"
 
 #include <QHash>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
 #include <QtGlobal>
+
+#include <memory>
 
 namespace lsp
 {
@@ -29,6 +33,8 @@ QJsonObject placeLocation(const QString &uri, const Place &place);
 struct IndexedWord {
     enum Kind : quint8 { Mnemonic, LabelDefinition, LabelUse, DataValue };
     Kind kind = Mnemonic;
+    // The instruction a Mnemonic names.
+    const machine::Instruction *instruction = nullptr;
     Place place;
     QString written; // as in the text
     QString key;     // upper-cased
@@ -45,7 +51,7 @@ struct LabelDefinition {
 class LabelIndex
 {
 public:
-    explicit LabelIndex(const QString &text);
+    explicit LabelIndex(const std::shared_ptr<const diagnostics::SourceText> &text);
 
     // The word at a position (a position just after a word counts as on it),
     // or null.
@@ -63,8 +69,6 @@ private:
     QHash<QString, LabelDefinition> definitions_;
 };
 
-// Whether a word is one of the fifteen mnemonics, in any case.
-bool isMnemonicWord(const QString &word);
 // A data value read as the assembler reads it: a base-10 number, 0 otherwise.
 qint32 dataValueOf(const QString &written);
 

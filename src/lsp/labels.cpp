@@ -1,6 +1,7 @@
 #include "lsp/labels.h"
 
-#include "lsp/labelindex.h"
+#include "diagnostics/mnemonic.h"
+#include "lsp/documentmodel.h"
 
 #include <QJsonArray>
 #include <QRegularExpression>
@@ -27,7 +28,7 @@ const IndexedWord *labelAt(const LabelIndex &index, const Position &at)
 
 Answer definition(const DocumentRequest &request)
 {
-    const LabelIndex index(request.document.text());
+    const LabelIndex &index = request.document.model().index;
     const IndexedWord *word = labelAt(index, request.at);
     const LabelDefinition *defined = word ? index.definition(word->key) : nullptr;
     if (defined == nullptr)
@@ -37,7 +38,7 @@ Answer definition(const DocumentRequest &request)
 
 Answer references(const DocumentRequest &request)
 {
-    const LabelIndex index(request.document.text());
+    const LabelIndex &index = request.document.model().index;
     const IndexedWord *word = labelAt(index, request.at);
     if (word == nullptr)
         return QJsonValue();
@@ -53,7 +54,7 @@ Answer references(const DocumentRequest &request)
 
 Answer highlight(const DocumentRequest &request)
 {
-    const LabelIndex index(request.document.text());
+    const LabelIndex &index = request.document.model().index;
     const IndexedWord *word = labelAt(index, request.at);
     if (word == nullptr)
         return QJsonValue();
@@ -72,7 +73,7 @@ Answer highlight(const DocumentRequest &request)
 
 Answer prepareRename(const DocumentRequest &request)
 {
-    const LabelIndex index(request.document.text());
+    const LabelIndex &index = request.document.model().index;
     const IndexedWord *word = labelAt(index, request.at);
     if (word == nullptr)
         return QJsonValue();
@@ -83,7 +84,7 @@ Answer prepareRename(const DocumentRequest &request)
 Answer rename(const DocumentRequest &request)
 {
     const QString newName = request.params.value(QLatin1String("newName")).toString();
-    const LabelIndex index(request.document.text());
+    const LabelIndex &index = request.document.model().index;
     const IndexedWord *word = labelAt(index, request.at);
     if (word == nullptr)
         return Failure{jsonrpc::RequestFailed, QStringLiteral("there is no label here to rename")};
@@ -96,7 +97,7 @@ Answer rename(const DocumentRequest &request)
                                       "then letters, digits and '_'")
                            .arg(newName)};
     const QString key = newName.toUpper();
-    if (isMnemonicWord(key))
+    if (diagnostics::rowOf(key) != nullptr)
         return Failure{
             jsonrpc::RequestFailed,
             QStringLiteral("'%1' is a mnemonic, and mnemonics cannot name labels").arg(newName)};

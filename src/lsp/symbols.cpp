@@ -1,6 +1,6 @@
 #include "lsp/symbols.h"
 
-#include "lsp/labelindex.h"
+#include "lsp/documentmodel.h"
 #include "machine/instructionset.h"
 #include "program/program.h"
 
@@ -49,7 +49,7 @@ QJsonObject semanticTokensLegend()
 
 Answer documentSymbols(const DocumentRequest &request)
 {
-    const LabelIndex index(request.document.text());
+    const LabelIndex &index = request.document.model().index;
     const QList<IndexedWord> &words = index.words();
     QJsonArray symbols;
     for (qsizetype i = 0; i < words.size(); ++i) {
@@ -79,7 +79,7 @@ Answer documentSymbols(const DocumentRequest &request)
 
 Answer semanticTokens(const DocumentRequest &request)
 {
-    const LabelIndex index(request.document.text());
+    const LabelIndex &index = request.document.model().index;
     const QList<IndexedWord> &words = index.words();
     QJsonArray data;
     Place previous;

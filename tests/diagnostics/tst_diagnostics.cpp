@@ -136,8 +136,8 @@ qint32 windowErrorLine(const QString &text)
 // The line of the first stored line that does not fit in the memory.
 qint32 firstLineBeyondMemory(const QString &text)
 {
-    const QList<diagnostics::SourceLine> lines = diagnostics::storedLines(text);
-    return lines.size() > 100 ? lines[100].number : 0;
+    const diagnostics::SourceText read(text);
+    return read.lines().size() > 100 ? read.lines()[100].number : 0;
 }
 
 // What is wrong with the errors of a text as the window's assembler sees
@@ -754,7 +754,8 @@ void TestDiagnostics::words()
     QFETCH(QString, text);
     QFETCH(QStringList, expected);
     QStringList got;
-    for (const diagnostics::SourceLine &line : diagnostics::storedLines(text)) {
+    const diagnostics::SourceText read(text);
+    for (const diagnostics::SourceLine &line : read.lines()) {
         if (line.words.isEmpty())
             got << QStringLiteral("%1:").arg(line.number);
         for (const diagnostics::Word &word : line.words)

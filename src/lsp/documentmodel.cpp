@@ -1,0 +1,25 @@
+#include "lsp/documentmodel.h"
+
+namespace lsp
+{
+
+namespace
+{
+
+program::Program assembledProgram(const QString &text)
+{
+    program::Program program;
+    program.text = text;
+    QString error;
+    program.assemble(error);
+    return program;
+}
+
+} // namespace
+
+DocumentModel::DocumentModel(const QString &text)
+    : program(assembledProgram(text)), assembled(program.errors.isEmpty()), index(program.source)
+{
+}
+
+} // namespace lsp
