@@ -198,6 +198,9 @@ private slots:
     void messages();
     void limit_data();
     void limit();
+    void limitCounts_data();
+    void limitCounts();
+    void warningLimit();
     void fixes_data();
     void fixes();
     void warnings_data();
@@ -414,6 +417,65 @@ void TestDiagnostics::limit()
         QCOMPARE(diagnostics::oneLine(found.last()),
                  QStringLiteral("error: too many errors; stopping"));
     QCOMPARE(disagreement(text, found), QString());
+}
+
+void TestDiagnostics::limitCounts_data()
+{
+    limit_data();
+    // Lines with two errors each (the words before a comment, then the
+    // comment), past the end of the memory, with a pair the window reports.
+    QString text;
+    for (int k = 0; k < 130; ++k)
+        text += k == 70 ? QStringLiteral("INP OUT\n") : QStringLiteral("LDA nowhere ; note\n");
+    QTest::newRow("two errors a line") << text << qsizetype(20) << QList<qint32>{};
+    QTest::newRow("limit 1") << text << qsizetype(1) << QList<qint32>{};
+}
+
+// The errors kept are the same errors, with the same notes, as when every
+// one is built, and those left out are counted.
+void TestDiagnostics::limitCounts()
+{
+    QFETCH(QString, text);
+    QFETCH(qsizetype, errorLimit);
+    const diagnostics::SourceText read(text);
+    const QList<Diagnostic> all = diagnostics::errors(read);
+    qsizetype omitted = -1;
+    QList<Diagnostic> kept = diagnostics::errors(read, errorLimit, &omitted);
+    const bool capped = errorLimit > 0 && all.size() > errorLimit;
+    QCOMPARE(kept.last().code == diagnostics::Code::TooManyErrors, capped);
+    if (capped)
+        kept.removeLast();
+    QCOMPARE(kept.size(), capped ? errorLimit : all.size());
+    QCOMPARE(kept.size() + omitted, all.size());
+    qsizetype at = 0;
+    for (const Diagnostic &found : std::as_const(kept)) {
+        while (at < all.size() && all[at] != found)
+            ++at;
+        QVERIFY2(at < all.size(), qPrintable(diagnostics::oneLine(found)));
+        ++at;
+    }
+}
+
+// Warnings past the limit are counted into one that says how many.
+void TestDiagnostics::warningLimit()
+{
+    const QString text = "HLT\n" + repeatedLine("LDA", 60) + repeatedLine("HLT 7", 30);
+    const diagnostics::SourceText read(text);
+    QStringList image;
+    for (const diagnostics::SourceLine &line : read.lines())
+        image << (line.words.size() == 1 ? QStringLiteral("0") : QStringLiteral("07"));
+    const QList<Diagnostic> all = diagnostics::warnings(read, image);
+    QVERIFY(all.size() > 25);
+    qsizetype omitted = -1;
+    const QList<Diagnostic> kept = diagnostics::warnings(read, image, 25, &omitted);
+    QCOMPARE(kept.size(), 26);
+    QCOMPARE(kept.first(25), all.first(25));
+    QCOMPARE(omitted, all.size() - 25);
+    QCOMPARE(diagnostics::oneLine(kept.last()),
+             QStringLiteral("warning: and %1 more warnings").arg(omitted));
+    QCOMPARE(kept.last().name(), QLatin1String("too-many-warnings"));
+    QCOMPARE(diagnostics::warnings(read, image, all.size(), &omitted), all);
+    QCOMPARE(omitted, 0);
 }
 
 void TestDiagnostics::fixes_data()
