@@ -217,6 +217,8 @@ void printSummary(const SummaryReporter &figures)
                 "included)\n");
     std::printf("  time                   %12.1f ms       (target < 100 ms: %s)\n",
                 assembleWrong * 1e3, verdict(assembleWrong > 0 && assembleWrong < 0.1));
+    std::printf("  processor time         %12.1f ms\n",
+                figures.counter("CheckRun/1MiB-every-line", "cpu_ms"));
     std::printf("  peak memory            %12.1f MiB      (target < 40 MB: %s)\n", assemblePeak,
                 verdict(assemblePeak > 0 && assemblePeak * 1048576 < 40e6));
     const double lsp100 = figures.seconds("Lsp/change-100-lines");
