@@ -21,7 +21,7 @@
 
 BENCH_BUILD_DIR ?= build-bench
 BENCH_ARGS ?= --benchmark_repetitions=5
-BENCH_DEB_PACKAGES = $(DEB_PACKAGES) libbenchmark-dev binutils
+BENCH_DEB_PACKAGES = $(DEB_PACKAGES) libbenchmark-dev binutils python3
 
 .PHONY: bench bench-build bench-deps bench-configure bench-grading
 
