@@ -49,6 +49,11 @@
 ;;;###autoload
 (add-to-list 'auto-mode-alist '("\\.kasm\\'" . korvane-mode))
 
+(defvar eglot-server-programs)
+(declare-function eglot-ensure "eglot" ())
+(declare-function dap-register-debug-provider "dap-mode" (language-id provide-configuration-fn))
+(declare-function dap-register-debug-template "dap-mode" (configuration-name configuration-settings))
+
 ;; The server is named once eglot is loaded (its list does not exist before),
 ;; and started for every korvane buffer, unless it is missing.
 (with-eval-after-load 'eglot

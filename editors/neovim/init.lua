@@ -23,27 +23,37 @@ local server = 'korvane-lsp'
 local client_id
 local warned = false
 
--- One client for every korvane buffer, started with the first one and
--- started again if it has stopped.
-local function korvane_client()
-  if client_id and vim.lsp.get_client_by_id(client_id) then
-    return client_id
+-- Whether korvane-lsp can be started; says once, as a message, when not.
+local function server_found()
+  if vim.fn.executable(server) == 1 then
+    return true
   end
-  if vim.fn.executable(server) ~= 1 then
-    if not warned then
-      warned = true
-      vim.notify('Korvane: ' .. server .. ' is not on PATH, so programs get no diagnostics, '
-        .. 'completion or hover; install Korvane or add the folder that holds '
-        .. server .. ' to PATH', vim.log.levels.WARN)
-    end
-    return nil
+  if not warned then
+    warned = true
+    vim.notify('Korvane: ' .. server .. ' is not on PATH, so programs get no diagnostics, '
+      .. 'completion or hover; install Korvane or add the folder that holds '
+      .. server .. ' to PATH', vim.log.levels.WARN)
   end
-  client_id = vim.lsp.start_client({
-    name = 'korvane',
-    cmd = { server },
-    root_dir = vim.fn.getcwd(),
-  })
-  return client_id
+  return false
+end
+
+-- Attaches the server to a buffer: from Neovim 0.8 on with vim.lsp.start,
+-- which shares one client between the buffers; on 0.7 with one client of
+-- our own, started with the first buffer and again if it has stopped.
+local function attach_server(buffer)
+  local config = { name = 'korvane', cmd = { server }, root_dir = vim.fn.getcwd() }
+  if vim.lsp.start then
+    vim.api.nvim_buf_call(buffer, function()
+      vim.lsp.start(config)
+    end)
+    return
+  end
+  if not (client_id and vim.lsp.get_client_by_id(client_id)) then
+    client_id = vim.lsp.start_client(config)
+  end
+  if client_id then
+    vim.lsp.buf_attach_client(buffer, client_id)
+  end
 end
 
 local function set_keys(buffer)
@@ -71,11 +81,10 @@ vim.api.nvim_create_autocmd('FileType', {
   pattern = 'korvane',
   group = vim.api.nvim_create_augroup('korvane', { clear = true }),
   callback = function(args)
-    local id = korvane_client()
-    if not id then
+    if not server_found() then
       return
     end
-    vim.lsp.buf_attach_client(args.buf, id)
+    attach_server(args.buf)
     vim.bo[args.buf].omnifunc = 'v:lua.vim.lsp.omnifunc'
     set_keys(args.buf)
   end,
