@@ -102,6 +102,8 @@ def check_file(path, environment, root):
                     out.write("\n".join(body) + "\n")
             if info != "console":
                 continue
+            if not commands(body):
+                fail(f"{path}:{line}", "a console block without a command ($ ...)")
             for command, expected in commands(body):
                 ran += 1
                 where = f"{path}:{line}"
