@@ -2,7 +2,8 @@
 # Runs editors/emacs/korvane.el in a batch Emacs with Debian's eglot and
 # dap-mode, as a student's Emacs 28 loads it: first without korvane-lsp on
 # PATH (a clear message, no error), then with the korvane programs on PATH
-# (check_emacs.el). Status 77, for CTest's skip, when Emacs is missing.
+# (check_emacs.el). Status 77, for CTest's skip, when Emacs, eglot or
+# dap-mode is missing (make test installs them).
 #   check_emacs.sh KORVANE_EL CHECK_EL KORVANE_LSP KORVANE_DAP
 set -eu
 command -v emacs >/dev/null 2>&1 || { echo "emacs is not installed: skipped"; exit 77; }
@@ -12,6 +13,8 @@ trap 'rm -rf "$scratch"' EXIT
 # A home of its own: nothing of the user's configuration or packages.
 export HOME="$scratch" KORVANE_SCRATCH="$scratch"
 start="(progn (package-initialize) (load \"$setup\" nil t))"
+emacs --batch --eval "(progn (package-initialize) (require 'eglot) (require 'dap-mode))" \
+    >/dev/null 2>&1 || { echo "eglot or dap-mode is not installed: skipped"; exit 77; }
 
 echo "== without korvane-lsp on PATH"
 PATH=/usr/bin:/bin timeout 60 emacs --batch --eval "$start" \
