@@ -1,8 +1,9 @@
 -- Neovim's own language client attached to korvane-lsp, headless: the
 -- diagnostics it shows are korvane-run's, at the same lines and byte columns
--- (Neovim turns the server's UTF-16 positions back into bytes), a rename
--- changes every use of a label, a definition jump lands on the label, and
--- formatting puts the columns where the buffer's settings ask.
+-- (Neovim turns the server's UTF-16 positions back into bytes), in files with
+-- Windows and old Mac line ends too; a rename changes every use of a label, a
+-- definition jump lands on the label, and formatting puts the columns where
+-- the buffer's settings ask, by display width, keeping the line ends.
 --
 --   KORVANE_LSP=... KORVANE_RUN=... KORVANE_PROGRAMS=... nvim --headless --clean -c 'luafile nvim_check.lua'
 --
@@ -129,25 +130,10 @@ for _, name in ipairs({ "fixable.txt", "unicode.txt", "warned.txt", "windows.txt
     table.concat(shown, " | ") .. "\n  " .. table.concat(expected, " | "))
 end
 
--- Each diagnostic of the old Mac file on a line of the buffer, within it.
+-- A formatting of the old Mac file, which does not assemble: no change, and
+-- the reason shown.
 local mac = open("mac.txt", "++ff=mac")
-vim.wait(5000, function() return #vim.diagnostic.get(mac) > 0 end, 20)
-check(vim.bo[mac].fileformat == "mac" and #vim.api.nvim_buf_get_lines(mac, 0, -1, false) == 5,
-  "mac.txt: read as five lines")
-local mac_lines = vim.api.nvim_buf_get_lines(mac, 0, -1, false)
--- (a range may end at the start of the line after the last: the end of the text)
-local function inside(line, column)
-  return (mac_lines[line + 1] ~= nil and column <= #mac_lines[line + 1])
-    or (line == #mac_lines and column == 0)
-end
-local within = #vim.diagnostic.get(mac) > 0
-for _, d in ipairs(vim.diagnostic.get(mac)) do
-  within = within and inside(d.lnum, d.col) and inside(d.end_lnum, d.end_col)
-end
-check(within, "mac.txt: every diagnostic within the buffer's lines",
-  vim.inspect(vim.diagnostic.get(mac)))
-
--- A formatting that cannot be done: no change, and the reason shown.
+check(vim.bo[mac].fileformat == "mac", "mac.txt: read as mac")
 local shown_messages = {}
 vim.lsp.handlers["window/showMessage"] = function(_, result)
   table.insert(shown_messages, result.message)
@@ -156,23 +142,6 @@ vim.lsp.buf.formatting_sync(nil, 5000)
 check(#vim.api.nvim_buf_get_lines(mac, 0, -1, false) == 5 and #shown_messages == 1
   and shown_messages[1]:find("does not assemble", 1, true) ~= nil,
   "mac.txt: formatting refused, and the reason shown", vim.inspect(shown_messages))
-
--- The quick fix of a Windows file, applied by Neovim: no line is added.
-local windows = open("windows.txt")
-check(vim.bo[windows].fileformat == "dos", "windows.txt: read as dos")
-local answers = vim.lsp.buf_request_sync(windows, "textDocument/codeAction", {
-  textDocument = vim.lsp.util.make_text_document_params(windows),
-  range = { start = { line = 0, character = 0 }, ["end"] = { line = 1, character = 0 } },
-  context = { diagnostics = {} },
-}, 5000)
-local action = answers and answers[client] and answers[client].result and answers[client].result[1]
-if action then
-  vim.lsp.util.apply_workspace_edit(action.edit, "utf-16")
-end
-local fixed = vim.api.nvim_buf_get_lines(windows, 0, -1, false)
-check(action ~= nil and #fixed == 2 and fixed[2] == "\tHLT" and not fixed[1]:find("oupt")
-  and not table.concat(fixed):find("\r"), "windows.txt: the quick fix changes one line",
-  vim.inspect(fixed))
 
 -- Formatting a Windows file keeps its lines and its line ends.
 local layout = open("layout.txt")
