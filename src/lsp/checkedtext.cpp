@@ -9,8 +9,16 @@ namespace lsp
 
 CheckedText::CheckedText(const QString &document)
 {
-    text_.reserve(document.size());
     lineStarts_.append(0);
+    if (!document.contains(QLatin1Char('\r'))) {
+        // The usual case: the text is read as it is, and shared, not copied.
+        text_ = document;
+        for (qsizetype feed = text_.indexOf(QLatin1Char('\n')); feed >= 0;
+             feed = text_.indexOf(QLatin1Char('\n'), feed + 1))
+            lineStarts_.append(feed + 1);
+        return;
+    }
+    text_.reserve(document.size());
     for (qsizetype at = 0; at < document.size(); ++at) {
         const QChar c = document[at];
         if (c == QLatin1Char('\r') && at + 1 < document.size() &&

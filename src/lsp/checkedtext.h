@@ -23,6 +23,8 @@ public:
     const QString &text() const { return text_; }
     // Lines of text(), ended by line feeds alone, as the checks count them.
     qint32 lineCount() const { return qint32(lineStarts_.size()); }
+    // The offset in text() where each line starts.
+    const QList<qsizetype> &lineStarts() const { return lineStarts_; }
 
     // The offset in text() of byte `bytes` of the UTF-8 form of line `line`
     // (counted from 1); past the line's end is its end, past the last line

@@ -42,7 +42,12 @@ Document::Document(QString text, qint32 version) : text_(std::move(text)), versi
 
 void Document::reindex()
 {
+    checked_ = CheckedText(text_);
     const QStringView text(text_);
+    if (!text.contains(QLatin1Char('\r'))) {
+        lineStarts_ = checked_.lineStarts(); // line feeds alone: the checked text's lines
+        return;
+    }
     lineStarts_ = {0};
     for (qsizetype at = 0; at < text.size(); ++at) {
         const QChar c = text[at];
@@ -51,7 +56,6 @@ void Document::reindex()
         if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
             lineStarts_.append(at + 1);
     }
-    checked_ = CheckedText(text_);
 }
 
 qint32 Document::lineLength(qint32 line) const
