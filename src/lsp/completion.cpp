@@ -118,7 +118,7 @@ Answer completion(const DocumentRequest &request)
     const machine::Instruction *row = mnemonicNamed(before.last());
     if (row == nullptr || row->operand != machine::Operand::Address || before.size() > 2)
         return QJsonArray();
-    return labelItems(LabelIndex(document.text()), !isBranch(*row));
+    return labelItems(LabelIndex(document), !isBranch(*row));
 }
 
 } // namespace lsp
