@@ -42,7 +42,6 @@ bool Session::launch(const LaunchOptions &options, QStringList &errorLines)
         options_ = previous;
         return false;
     }
-    launched_ = true;
     return true;
 }
 

@@ -15,6 +15,7 @@
 #include "dap/history.h"
 #include "dap/machinestate.h"
 #include "machine/processor.h"
+#include "machine/runloop.h"
 #include "program/program.h"
 
 #include <QList>
@@ -31,8 +32,8 @@ namespace dap
 struct LaunchOptions {
     QString program; // a file
     bool stopOnEntry = false;
-    QStringList input;             // the texts typed, in order
-    quint64 maxSteps = 10'000'000; // 0: no limit
+    QStringList input;                         // the texts typed, in order
+    quint64 maxSteps = machine::kLongRunSteps; // 0: no limit
     bool noDebug = false;
 };
 
@@ -87,7 +88,6 @@ public:
     // The same program read, assembled and loaded afresh, with the same
     // typed values and breakpoints.
     bool restart(QStringList &errorLines);
-    bool launched() const { return launched_; }
 
     const program::Program &program() const { return program_; }
     const LaunchOptions &options() const { return options_; }
@@ -188,7 +188,6 @@ private:
     machine::Processor processor_;
     Breakpoints breakpoints_;
     QList<Label> labels_;
-    bool launched_ = false;
     bool resuming = true;
     bool waiting = false;
     QStringList typed; // values typed, in order: the launch input, then the console

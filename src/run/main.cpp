@@ -18,7 +18,7 @@
 namespace
 {
 
-int refuse(const QString &reason, int status = run::WrongUsage)
+int refuse(const QString &reason, int status = program::WrongUsage)
 {
     std::cerr << "korvane-run: " << reason.toStdString() << std::endl;
     return status;
@@ -51,19 +51,19 @@ int grade(const run::Options &options)
 
     switch (grading::gradeClass(job, std::cout, std::cerr)) {
     case grading::Outcome::AllPassed:
-        return run::Success;
+        return program::Success;
     case grading::Outcome::SomeFailed:
-        return run::CasesFailed;
+        return program::CasesFailed;
     case grading::Outcome::CasesUnusable:
-        return run::WrongUsage;
+        return program::WrongUsage;
     case grading::Outcome::CasesCannotRead:
-        return run::FileCannotRead;
+        return program::FileCannotRead;
     case grading::Outcome::CannotCreate:
-        return run::CannotCreate;
+        return program::CannotCreate;
     case grading::Outcome::ReportNotWritten:
         break;
     }
-    return run::OutputFailed;
+    return program::OutputFailed;
 }
 
 } // namespace
@@ -82,7 +82,7 @@ int main(int argc, char *argv[])
     case Action::ShowHelp:
     case Action::ShowVersion:
         std::cout << options.text.toStdString() << std::flush;
-        return std::cout ? run::Success : run::OutputFailed;
+        return std::cout ? program::Success : program::OutputFailed;
     case Action::Refuse:
         return refuse(options.text);
     case Action::Test:
@@ -95,7 +95,7 @@ int main(int argc, char *argv[])
 
     program::Program program;
     QString error;
-    if (const int status = run::readProgram(options, 0, program, error); status != run::Success)
+    if (const int status = run::readProgram(options, 0, program, error); status != program::Success)
         return refuse(error, status);
 
     // Someone typing at a terminal is asked for each value; a pipe or a file is not.
@@ -103,7 +103,7 @@ int main(int argc, char *argv[])
     const run::PrintStyle style = run::styleForStandardError(options.excerpts);
     if (!program.assemble(error)) {
         console.message(run::printed(program, program.errors, style));
-        return run::AssemblyFailed;
+        return program::AssemblyFailed;
     }
     // On standard error, so that they stay out of the output and the image.
     if (options.warnings) {
@@ -114,11 +114,11 @@ int main(int argc, char *argv[])
 
     run::Runner runner(program, console);
     runner.setStyle(style);
-    run::ExitStatus status = run::Success;
+    program::ExitStatus status = program::Success;
     if (options.action == Action::Assemble || options.action == Action::Listing) {
         const QString text =
             options.action == Action::Assemble ? run::imageOf(program) : run::listingOf(program);
-        status = console.print(text) ? run::Success : run::OutputFailed;
+        status = console.print(text) ? program::Success : program::OutputFailed;
     } else {
         runner.setTrace(options.trace, options.traceFormat);
         runner.setInputWarnings(options.warnings);

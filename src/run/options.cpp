@@ -301,25 +301,25 @@ Options parseOptions(const QStringList &arguments)
     return options;
 }
 
-ExitStatus readProgram(const Options &options, qsizetype index, program::Program &program,
-                       QString &error)
+program::ExitStatus readProgram(const Options &options, qsizetype index, program::Program &program,
+                                QString &error)
 {
     if (options.sample >= 0) {
         program.name = QStringLiteral("sample %1").arg(options.sample);
         program.text = samplePrograms()[static_cast<std::size_t>(options.sample)];
-        return Success;
+        return program::Success;
     }
     const QString &path = options.programFiles.at(index);
     program.name = program::shownName(path);
     switch (program::readTextFile(path, QStringLiteral("a program"), program.text, error)) {
     case program::FileTrouble::None:
-        return Success;
+        return program::Success;
     case program::FileTrouble::NotText:
-        return ProgramNotText;
+        return program::ProgramNotText;
     case program::FileTrouble::CannotRead:
         break;
     }
-    return FileCannotRead;
+    return program::FileCannotRead;
 }
 
 } // namespace run

@@ -23,7 +23,7 @@ Runner::Runner(const program::Program &program, TerminalConsole &terminal)
     program::loadImage(program, processor_);
 }
 
-ExitStatus Runner::run(quint64 maxSteps)
+program::ExitStatus Runner::run(quint64 maxSteps)
 {
     machine::RunLoop loop(processor_, *this, kStepsPerChunk, maxSteps);
     std::unique_ptr<TraceWriter> trace;
@@ -34,39 +34,39 @@ ExitStatus Runner::run(quint64 maxSteps)
     }
     const machine::RunEnd end = loop.run();
 
-    ExitStatus status = Success;
+    program::ExitStatus status = program::Success;
     switch (end.kind) {
     case machine::RunEnd::Halted:
         break;
     case machine::RunEnd::Fault: {
         report(program.runError(end.address, "run-error", end.message),
                program::runStopOf(end, maxSteps));
-        status = RunFailed;
+        status = program::RunFailed;
         break;
     }
     case machine::RunEnd::StepLimit: {
         report(program.runError(-1, "step-limit", end.message), program::runStopOf(end, maxSteps));
-        status = StepLimitReached;
+        status = program::StepLimitReached;
         break;
     }
     case machine::RunEnd::InputEnded:
         // The input is not read once the output has failed.
         if (!terminal.flush())
-            return OutputFailed;
+            return program::OutputFailed;
         report(program.runError(end.address, "input-ended",
                                 QStringLiteral("standard input ended while the program was "
                                                "waiting for a value (%1 at address %2)")
                                     .arg(machine::mnemonicOf(machine::Input))
                                     .arg(program::addressText(end.address))),
                std::nullopt);
-        status = RunFailed;
+        status = program::RunFailed;
         break;
     case machine::RunEnd::Stopped:
         // A terminal run stops early only when its output cannot be written.
-        return OutputFailed;
+        return program::OutputFailed;
     }
     // Lost output outweighs how the run ended: the caller cannot trust the result.
-    return terminal.flush() ? status : OutputFailed;
+    return terminal.flush() ? status : program::OutputFailed;
 }
 
 // The error that ended the run, then the notes that help to read it.

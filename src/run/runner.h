@@ -7,9 +7,9 @@
 
 #include "machine/console.h"
 #include "machine/processor.h"
+#include "program/exitstatus.h"
 #include "program/program.h"
 #include "run/diagnosticprinter.h"
-#include "run/exitstatus.h"
 #include "run/terminalconsole.h"
 #include "run/traceformat.h"
 
@@ -35,7 +35,7 @@ public:
     // How the errors that end a run and the notes on them are written.
     void setStyle(const PrintStyle &style) { printStyle = style; }
     // Runs the program from address 0; maxSteps 0 means no limit.
-    ExitStatus run(quint64 maxSteps);
+    program::ExitStatus run(quint64 maxSteps);
 
     const machine::Processor &processor() const { return processor_; }
 

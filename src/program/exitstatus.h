@@ -1,9 +1,10 @@
 #pragma once
 
-// The exit statuses of korvane-run. Troubles with the command line or the
-// files it names take the numbers sysexits.h gives them.
+// The exit statuses of korvane-run, which korvane-dap reports too when a run
+// ends. Troubles with the command line or the files it names take the numbers
+// sysexits.h gives them.
 
-namespace run
+namespace program
 {
 
 enum ExitStatus : int {
@@ -19,4 +20,4 @@ enum ExitStatus : int {
     OutputFailed = 74,   // EX_IOERR: standard output cannot be written
 };
 
-} // namespace run
+} // namespace program
