@@ -327,7 +327,7 @@ inline void Processor::branchIf(qint32 branch)
         pc_ = address_;
 }
 
-inline Processor::Outcome Processor::execute()
+Q_ALWAYS_INLINE Processor::Outcome Processor::execute()
 {
     switch (opcode_) {
     case Halt:
