@@ -1,8 +1,7 @@
 #pragma once
 
-// The exit statuses of korvane-run, which korvane-dap reports too when a run
-// ends. Troubles with the command line or the files it names take the numbers
-// sysexits.h gives them.
+// The exit statuses of korvane-run, also those of korvane-dap's runs. Troubles
+// with the command line or the files it names take sysexits.h's numbers.
 
 namespace program
 {
