@@ -1,9 +1,10 @@
 # make coverage   build with gcc's --coverage (in build-coverage), run the whole
 #                 test suite headless and print the line coverage of the
-#                 machine rules, the assembler and the processor, each on its own.
+#                 machine (its rules, the processor and the run loop) and of the
+#                 assembler, each on its own.
 
 COVERAGE_BUILD_DIR ?= build-coverage
-COVERAGE_FOLDERS = src/machine src/assembler src/cpu
+COVERAGE_FOLDERS = src/machine src/assembler
 
 .PHONY: coverage coverage-deps
 

@@ -1,7 +1,7 @@
 #include "grading/casecheck.h"
 
 #include "assembler/splittext.h"
-#include "cpu/runloop.h"
+#include "machine/runloop.h"
 
 #include <algorithm>
 
@@ -51,7 +51,7 @@ public:
 };
 
 // The lines that use each forbidden instruction, or the words over the most allowed.
-CaseResult checkRule(const korvane::Program &program, const TestCase &rule)
+CaseResult checkRule(const program::Program &program, const TestCase &rule)
 {
     CaseResult result;
     if (rule.kind == TestCase::MaxWords) {
@@ -82,14 +82,14 @@ CaseResult checkRule(const korvane::Program &program, const TestCase &rule)
 
 } // namespace
 
-CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, quint64 maxSteps)
+CaseResult checkCase(const program::Program &program, const TestCase &testCase, quint64 maxSteps)
 {
     if (testCase.isRule())
         return checkRule(program, testCase);
     maxSteps = testCase.maxSteps.value_or(maxSteps);
     CaseConsole console(testCase);
     machine::Processor processor;
-    korvane::loadImage(program, processor);
+    program::loadImage(program, processor);
     const machine::RunEnd end = machine::RunLoop(processor, console, 0, maxSteps).run();
 
     CaseResult result;
@@ -113,7 +113,7 @@ CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, 
         result.reason = (program.locationOf(end.address) + end.message).trimmed();
     }
     if (result.ending == CaseResult::Stopped || result.ending == CaseResult::Error)
-        result.notes = program.runNoteList(korvane::runStopOf(end, maxSteps));
+        result.notes = program.runNoteList(program::runStopOf(end, maxSteps));
     result.passed = result.ending == CaseResult::Halted &&
                     result.outputCount == quint64(testCase.expected.size()) &&
                     result.output == testCase.expected;

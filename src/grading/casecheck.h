@@ -35,7 +35,7 @@ struct CaseResult {
 
 // Checks a rule, or runs one case from the program's image with the case's
 // own step limit or else `maxSteps` (0 means no limit).
-CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, quint64 maxSteps);
+CaseResult checkCase(const program::Program &program, const TestCase &testCase, quint64 maxSteps);
 
 // How one program fared with every case, or why it could not be graded.
 struct FileGrade {

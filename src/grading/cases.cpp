@@ -235,14 +235,14 @@ QString TestCase::title(bool forStudents) const
 CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error)
 {
     QString text;
-    const korvane::FileTrouble trouble =
-        korvane::readTextFile(path, QStringLiteral("a cases file"), text, error);
-    if (trouble != korvane::FileTrouble::None) {
+    const program::FileTrouble trouble =
+        program::readTextFile(path, QStringLiteral("a cases file"), text, error);
+    if (trouble != program::FileTrouble::None) {
         error.prepend(QLatin1String("korvane-run: "));
-        return trouble == korvane::FileTrouble::CannotRead ? CasesTrouble::CannotRead
+        return trouble == program::FileTrouble::CannotRead ? CasesTrouble::CannotRead
                                                            : CasesTrouble::Unusable;
     }
-    const QString shown = korvane::shownName(path);
+    const QString shown = program::shownName(path);
     const QStringList lines = text.split(QLatin1Char('\n'));
     QList<TestCase> rules;
     QList<TestCase> found;

@@ -43,15 +43,15 @@ bool isBlank(const QString &text)
 // The program's text, or false with why it cannot be graded. A submitted file
 // is read only when it is a regular file named directly, never through a
 // link or from a pipe: a grader must not show or wait on what was not handed in.
-bool readSubmission(const Submission &submission, korvane::Program &program, QString &error)
+bool readSubmission(const Submission &submission, program::Program &program, QString &error)
 {
     program.name = submission.name;
     if (submission.text) {
         program.text = *submission.text;
         return true;
     }
-    if (korvane::readTextFile(submission.path, QStringLiteral("a program"), program.text, error,
-                              korvane::Opening::RegularOnly) != korvane::FileTrouble::None) {
+    if (program::readTextFile(submission.path, QStringLiteral("a program"), program.text, error,
+                              program::Opening::RegularOnly) != program::FileTrouble::None) {
         return false;
     }
     if (isBlank(program.text)) {
@@ -83,7 +83,7 @@ bool prepareFeedback(const Job &job, QString &error)
             struct stat file {
             };
             if (!submission.text &&
-                ::stat(korvane::argumentBytes(submission.path).constData(), &file) == 0 &&
+                ::stat(program::argumentBytes(submission.path).constData(), &file) == 0 &&
                 file.st_dev == feedback.st_dev && file.st_ino == feedback.st_ino) {
                 error = QStringLiteral("The feedback on '%1' would replace the file graded "
                                        "'%2'; choose another folder.")
@@ -111,12 +111,12 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
     // What the grading writes besides the report can be written, before it starts.
     std::ofstream summary;
     if (!job.summaryFile.isEmpty()) {
-        summary.open(korvane::argumentBytes(job.summaryFile).toStdString(),
+        summary.open(program::argumentBytes(job.summaryFile).toStdString(),
                      std::ios::binary | std::ios::trunc);
         if (!summary) {
             tell(output, errors,
                  QStringLiteral("korvane-run: Cannot create the summary '%1': %2.")
-                     .arg(korvane::shownName(job.summaryFile),
+                     .arg(program::shownName(job.summaryFile),
                           QString::fromLocal8Bit(std::strerror(errno))));
             return Outcome::CannotCreate;
         }
@@ -134,7 +134,7 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
     for (const Submission &submission : job.submissions) {
         if (!output)
             break;
-        korvane::Program program;
+        program::Program program;
         FileGrade grade;
         grade.name = submission.name;
         if (!readSubmission(submission, program, error)) {
@@ -177,7 +177,7 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         if (!summary) {
             tell(output, errors,
                  QStringLiteral("korvane-run: Cannot write the summary '%1'.")
-                     .arg(korvane::shownName(job.summaryFile)));
+                     .arg(program::shownName(job.summaryFile)));
             return Outcome::ReportNotWritten;
         }
     }

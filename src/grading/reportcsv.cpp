@@ -20,7 +20,7 @@ namespace
 // on a terminal cannot drive it.
 std::string field(const QString &text)
 {
-    QString value = korvane::shownName(text);
+    QString value = program::shownName(text);
     static const QLatin1String formulaStarts{"=+-@"};
     if (!value.isEmpty() && formulaStarts.contains(value.front()))
         value.prepend(QLatin1Char('\''));

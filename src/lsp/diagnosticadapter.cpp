@@ -108,7 +108,7 @@ QList<Finding> findingsOf(const Document &document, const QString &uri)
                 .arg(bytes);
         return {findingOf(document, uri, tooLarge)};
     }
-    korvane::Program program;
+    program::Program program;
     program.text = document.checked().text();
     QString error;
     const QList<diagnostics::Diagnostic> found =

@@ -19,7 +19,7 @@ namespace
 std::optional<QStringList> imageOf(const Document &document,
                                    diagnostics::Diagnostic *firstError = nullptr)
 {
-    korvane::Program program;
+    program::Program program;
     program.text = document.checked().text();
     QString error;
     if (program.assemble(error))

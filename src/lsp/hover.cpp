@@ -21,7 +21,7 @@ const machine::Instruction *instructionNamed(const QString &key)
 
 QString cellText(qint32 cell)
 {
-    return korvane::addressText(cell);
+    return program::addressText(cell);
 }
 
 } // namespace
@@ -37,7 +37,7 @@ Answer hover(const DocumentRequest &request)
     case IndexedWord::Mnemonic: {
         const machine::Instruction *row = instructionNamed(word->key);
         shown = QStringLiteral("%1: %2").arg(QString(row->mnemonic), QString(row->meaning));
-        korvane::Program program;
+        program::Program program;
         program.text = request.document.checked().text();
         QString error;
         if (program.assemble(error) && word->cell < program.image.size())

@@ -63,7 +63,7 @@ Answer documentSymbols(const DocumentRequest &request)
             {QStringLiteral("detail"),
              QStringLiteral("%1 label, cell %2")
                  .arg(isData ? QStringLiteral("data") : QStringLiteral("code"),
-                      korvane::addressText(word.cell))},
+                      program::addressText(word.cell))},
             {QStringLiteral("kind"), isData ? kVariableSymbol : kFunctionSymbol},
             {QStringLiteral("range"),
              rangeJson({word.place.line, 0}, {word.place.line, lineLength})},

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace korvane
+namespace program
 {
 
 namespace
@@ -96,4 +96,4 @@ QString shownName(const QString &text)
     return shown;
 }
 
-} // namespace korvane
+} // namespace program

@@ -8,7 +8,7 @@
 #include <QByteArray>
 #include <QString>
 
-namespace korvane
+namespace program
 {
 
 // The argument as text: UTF-8, each byte that is not part of a valid UTF-8
@@ -22,4 +22,4 @@ QByteArray argumentBytes(const QString &text);
 // text, and each control character, as \xNN (two lower-case hex digits).
 QString shownName(const QString &text);
 
-} // namespace korvane
+} // namespace program

@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace korvane
+namespace program
 {
 
 namespace
@@ -174,4 +174,4 @@ FileTrouble readTextFile(const QString &path, const QString &what, QString &text
     return FileTrouble::None;
 }
 
-} // namespace korvane
+} // namespace program

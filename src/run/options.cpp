@@ -12,7 +12,7 @@
 #include <iterator>
 #include <utility>
 
-namespace terminal
+namespace run
 {
 
 namespace
@@ -301,25 +301,25 @@ Options parseOptions(const QStringList &arguments)
     return options;
 }
 
-ExitStatus readProgram(const Options &options, qsizetype index, korvane::Program &program,
-                       QString &error)
+program::ExitStatus readProgram(const Options &options, qsizetype index, program::Program &program,
+                                QString &error)
 {
     if (options.sample >= 0) {
         program.name = QStringLiteral("sample %1").arg(options.sample);
         program.text = samplePrograms()[static_cast<std::size_t>(options.sample)];
-        return Success;
+        return program::Success;
     }
     const QString &path = options.programFiles.at(index);
-    program.name = korvane::shownName(path);
-    switch (korvane::readTextFile(path, QStringLiteral("a program"), program.text, error)) {
-    case korvane::FileTrouble::None:
-        return Success;
-    case korvane::FileTrouble::NotText:
-        return ProgramNotText;
-    case korvane::FileTrouble::CannotRead:
+    program.name = program::shownName(path);
+    switch (program::readTextFile(path, QStringLiteral("a program"), program.text, error)) {
+    case program::FileTrouble::None:
+        return program::Success;
+    case program::FileTrouble::NotText:
+        return program::ProgramNotText;
+    case program::FileTrouble::CannotRead:
         break;
     }
-    return FileCannotRead;
+    return program::FileCannotRead;
 }
 
-} // namespace terminal
+} // namespace run

@@ -5,24 +5,24 @@
 // standard error as diagnostics, each about a line of the program starting
 // with "NAME:LINE:COLUMN: ".
 
-#include "cpu/console.h"
-#include "cpu/processor.h"
+#include "machine/console.h"
+#include "machine/processor.h"
+#include "program/exitstatus.h"
 #include "program/program.h"
 #include "run/diagnosticprinter.h"
-#include "run/exitstatus.h"
 #include "run/terminalconsole.h"
 #include "run/traceformat.h"
 
 #include <QString>
 
-namespace terminal
+namespace run
 {
 
 class Runner : private machine::Console
 {
 public:
     // Both must outlive the runner.
-    Runner(const korvane::Program &program, TerminalConsole &terminal);
+    Runner(const program::Program &program, TerminalConsole &terminal);
 
     // Writes each executed step to the terminal's trace, in the form given.
     void setTrace(bool on, TraceFormat format = TraceFormat::Text)
@@ -35,7 +35,7 @@ public:
     // How the errors that end a run and the notes on them are written.
     void setStyle(const PrintStyle &style) { printStyle = style; }
     // Runs the program from address 0; maxSteps 0 means no limit.
-    ExitStatus run(quint64 maxSteps);
+    program::ExitStatus run(quint64 maxSteps);
 
     const machine::Processor &processor() const { return processor_; }
 
@@ -50,7 +50,7 @@ private:
     void report(const diagnostics::Diagnostic &error,
                 const std::optional<diagnostics::RunStop> &stop);
 
-    const korvane::Program &program;
+    const program::Program &program;
     TerminalConsole &terminal;
     machine::Processor processor_;
     bool tracing = false;
@@ -59,4 +59,4 @@ private:
     PrintStyle printStyle;
 };
 
-} // namespace terminal
+} // namespace run

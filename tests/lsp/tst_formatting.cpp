@@ -21,7 +21,7 @@ namespace
 // The image korvane-run assembles from a file holding the text.
 QStringList imageOf(const QString &text)
 {
-    korvane::Program program;
+    program::Program program;
     program.text = QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     QString error;
     return program.assemble(error) ? program.image

@@ -40,9 +40,9 @@ void TestFileName::bytesComeBackAsGiven()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, shown);
-    const QString text = korvane::argumentText(bytes.constData());
-    QCOMPARE(korvane::argumentBytes(text), bytes);
-    QCOMPARE(korvane::shownName(text), shown);
+    const QString text = program::argumentText(bytes.constData());
+    QCOMPARE(program::argumentBytes(text), bytes);
+    QCOMPARE(program::shownName(text), shown);
 }
 
 QTEST_APPLESS_MAIN(TestFileName)

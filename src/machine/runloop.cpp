@@ -1,4 +1,4 @@
-#include "cpu/runloop.h"
+#include "machine/runloop.h"
 
 #include "machine/typedinput.h"
 

@@ -11,8 +11,8 @@
 // `stepLimit` steps it stops the run. Output values go to the console in
 // order, always before whatever the console is told next.
 
-#include "cpu/console.h"
-#include "cpu/processor.h"
+#include "machine/console.h"
+#include "machine/processor.h"
 
 #include <QString>
 
