@@ -5,14 +5,13 @@
 #include "grading/feedback.h"
 #include "grading/report.h"
 #include "program/filename.h"
+#include "program/outputfile.h"
 #include "program/program.h"
 #include "program/textfile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <ostream>
+#include <sstream>
 
 #include <sys/stat.h>
 
@@ -95,6 +94,17 @@ bool prepareFeedback(const Job &job, QString &error)
     return true;
 }
 
+// The files that grading reads, which nothing it writes may replace.
+QList<korvane::ReadFile> inputsOf(const Job &job)
+{
+    QList<korvane::ReadFile> inputs{{job.casesFile, QStringLiteral("the cases file")}};
+    for (const Submission &submission : job.submissions) {
+        if (!submission.text)
+            inputs.append({submission.path, QStringLiteral("the file graded")});
+    }
+    return inputs;
+}
+
 } // namespace
 
 Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
@@ -108,18 +118,12 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
                                                    : Outcome::CasesUnusable;
     }
 
-    // What the grading writes besides the report can be written, before it starts.
-    std::ofstream summary;
-    if (!job.summaryFile.isEmpty()) {
-        summary.open(korvane::argumentBytes(job.summaryFile).toStdString(),
-                     std::ios::binary | std::ios::trunc);
-        if (!summary) {
-            tell(output, errors,
-                 QStringLiteral("korvane-run: Cannot create the summary '%1': %2.")
-                     .arg(korvane::shownName(job.summaryFile),
-                          QString::fromLocal8Bit(std::strerror(errno))));
-            return Outcome::CannotCreate;
-        }
+    // What the grading writes besides the report can be written, before it
+    // starts, and replaces none of the files it reads.
+    korvane::OutputFile summary(QStringLiteral("the summary"));
+    if (!job.summaryFile.isEmpty() && !summary.open(job.summaryFile, inputsOf(job), error)) {
+        tell(output, errors, QLatin1String("korvane-run: ") + error);
+        return Outcome::CannotCreate;
     }
     if (!job.feedbackFolder.isEmpty() && !prepareFeedback(job, error)) {
         tell(output, errors, QLatin1String("korvane-run: ") + error);
@@ -171,13 +175,11 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         errors << "Error: cannot write to standard output." << std::endl;
         return Outcome::ReportNotWritten;
     }
-    if (summary.is_open()) {
-        writeSummary(summary, cases, tallies);
-        summary.close();
-        if (!summary) {
-            tell(output, errors,
-                 QStringLiteral("korvane-run: Cannot write the summary '%1'.")
-                     .arg(korvane::shownName(job.summaryFile)));
+    if (!job.summaryFile.isEmpty()) {
+        std::ostringstream text;
+        writeSummary(text, cases, tallies);
+        if (!summary.commit(QByteArray::fromStdString(text.str()), error)) {
+            tell(output, errors, QLatin1String("korvane-run: ") + error);
             return Outcome::ReportNotWritten;
         }
     }
