@@ -141,6 +141,8 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         korvane::Program program;
         FileGrade grade;
         grade.name = submission.name;
+        if (!submission.text)
+            grade.path = submission.path;
         if (!readSubmission(submission, program, error)) {
             grade.message = error.trimmed();
             tell(output, errors, QLatin1String("korvane-run: ") + grade.message);
@@ -164,7 +166,7 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         report->add(grade);
         if (!job.feedbackFolder.isEmpty() &&
             !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(submission)),
-                           feedbackText(grade.name, cases, grade), error)) {
+                           feedbackText(listedName(grade), cases, grade), error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);
             feedbackWritten = false;
         }
