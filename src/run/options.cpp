@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <utility>
 
 namespace terminal
@@ -290,7 +291,8 @@ Options parseOptions(const QStringList &arguments)
         options.sample = int(index);
     }
     if (!stepLimits.isEmpty() && !readCount(stepLimits.first(), options.maxSteps))
-        return refuse(QStringLiteral("--max-steps needs a whole number of 0 or more, not '%1'.")
+        return refuse(QStringLiteral("--max-steps needs a whole number from 0 to %1, not '%2'.")
+                          .arg(std::numeric_limits<quint64>::max())
                           .arg(stepLimits.first()));
 
     if (!files.isEmpty() && options.sample >= 0)
