@@ -17,6 +17,12 @@
 namespace grading
 {
 
+// A cell that a run executed, and the instruction its word ran as.
+struct RanCell {
+    qint32 address = 0;
+    qint32 opcode = 0;
+};
+
 struct CaseResult {
     // How the run ended: halted, or why it did not.
     enum Ending : quint8 {
@@ -33,11 +39,18 @@ struct CaseResult {
     QString reason;          // empty when the run halted
     // After a run error or at the step limit, the notes that help to read it.
     QList<diagnostics::Diagnostic> notes;
+    // Each cell the run executed as each instruction, in the order first run;
+    // kept only when a forbid: rule needs them.
+    QList<RanCell> ran;
 };
 
-// Checks a rule, or runs one case from the program's image with the case's
-// own step limit or else `maxSteps` (0 means no limit).
-CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, quint64 maxSteps);
+// Runs each case from the program's image, with the case's own step limit
+// or else `maxSteps` (0 means no limit), and checks each rule against the
+// text and those runs: a forbidden instruction is used when a line names
+// it, or when a cell that a run executed ran as it. One result per check,
+// in order.
+QList<CaseResult> checkProgram(const korvane::Program &program, const QList<TestCase> &checks,
+                               quint64 maxSteps);
 
 // How one program fared with every case, or why it could not be graded.
 struct FileGrade {
@@ -60,10 +73,12 @@ struct FileGrade {
 // The points of every rule and case.
 qint64 maxScore(const QList<TestCase> &checks);
 
-// How many FILEs of a class passed one rule or case, and how many failed it.
+// How many FILEs of a class passed one rule or case, and how many failed it,
+// of which how many failed it because they could not be graded.
 struct CheckTally {
     qsizetype passed = 0;
     qsizetype failed = 0;
+    qsizetype ungraded = 0;
 };
 
 } // namespace grading

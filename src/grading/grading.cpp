@@ -157,12 +157,13 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
                 for (const QString &warning : program.linesOf(grade.warnings))
                     tell(output, errors, warning);
             }
-            for (const TestCase &testCase : std::as_const(cases))
-                grade.cases.append(checkCase(program, testCase, job.maxSteps));
+            grade.cases = checkProgram(program, cases, job.maxSteps);
         }
         allPassed = allPassed && grade.passed();
-        for (qsizetype i = 0; i < cases.size(); ++i)
+        for (qsizetype i = 0; i < cases.size(); ++i) {
             ++(grade.graded && grade.cases[i].passed ? tallies[i].passed : tallies[i].failed);
+            tallies[i].ungraded += grade.graded ? 0 : 1;
+        }
         report->add(grade);
         if (!job.feedbackFolder.isEmpty() &&
             !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(submission)),
@@ -182,7 +183,7 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         writeSummary(text, cases, tallies);
         if (!summary.commit(QByteArray::fromStdString(text.str()), error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);
-            return Outcome::ReportNotWritten;
+            return Outcome::CannotCreate;
         }
     }
     if (!feedbackWritten)

@@ -43,8 +43,9 @@ std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostre
 std::unique_ptr<Report> makeGradescopeReport(const QList<TestCase> &cases, std::ostream &output);
 
 // The summary of a class as CSV: a row per rule and case, with its line in
-// the cases file, the case as written, and how many FILEs passed it, failed
-// it, and were graded in all.
+// the cases file, the case as written, how many FILEs passed it, failed it,
+// and were given in all, and how many of those that failed it could not be
+// graded.
 void writeSummary(std::ostream &output, const QList<TestCase> &cases,
                   const QList<CheckTally> &tallies);
 

@@ -67,11 +67,11 @@ private:
 void writeSummary(std::ostream &output, const QList<TestCase> &cases,
                   const QList<CheckTally> &tallies)
 {
-    output << "line,case,passed,failed,total\r\n";
+    output << "line,case,passed,failed,total,ungraded\r\n";
     for (qsizetype i = 0; i < cases.size() && i < tallies.size(); ++i)
         output << cases[i].lineNumber << ',' << field(cases[i].line) << ',' << tallies[i].passed
-               << ',' << tallies[i].failed << ',' << tallies[i].passed + tallies[i].failed
-               << "\r\n";
+               << ',' << tallies[i].failed << ',' << tallies[i].passed + tallies[i].failed << ','
+               << tallies[i].ungraded << "\r\n";
     output.flush();
 }
 

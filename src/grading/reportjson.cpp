@@ -5,7 +5,7 @@
 //      "errors": [DIAGNOSTIC], "warnings": [DIAGNOSTIC], "cases": [
 //       {"line", "kind", "case", "points", "hidden", "passed", "expected", "output",
 //        "output_left_out", "reason", "notes": [DIAGNOSTIC]}]}],
-//    "summary": [{"line", "case", "passed", "failed", "total"}]}
+//    "summary": [{"line", "case", "passed", "failed", "total", "ungraded"}]}
 // Rules count as cases, of kind "forbid" or "max-words". A DIAGNOSTIC is an
 // object: kind, severity, line, column, end_column, message, related, fixes.
 
@@ -117,7 +117,8 @@ public:
                             {QLatin1String("case"), cases[i].line},
                             {QLatin1String("passed"), tallies[i].passed},
                             {QLatin1String("failed"), tallies[i].failed},
-                            {QLatin1String("total"), tallies[i].passed + tallies[i].failed}});
+                            {QLatin1String("total"), tallies[i].passed + tallies[i].failed},
+                            {QLatin1String("ungraded"), tallies[i].ungraded}});
         const QJsonObject root{{QLatin1String("passed"), filesPassed},
                                {QLatin1String("total"), files.size()},
                                {QLatin1String("cases_passed"), casesPassed},

@@ -112,7 +112,8 @@ QString description()
                "66 a FILE that cannot be read, 74 standard output cannot be written.\n"
                "With --test: 0 every FILE passed every case, 5 some FILE failed a case or\n"
                "could not be graded, 64 wrong usage or a malformed CASES file, 66 CASES\n"
-               "cannot be read, 74 the report cannot be written.\n"
+               "cannot be read, 73 a --feedback or --summary file cannot be created or\n"
+               "written (or would replace a file read), 74 the report cannot be written.\n"
                "Put -- before FILEs whose names may start with '-'.")
         .arg(machine::mnemonicOf(machine::Output));
 }

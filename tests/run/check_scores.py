@@ -55,7 +55,8 @@ def read_checks():
 CHECKS = read_checks()
 MAX = sum(c["points"] for c in CHECKS)
 with open(os.path.join(CLASS, "expected.json")) as file:
-    FAILED = json.load(file)["failed"]
+    EXPECTED = json.load(file)
+FAILED, UNGRADED = EXPECTED["failed"], EXPECTED["ungraded"]
 FILES = list(FAILED)
 
 
@@ -136,7 +137,8 @@ def check_reports(folder):
         check(all(c["reason"] for c in entry["cases"] if not c["passed"]), f"JSON {name}: reasons")
     tally = [{"line": c["line"], "case": c["text"],
               "passed": sum(c["line"] not in FAILED[n] for n in FILES),
-              "failed": sum(c["line"] in FAILED[n] for n in FILES), "total": len(FILES)}
+              "failed": sum(c["line"] in FAILED[n] for n in FILES), "total": len(FILES),
+              "ungraded": len(UNGRADED)}
              for c in CHECKS]
     check(document["summary"] == tally, f"JSON summary {document['summary']}")
     with open(os.path.join(folder, "summary.csv"), newline="") as file:
