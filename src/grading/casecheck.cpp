@@ -5,7 +5,7 @@
 #include "machine/instructionset.h"
 
 #include <algorithm>
-#include <unordered_set>
+#include <bitset>
 
 namespace grading
 {
@@ -58,12 +58,17 @@ class CellWatch final : public machine::StepObserver
 public:
     void stepDone(const machine::Step &step) override
     {
-        // Operation codes run from 0 to 1202: one key per cell and code.
-        if (seen.insert(step.address * 2000 + step.opcode).second)
+        // The operation codes 0 to 11, then input and output: 14 per cell.
+        const qint32 code =
+            step.opcode < machine::Input ? step.opcode : 12 + step.opcode - machine::Input;
+        const std::size_t key = std::size_t(step.address) * 14 + std::size_t(code);
+        if (key < seen.size() && !seen.test(key)) {
+            seen.set(key);
             ran.append({step.address, step.opcode});
+        }
     }
 
-    std::unordered_set<qint32> seen;
+    std::bitset<machine::kMemorySize * 14> seen;
     QList<RanCell> ran;
 };
 
