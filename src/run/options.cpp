@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <utility>
 
 namespace run
@@ -111,7 +112,8 @@ QString description()
                "66 a FILE that cannot be read, 74 standard output cannot be written.\n"
                "With --test: 0 every FILE passed every case, 5 some FILE failed a case or\n"
                "could not be graded, 64 wrong usage or a malformed CASES file, 66 CASES\n"
-               "cannot be read, 74 the report cannot be written.\n"
+               "cannot be read, 73 a --feedback or --summary file cannot be created or\n"
+               "written (or would replace a file read), 74 the report cannot be written.\n"
                "Put -- before FILEs whose names may start with '-'.")
         .arg(machine::mnemonicOf(machine::Output));
 }
@@ -290,7 +292,8 @@ Options parseOptions(const QStringList &arguments)
         options.sample = int(index);
     }
     if (!stepLimits.isEmpty() && !readCount(stepLimits.first(), options.maxSteps))
-        return refuse(QStringLiteral("--max-steps needs a whole number of 0 or more, not '%1'.")
+        return refuse(QStringLiteral("--max-steps needs a whole number from 0 to %1, not '%2'.")
+                          .arg(std::numeric_limits<quint64>::max())
                           .arg(stepLimits.first()));
 
     if (!files.isEmpty() && options.sample >= 0)
