@@ -63,6 +63,21 @@ struct Stop {
     QStringList notes; // RunError, StepLimit: korvane-run's notes after the message
 };
 
+// Why a program could not be launched, as korvane-run says it: every
+// message one line each (each error followed by its notes), and where the
+// first error stands (line 0: about the whole program, or a file that could
+// not be read).
+struct LaunchError {
+    QStringList lines;
+    diagnostics::Range at;
+};
+
+// Where a stretch of a run starts. From a stop that was reported, a
+// breakpoint at the instruction there has been seen: that instruction runs
+// first. Anywhere else (the start of the run, the end of the stretch
+// before), a breakpoint there stops the run at once.
+enum class Resume : quint8 { FromStop, Onwards };
+
 // A line for the debug console, in the order the run made them.
 struct ConsoleLine {
     enum Kind : quint8 { Output, Message, Log };
@@ -81,12 +96,12 @@ public:
     Session &operator=(const Session &) = delete;
 
     // Reads and assembles the program and loads it. On failure returns false
-    // with korvane-run's messages (the error, then its notes), and the
-    // session keeps what it had. Warnings go to the console lines.
-    bool launch(const LaunchOptions &options, QStringList &errorLines);
+    // with why, and the session keeps what it had. Warnings go to the console
+    // lines.
+    bool launch(const LaunchOptions &options, LaunchError &error);
     // The same program read, assembled and loaded afresh, with the same
     // typed values and breakpoints.
-    bool restart(QStringList &errorLines);
+    bool restart(LaunchError &error);
     bool launched() const { return launched_; }
 
     const program::Program &program() const { return program_; }
@@ -98,12 +113,8 @@ public:
     // The last step that step() completed, or none when it completed none.
     const std::optional<machine::Step> &lastStep() const { return lastStep_; }
     // Runs until a stop, or returns none after about `steps` steps so that
-    // the caller can look for a pause in between. The first call after a stop
-    // goes past a breakpoint at the current instruction.
-    std::optional<Stop> runFor(quint64 steps);
-    // The run was paused between two stretches: the next runFor() starts
-    // afresh, as from a stop.
-    void paused() { resuming = true; }
+    // the caller can look for a pause in between.
+    std::optional<Stop> runFor(quint64 steps, Resume resume);
 
     // Going backwards, to the state the run was in when it first passed
     // there: one step back, or back to the last step before this one at
@@ -156,9 +167,9 @@ public:
 
 private:
     void stepDone(const machine::Step &step) override;
-    bool load(QStringList &errorLines);
+    bool load(LaunchError &error);
     void findLabels();
-    std::optional<Stop> runStretch(quint64 steps);
+    std::optional<Stop> runStretch(quint64 steps, Resume resume);
     void observe();
     void passStepLimit();
     quint64 recentFrom() const;
@@ -189,7 +200,6 @@ private:
     Breakpoints breakpoints_;
     QList<Label> labels_;
     bool launched_ = false;
-    bool resuming = true;
     bool waiting = false;
     QStringList typed; // values typed, in order: the launch input, then the console
     qsizetype inputTaken = 0;

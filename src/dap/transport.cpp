@@ -1,5 +1,7 @@
 #include "dap/transport.h"
 
+#include "jsonrpc/stdio.h"
+
 #include <cerrno>
 
 #include <unistd.h>
@@ -7,10 +9,7 @@
 namespace dap
 {
 
-Transport::Transport(int inputFd, int outputFd)
-    : inputFd(inputFd), outputFd(outputFd), reader([this] { read(); })
-{
-}
+Transport::Transport() : reader([this] { read(); }) {}
 
 // The reader is blocked in read() until the client writes or goes away; it is
 // left to end with the process rather than waited for.
@@ -21,20 +20,37 @@ Transport::~Transport()
 
 void Transport::read()
 {
-    FrameReader framing;
+    jsonrpc::MessageReader framing;
+    bool stop = false;
     char buffer[1 << 16];
-    for (;;) {
-        const ssize_t size = ::read(inputFd, buffer, sizeof buffer);
+    while (!stop) {
+        const ssize_t size = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (size < 0 && errno == EINTR)
             continue;
         if (size <= 0)
             break;
-        std::vector<Frame> found = framing.feed(buffer, size);
-        if (found.empty())
-            continue;
+        framing.append(QByteArrayView(buffer, size));
+        std::deque<Incoming> found;
+        for (;;) {
+            Incoming incoming;
+            const jsonrpc::MessageReader::Result result =
+                framing.next(incoming.body, incoming.problem);
+            if (result == jsonrpc::MessageReader::Result::Incomplete)
+                break;
+            if (result == jsonrpc::MessageReader::Result::Broken) {
+                jsonrpc::reportClosed(incoming.problem);
+                stop = true;
+                break;
+            }
+            if (result == jsonrpc::MessageReader::Result::BadHeader)
+                incoming.problem.prepend(QStringLiteral("ignored "));
+            else if (result == jsonrpc::MessageReader::Result::TooLarge)
+                incoming.problem.prepend(QStringLiteral("refused "));
+            found.push_back(std::move(incoming));
+        }
         const std::lock_guard lock(mutex);
-        for (Frame &frame : found)
-            frames.push_back(std::move(frame));
+        broken = stop;
+        std::move(found.begin(), found.end(), std::back_inserter(queue));
         arrived.notify_one();
     }
     const std::lock_guard lock(mutex);
@@ -42,42 +58,28 @@ void Transport::read()
     arrived.notify_one();
 }
 
-std::optional<Frame> Transport::next(bool wait)
+std::optional<Incoming> Transport::next(bool wait)
 {
     std::unique_lock lock(mutex);
     if (wait)
-        arrived.wait(lock, [this] { return !frames.empty() || ended; });
-    if (frames.empty())
+        arrived.wait(lock, [this] { return !queue.empty() || ended; });
+    if (queue.empty())
         return std::nullopt;
-    Frame frame = std::move(frames.front());
-    frames.pop_front();
-    return frame;
+    Incoming incoming = std::move(queue.front());
+    queue.pop_front();
+    return incoming;
 }
 
 bool Transport::inputEnded()
 {
     const std::lock_guard lock(mutex);
-    return ended && frames.empty();
+    return ended && queue.empty();
 }
 
-bool Transport::write(const QByteArray &body)
+bool Transport::inputBroken()
 {
-    if (outputFailed)
-        return false;
-    const QByteArray message = framed(body);
-    qsizetype written = 0;
-    while (written < message.size()) {
-        const ssize_t size =
-            ::write(outputFd, message.constData() + written, std::size_t(message.size() - written));
-        if (size < 0 && errno == EINTR)
-            continue;
-        if (size <= 0) {
-            outputFailed = true;
-            return false;
-        }
-        written += size;
-    }
-    return true;
+    const std::lock_guard lock(mutex);
+    return broken;
 }
 
 } // namespace dap

@@ -18,7 +18,7 @@ Endpoint::Endpoint(Handler handler, Writer writer, qsizetype maxMessage)
 void Endpoint::receive(QByteArrayView bytes)
 {
     reader_.append(bytes);
-    for (;;) {
+    while (closedBecause_.isEmpty()) {
         QByteArray body;
         QString problem;
         switch (reader_.next(body, problem)) {
@@ -31,6 +31,9 @@ void Endpoint::receive(QByteArrayView bytes)
             send(errorResponse(QJsonValue(),
                                {InvalidRequest, QStringLiteral("refused ") + problem}));
             continue;
+        case MessageReader::Result::Broken:
+            closedBecause_ = problem;
+            return;
         case MessageReader::Result::Message:
             break;
         }
