@@ -167,19 +167,6 @@ QJsonObject Adapter::breakpointJson(const LineBreakpoint &breakpoint) const
     return json;
 }
 
-namespace
-{
-
-QJsonObject placedBody(const QList<QJsonObject> &placed)
-{
-    QJsonArray list;
-    for (const QJsonObject &breakpoint : placed)
-        list.append(breakpoint);
-    return {{QStringLiteral("breakpoints"), list}};
-}
-
-} // namespace
-
 void Adapter::setBreakpoints(const SourceBreakpointArguments &arguments)
 {
     QList<qint32> lines;
@@ -199,34 +186,34 @@ void Adapter::setBreakpoints(const SourceBreakpointArguments &arguments)
     } else {
         placed = session.breakpoints().setLines(session.program(), lines, arguments.options);
     }
-    QList<QJsonObject> answered;
+    QJsonArray answered;
     for (const LineBreakpoint &breakpoint : placed)
         answered.append(breakpointJson(breakpoint));
     if (!unverified.isEmpty()) {
         for (const qint32 line : lines)
-            answered.append({{QStringLiteral("verified"), false},
-                             {QStringLiteral("line"), clientLine(line)},
-                             {QStringLiteral("message"), unverified}});
+            answered.append(QJsonObject{{QStringLiteral("verified"), false},
+                                        {QStringLiteral("line"), clientLine(line)},
+                                        {QStringLiteral("message"), unverified}});
     }
-    respond(placedBody(answered));
+    respond({{QStringLiteral("breakpoints"), answered}});
 }
 
 void Adapter::setInstructionBreakpoints(const InstructionBreakpointArguments &arguments)
 {
-    QList<QJsonObject> answered;
+    QJsonArray answered;
     for (const LineBreakpoint &breakpoint : session.breakpoints().setInstructions(
              session.program(), arguments.references, arguments.offsets, arguments.options))
         answered.append(breakpointJson(breakpoint));
-    respond(placedBody(answered));
+    respond({{QStringLiteral("breakpoints"), answered}});
 }
 
 void Adapter::setFunctionBreakpoints(const FunctionBreakpointArguments &arguments)
 {
-    QList<QJsonObject> answered;
+    QJsonArray answered;
     for (const LineBreakpoint &breakpoint :
          session.breakpoints().setFunctions(session.program(), arguments.names, arguments.options))
         answered.append(breakpointJson(breakpoint));
-    respond(placedBody(answered));
+    respond({{QStringLiteral("breakpoints"), answered}});
 }
 
 // A cell can be watched, named by a label, "[NN]", or its name in the Memory scope.
@@ -258,17 +245,17 @@ void Adapter::setDataBreakpoints(const DataBreakpointArguments &arguments)
             watched.append(asked.watch);
     }
     const QList<DataBreakpoint> set = session.breakpoints().setData(watched);
-    QList<QJsonObject> answered;
+    QJsonArray answered;
     qsizetype next = 0;
     for (const DataBreakpointArguments::Asked &asked : arguments.breakpoints) {
         if (asked.refused.isEmpty())
-            answered.append(
-                {{QStringLiteral("id"), set.at(next++).id}, {QStringLiteral("verified"), true}});
+            answered.append(QJsonObject{{QStringLiteral("id"), set.at(next++).id},
+                                        {QStringLiteral("verified"), true}});
         else
-            answered.append(
-                {{QStringLiteral("verified"), false}, {QStringLiteral("message"), asked.refused}});
+            answered.append(QJsonObject{{QStringLiteral("verified"), false},
+                                        {QStringLiteral("message"), asked.refused}});
     }
-    respond(placedBody(answered));
+    respond({{QStringLiteral("breakpoints"), answered}});
 }
 
 void Adapter::setExceptionBreakpoints(const ExceptionFilterArguments &arguments)

@@ -189,68 +189,48 @@ void Adapter::stretch(Resume resume)
 void Adapter::report(const Stop &stop, AfterInput after)
 {
     phase = Phase::Stopped;
-    const auto stopped = [this](const QString &reason, const QString &description,
-                                const QJsonObject &more = {}) {
-        QJsonObject body{{QStringLiteral("reason"), reason},
-                         {QStringLiteral("threadId"), kThread},
-                         {QStringLiteral("allThreadsStopped"), true}};
-        if (!description.isEmpty()) {
-            body.insert(QStringLiteral("description"), description);
-            body.insert(QStringLiteral("text"), description);
-        }
-        for (auto it = more.begin(); it != more.end(); ++it)
-            body.insert(it.key(), it.value());
-        event(QStringLiteral("stopped"), body);
-    };
-    QJsonArray ids;
-    for (const qint32 id : stop.breakpointIds)
-        ids.append(id);
     exception.reset();
-    switch (stop.reason) {
-    case Stop::Entry:
-        stopped(QStringLiteral("entry"), {});
-        break;
-    case Stop::Start:
-        stopped(QStringLiteral("entry"), QStringLiteral("start of the run"));
-        break;
-    case Stop::Step:
-        stopped(QStringLiteral("step"), {});
-        break;
-    case Stop::Pause:
-        stopped(QStringLiteral("pause"), {});
-        break;
-    case Stop::Breakpoint:
-        stopped(QStringLiteral("breakpoint"), {}, {{QStringLiteral("hitBreakpointIds"), ids}});
-        break;
-    case Stop::Input:
-        afterInput = after;
-        stopped(QStringLiteral("pause"), stop.description);
-        break;
-    case Stop::DataBreakpoint:
-        stopped(QStringLiteral("data breakpoint"), stop.description,
-                {{QStringLiteral("hitBreakpointIds"), ids}});
-        break;
-    case Stop::RunError:
-    case Stop::StepLimit:
-        // Without its exception filter, a run error or the step limit ends
-        // the session as it does without debugging.
-        if (session.options().noDebug ||
-            !(stop.reason == Stop::RunError ? stopAtRunError : stopAtStepLimit)) {
-            end(stop.reason == Stop::RunError ? kRunErrorStatus : kStepLimitStatus);
-            break;
-        }
-        exception = stop;
-        stopped(QStringLiteral("exception"), stop.description);
-        break;
-    case Stop::Halted:
-        // Stopped once after the halt, so that the run can be gone through
-        // backwards from its end; going forwards from there ends it.
-        if (session.options().noDebug)
-            end(kHaltedStatus);
-        else
-            stopped(QStringLiteral("step"), QStringLiteral("halted"));
-        break;
+    const bool failed = stop.reason == Stop::RunError || stop.reason == Stop::StepLimit;
+    // Without its exception filter, a run error or the step limit ends the
+    // session as it does without debugging. After the halt the program stops
+    // once, so that the run can be gone through backwards from its end.
+    if (failed && (session.options().noDebug ||
+                   !(stop.reason == Stop::RunError ? stopAtRunError : stopAtStepLimit))) {
+        end(stop.reason == Stop::RunError ? kRunErrorStatus : kStepLimitStatus);
+        return;
     }
+    if (stop.reason == Stop::Halted && session.options().noDebug) {
+        end(kHaltedStatus);
+        return;
+    }
+    if (failed)
+        exception = stop;
+    if (stop.reason == Stop::Input)
+        afterInput = after;
+    // By Stop::Reason.
+    static const char *const reasons[] = {"entry", "step",           "breakpoint", "pause",
+                                          "pause", "exception",      "exception",  "step",
+                                          "entry", "data breakpoint"};
+    QJsonObject body{{QStringLiteral("reason"), QLatin1String(reasons[stop.reason])},
+                     {QStringLiteral("threadId"), kThread},
+                     {QStringLiteral("allThreadsStopped"), true}};
+    const QString description =
+        stop.reason == Stop::Start    ? QStringLiteral("start of the run")
+        : stop.reason == Stop::Halted ? QStringLiteral("halted")
+        : stop.reason == Stop::Input || stop.reason == Stop::DataBreakpoint || failed
+            ? stop.description
+            : QString();
+    if (!description.isEmpty()) {
+        body.insert(QStringLiteral("description"), description);
+        body.insert(QStringLiteral("text"), description);
+    }
+    if (stop.reason == Stop::Breakpoint || stop.reason == Stop::DataBreakpoint) {
+        QJsonArray ids;
+        for (const qint32 id : stop.breakpointIds)
+            ids.append(id);
+        body.insert(QStringLiteral("hitBreakpointIds"), ids);
+    }
+    event(QStringLiteral("stopped"), body);
 }
 
 void Adapter::end(int exitCode)

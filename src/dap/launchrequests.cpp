@@ -191,7 +191,7 @@ void Adapter::restart(const RestartArguments &arguments)
 {
     requireLaunched();
     LaunchError error;
-    if (!(arguments.changed ? session.launch(*arguments.changed, error) : session.restart(error)))
+    if (!session.launch(arguments.changed.value_or(session.options()), error))
         refuseLaunch(error);
     exception.reset();
     respond();

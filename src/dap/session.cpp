@@ -46,11 +46,6 @@ bool Session::launch(const LaunchOptions &options, LaunchError &error)
     return true;
 }
 
-bool Session::restart(LaunchError &error)
-{
-    return load(error);
-}
-
 // The program is read and assembled before anything of the current run is
 // dropped, so that a program that no longer assembles loses nothing.
 bool Session::load(LaunchError &error)

@@ -63,19 +63,16 @@ struct Stop {
     QStringList notes; // RunError, StepLimit: korvane-run's notes after the message
 };
 
-// Why a program could not be launched, as korvane-run says it: every
-// message one line each (each error followed by its notes), and where the
-// first error stands (line 0: about the whole program, or a file that could
-// not be read).
+// Why a program could not be launched: korvane-run's messages, one line
+// each, and where the first error stands (line 0: nowhere in the text).
 struct LaunchError {
     QStringList lines;
     diagnostics::Range at;
 };
 
-// Where a stretch of a run starts. From a stop that was reported, a
-// breakpoint at the instruction there has been seen: that instruction runs
-// first. Anywhere else (the start of the run, the end of the stretch
-// before), a breakpoint there stops the run at once.
+// Where a stretch of a run starts: from a reported stop, whose breakpoint
+// has been seen (its instruction runs first), or onwards from elsewhere,
+// where a breakpoint stops the run at once.
 enum class Resume : quint8 { FromStop, Onwards };
 
 // A line for the debug console, in the order the run made them.
@@ -98,10 +95,8 @@ public:
     // Reads and assembles the program and loads it. On failure returns false
     // with why, and the session keeps what it had. Warnings go to the console
     // lines.
+    // Launched again, with the same options or others, it keeps its breakpoints.
     bool launch(const LaunchOptions &options, LaunchError &error);
-    // The same program read, assembled and loaded afresh, with the same
-    // typed values and breakpoints.
-    bool restart(LaunchError &error);
     bool launched() const { return launched_; }
 
     const program::Program &program() const { return program_; }

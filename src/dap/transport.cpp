@@ -3,6 +3,7 @@
 #include "jsonrpc/stdio.h"
 
 #include <cerrno>
+#include <utility>
 
 #include <unistd.h>
 
@@ -20,41 +21,30 @@ Transport::~Transport()
 
 void Transport::read()
 {
+    using Result = jsonrpc::MessageReader::Result;
     jsonrpc::MessageReader framing;
-    bool stop = false;
+    Result result = Result::Incomplete;
     char buffer[1 << 16];
-    while (!stop) {
+    while (result != Result::Broken) {
         const ssize_t size = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (size < 0 && errno == EINTR)
             continue;
         if (size <= 0)
             break;
         framing.append(QByteArrayView(buffer, size));
-        std::deque<Incoming> found;
-        for (;;) {
-            Incoming incoming;
-            const jsonrpc::MessageReader::Result result =
-                framing.next(incoming.body, incoming.problem);
-            if (result == jsonrpc::MessageReader::Result::Incomplete)
-                break;
-            if (result == jsonrpc::MessageReader::Result::Broken) {
-                jsonrpc::reportClosed(incoming.problem);
-                stop = true;
-                break;
-            }
-            if (result == jsonrpc::MessageReader::Result::BadHeader)
-                incoming.problem.prepend(QStringLiteral("ignored "));
-            else if (result == jsonrpc::MessageReader::Result::TooLarge)
-                incoming.problem.prepend(QStringLiteral("refused "));
-            found.push_back(std::move(incoming));
+        Incoming incoming;
+        while ((result = framing.next(incoming.body, incoming.problem)) != Result::Incomplete &&
+               result != Result::Broken) {
+            const std::lock_guard lock(mutex);
+            queue.push_back(std::exchange(incoming, {}));
+            arrived.notify_one();
         }
-        const std::lock_guard lock(mutex);
-        broken = stop;
-        std::move(found.begin(), found.end(), std::back_inserter(queue));
-        arrived.notify_one();
+        if (result == Result::Broken)
+            jsonrpc::reportClosed(incoming.problem);
     }
     const std::lock_guard lock(mutex);
     ended = true;
+    broken = result == Result::Broken;
     arrived.notify_one();
 }
 

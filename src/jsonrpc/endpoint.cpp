@@ -25,11 +25,10 @@ void Endpoint::receive(QByteArrayView bytes)
         case MessageReader::Result::Incomplete:
             return;
         case MessageReader::Result::BadHeader:
-            send(errorResponse(QJsonValue(), {ParseError, QStringLiteral("ignored ") + problem}));
+            send(errorResponse(QJsonValue(), {ParseError, problem}));
             continue;
         case MessageReader::Result::TooLarge:
-            send(errorResponse(QJsonValue(),
-                               {InvalidRequest, QStringLiteral("refused ") + problem}));
+            send(errorResponse(QJsonValue(), {InvalidRequest, problem}));
             continue;
         case MessageReader::Result::Broken:
             closedBecause_ = problem;

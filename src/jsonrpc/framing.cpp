@@ -2,7 +2,6 @@
 
 #include <QList>
 
-#include <optional>
 #include <utility>
 
 namespace jsonrpc
@@ -13,52 +12,45 @@ namespace
 
 constexpr QByteArrayView kEndOfHeader("\r\n\r\n");
 
-// What a header block says of its message's length.
-struct Length {
-    qint64 bytes = -1; // -1 when the block cannot be used
-    QString problem;
-    bool broken = false; // the block leaves no way to find the next message
-};
+constexpr qint64 kUnusable = -1; // the header block is dropped
+constexpr qint64 kBroken = -2;   // the next message cannot be found
 
-Length contentLength(QByteArrayView header)
+// The value of Content-Length in a header block, or why there is none.
+qint64 contentLength(QByteArrayView header, QString &problem)
 {
-    std::optional<qint64> bytes;
-    QString unusable;
+    qint64 length = kUnusable;
     for (const QByteArray &line : header.toByteArray().split('\n')) {
         const QByteArray field = line.endsWith('\r') ? line.chopped(1) : line;
         if (field.isEmpty())
             continue;
         const qsizetype colon = field.indexOf(':');
-        if (colon <= 0)
-            return {-1,
-                    QStringLiteral("a header line without a colon: '%1'")
-                        .arg(QString::fromLatin1(field.left(80))),
-                    true};
+        if (colon <= 0) {
+            problem = QStringLiteral("a header line without a colon: '%1'")
+                          .arg(QString::fromLatin1(field.left(80)));
+            return kBroken;
+        }
         if (field.left(colon).trimmed().toLower() != "content-length")
             continue; // Content-Type and any other header are of no use here
         const QByteArray value = field.mid(colon + 1).trimmed();
         bool ok = !value.isEmpty() && value.size() <= 18;
         for (const char c : value)
             ok = ok && c >= '0' && c <= '9';
-        if (!ok) {
-            unusable =
-                QStringLiteral("a header whose Content-Length is not a number of bytes: '%1'")
-                    .arg(QString::fromLatin1(value.left(80)));
-        } else if (bytes && *bytes != value.toLongLong()) {
-            return {-1,
-                    QStringLiteral("two Content-Length headers that disagree, %1 and %2")
-                        .arg(*bytes)
-                        .arg(value.toLongLong()),
-                    true};
-        } else {
-            bytes = value.toLongLong();
+        if (!ok && problem.isEmpty())
+            problem = QStringLiteral(
+                          "ignored a header whose Content-Length is not a number of bytes: '%1'")
+                          .arg(QString::fromLatin1(value.left(80)));
+        if (ok && length >= 0 && length != value.toLongLong()) {
+            problem = QStringLiteral("two Content-Length headers that disagree, %1 and %2")
+                          .arg(length)
+                          .arg(value.toLongLong());
+            return kBroken;
         }
+        if (ok)
+            length = value.toLongLong();
     }
-    if (!unusable.isEmpty())
-        return {-1, unusable};
-    if (!bytes)
-        return {-1, QStringLiteral("a header without Content-Length")};
-    return {*bytes, {}};
+    if (length < 0 && problem.isEmpty())
+        problem = QStringLiteral("ignored a header without Content-Length");
+    return problem.isEmpty() ? length : kUnusable;
 }
 
 } // namespace
@@ -85,6 +77,7 @@ void MessageReader::dropSkipped()
 
 MessageReader::Result MessageReader::next(QByteArray &body, QString &problem)
 {
+    problem.clear();
     if (!broken_.isEmpty()) {
         problem = broken_;
         return Result::Broken;
@@ -106,39 +99,36 @@ MessageReader::Result MessageReader::next(QByteArray &body, QString &problem)
         buffer_.remove(0, buffer_.size() - std::min(buffer_.size(), kEndOfHeader.size() - 1));
         if (std::exchange(skipHeader_, true))
             return Result::Incomplete;
-        problem = QStringLiteral("a header block of more than %1 bytes").arg(kMaxHeader);
-        return Result::BadHeader;
     }
     const qsizetype start = end + kEndOfHeader.size();
-    if (end > kMaxHeader) {
-        problem = QStringLiteral("a header block of more than %1 bytes").arg(kMaxHeader);
-        buffer_.remove(0, start);
+    if (end < 0 || end > kMaxHeader) {
+        problem = QStringLiteral("ignored a header block of more than %1 bytes").arg(kMaxHeader);
+        buffer_.remove(0, end < 0 ? 0 : start);
         return Result::BadHeader;
     }
-    const Length length = contentLength(QByteArrayView(buffer_).first(end));
-    if (length.broken) {
-        broken_ = problem = length.problem;
+    const qint64 length = contentLength(QByteArrayView(buffer_).first(end), problem);
+    if (length == kBroken) {
+        broken_ = problem;
         buffer_.clear();
         return Result::Broken;
     }
-    if (length.bytes < 0) {
-        problem = length.problem;
+    if (length < 0) {
         buffer_.remove(0, start);
         return Result::BadHeader;
     }
-    if (length.bytes > maxBody_) {
-        problem = QStringLiteral("a message of %1 bytes, over the limit of %2 MiB")
-                      .arg(length.bytes)
+    if (length > maxBody_) {
+        problem = QStringLiteral("refused a message of %1 bytes, over the limit of %2 MiB")
+                      .arg(length)
                       .arg(maxBody_ / (1024 * 1024));
         buffer_.remove(0, start);
-        skip_ = length.bytes;
+        skip_ = length;
         dropSkipped();
         return Result::TooLarge;
     }
-    if (buffer_.size() - start < length.bytes)
+    if (buffer_.size() - start < length)
         return Result::Incomplete;
-    body = buffer_.mid(start, qsizetype(length.bytes));
-    buffer_.remove(0, start + qsizetype(length.bytes));
+    body = buffer_.mid(start, qsizetype(length));
+    buffer_.remove(0, start + qsizetype(length));
     return Result::Message;
 }
 

@@ -37,8 +37,9 @@ public:
     enum class Result : quint8 {
         Message,    // `body` holds the next message
         Incomplete, // more bytes are needed
-        BadHeader,  // the header block could not be used and is dropped; `problem` says how
-        TooLarge,   // the message is over the limit: its body is skipped as it arrives
+        BadHeader,  // the header block could not be used and is dropped; `problem` says so
+        TooLarge,   // the message is over the limit: its body is skipped as it arrives, and
+                    // `problem` says so
         Broken,     // the stream cannot be followed any further; `problem` says why
     };
     Result next(QByteArray &body, QString &problem);

@@ -88,14 +88,15 @@ void TestJsonRpc::framing_data()
         << QStringList{"message \"é\""};
     QTest::newRow("no Content-Length, then a good message")
         << QByteArrayList{"Content-Type: x\r\n\r\nContent-Length: 2\r\n\r\n{}"} << qsizetype(100)
-        << QStringList{"bad-header a header without Content-Length", "message {}"};
+        << QStringList{"bad-header ignored a header without Content-Length", "message {}"};
     QTest::newRow("a length that is no number")
         << QByteArrayList{"Content-Length: -5\r\n\r\nContent-Length: 1e3\r\n\r\n"} << qsizetype(100)
-        << QStringList{"bad-header a header whose Content-Length is not a number of bytes: '-5'",
-                       "bad-header a header whose Content-Length is not a number of bytes: '1e3'"};
+        << QStringList{
+               "bad-header ignored a header whose Content-Length is not a number of bytes: '-5'",
+               "bad-header ignored a header whose Content-Length is not a number of bytes: '1e3'"};
     QTest::newRow("a length too long for any number")
         << QByteArrayList{"Content-Length: 99999999999999999999999\r\n\r\n"} << qsizetype(100)
-        << QStringList{"bad-header a header whose Content-Length is not a number of bytes: "
+        << QStringList{"bad-header ignored a header whose Content-Length is not a number of bytes: "
                        "'99999999999999999999999'"};
     QTest::newRow("an empty body")
         << QByteArrayList{"Content-Length: 0\r\n\r\n"} << qsizetype(100) << QStringList{"message "};
@@ -122,7 +123,8 @@ void TestJsonRpc::framing_data()
         << QByteArrayList{"Content-Length: 11\r\n\r\n01234", "56789",
                           "aContent-Length: 2\r\n\r\n{}"}
         << qsizetype(10)
-        << QStringList{"too-large a message of 11 bytes, over the limit of 0 MiB", "message {}"};
+        << QStringList{"too-large refused a message of 11 bytes, over the limit of 0 MiB",
+                       "message {}"};
     QTest::newRow("exactly at the limit") << QByteArrayList{"Content-Length: 10\r\n\r\n0123456789"}
                                           << qsizetype(10) << QStringList{"message 0123456789"};
     // Dropped whole, up to its end, however it arrives.
@@ -130,18 +132,18 @@ void TestJsonRpc::framing_data()
         << QByteArrayList{QByteArray(MessageReader::kMaxHeader + 1, 'x'),
                           "\r\n\r\nContent-Length: 2\r\n\r\n{}"}
         << qsizetype(100)
-        << QStringList{"bad-header a header block of more than 8192 bytes", "message {}"};
+        << QStringList{"bad-header ignored a header block of more than 8192 bytes", "message {}"};
     QTest::newRow("the same in one piece")
         << QByteArrayList{QByteArray(MessageReader::kMaxHeader + 1, 'x') +
                           "\r\n\r\nContent-Length: 2\r\n\r\n{}"}
         << qsizetype(100)
-        << QStringList{"bad-header a header block of more than 8192 bytes", "message {}"};
+        << QStringList{"bad-header ignored a header block of more than 8192 bytes", "message {}"};
     const qsizetype limit = MessageReader::kDefaultMaxBody;
     QTest::newRow("over 16 MiB: skipped, the next one read")
         << QByteArrayList{"Content-Length: 16777217\r\n\r\n" + QByteArray(limit + 1, 'x') +
                           "Content-Length: 1\r\n\r\nY"}
         << limit
-        << QStringList{"too-large a message of 16777217 bytes, over the limit of 16 MiB",
+        << QStringList{"too-large refused a message of 16777217 bytes, over the limit of 16 MiB",
                        "message Y"};
     QTest::newRow("exactly 16 MiB is taken")
         << QByteArrayList{"Content-Length: 16777216\r\n\r\n" + QByteArray(limit, 'x')} << limit
@@ -173,9 +175,9 @@ void TestJsonRpc::readInAnyPieces()
                               jsonrpc::frame("{\"b\":[2,3]}") +
                               "Content-Length: 1\r\nno colon\r\n\r\n" + jsonrpc::frame("{}");
     const QStringList expected{"message {\"a\":1}",
-                               "bad-header a header without Content-Length",
+                               "bad-header ignored a header without Content-Length",
                                "message ",
-                               "bad-header a header block of more than 8192 bytes",
+                               "bad-header ignored a header block of more than 8192 bytes",
                                "message {\"b\":[2,3]}",
                                "broken a header line without a colon: 'no colon'"};
     for (qsizetype piece = 1; piece <= stream.size(); piece += piece < 64 ? 1 : 97) {
