@@ -1,6 +1,6 @@
 // The debug adapter's parts without a process: why a launch fails, where
-// line breakpoints stand, and a session's typed values, changes by hand, the whole machine kept
-// between two steps, and runs gone through backwards.
+// line breakpoints stand, and a session's typed values, changes by hand, the
+// whole machine kept between two steps, and runs gone through backwards.
 #include "dap/breakpoints.h"
 #include "dap/session.h"
 #include "sampledata.h"
