@@ -17,19 +17,21 @@ Endpoint::Endpoint(Handler handler, Writer writer, qsizetype maxMessage)
 void Endpoint::receive(QByteArrayView bytes)
 {
     reader_.append(bytes);
-    for (;;) {
+    while (closedBecause_.isEmpty()) {
         QByteArray body;
         QString problem;
         switch (reader_.next(body, problem)) {
         case MessageReader::Result::Incomplete:
             return;
         case MessageReader::Result::BadHeader:
-            send(errorResponse(QJsonValue(), {ParseError, QStringLiteral("ignored ") + problem}));
+            send(errorResponse(QJsonValue(), {ParseError, problem}));
             continue;
         case MessageReader::Result::TooLarge:
-            send(errorResponse(QJsonValue(),
-                               {InvalidRequest, QStringLiteral("refused ") + problem}));
+            send(errorResponse(QJsonValue(), {InvalidRequest, problem}));
             continue;
+        case MessageReader::Result::Broken:
+            closedBecause_ = problem;
+            return;
         case MessageReader::Result::Message:
             break;
         }
