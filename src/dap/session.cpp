@@ -42,6 +42,7 @@ bool Session::launch(const LaunchOptions &options, LaunchError &error)
         options_ = previous;
         return false;
     }
+    launched_ = true;
     return true;
 }
 
