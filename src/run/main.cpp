@@ -3,9 +3,12 @@
 
 #include "grading/grading.h"
 #include "program/filename.h"
+#include "replay/page.h"
+#include "replay/recorder.h"
 #include "run/diagnosticprinter.h"
 #include "run/listing.h"
 #include "run/options.h"
+#include "run/pagefile.h"
 #include "run/runner.h"
 #include "run/terminalconsole.h"
 
@@ -66,6 +69,52 @@ int grade(const terminal::Options &options)
     return terminal::OutputFailed;
 }
 
+replay::Recording::End endOf(machine::RunEnd::Kind kind)
+{
+    switch (kind) {
+    case machine::RunEnd::Halted:
+        return replay::Recording::End::Halted;
+    case machine::RunEnd::Fault:
+        return replay::Recording::End::Fault;
+    case machine::RunEnd::StepLimit:
+        return replay::Recording::End::StepLimit;
+    case machine::RunEnd::InputEnded:
+        return replay::Recording::End::InputEnded;
+    case machine::RunEnd::Stopped:
+        break;
+    }
+    return replay::Recording::End::Stopped;
+}
+
+// The run, recorded and written as a page; the page's file is made before
+// the run, so that a name that cannot be used is refused at once.
+terminal::ExitStatus runReplayed(const terminal::Options &options, const korvane::Program &program,
+                                 terminal::Runner &runner)
+{
+    QString error;
+    terminal::PageFile page;
+    const QString programPath = options.sample >= 0 ? QString() : options.programFiles.value(0);
+    if (!page.open(options.replayPage, programPath, error)) {
+        refuse(error);
+        return terminal::CannotCreate;
+    }
+    replay::Recording recording;
+    recording.program = program;
+    recording.stepLimit = options.replaySteps;
+    replay::Recorder recorder(recording);
+    runner.setRecorder(&recorder);
+    const terminal::ExitStatus status = runner.run(options.maxSteps);
+    runner.setRecorder(nullptr);
+    recording.end = endOf(runner.endKind());
+    recording.report = program.linesOf(runner.endReport());
+    if (!page.commit(replay::pageOf(recording), error)) {
+        refuse(error);
+        // Lost output still outweighs the rest.
+        return status == terminal::OutputFailed ? status : terminal::CannotCreate;
+    }
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -123,7 +172,10 @@ int main(int argc, char *argv[])
     } else {
         runner.setTrace(options.trace, options.traceFormat);
         runner.setInputWarnings(options.warnings);
-        status = runner.run(options.maxSteps);
+        if (options.replayPage.isEmpty())
+            status = runner.run(options.maxSteps);
+        else
+            status = runReplayed(options, program, runner);
     }
     if (options.showMemory)
         console.message(terminal::memoryOf(runner.processor()));

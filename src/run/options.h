@@ -5,6 +5,7 @@
 #include "cpu/runloop.h"
 #include "grading/grading.h"
 #include "program/program.h"
+#include "replay/recording.h"
 #include "run/exitstatus.h"
 #include "run/traceformat.h"
 
@@ -36,6 +37,8 @@ struct Options {
     QString summaryFile;                                       // for Test; empty: none
     quint64 maxSteps = kDefaultMaxSteps;                       // 0: no limit
     bool showMemory = false;
+    QString replayPage;                          // the page to write; empty: none
+    quint64 replaySteps = replay::kDefaultSteps; // the most steps the page holds
     bool trace = false;
     TraceFormat traceFormat = TraceFormat::Text;
     bool warnings = true; // warnings about a program that assembled, on standard error
