@@ -11,10 +11,12 @@ DEB_PACKAGES = cmake make g++ qt6-base-dev perl python3 python3-junitparser neov
 # installed only when the command is missing: a Node.js from elsewhere brings its own npm,
 # and Debian's npm package conflicts with it.
 NODE_PACKAGES = node:nodejs npm:npm
+# Packages that only the tests need: Debian's Chromium opens the replay pages.
+TEST_DEB_PACKAGES = chromium
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: all deps configure build run test clean
+.PHONY: all deps test-deps configure build run test clean
 
 all: build
 
@@ -31,6 +33,10 @@ deps:
 	    $(SUDO) apt-get update && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y $$missing; \
 	fi
 
+# The test suite's own packages, before configuring, where the tests find them.
+test-deps: deps
+	@$(MAKE) --no-print-directory deps DEB_PACKAGES="$(TEST_DEB_PACKAGES)"
+
 configure: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
 
@@ -40,7 +46,7 @@ build: configure
 run: build
 	./$(BUILD_DIR)/src/app/korvane
 
-test: build
+test: test-deps build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
 
 clean:

@@ -14,44 +14,49 @@
   const READS = new Set([1, 2, 3, 4, 6]);
   const WRITES = 5;
 
-  // Registers after each step, and where things happened, worked out once.
+  // Registers after each step, and where things happened, worked out once;
+  // texts are made only when shown.
   const accumulator = new Int32Array(total + 1);
   const flags = new Int32Array(total + 1);
   const lineOf = new Int32Array(total + 1);
   const stepsOf = { output: [], store: [], branch: [] };
-  const stepsOfLine = new Map();
-  const inputs = { steps: [], values: [] };
-  const outputs = { steps: stepsOf.output, values: [] };
-  const cellHistory = run.memory.map(() => ({ steps: [], values: [] }));
+  const inputs = { steps: [] };
+  const outputs = { steps: stepsOf.output };
+  const cellHistory = run.memory.map(() => []);
+  const cellLines = run.cellLines;
+  const instructions = run.instructions;
   for (let n = 1; n <= total; n++) {
     const step = run.steps[n - 1];
-    const instruction = run.instructions[step[0]];
+    const instruction = instructions[step[0]];
     const effect = step[1] & 7;
-    accumulator[n] = accumulator[n - 1];
-    flags[n] = flags[n - 1];
-    if (step.length > 3) {
-      if (effect === FLAGS) flags[n] = step[3];
-      else accumulator[n] = step[3];
-    }
-    const line = run.cellLines[instruction[0]] || 0;
-    lineOf[n] = line;
-    if (line) {
-      if (!stepsOfLine.has(line)) stepsOfLine.set(line, []);
-      stepsOfLine.get(line).push(n);
+    lineOf[n] = cellLines[instruction[0]];
+    if (step.length > 3 && effect === FLAGS) {
+      accumulator[n] = accumulator[n - 1];
+      flags[n] = step[3];
+    } else {
+      accumulator[n] = step.length > 3 ? step[3] : accumulator[n - 1];
+      flags[n] = flags[n - 1];
     }
     if (effect === STORE) {
       stepsOf.store.push(n);
-      cellHistory[instruction[2]].steps.push(n);
-      cellHistory[instruction[2]].values.push(String(accumulator[n]));
+      cellHistory[instruction[2]].push(n);
     } else if (effect === JUMP) {
       stepsOf.branch.push(n);
     } else if (effect === INPUT) {
       inputs.steps.push(n);
-      inputs.values.push(String(accumulator[n]));
     } else if (effect === OUTPUT) {
       stepsOf.output.push(n);
-      outputs.values.push(String(accumulator[n]));
     }
+  }
+  // The steps of each line, found when first asked for.
+  const stepsOfLine = new Map();
+  function stepsOfLineOf(line) {
+    if (!stepsOfLine.has(line)) {
+      const found = [];
+      for (let n = 1; n <= total; n++) if (lineOf[n] === line) found.push(n);
+      stepsOfLine.set(line, found);
+    }
+    return stepsOfLine.get(line);
   }
 
   // How many of the sorted numbers are at most n.
@@ -134,9 +139,12 @@
 
   function cellAt(address, n) {
     const history = cellHistory[address];
-    const count = countUpTo(history.steps, n);
-    return count ? history.values[count - 1] : run.memory[address];
+    const count = countUpTo(history, n);
+    return count ? String(accumulator[history[count - 1]]) : run.memory[address];
   }
+
+  const markWords = { next: 'next instruction', read: 'read by this step',
+    written: 'written by this step', changed: 'changed since the start' };
 
   function setText(node, text) {
     if (node.textContent !== text) node.textContent = text;
@@ -162,10 +170,8 @@
       const classes = marks.join(' ');
       if (text !== cell.shown) { cell.text.textContent = text; cell.shown = text; }
       if (classes !== cell.classes) { cell.button.className = classes; cell.classes = classes; }
-      const words = { next: 'next instruction', read: 'read by this step',
-        written: 'written by this step', changed: 'changed since the start' };
       const label = 'Cell ' + twoDigits(address) + ': ' + text +
-        marks.map((mark) => ', ' + words[mark]).join('');
+        marks.map((mark) => ', ' + markWords[mark]).join('');
       if (label !== cell.label) { cell.button.setAttribute('aria-label', label); cell.label = label; }
     }
 
@@ -208,7 +214,8 @@
     const count = countUpTo(values.steps, n);
     for (; shown > count; shown--) list.lastElementChild.remove();
     const added = document.createDocumentFragment();
-    for (; shown < count; shown++) added.append(element('li', { [attribute]: '' }, values.values[shown]));
+    for (; shown < count; shown++)
+      added.append(element('li', { [attribute]: '' }, String(accumulator[values.steps[shown]])));
     list.append(added);
     return shown;
   }
@@ -219,13 +226,13 @@
     box.replaceChildren(element('h3', {}, 'Cell ' + twoDigits(address)));
     const list = element('ol', { 'aria-label': 'History of cell ' + twoDigits(address) });
     list.append(element('li', {}, 'at the start: ' + run.memory[address]));
-    history.steps.forEach((n, index) => {
-      const button = element('button', { type: 'button' }, 'step ' + n + ': ' + history.values[index]);
+    history.forEach((n) => {
+      const button = element('button', { type: 'button' }, 'step ' + n + ': ' + accumulator[n]);
       button.addEventListener('click', () => { pause(); show(n); });
       list.appendChild(element('li')).append(button);
     });
     box.append(list);
-    if (!history.steps.length) box.append(element('p', {}, 'No step of this run writes it.'));
+    if (!history.length) box.append(element('p', {}, 'No step of this run writes it.'));
   }
 
   // Play and pause.
@@ -265,7 +272,7 @@
   for (const button of document.querySelectorAll('[data-jump]')) {
     button.addEventListener('click', () => {
       const kind = button.getAttribute('data-jump');
-      const list = kind === 'line' ? stepsOfLine.get(lineOf[current]) || [] : stepsOf[kind];
+      const list = kind === 'line' ? (lineOf[current] ? stepsOfLineOf(lineOf[current]) : []) : stepsOf[kind];
       const before = countUpTo(list, current);
       if (button.getAttribute('data-direction') === '1') {
         if (before < list.length) go(list[before]);
