@@ -3,12 +3,12 @@
 
 #include "grading/grading.h"
 #include "program/filename.h"
+#include "program/outputfile.h"
 #include "replay/page.h"
 #include "replay/recorder.h"
 #include "run/diagnosticprinter.h"
 #include "run/listing.h"
 #include "run/options.h"
-#include "run/pagefile.h"
 #include "run/runner.h"
 #include "run/terminalconsole.h"
 
@@ -92,9 +92,11 @@ terminal::ExitStatus runReplayed(const terminal::Options &options, const korvane
                                  terminal::Runner &runner)
 {
     QString error;
-    terminal::PageFile page;
-    const QString programPath = options.sample >= 0 ? QString() : options.programFiles.value(0);
-    if (!page.open(options.replayPage, programPath, error)) {
+    korvane::OutputFile page(QStringLiteral("the page"));
+    QList<korvane::ReadFile> read;
+    if (options.sample < 0)
+        read.append({options.programFiles.value(0), QStringLiteral("the program")});
+    if (!page.open(options.replayPage, read, error)) {
         refuse(error);
         return terminal::CannotCreate;
     }

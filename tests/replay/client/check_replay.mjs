@@ -389,10 +389,16 @@ check(programs === randomPrograms, `${programs} random programs assembled`);
     check(run.status === 73 && fs.readFileSync(file, "utf8") === text && /would replace the program/.test(run.stderr),
       `--replay ${path.basename(target)} over the program is refused`, `${run.status} ${run.stderr}`);
   }
+  const other = path.join(folder, "other.html");
+  fs.writeFileSync(other, "kept");
+  fs.symlinkSync(other, path.join(folder, "link.html"));
+  const linked = korvaneRun(["--replay", path.join(folder, "link.html"), file]);
+  check(linked.status === 73 && fs.readFileSync(other, "utf8") === "kept" && /symbolic link/.test(linked.stderr),
+    "a page through a link to a file is refused", `${linked.status} ${linked.stderr}`);
   const missing = korvaneRun(["--replay", path.join(folder, "no/such/folder/page.html"), file]);
-  check(missing.status === 73 && /Cannot write the page/.test(missing.stderr), "a page that cannot be made is refused",
+  check(missing.status === 73 && /Cannot create the page/.test(missing.stderr), "a page that cannot be made is refused",
     `${missing.status} ${missing.stderr}`);
-  check(fs.readdirSync(folder).every((name) => !/\.html\.\w{6}$/.test(name)), "no temporary file is left behind");
+  check(fs.readdirSync(folder).every((name) => !name.startsWith(".korvane-")), "no temporary file is left behind");
 }
 
 await browser.close();
