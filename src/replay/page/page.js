@@ -6,7 +6,6 @@
   const root = document.documentElement;
   const byId = (id) => document.getElementById(id);
   const total = run.steps.length;
-  const reducedMotion = window.matchMedia('(prefers-reduced-motion: reduce)');
 
   // Effect codes of the data (8 added when a result wrapped).
   const STORE = 1, JUMP = 2, INPUT = 4, OUTPUT = 5, FLAGS = 6;
@@ -143,6 +142,15 @@
     return count ? String(accumulator[history[count - 1]]) : run.memory[address];
   }
 
+  // Scrolls the program's list, never the page, so that the controls stay
+  // where they are while it plays.
+  function keepInView(item) {
+    const box = program.getBoundingClientRect();
+    const line = item.getBoundingClientRect();
+    if (line.top < box.top) program.scrollTop -= box.top - line.top;
+    else if (line.bottom > box.bottom) program.scrollTop += line.bottom - box.bottom;
+  }
+
   const markWords = { next: 'next instruction', read: 'read by this step',
     written: 'written by this step', changed: 'changed since the start' };
 
@@ -186,7 +194,7 @@
     if (was && was !== now) was.removeAttribute('aria-current');
     if (now) {
       now.setAttribute('aria-current', 'step');
-      now.scrollIntoView({ block: 'nearest', behavior: reducedMotion.matches ? 'auto' : 'smooth' });
+      keepInView(now);
     }
 
     if (step) {

@@ -308,6 +308,12 @@ check(programs === randomPrograms, `${programs} random programs assembled`);
     .filter((e) => e.tabIndex < 0 || !(e.getAttribute("aria-label") || e.labels?.length || e.textContent.trim()))
     .map((e) => e.outerHTML));
   check(names.length === 0, `${where}: every control is focusable and named`, names.join(" "));
+  // No motion for a reader who asks for none.
+  const motion = () => page.evaluate(() => [getComputedStyle(document.getElementById("play")).transitionDuration,
+    getComputedStyle(document.getElementById("program")).scrollBehavior]);
+  check(same(await motion(), ["0.15s, 0.15s", "smooth"]), `${where}: motion by default`, JSON.stringify(await motion()));
+  await page.emulateMediaFeatures([{ name: "prefers-reduced-motion", value: "reduce" }]);
+  check(same(await motion(), ["0s", "auto"]), `${where}: no motion when reduced`, JSON.stringify(await motion()));
   await closePage(page, where);
   const fresh = await openPage(file);
   await fresh.keyboard.press("Tab");
