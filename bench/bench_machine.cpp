@@ -4,7 +4,7 @@
 #include "programs.h"
 #include "reference.h"
 
-#include "cpu/processor.h"
+#include "machine/processor.h"
 
 #include <benchmark/benchmark.h>
 

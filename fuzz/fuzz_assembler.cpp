@@ -22,7 +22,7 @@
 #include "assembler/check.h"
 #include "assembler/diagnostics.h"
 #include "assembler/sourcetext.h"
-#include "cpu/runloop.h"
+#include "machine/runloop.h"
 #include "machine/word.h"
 
 #include <QList>

@@ -12,10 +12,10 @@
 // count, memory texts, cells stored into and output must agree. Memory must
 // keep exactly 100 cells; addresses outside 0 to 99 read as nothing.
 
-#include "cpu/processor.h"
 #include "machine/arithmetic.h"
 #include "machine/decimal.h"
 #include "machine/instructionset.h"
+#include "machine/processor.h"
 #include "machine/typedinput.h"
 
 #include <QList>

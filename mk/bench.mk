@@ -1,6 +1,9 @@
 # make bench   build in Release (in build-bench) with the benchmarks and run
 #              them headless: the reference interpreter, the processor and the
-#              window's "Run program" on one count-down program, two window
+#              window's "Run program" on one count-down program, korvane-run
+#              and the window on a counting loop of 100,000,001 steps in nine
+#              rounds beside the reference (speed ratios set beside commit
+#              d0ac1cd's, and callgrind's instructions per step), two window
 #              runs with output, a traced korvane-run of 10,000,000 steps (as
 #              text and as JSON), korvane-dap continuing 10,000,000 steps to a
 #              breakpoint beside a plain korvane-run, the time a pause takes to
@@ -24,14 +27,16 @@
 
 BENCH_BUILD_DIR ?= build-bench
 BENCH_ARGS ?= --benchmark_repetitions=5
-BENCH_DEB_PACKAGES = $(DEB_PACKAGES) libbenchmark-dev binutils chromium
+
+BENCH_DEB_PACKAGES = $(DEB_PACKAGES) libbenchmark-dev binutils python3 valgrind chromium
 # The replay page is opened by puppeteer-core, installed from the tests' lock file.
 BENCH_REPLAY_DIR = $(BENCH_BUILD_DIR)/replay-client
 
 .PHONY: bench bench-build bench-deps bench-configure bench-grading bench-replay bench-replay-run
 
 bench-deps:
-	@$(MAKE) --no-print-directory deps DEB_PACKAGES="$(BENCH_DEB_PACKAGES)"
+	@$(MAKE) --no-print-directory deps DEB_PACKAGES="$(BENCH_DEB_PACKAGES)" \
+	    NODE_PACKAGES="$(TEST_NODE_PACKAGES)"
 
 bench-configure: bench-deps
 	cmake -S . -B $(BENCH_BUILD_DIR) -DCMAKE_BUILD_TYPE=Release -DKORVANE_BENCHMARKS=ON \

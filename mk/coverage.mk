@@ -1,14 +1,15 @@
 # make coverage   build with gcc's --coverage (in build-coverage), run the whole
 #                 test suite headless and print the line coverage of the
-#                 machine rules, the assembler and the processor, each on its own.
+#                 machine (its rules, the processor and the run loop) and of the
+#                 assembler, each on its own.
 
 COVERAGE_BUILD_DIR ?= build-coverage
-COVERAGE_FOLDERS = src/machine src/assembler src/cpu
+COVERAGE_FOLDERS = src/machine src/assembler
 
 .PHONY: coverage coverage-deps
 
 coverage-deps:
-	@$(MAKE) --no-print-directory deps DEB_PACKAGES="$(DEB_PACKAGES) gcovr"
+	@$(MAKE) --no-print-directory test-deps TEST_DEB_PACKAGES="$(TEST_DEB_PACKAGES) gcovr"
 
 coverage: coverage-deps
 	cmake -S . -B $(COVERAGE_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug \

@@ -10,9 +10,9 @@
 // opening, the end of the run), and then show exactly what writing them at
 // every step would have left.
 
-#include "cpu/console.h"
-#include "cpu/processor.h"
-#include "cpu/runloop.h"
+#include "machine/console.h"
+#include "machine/processor.h"
+#include "machine/runloop.h"
 
 #include <QString>
 #include <QtGlobal>

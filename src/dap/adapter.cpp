@@ -2,11 +2,12 @@
 
 #include "dap/assemblyerror.h"
 #include "dap/expression.h"
+#include "jsonrpc/message.h"
 #include "machine/instructionset.h"
+#include "program/exitstatus.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonDocument>
 #include <QJsonValue>
 #include <QRegularExpression>
 
@@ -27,10 +28,6 @@ enum Scope : qint64 { Registers = 1, Labels = 2, Memory = 3 };
 constexpr qint64 kChunkMilliseconds = 10;
 constexpr quint64 kMinChunkSteps = 1 << 10;
 constexpr quint64 kMaxChunkSteps = 1 << 24;
-// korvane-run's exit statuses for how a run ended.
-constexpr int kHaltedStatus = 0;
-constexpr int kRunErrorStatus = 2;
-constexpr int kStepLimitStatus = 3;
 
 QJsonObject variable(const QString &name, const QString &value, const QString &evaluateName)
 {
@@ -88,8 +85,8 @@ const QHash<QString, Adapter::Handler> &Adapter::handlers()
 void Adapter::handle(const QByteArray &body)
 {
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+    const std::optional<QJsonObject> parsed = jsonrpc::objectOf(body, error);
+    if (!parsed) {
         refuse(error.error != QJsonParseError::NoError
                    ? QStringLiteral("a message that is not JSON was ignored (%1 at byte %2)")
                          .arg(error.errorString())
@@ -97,7 +94,7 @@ void Adapter::handle(const QByteArray &body)
                    : QStringLiteral("a message that is not a JSON object was ignored"));
         return;
     }
-    const QJsonObject message = document.object();
+    const QJsonObject &message = *parsed;
     if (message.value(QLatin1String("type")).toString() != QLatin1String("request")) {
         refuse(QStringLiteral("a message that is not a request was ignored"));
         return;
@@ -377,7 +374,7 @@ QJsonObject Adapter::breakpointJson(const LineBreakpoint &breakpoint) const
         json.insert(QStringLiteral("message"), breakpoint.message);
     if (breakpoint.verified)
         json.insert(QStringLiteral("instructionReference"),
-                    korvane::addressText(breakpoint.address));
+                    program::addressText(breakpoint.address));
     return json;
 }
 
@@ -480,7 +477,7 @@ void Adapter::dataBreakpointInfo(const QJsonObject &request, const QJsonObject &
         return;
     }
     respond(request, {{QStringLiteral("dataId"),
-                       QStringLiteral("cell:") + korvane::addressText(target->address)},
+                       QStringLiteral("cell:") + program::addressText(target->address)},
                       {QStringLiteral("description"), cellName(session, target->address)},
                       {QStringLiteral("accessTypes"),
                        QJsonArray{QStringLiteral("write"), QStringLiteral("readWrite")}},
@@ -543,7 +540,7 @@ void Adapter::gotoTargets(const QJsonObject &request, const QJsonObject &argumen
     }
     const qint32 asked = programLine(arguments.value(QLatin1String("line")).toInt(0));
     QJsonArray targets;
-    const korvane::Program &program = session.program();
+    const program::Program &program = session.program();
     const qsizetype words = std::min<qsizetype>(program.image.size(), machine::kMemorySize);
     for (qsizetype address = 0; address < words; ++address) {
         const qint32 line = program.lineNumbers[std::size_t(address)];
@@ -553,7 +550,7 @@ void Adapter::gotoTargets(const QJsonObject &request, const QJsonObject &argumen
                             {QStringLiteral("label"), describeCell(session, qint32(address))},
                             {QStringLiteral("line"), clientLine(line)},
                             {QStringLiteral("instructionPointerReference"),
-                             korvane::addressText(qint32(address))}});
+                             program::addressText(qint32(address))}});
             break;
         }
     }
@@ -611,7 +608,7 @@ void Adapter::disassemble(const QJsonObject &request, const QJsonObject &argumen
             continue;
         }
         const qint32 cell = qint32(address);
-        QJsonObject row{{QStringLiteral("address"), korvane::addressText(cell)},
+        QJsonObject row{{QStringLiteral("address"), program::addressText(cell)},
                         {QStringLiteral("instructionBytes"), session.processor().word(cell)},
                         {QStringLiteral("instruction"), describeCell(session, cell).mid(4)}};
         if (!session.program().labels.value(cell).isEmpty())
@@ -726,7 +723,7 @@ void Adapter::report(const Stop &stop, Resume resume)
         // the session as it does without debugging.
         if (session.options().noDebug ||
             !(stop.reason == Stop::RunError ? stopAtRunError : stopAtStepLimit)) {
-            end(stop.reason == Stop::RunError ? kRunErrorStatus : kStepLimitStatus);
+            end(stop.reason == Stop::RunError ? program::RunFailed : program::StepLimitReached);
             break;
         }
         exception = stop;
@@ -736,7 +733,7 @@ void Adapter::report(const Stop &stop, Resume resume)
         // Stopped once after the halt, so that the run can be gone through
         // backwards from its end; going forwards from there ends it.
         if (session.options().noDebug)
-            end(kHaltedStatus);
+            end(program::Success);
         else
             stopped(QStringLiteral("step"), QStringLiteral("halted"));
         break;
@@ -785,7 +782,7 @@ void Adapter::stackTrace(const QJsonObject &request, const QJsonObject &)
     QJsonObject frame{{QStringLiteral("id"), kFrame},
                       {QStringLiteral("column"), columnsStartAt1 ? 1 : 0}};
     if (machine::isAddress(pc)) {
-        frame.insert(QStringLiteral("instructionPointerReference"), korvane::addressText(pc));
+        frame.insert(QStringLiteral("instructionPointerReference"), program::addressText(pc));
         frame.insert(QStringLiteral("name"), describeCell(session, pc));
     } else {
         frame.insert(QStringLiteral("name"),
@@ -848,7 +845,7 @@ QJsonArray Adapter::memoryVariables() const
     QJsonArray list;
     for (qint32 address = 0; address < machine::kMemorySize; ++address)
         list.append(variable(cellName(session, address), session.processor().word(address),
-                             QLatin1Char('[') + korvane::addressText(address) + QLatin1Char(']')));
+                             QLatin1Char('[') + program::addressText(address) + QLatin1Char(']')));
     return list;
 }
 
@@ -990,11 +987,11 @@ void Adapter::stepOne(const QJsonObject &request, const QJsonObject &)
 bool Adapter::endsHere()
 {
     if (exception && exception->reason == Stop::RunError) {
-        end(kRunErrorStatus);
+        end(program::RunFailed);
         return true;
     }
     if (session.halted()) {
-        end(kHaltedStatus);
+        end(program::Success);
         return true;
     }
     return false;

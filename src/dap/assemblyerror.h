@@ -15,7 +15,7 @@ struct AssemblyError {
     QString text;      // korvane-run's first line: "NAME:LINE:COLUMN: error: ..."
 };
 
-// The first error in the message of korvane::Program::assemble, which starts
+// The first error in the message of program::Program::assemble, which starts
 // with "NAME:LINE:COLUMN: " for an error about one line and "NAME: " otherwise.
 AssemblyError firstAssemblyError(const QString &programName, const QString &message);
 

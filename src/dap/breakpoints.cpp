@@ -9,7 +9,7 @@
 namespace dap
 {
 
-std::optional<qint32> labelAddress(const korvane::Program &program, const QString &name)
+std::optional<qint32> labelAddress(const program::Program &program, const QString &name)
 {
     for (qsizetype address = 0;
          address < std::min<qsizetype>(program.labels.size(), machine::kMemorySize); ++address) {
@@ -20,7 +20,7 @@ std::optional<qint32> labelAddress(const korvane::Program &program, const QStrin
     return std::nullopt;
 }
 
-QList<LineBreakpoint> Breakpoints::setLines(const korvane::Program &program,
+QList<LineBreakpoint> Breakpoints::setLines(const program::Program &program,
                                             const QList<qint32> &lines,
                                             const QList<BreakpointOptions> &options)
 {
@@ -43,14 +43,14 @@ QList<LineBreakpoint> Breakpoints::reserve(const QList<qint32> &lines, const QSt
     return reserved;
 }
 
-QList<LineBreakpoint> Breakpoints::adopt(const korvane::Program &program,
+QList<LineBreakpoint> Breakpoints::adopt(const program::Program &program,
                                          const QList<LineBreakpoint> &lines)
 {
     lines_ = lines;
     return relocate(program);
 }
 
-QList<LineBreakpoint> Breakpoints::setInstructions(const korvane::Program &program,
+QList<LineBreakpoint> Breakpoints::setInstructions(const program::Program &program,
                                                    const QStringList &references,
                                                    const QList<qint32> &offsets,
                                                    const QList<BreakpointOptions> &options)
@@ -69,7 +69,7 @@ QList<LineBreakpoint> Breakpoints::setInstructions(const korvane::Program &progr
     return instructions_;
 }
 
-QList<LineBreakpoint> Breakpoints::setFunctions(const korvane::Program &program,
+QList<LineBreakpoint> Breakpoints::setFunctions(const program::Program &program,
                                                 const QStringList &names,
                                                 const QList<BreakpointOptions> &options)
 {
@@ -94,7 +94,7 @@ QList<DataBreakpoint> Breakpoints::setData(const QList<DataBreakpoint> &data)
     return data_;
 }
 
-QList<LineBreakpoint> Breakpoints::relocate(const korvane::Program &program)
+QList<LineBreakpoint> Breakpoints::relocate(const program::Program &program)
 {
     for (QList<LineBreakpoint> *list : {&lines_, &instructions_, &functions_}) {
         for (LineBreakpoint &breakpoint : *list) {
@@ -154,7 +154,7 @@ bool stoppedThere(const LineBreakpoint &breakpoint, quint64 step)
 
 // A condition, hit count or log message that does not read leaves the
 // breakpoint unverified with the reason.
-void Breakpoints::parseOptions(const korvane::Program &program, LineBreakpoint &breakpoint)
+void Breakpoints::parseOptions(const program::Program &program, LineBreakpoint &breakpoint)
 {
     const LabelLookup labels = [&program](const QString &name) {
         return labelAddress(program, name);
@@ -180,7 +180,7 @@ void Breakpoints::parseOptions(const korvane::Program &program, LineBreakpoint &
 // A line with a word keeps its breakpoint, a data line too (data can run as
 // code); a blank line hands it to the next line with a word. An instruction
 // breakpoint stands at its address, a function breakpoint at its label's cell.
-void Breakpoints::place(const korvane::Program &program, LineBreakpoint &breakpoint)
+void Breakpoints::place(const program::Program &program, LineBreakpoint &breakpoint)
 {
     breakpoint.verified = false;
     breakpoint.address = -1;

@@ -6,8 +6,8 @@
 // breakpoints on cells; the cells at which a run stops for them, and which
 // of them stop the run there.
 
-#include "cpu/processor.h"
 #include "dap/condition.h"
+#include "machine/processor.h"
 #include "program/program.h"
 
 #include <QList>
@@ -61,26 +61,26 @@ class Breakpoints
 public:
     // Replaces the line breakpoints by these lines of the program; each gets
     // a new id. `options`, when given, go with the lines in order.
-    QList<LineBreakpoint> setLines(const korvane::Program &program, const QList<qint32> &lines,
+    QList<LineBreakpoint> setLines(const program::Program &program, const QList<qint32> &lines,
                                    const QList<BreakpointOptions> &options = {});
     // Replaces the instruction breakpoints: cells by their address ("07"),
     // moved by `offsets` where given.
-    QList<LineBreakpoint> setInstructions(const korvane::Program &program,
+    QList<LineBreakpoint> setInstructions(const program::Program &program,
                                           const QStringList &references,
                                           const QList<qint32> &offsets,
                                           const QList<BreakpointOptions> &options);
     // Replaces the function breakpoints: labels, upper and lower case alike.
-    QList<LineBreakpoint> setFunctions(const korvane::Program &program, const QStringList &names,
+    QList<LineBreakpoint> setFunctions(const program::Program &program, const QStringList &names,
                                        const QList<BreakpointOptions> &options);
     // Replaces the data breakpoints.
     QList<DataBreakpoint> setData(const QList<DataBreakpoint> &data);
     // Places the breakpoints again in a program that was read anew, keeping their ids.
-    QList<LineBreakpoint> relocate(const korvane::Program &program);
+    QList<LineBreakpoint> relocate(const program::Program &program);
     // Breakpoints asked for before there is a program: ids now, not verified
     // with the reason; adopt() makes them this program's once it is read.
     QList<LineBreakpoint> reserve(const QList<qint32> &lines, const QString &why,
                                   const QList<BreakpointOptions> &options = {});
-    QList<LineBreakpoint> adopt(const korvane::Program &program,
+    QList<LineBreakpoint> adopt(const program::Program &program,
                                 const QList<LineBreakpoint> &lines);
 
     const QList<LineBreakpoint> &lines() const { return lines_; }
@@ -106,8 +106,8 @@ public:
     void forgetHitsAfter(quint64 step);
 
 private:
-    void place(const korvane::Program &program, LineBreakpoint &breakpoint);
-    void parseOptions(const korvane::Program &program, LineBreakpoint &breakpoint);
+    void place(const program::Program &program, LineBreakpoint &breakpoint);
+    void parseOptions(const program::Program &program, LineBreakpoint &breakpoint);
     void recount();
 
     QList<LineBreakpoint> lines_;
@@ -119,6 +119,6 @@ private:
 };
 
 // The cell of a label of the program, upper and lower case alike.
-std::optional<qint32> labelAddress(const korvane::Program &program, const QString &name);
+std::optional<qint32> labelAddress(const program::Program &program, const QString &name);
 
 } // namespace dap

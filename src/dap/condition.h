@@ -6,7 +6,7 @@
 // the breakpoint is set; a text that does not read leaves the breakpoint
 // unverified with the reason.
 
-#include "cpu/processor.h"
+#include "machine/processor.h"
 
 #include <QList>
 #include <QString>

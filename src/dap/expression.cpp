@@ -107,7 +107,7 @@ QString assign(Session &session, const Target &target, const QString &value)
 
 QString describeLabel(const Session &session, const Label &label)
 {
-    const QString cell = QStringLiteral("cell ") + korvane::addressText(label.address);
+    const QString cell = QStringLiteral("cell ") + program::addressText(label.address);
     if (!label.data)
         return cell;
     return session.processor().word(label.address) + QLatin1String(" (") + cell + QLatin1Char(')');
@@ -115,7 +115,7 @@ QString describeLabel(const Session &session, const Label &label)
 
 QString cellName(const Session &session, qint32 address)
 {
-    QString name = korvane::addressText(address);
+    QString name = program::addressText(address);
     for (const Label &label : session.labels()) {
         if (label.address == address)
             return name + QLatin1Char(' ') + label.name;
@@ -126,7 +126,7 @@ QString cellName(const Session &session, qint32 address)
 QString describeCell(const Session &session, qint32 address)
 {
     const QString word = session.processor().word(address);
-    QString text = korvane::addressText(address) + QLatin1String(": ");
+    QString text = program::addressText(address) + QLatin1String(": ");
     const machine::Decoded decoded = machine::decodeWord(word);
     const machine::Instruction *row =
         decoded.ok() ? machine::instructionFor(decoded.opcode) : nullptr;
@@ -134,7 +134,7 @@ QString describeCell(const Session &session, qint32 address)
         return text + word;
     text += row->mnemonic;
     if (row->operand == machine::Operand::Address) {
-        text += QLatin1Char(' ') + korvane::addressText(decoded.address);
+        text += QLatin1Char(' ') + program::addressText(decoded.address);
         for (const Label &label : session.labels()) {
             if (label.address == decoded.address)
                 text += QLatin1Char(' ') + label.name;

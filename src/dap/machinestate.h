@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cpu/processor.h"
+#include "machine/processor.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "dap/session.h"
 
 #include "assembler/splittext.h"
-#include "cpu/runloop.h"
 #include "machine/decimal.h"
 #include "machine/instructionset.h"
+#include "machine/runloop.h"
 #include "machine/typedinput.h"
 #include "program/textfile.h"
 
@@ -15,7 +15,7 @@ namespace dap
 QString inputDescription(qint32 line, qint32 address)
 {
     const QString where = line > 0 ? QStringLiteral("line %1").arg(line)
-                                   : QStringLiteral("address ") + korvane::addressText(address);
+                                   : QStringLiteral("address ") + program::addressText(address);
     return QString(machine::mnemonicOf(machine::Input)) + QLatin1String(" at ") + where +
            QLatin1String(" waits for a value: type it in the debug console");
 }
@@ -42,7 +42,6 @@ bool Session::launch(const LaunchOptions &options, QStringList &errorLines)
         options_ = previous;
         return false;
     }
-    launched_ = true;
     return true;
 }
 
@@ -55,11 +54,11 @@ bool Session::restart(QStringList &errorLines)
 // dropped, so that a program that no longer assembles loses nothing.
 bool Session::load(QStringList &errorLines)
 {
-    korvane::Program program;
+    program::Program program;
     program.name = options_.program;
     QString error;
-    if (korvane::readTextFile(options_.program, QStringLiteral("a program"), program.text, error) !=
-        korvane::FileTrouble::None) {
+    if (program::readTextFile(options_.program, QStringLiteral("a program"), program.text, error) !=
+        program::FileTrouble::None) {
         errorLines = {error};
         return false;
     }
@@ -71,7 +70,7 @@ bool Session::load(QStringList &errorLines)
     findLabels();
     for (const QString &warning : program_.warnings())
         message(warning);
-    korvane::loadImage(program_, processor_);
+    program::loadImage(program_, processor_);
     processor_.setRegisters({});
     processor_.takeChanges();
     breakpoints_.relocate(program_);
@@ -330,12 +329,12 @@ std::optional<Stop> Session::dataStop(const QStringList &before)
     const qint32 line = lineOf(step.address);
     const QString where = line > 0
                               ? QStringLiteral("line %1").arg(line)
-                              : QStringLiteral("address ") + korvane::addressText(step.address);
-    QString cell = QStringLiteral("cell ") + korvane::addressText(step.operand);
+                              : QStringLiteral("address ") + program::addressText(step.address);
+    QString cell = QStringLiteral("cell ") + program::addressText(step.operand);
     if (!program_.labels.value(step.operand).isEmpty())
         cell += QStringLiteral(" (%1)").arg(program_.labels.value(step.operand));
     const QString instruction = QString(machine::mnemonicOf(step.opcode)) + QLatin1Char(' ') +
-                                korvane::addressText(step.operand);
+                                program::addressText(step.operand);
     const QString description =
         step.opcode == machine::Store
             ? QStringLiteral("%1 at %2 wrote %3: was %4, now %5")

@@ -11,10 +11,11 @@
 // its History as it goes, so that it can go backwards: a state passed before
 // is found again by replaying from the nearest one kept.
 
-#include "cpu/processor.h"
 #include "dap/breakpoints.h"
 #include "dap/history.h"
 #include "dap/machinestate.h"
+#include "machine/processor.h"
+#include "machine/runloop.h"
 #include "program/program.h"
 
 #include <QList>
@@ -31,8 +32,8 @@ namespace dap
 struct LaunchOptions {
     QString program; // a file
     bool stopOnEntry = false;
-    QStringList input;             // the texts typed, in order
-    quint64 maxSteps = 10'000'000; // 0: no limit
+    QStringList input;                         // the texts typed, in order
+    quint64 maxSteps = machine::kLongRunSteps; // 0: no limit
     bool noDebug = false;
 };
 
@@ -87,9 +88,8 @@ public:
     // The same program read, assembled and loaded afresh, with the same
     // typed values and breakpoints.
     bool restart(QStringList &errorLines);
-    bool launched() const { return launched_; }
 
-    const korvane::Program &program() const { return program_; }
+    const program::Program &program() const { return program_; }
     const LaunchOptions &options() const { return options_; }
     Breakpoints &breakpoints() { return breakpoints_; }
 
@@ -184,11 +184,10 @@ private:
     void changedPast();
 
     LaunchOptions options_;
-    korvane::Program program_;
+    program::Program program_;
     machine::Processor processor_;
     Breakpoints breakpoints_;
     QList<Label> labels_;
-    bool launched_ = false;
     bool resuming = true;
     bool waiting = false;
     QStringList typed; // values typed, in order: the launch input, then the console

@@ -1,9 +1,11 @@
 #include "grading/casecheck.h"
 
 #include "assembler/splittext.h"
-#include "cpu/runloop.h"
+#include "machine/runloop.h"
+#include "machine/instructionset.h"
 
 #include <algorithm>
+#include <bitset>
 
 namespace grading
 {
@@ -50,8 +52,54 @@ public:
     quint64 written = 0;
 };
 
-// The lines that use each forbidden instruction, or the words over the most allowed.
-CaseResult checkRule(const korvane::Program &program, const TestCase &rule)
+// Each cell a run executes as each instruction, once, in the order first run.
+class CellWatch final : public machine::StepObserver
+{
+public:
+    void stepDone(const machine::Step &step) override
+    {
+        // The operation codes 0 to 11, then input and output: 14 per cell.
+        const qint32 code =
+            step.opcode < machine::Input ? step.opcode : 12 + step.opcode - machine::Input;
+        const std::size_t key = std::size_t(step.address) * 14 + std::size_t(code);
+        if (key < seen.size() && !seen.test(key)) {
+            seen.set(key);
+            ran.append({step.address, step.opcode});
+        }
+    }
+
+    std::bitset<machine::kMemorySize * 14> seen;
+    QList<RanCell> ran;
+};
+
+// The mnemonic that the line of a cell names as written, in upper case;
+// empty for a cell past the program.
+QString writtenMnemonic(const program::Program &program, const QStringList &lines, qint32 address)
+{
+    if (address < 0 || address >= program.image.size())
+        return {};
+    const qint32 line = program.lineNumbers[std::size_t(address)];
+    const QStringList fields = splitText(lines.value(line - 1), QString());
+    return fields.value(program.labels.value(address).isEmpty() ? 0 : 1).toUpper();
+}
+
+// "cell 07 (line 8, a DAT)", or "cell 50 (past the program)".
+QString cellText(const program::Program &program, qint32 address, const QString &written)
+{
+    const QString cell = QLatin1String("cell ") + program::addressText(address);
+    if (written.isEmpty())
+        return cell + QLatin1String(" (past the program)");
+    const bool vowel = QStringLiteral("AEIOU").contains(written.front());
+    return cell + QStringLiteral(" (line %1, %2 %3)")
+                      .arg(program.lineNumbers[std::size_t(address)])
+                      .arg(vowel ? QLatin1String("an") : QLatin1String("a"), written);
+}
+
+// The lines that use each forbidden instruction, then the first cell that a
+// case's run executed as one its line does not name; or the words over the
+// most allowed.
+CaseResult checkRule(const program::Program &program, const TestCase &rule,
+                     const QList<TestCase> &checks, const QList<CaseResult> &results)
 {
     CaseResult result;
     if (rule.kind == TestCase::MaxWords) {
@@ -63,12 +111,25 @@ CaseResult checkRule(const korvane::Program &program, const TestCase &rule)
         const QStringList lines = program.text.split(QLatin1Char('\n'));
         QStringList uses;
         for (qsizetype address = 0; address < program.image.size(); ++address) {
-            const qint32 line = program.lineNumbers[std::size_t(address)];
-            const QStringList fields = splitText(lines.value(line - 1), QString());
-            const QString mnemonic =
-                fields.value(program.labels.value(address).isEmpty() ? 0 : 1).toUpper();
+            const QString mnemonic = writtenMnemonic(program, lines, qint32(address));
             if (rule.forbidden.contains(mnemonic))
-                uses.append(QStringLiteral("%1 on line %2").arg(mnemonic).arg(line));
+                uses.append(QStringLiteral("%1 on line %2")
+                                .arg(mnemonic)
+                                .arg(program.lineNumbers[std::size_t(address)]));
+        }
+        bool found = false;
+        for (qsizetype i = 0; i < checks.size() && !found; ++i) {
+            for (const RanCell &cell : results[i].ran) {
+                const QString mnemonic = machine::mnemonicOf(cell.opcode);
+                const QString written = writtenMnemonic(program, lines, cell.address);
+                if (rule.forbidden.contains(mnemonic) && written != mnemonic) {
+                    uses.append(QStringLiteral("%1 ran as %2 in the case at line %3")
+                                    .arg(cellText(program, cell.address, written), mnemonic)
+                                    .arg(checks[i].lineNumber));
+                    found = true;
+                    break;
+                }
+            }
         }
         if (!uses.isEmpty())
             result.reason = QStringLiteral("forbidden instructions used: %1.")
@@ -80,19 +141,24 @@ CaseResult checkRule(const korvane::Program &program, const TestCase &rule)
     return result;
 }
 
-} // namespace
-
-CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, quint64 maxSteps)
+CaseResult runCase(const program::Program &program, const TestCase &testCase, quint64 maxSteps,
+                   bool watchCells)
 {
-    if (testCase.isRule())
-        return checkRule(program, testCase);
     maxSteps = testCase.maxSteps.value_or(maxSteps);
     CaseConsole console(testCase);
     machine::Processor processor;
-    korvane::loadImage(program, processor);
-    const machine::RunEnd end = machine::RunLoop(processor, console, 0, maxSteps).run();
+    program::loadImage(program, processor);
+    CellWatch watch;
+    machine::RunLoop loop(processor, console, 0, maxSteps);
+    // The message names the limit that applied: the case's own, or the option.
+    if (testCase.maxSteps)
+        loop.setStepLimitName(QStringLiteral("[max-steps=%1]").arg(*testCase.maxSteps));
+    if (watchCells)
+        loop.setStepObserver(&watch);
+    const machine::RunEnd end = loop.run();
 
     CaseResult result;
+    result.ran = std::move(watch.ran);
     result.outputCount = console.written;
     result.output = std::move(console.outputs);
     if (console.ranOut) {
@@ -113,11 +179,31 @@ CaseResult checkCase(const korvane::Program &program, const TestCase &testCase, 
         result.reason = (program.locationOf(end.address) + end.message).trimmed();
     }
     if (result.ending == CaseResult::Stopped || result.ending == CaseResult::Error)
-        result.notes = program.runNoteList(korvane::runStopOf(end, maxSteps));
+        result.notes = program.runNoteList(program::runStopOf(end, maxSteps));
     result.passed = result.ending == CaseResult::Halted &&
                     result.outputCount == quint64(testCase.expected.size()) &&
                     result.output == testCase.expected;
     return result;
+}
+
+} // namespace
+
+QList<CaseResult> checkProgram(const program::Program &program, const QList<TestCase> &checks,
+                               quint64 maxSteps)
+{
+    const bool watchCells = std::any_of(checks.cbegin(), checks.cend(), [](const TestCase &check) {
+        return check.kind == TestCase::Forbid;
+    });
+    QList<CaseResult> results(checks.size());
+    for (qsizetype i = 0; i < checks.size(); ++i) {
+        if (!checks[i].isRule())
+            results[i] = runCase(program, checks[i], maxSteps, watchCells);
+    }
+    for (qsizetype i = 0; i < checks.size(); ++i) {
+        if (checks[i].isRule())
+            results[i] = checkRule(program, checks[i], checks, results);
+    }
+    return results;
 }
 
 qsizetype FileGrade::passedCount() const

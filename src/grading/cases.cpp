@@ -1,5 +1,6 @@
 #include "grading/cases.h"
 
+#include "assembler/spelling.h"
 #include "assembler/splittext.h"
 #include "machine/instructionset.h"
 #include "program/filename.h"
@@ -86,7 +87,7 @@ public:
             return readForbid(start + kForbid.size(), end, check, reason);
         if (maxWords)
             return readMaxWords(start + kMaxWords.size(), end, check, reason);
-        return readCase(check, reason);
+        return readCase(start, check, reason);
     }
 
     // The column of a position: its byte in the line's UTF-8, counted from 1.
@@ -130,6 +131,14 @@ private:
     {
         QStringList seen;
         for (const Word &word : words(from, to)) {
+            // "points = 2" reads as three words: "points", "=" and "2".
+            const bool nameAlone =
+                word.text == QLatin1String("points") || word.text == QLatin1String("max-steps");
+            if (nameAlone || word.text.startsWith(u'=') || word.text.endsWith(u'='))
+                return fail(word.at,
+                            QStringLiteral("attributes take no blanks around '=': write "
+                                           "points=N or max-steps=N."),
+                            reason);
             const QString name = word.text.section(QLatin1Char('='), 0, 0);
             const QString value = word.text.section(QLatin1Char('='), 1);
             if (seen.contains(name))
@@ -150,8 +159,9 @@ private:
             } else if (name == QLatin1String("max-steps") && word.text.contains(u'=')) {
                 if (!readCount(value, std::numeric_limits<quint64>::max(), count))
                     return fail(word.at,
-                                QStringLiteral("max-steps needs a whole number of 0 or more (0: no "
-                                               "limit), not '%1'.")
+                                QStringLiteral("max-steps needs a whole number from 0 to %1 (0: no "
+                                               "limit), not '%2'.")
+                                    .arg(std::numeric_limits<quint64>::max())
                                     .arg(value),
                                 reason);
                 check.maxSteps = count;
@@ -191,17 +201,29 @@ private:
         const QList<Word> found = words(from, to);
         quint64 count = 0;
         if (found.size() != 1 || !readCount(found[0].text, kMostPoints, count))
-            return fail(found.isEmpty() ? from : found[0].at,
-                        QStringLiteral("max-words: needs one whole number of 0 or more."), reason);
+            return fail(
+                found.isEmpty() ? from : found[0].at,
+                QStringLiteral("max-words: needs one whole number from 0 to %1.").arg(kMostPoints),
+                reason);
         check.maxWords = qint64(count);
         return true;
     }
 
-    static bool readCase(TestCase &check, QString &reason)
+    bool readCase(qsizetype start, TestCase &check, QString &reason)
     {
         const QString &line = check.line;
         const qsizetype arrow = line.indexOf(kArrow);
         if (arrow < 0) {
+            // A rule misspelt, "forbids: MUL" or "forbid MUL", is no case either.
+            const QString first = words(start, start + line.size()).value(0).text;
+            const QString key = first.toLower() + (first.endsWith(u':') ? "" : ":");
+            for (const QString &rule : {QString(kForbid), QString(kMaxWords)}) {
+                if (diagnostics::editDistance(key, rule) <= 2)
+                    return fail(
+                        start,
+                        QStringLiteral("'%1' is not a rule; did you mean '%2'?").arg(first, rule),
+                        reason);
+            }
             reason = QStringLiteral("no '=>' between the values to type and the expected output.");
             return false;
         }
@@ -235,14 +257,14 @@ QString TestCase::title(bool forStudents) const
 CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error)
 {
     QString text;
-    const korvane::FileTrouble trouble =
-        korvane::readTextFile(path, QStringLiteral("a cases file"), text, error);
-    if (trouble != korvane::FileTrouble::None) {
+    const program::FileTrouble trouble =
+        program::readTextFile(path, QStringLiteral("a cases file"), text, error);
+    if (trouble != program::FileTrouble::None) {
         error.prepend(QLatin1String("korvane-run: "));
-        return trouble == korvane::FileTrouble::CannotRead ? CasesTrouble::CannotRead
+        return trouble == program::FileTrouble::CannotRead ? CasesTrouble::CannotRead
                                                            : CasesTrouble::Unusable;
     }
-    const QString shown = korvane::shownName(path);
+    const QString shown = program::shownName(path);
     const QStringList lines = text.split(QLatin1Char('\n'));
     QList<TestCase> rules;
     QList<TestCase> found;

@@ -63,7 +63,7 @@ QString pointsText(qint64 points)
 
 bool makeFeedbackFolder(const QString &folder, QString &error)
 {
-    const QByteArray path = korvane::argumentBytes(folder);
+    const QByteArray path = program::argumentBytes(folder);
     // Each folder on the way, then the folder itself.
     for (qsizetype at = 1; at <= path.size(); ++at) {
         if (at < path.size() && path[at] != '/')
@@ -71,7 +71,7 @@ bool makeFeedbackFolder(const QString &folder, QString &error)
         const QByteArray part = path.left(at);
         if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST) {
             error = QStringLiteral("Cannot create the folder '%1': %2.")
-                        .arg(korvane::shownName(folder), systemError(errno));
+                        .arg(program::shownName(folder), systemError(errno));
             return false;
         }
     }
@@ -79,7 +79,7 @@ bool makeFeedbackFolder(const QString &folder, QString &error)
     };
     if (::stat(path.constData(), &status) != 0 || !S_ISDIR(status.st_mode)) {
         error = QStringLiteral("Cannot create the folder '%1': it is a file.")
-                    .arg(korvane::shownName(folder));
+                    .arg(program::shownName(folder));
         return false;
     }
     return true;
@@ -88,7 +88,7 @@ bool makeFeedbackFolder(const QString &folder, QString &error)
 QByteArray feedbackPath(const QString &folder, const QString &file)
 {
     QByteArray name;
-    for (const char byte : korvane::argumentBytes(file)) {
+    for (const char byte : program::argumentBytes(file)) {
         const auto code = static_cast<unsigned char>(byte);
         const bool kept = (code >= 'a' && code <= 'z') || (code >= 'A' && code <= 'Z') ||
                           (code >= '0' && code <= '9') || code == '-' || code == '_' ||
@@ -98,7 +98,7 @@ QByteArray feedbackPath(const QString &folder, const QString &file)
         else
             name += '%' + QByteArray::number(code, 16).rightJustified(2, '0').toUpper();
     }
-    QByteArray path = korvane::argumentBytes(folder);
+    QByteArray path = program::argumentBytes(folder);
     if (!path.endsWith('/'))
         path += '/';
     return path + name + ".md";
@@ -154,7 +154,7 @@ bool writeFeedback(const QByteArray &path, const QString &text, QString &error)
         written = -1;
     if (descriptor < 0 || written != bytes.size()) {
         error = QStringLiteral("Cannot write the feedback file '%1': %2.")
-                    .arg(korvane::shownName(korvane::argumentText(path.constData())),
+                    .arg(program::shownName(program::argumentText(path.constData())),
                          systemError(number));
         return false;
     }

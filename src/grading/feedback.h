@@ -15,7 +15,7 @@ namespace grading
 {
 
 // Creates the folder, and the folders it is in, where missing. `folder` is a
-// command-line argument as korvane::argumentText() keeps it. Returns false
+// command-line argument as program::argumentText() keeps it. Returns false
 // with the reason when it cannot be created or is no folder.
 bool makeFeedbackFolder(const QString &folder, QString &error);
 

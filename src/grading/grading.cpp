@@ -5,14 +5,13 @@
 #include "grading/feedback.h"
 #include "grading/report.h"
 #include "program/filename.h"
+#include "program/outputfile.h"
 #include "program/program.h"
 #include "program/textfile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <ostream>
+#include <sstream>
 
 #include <sys/stat.h>
 
@@ -43,15 +42,15 @@ bool isBlank(const QString &text)
 // The program's text, or false with why it cannot be graded. A submitted file
 // is read only when it is a regular file named directly, never through a
 // link or from a pipe: a grader must not show or wait on what was not handed in.
-bool readSubmission(const Submission &submission, korvane::Program &program, QString &error)
+bool readSubmission(const Submission &submission, program::Program &program, QString &error)
 {
     program.name = submission.name;
     if (submission.text) {
         program.text = *submission.text;
         return true;
     }
-    if (korvane::readTextFile(submission.path, QStringLiteral("a program"), program.text, error,
-                              korvane::Opening::RegularOnly) != korvane::FileTrouble::None) {
+    if (program::readTextFile(submission.path, QStringLiteral("a program"), program.text, error,
+                              program::Opening::RegularOnly) != program::FileTrouble::None) {
         return false;
     }
     if (isBlank(program.text)) {
@@ -83,7 +82,7 @@ bool prepareFeedback(const Job &job, QString &error)
             struct stat file {
             };
             if (!submission.text &&
-                ::stat(korvane::argumentBytes(submission.path).constData(), &file) == 0 &&
+                ::stat(program::argumentBytes(submission.path).constData(), &file) == 0 &&
                 file.st_dev == feedback.st_dev && file.st_ino == feedback.st_ino) {
                 error = QStringLiteral("The feedback on '%1' would replace the file graded "
                                        "'%2'; choose another folder.")
@@ -93,6 +92,17 @@ bool prepareFeedback(const Job &job, QString &error)
         }
     }
     return true;
+}
+
+// The files that grading reads, which nothing it writes may replace.
+QList<program::ReadFile> inputsOf(const Job &job)
+{
+    QList<program::ReadFile> inputs{{job.casesFile, QStringLiteral("the cases file")}};
+    for (const Submission &submission : job.submissions) {
+        if (!submission.text)
+            inputs.append({submission.path, QStringLiteral("the file graded")});
+    }
+    return inputs;
 }
 
 } // namespace
@@ -108,18 +118,12 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
                                                    : Outcome::CasesUnusable;
     }
 
-    // What the grading writes besides the report can be written, before it starts.
-    std::ofstream summary;
-    if (!job.summaryFile.isEmpty()) {
-        summary.open(korvane::argumentBytes(job.summaryFile).toStdString(),
-                     std::ios::binary | std::ios::trunc);
-        if (!summary) {
-            tell(output, errors,
-                 QStringLiteral("korvane-run: Cannot create the summary '%1': %2.")
-                     .arg(korvane::shownName(job.summaryFile),
-                          QString::fromLocal8Bit(std::strerror(errno))));
-            return Outcome::CannotCreate;
-        }
+    // What the grading writes besides the report can be written, before it
+    // starts, and replaces none of the files it reads.
+    program::OutputFile summary(QStringLiteral("the summary"));
+    if (!job.summaryFile.isEmpty() && !summary.open(job.summaryFile, inputsOf(job), error)) {
+        tell(output, errors, QLatin1String("korvane-run: ") + error);
+        return Outcome::CannotCreate;
     }
     if (!job.feedbackFolder.isEmpty() && !prepareFeedback(job, error)) {
         tell(output, errors, QLatin1String("korvane-run: ") + error);
@@ -134,9 +138,11 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
     for (const Submission &submission : job.submissions) {
         if (!output)
             break;
-        korvane::Program program;
+        program::Program program;
         FileGrade grade;
         grade.name = submission.name;
+        if (!submission.text)
+            grade.path = submission.path;
         if (!readSubmission(submission, program, error)) {
             grade.message = error.trimmed();
             tell(output, errors, QLatin1String("korvane-run: ") + grade.message);
@@ -151,16 +157,17 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
                 for (const QString &warning : program.linesOf(grade.warnings))
                     tell(output, errors, warning);
             }
-            for (const TestCase &testCase : std::as_const(cases))
-                grade.cases.append(checkCase(program, testCase, job.maxSteps));
+            grade.cases = checkProgram(program, cases, job.maxSteps);
         }
         allPassed = allPassed && grade.passed();
-        for (qsizetype i = 0; i < cases.size(); ++i)
+        for (qsizetype i = 0; i < cases.size(); ++i) {
             ++(grade.graded && grade.cases[i].passed ? tallies[i].passed : tallies[i].failed);
+            tallies[i].ungraded += grade.graded ? 0 : 1;
+        }
         report->add(grade);
         if (!job.feedbackFolder.isEmpty() &&
             !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(submission)),
-                           feedbackText(grade.name, cases, grade), error)) {
+                           feedbackText(listedName(grade), cases, grade), error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);
             feedbackWritten = false;
         }
@@ -171,14 +178,12 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         errors << "Error: cannot write to standard output." << std::endl;
         return Outcome::ReportNotWritten;
     }
-    if (summary.is_open()) {
-        writeSummary(summary, cases, tallies);
-        summary.close();
-        if (!summary) {
-            tell(output, errors,
-                 QStringLiteral("korvane-run: Cannot write the summary '%1'.")
-                     .arg(korvane::shownName(job.summaryFile)));
-            return Outcome::ReportNotWritten;
+    if (!job.summaryFile.isEmpty()) {
+        std::ostringstream text;
+        writeSummary(text, cases, tallies);
+        if (!summary.commit(QByteArray::fromStdString(text.str()), error)) {
+            tell(output, errors, QLatin1String("korvane-run: ") + error);
+            return Outcome::CannotCreate;
         }
     }
     if (!feedbackWritten)

@@ -43,12 +43,17 @@ std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostre
 std::unique_ptr<Report> makeGradescopeReport(const QList<TestCase> &cases, std::ostream &output);
 
 // The summary of a class as CSV: a row per rule and case, with its line in
-// the cases file, the case as written, and how many FILEs passed it, failed
-// it, and were graded in all.
+// the cases file, the case as written, how many FILEs passed it, failed it,
+// and were given in all, and how many of those that failed it could not be
+// graded.
 void writeSummary(std::ostream &output, const QList<TestCase> &cases,
                   const QList<CheckTally> &tallies);
 
 // What the formats share.
+
+// The FILE as TAP, CSV, JUnit and feedback list it: as shown, each backslash
+// of its name doubled, so that two FILEs are never listed alike.
+QString listedName(const FileGrade &grade);
 
 // "pass" (every case passed), "fail" (a case failed) or "error" (not graded).
 const char *resultName(const FileGrade &grade);

@@ -20,7 +20,7 @@ namespace
 // on a terminal cannot drive it.
 std::string field(const QString &text)
 {
-    QString value = korvane::shownName(text);
+    QString value = program::shownName(text);
     static const QLatin1String formulaStarts{"=+-@"};
     if (!value.isEmpty() && formulaStarts.contains(value.front()))
         value.prepend(QLatin1Char('\''));
@@ -46,7 +46,7 @@ public:
     void add(const FileGrade &grade) override
     {
         const qsizetype passed = grade.passedCount();
-        output << field(grade.name) << ',' << passed << ',' << caseCount - passed << ','
+        output << field(listedName(grade)) << ',' << passed << ',' << caseCount - passed << ','
                << caseCount << ',' << resultName(grade) << ','
                << (grade.graded ? std::string() : field(firstLine(grade.message))) << ','
                << grade.score(cases) << ',' << maxScore(cases) << ','
@@ -67,11 +67,11 @@ private:
 void writeSummary(std::ostream &output, const QList<TestCase> &cases,
                   const QList<CheckTally> &tallies)
 {
-    output << "line,case,passed,failed,total\r\n";
+    output << "line,case,passed,failed,total,ungraded\r\n";
     for (qsizetype i = 0; i < cases.size() && i < tallies.size(); ++i)
         output << cases[i].lineNumber << ',' << field(cases[i].line) << ',' << tallies[i].passed
-               << ',' << tallies[i].failed << ',' << tallies[i].passed + tallies[i].failed
-               << "\r\n";
+               << ',' << tallies[i].failed << ',' << tallies[i].passed + tallies[i].failed << ','
+               << tallies[i].ungraded << "\r\n";
     output.flush();
 }
 

@@ -1,11 +1,11 @@
 // One JSON document for scripts:
 //   {"passed": FILES THAT PASSED, "total": FILES,
 //    "cases_passed": CASES THAT PASSED, "cases_total": CASES OF ALL FILES, "files": [
-//     {"file", "result", "passed", "total", "score", "max_score", "message",
+//     {"file", "path", "result", "passed", "total", "score", "max_score", "message",
 //      "errors": [DIAGNOSTIC], "warnings": [DIAGNOSTIC], "cases": [
 //       {"line", "kind", "case", "points", "hidden", "passed", "expected", "output",
 //        "output_left_out", "reason", "notes": [DIAGNOSTIC]}]}],
-//    "summary": [{"line", "case", "passed", "failed", "total"}]}
+//    "summary": [{"line", "case", "passed", "failed", "total", "ungraded"}]}
 // Rules count as cases, of kind "forbid" or "max-words". A DIAGNOSTIC is an
 // object: kind, severity, line, column, end_column, message, related, fixes.
 
@@ -90,6 +90,8 @@ public:
         }
         files.append(
             QJsonObject{{QLatin1String("file"), grade.name},
+                        {QLatin1String("path"),
+                         grade.path ? QJsonValue(*grade.path) : QJsonValue(QJsonValue::Null)},
                         {QLatin1String("result"), QLatin1String(resultName(grade))},
                         {QLatin1String("passed"), grade.passedCount()},
                         {QLatin1String("total"), cases.size()},
@@ -115,7 +117,8 @@ public:
                             {QLatin1String("case"), cases[i].line},
                             {QLatin1String("passed"), tallies[i].passed},
                             {QLatin1String("failed"), tallies[i].failed},
-                            {QLatin1String("total"), tallies[i].passed + tallies[i].failed}});
+                            {QLatin1String("total"), tallies[i].passed + tallies[i].failed},
+                            {QLatin1String("ungraded"), tallies[i].ungraded}});
         const QJsonObject root{{QLatin1String("passed"), filesPassed},
                                {QLatin1String("total"), files.size()},
                                {QLatin1String("cases_passed"), casesPassed},

@@ -3,7 +3,6 @@
 #include "jsonrpc/message.h"
 
 #include <QJsonDocument>
-#include <QJsonParseError>
 
 #include <utility>
 
@@ -35,18 +34,18 @@ void Endpoint::receive(QByteArrayView bytes)
             break;
         }
         QJsonParseError error;
-        const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+        const std::optional<QJsonObject> message = objectOf(body, error);
         if (error.error != QJsonParseError::NoError) {
             send(errorResponse(QJsonValue(),
                                {ParseError, QStringLiteral("the message is not JSON: %1 at byte %2")
                                                 .arg(error.errorString())
                                                 .arg(error.offset)}));
-        } else if (!document.isObject()) {
+        } else if (!message) {
             // Batches are JSON-RPC's, not the Language Server Protocol's.
             send(errorResponse(QJsonValue(), {InvalidRequest,
                                               QStringLiteral("the message is not a JSON object")}));
         } else {
-            handler_(document.object());
+            handler_(*message);
         }
     }
 }

@@ -38,9 +38,6 @@ public:
     };
     Result next(QByteArray &body, QString &problem);
 
-    // Bytes held, waiting for the rest of a message.
-    qsizetype buffered() const { return buffer_.size(); }
-
 private:
     void dropSkipped();
 

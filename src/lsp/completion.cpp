@@ -82,7 +82,7 @@ QJsonArray labelItems(const LabelIndex &index, bool dataFirst)
         // A label defined twice is offered once, as the assembler reads it.
         if (defined == nullptr || defined->place.line != word.place.line)
             continue;
-        const QString cell = korvane::addressText(defined->cell);
+        const QString cell = program::addressText(defined->cell);
         const QString detail =
             defined->isData
                 ? QStringLiteral("data label, cell %1, holding %2").arg(cell).arg(defined->value)
@@ -118,7 +118,7 @@ Answer completion(const DocumentRequest &request)
     const machine::Instruction *row = mnemonicNamed(before.last());
     if (row == nullptr || row->operand != machine::Operand::Address || before.size() > 2)
         return QJsonArray();
-    return labelItems(LabelIndex(document.text()), !isBranch(*row));
+    return labelItems(LabelIndex(document), !isBranch(*row));
 }
 
 } // namespace lsp

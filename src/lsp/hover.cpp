@@ -21,14 +21,14 @@ const machine::Instruction *instructionNamed(const QString &key)
 
 QString cellText(qint32 cell)
 {
-    return korvane::addressText(cell);
+    return program::addressText(cell);
 }
 
 } // namespace
 
 Answer hover(const DocumentRequest &request)
 {
-    const LabelIndex index(request.document.text());
+    const LabelIndex index(request.document);
     const IndexedWord *word = index.wordAt(request.at);
     if (word == nullptr)
         return QJsonValue();
@@ -37,8 +37,8 @@ Answer hover(const DocumentRequest &request)
     case IndexedWord::Mnemonic: {
         const machine::Instruction *row = instructionNamed(word->key);
         shown = QStringLiteral("%1: %2").arg(QString(row->mnemonic), QString(row->meaning));
-        korvane::Program program;
-        program.text = request.document.text();
+        program::Program program;
+        program.text = request.document.checked().text();
         QString error;
         if (program.assemble(error) && word->cell < program.image.size())
             shown += QStringLiteral("\n\nThis line assembles to %1 (cell %2).")

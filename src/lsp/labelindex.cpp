@@ -30,16 +30,20 @@ qint32 dataValueOf(const QString &written)
     return written.toInt(nullptr, 10);
 }
 
-LabelIndex::LabelIndex(const QString &text)
+LabelIndex::LabelIndex(const Document &document)
 {
+    const QString &text = document.checked().text();
     const QString data = QString(machine::instruction(machine::Data).mnemonic);
     qint32 cell = 0;
     for (const diagnostics::SourceLine &line : diagnostics::storedLines(text)) {
         const auto add = [&](const diagnostics::Word &word, IndexedWord::Kind kind) {
             IndexedWord indexed;
             indexed.kind = kind;
-            const qint32 start = qint32(word.written.data() - line.text.data());
-            indexed.place = Place{line.number - 1, start, start + qint32(word.written.size())};
+            // A word holds no line end, so it stays on one line of the document.
+            const Position start = document.positionOf(
+                document.checked().documentOffset(word.written.data() - text.data()));
+            indexed.place =
+                Place{start.line, start.character, start.character + qint32(word.written.size())};
             indexed.written = word.written.toString();
             indexed.key = word.key;
             indexed.cell = cell;
@@ -107,12 +111,17 @@ const LabelDefinition *LabelIndex::definition(const QString &key) const
 
 bool LabelIndex::isUsedAsLabel(const QString &key) const
 {
+    return !writtenLabel(key).isEmpty();
+}
+
+QString LabelIndex::writtenLabel(const QString &key) const
+{
     for (const IndexedWord &word : words_) {
         if (word.key == key &&
             (word.kind == IndexedWord::LabelDefinition || word.kind == IndexedWord::LabelUse))
-            return true;
+            return word.written;
     }
-    return false;
+    return QString();
 }
 
 } // namespace lsp

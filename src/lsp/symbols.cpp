@@ -49,7 +49,7 @@ QJsonObject semanticTokensLegend()
 
 Answer documentSymbols(const DocumentRequest &request)
 {
-    const LabelIndex index(request.document.text());
+    const LabelIndex index(request.document);
     const QList<IndexedWord> &words = index.words();
     QJsonArray symbols;
     for (qsizetype i = 0; i < words.size(); ++i) {
@@ -57,17 +57,13 @@ Answer documentSymbols(const DocumentRequest &request)
         if (word.kind != IndexedWord::LabelDefinition)
             continue;
         const bool isData = definesData(words, i);
-        const qsizetype lineStart = request.document.offsetOf({word.place.line, 0});
-        const qsizetype lineEnd = request.document.offsetOf({word.place.line + 1, 0});
-        qint32 lineLength = qint32(lineEnd - lineStart);
-        if (lineEnd > lineStart && request.document.text()[lineEnd - 1] == QLatin1Char('\n'))
-            --lineLength;
+        const qint32 lineLength = request.document.lineLength(word.place.line);
         symbols.append(QJsonObject{
             {QStringLiteral("name"), word.written},
             {QStringLiteral("detail"),
              QStringLiteral("%1 label, cell %2")
                  .arg(isData ? QStringLiteral("data") : QStringLiteral("code"),
-                      korvane::addressText(word.cell))},
+                      program::addressText(word.cell))},
             {QStringLiteral("kind"), isData ? kVariableSymbol : kFunctionSymbol},
             {QStringLiteral("range"),
              rangeJson({word.place.line, 0}, {word.place.line, lineLength})},
@@ -79,7 +75,7 @@ Answer documentSymbols(const DocumentRequest &request)
 
 Answer semanticTokens(const DocumentRequest &request)
 {
-    const LabelIndex index(request.document.text());
+    const LabelIndex index(request.document);
     const QList<IndexedWord> &words = index.words();
     QJsonArray data;
     Place previous;

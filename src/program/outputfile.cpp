@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace korvane
+namespace program
 {
 
 namespace
@@ -163,4 +163,4 @@ bool OutputFile::commit(const QByteArray &contents, QString &error)
     return true;
 }
 
-} // namespace korvane
+} // namespace program

@@ -5,7 +5,7 @@
 // never through a link to anything but a device or a pipe, and whole or not
 // at all.
 //
-//   korvane::OutputFile summary(QStringLiteral("the summary"));
+//   program::OutputFile summary(QStringLiteral("the summary"));
 //   if (!summary.open(path, {{casesPath, QStringLiteral("the cases file")}}, error))
 //       ... // refused or cannot be created: nothing was written
 //   ... // the work
@@ -16,7 +16,7 @@
 #include <QList>
 #include <QString>
 
-namespace korvane
+namespace program
 {
 
 // A file that the run reads, which no file it writes may replace.
@@ -60,4 +60,4 @@ private:
     int descriptor = -1;
 };
 
-} // namespace korvane
+} // namespace program

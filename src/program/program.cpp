@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-namespace korvane
+namespace program
 {
 
 namespace
@@ -134,4 +134,4 @@ QString addressText(qint32 address)
     return QStringLiteral("%1").arg(address, 2, 10, QLatin1Char('0'));
 }
 
-} // namespace korvane
+} // namespace program

@@ -5,8 +5,8 @@
 
 #include "assembler/diagnostic.h"
 #include "assembler/diagnostics.h"
-#include "cpu/processor.h"
-#include "cpu/runloop.h"
+#include "machine/processor.h"
+#include "machine/runloop.h"
 #include "machine/word.h"
 
 #include <QString>
@@ -14,7 +14,7 @@
 
 #include <array>
 
-namespace korvane
+namespace program
 {
 
 struct Program {
@@ -70,4 +70,4 @@ void loadImage(const Program &program, machine::Processor &processor);
 // An address as the memory table numbers it: two digits, 00 to 99.
 QString addressText(qint32 address);
 
-} // namespace korvane
+} // namespace program

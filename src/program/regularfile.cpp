@@ -12,7 +12,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace korvane
+namespace program
 {
 
 namespace
@@ -189,4 +189,4 @@ int openRegularFile(const QByteArray &path, const QString &shown, QString &error
     return Walk(path, shown, error).open();
 }
 
-} // namespace korvane
+} // namespace program

@@ -10,7 +10,7 @@
 
 #include <sys/types.h>
 
-namespace korvane
+namespace program
 {
 
 // What a file that is not a regular one is, for a reason: "a symbolic link",
@@ -26,4 +26,4 @@ const char *kindOfFile(mode_t mode);
 // as `shown`.
 int openRegularFile(const QByteArray &path, const QString &shown, QString &error);
 
-} // namespace korvane
+} // namespace program

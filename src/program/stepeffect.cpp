@@ -3,7 +3,7 @@
 #include <charconv>
 #include <iterator>
 
-namespace korvane
+namespace program
 {
 
 namespace
@@ -61,4 +61,4 @@ void appendEffect(std::string &line, const machine::Step &step)
         line += " wrapped";
 }
 
-} // namespace korvane
+} // namespace program

@@ -5,15 +5,15 @@
 // "in 3", "out 3", "flags = 1", then "wrapped" when an arithmetic result
 // wrapped around 32 bits. A replay page explains each step with them too.
 
-#include "cpu/processor.h"
+#include "machine/processor.h"
 
 #include <string>
 
-namespace korvane
+namespace program
 {
 
 // Appends the words, each piece after a blank; nothing for a step that did
 // nothing more than set its registers.
 void appendEffect(std::string &line, const machine::Step &step);
 
-} // namespace korvane
+} // namespace program

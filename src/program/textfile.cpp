@@ -12,7 +12,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-namespace korvane
+namespace program
 {
 
 namespace
@@ -133,4 +133,4 @@ FileTrouble readTextFile(const QString &path, const QString &what, QString &text
     return FileTrouble::None;
 }
 
-} // namespace korvane
+} // namespace program

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QtGlobal>
 
-namespace korvane
+namespace program
 {
 
 // Why a file could not be used.
@@ -32,4 +32,4 @@ enum class Opening : quint8 {
 FileTrouble readTextFile(const QString &path, const QString &what, QString &text, QString &error,
                          Opening opening = Opening::Any);
 
-} // namespace korvane
+} // namespace program

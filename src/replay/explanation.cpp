@@ -6,22 +6,22 @@
 namespace replay
 {
 
-QString fetchText(const korvane::Program &program, qint32 address, const QString &word)
+QString fetchText(const program::Program &program, qint32 address, const QString &word)
 {
-    QString text = QLatin1String("cell ") + korvane::addressText(address);
+    QString text = QLatin1String("cell ") + program::addressText(address);
     if (address >= 0 && address < program.image.size() && machine::isAddress(address))
         text += QStringLiteral(" (line %1)").arg(program.lineNumbers[std::size_t(address)]);
     return text + QLatin1String(": ") + word;
 }
 
-QString decodeText(const korvane::Program &program, qint32 opcode, qint32 operand)
+QString decodeText(const program::Program &program, qint32 opcode, qint32 operand)
 {
     const machine::Instruction *row = machine::instructionFor(opcode);
     if (!row)
         return QString::number(opcode);
     QString text = row->mnemonic;
     if (row->operand == machine::Operand::Address) {
-        text += QLatin1Char(' ') + korvane::addressText(operand);
+        text += QLatin1Char(' ') + program::addressText(operand);
         const QString label = operand >= 0 ? program.labels.value(operand) : QString();
         if (!label.isEmpty())
             text += QLatin1String(" (") + label + QLatin1Char(')');
@@ -37,7 +37,7 @@ QString executeText(const machine::Step &step, const QString &operandReport)
         return QStringLiteral("halt");
 
     std::string effect;
-    korvane::appendEffect(effect, step);
+    program::appendEffect(effect, step);
     QString text = QString::fromStdString(effect).trimmed();
     // The instructions that set the accumulator; a division by zero leaves it.
     bool setsAccumulator = false;

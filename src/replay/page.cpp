@@ -116,7 +116,7 @@ QByteArray hashSource(const QByteArray &text)
 
 QByteArray dataOf(const Recording &recording)
 {
-    const korvane::Program &program = recording.program;
+    const program::Program &program = recording.program;
     QJsonObject data;
     data.insert(QLatin1String("name"), program.name);
     QJsonArray lines;

@@ -3,7 +3,7 @@
 // Records a run for a replay page while it goes on: told of each completed
 // step, it keeps the first ones and counts the rest.
 
-#include "cpu/processor.h"
+#include "machine/processor.h"
 #include "replay/recording.h"
 
 namespace replay

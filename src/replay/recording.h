@@ -4,7 +4,7 @@
 // steps of the run as the processor reported them, and how the run ended in
 // korvane-run's words.
 
-#include "cpu/processor.h"
+#include "machine/processor.h"
 #include "program/program.h"
 
 #include <QString>
@@ -31,7 +31,7 @@ struct Recording {
         Stopped,    // stopped early, its output not written
     };
 
-    korvane::Program program; // assembled
+    program::Program program; // assembled
     quint64 stepLimit = kDefaultSteps;
     // The first steps of the run, at most stepLimit of them, step 1 first.
     std::vector<machine::Step> steps;

@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-namespace terminal
+namespace run
 {
 
 namespace
@@ -98,7 +98,7 @@ QString fixLine(const diagnostics::Diagnostic &diagnostic, const Echo &echo)
     return line;
 }
 
-QString excerpt(const korvane::Program &program, const diagnostics::Diagnostic &diagnostic,
+QString excerpt(const program::Program &program, const diagnostics::Diagnostic &diagnostic,
                 const PrintStyle &style)
 {
     const diagnostics::Range &range = diagnostic.range;
@@ -133,7 +133,7 @@ PrintStyle styleForStandardError(bool excerpts)
     return style;
 }
 
-QString printed(const korvane::Program &program, const diagnostics::Diagnostic &diagnostic,
+QString printed(const program::Program &program, const diagnostics::Diagnostic &diagnostic,
                 const PrintStyle &style)
 {
     QString text;
@@ -154,7 +154,7 @@ QString printed(const korvane::Program &program, const diagnostics::Diagnostic &
     return text;
 }
 
-QString printed(const korvane::Program &program, const QList<diagnostics::Diagnostic> &list,
+QString printed(const program::Program &program, const QList<diagnostics::Diagnostic> &list,
                 const PrintStyle &style)
 {
     QString text;
@@ -163,4 +163,4 @@ QString printed(const korvane::Program &program, const QList<diagnostics::Diagno
     return text;
 }
 
-} // namespace terminal
+} // namespace run

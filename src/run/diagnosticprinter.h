@@ -10,7 +10,7 @@
 #include <QList>
 #include <QString>
 
-namespace terminal
+namespace run
 {
 
 struct PrintStyle {
@@ -22,11 +22,11 @@ struct PrintStyle {
 PrintStyle styleForStandardError(bool excerpts);
 
 // One diagnostic, every line ending in a line feed.
-QString printed(const korvane::Program &program, const diagnostics::Diagnostic &diagnostic,
+QString printed(const program::Program &program, const diagnostics::Diagnostic &diagnostic,
                 const PrintStyle &style);
 
 // Several, one after the other.
-QString printed(const korvane::Program &program, const QList<diagnostics::Diagnostic> &list,
+QString printed(const program::Program &program, const QList<diagnostics::Diagnostic> &list,
                 const PrintStyle &style);
 
-} // namespace terminal
+} // namespace run

@@ -2,7 +2,7 @@
 
 #include "run/tracetext.h"
 
-namespace terminal
+namespace run
 {
 
 namespace
@@ -40,7 +40,7 @@ void appendJsonString(std::string &line, const QString &text)
     line += '"';
 }
 
-JsonTraceWriter::JsonTraceWriter(TerminalConsole &terminal, const korvane::Program &program)
+JsonTraceWriter::JsonTraceWriter(TerminalConsole &terminal, const program::Program &program)
     : terminal(terminal)
 {
     for (qint32 address = 0; address < machine::kMemorySize; ++address) {
@@ -106,4 +106,4 @@ void JsonTraceWriter::stepDone(const machine::Step &step)
     terminal.trace(line);
 }
 
-} // namespace terminal
+} // namespace run

@@ -12,13 +12,13 @@
 #include <array>
 #include <string>
 
-namespace terminal
+namespace run
 {
 
 class JsonTraceWriter final : public TraceWriter
 {
 public:
-    JsonTraceWriter(TerminalConsole &terminal, const korvane::Program &program);
+    JsonTraceWriter(TerminalConsole &terminal, const program::Program &program);
 
     void stepDone(const machine::Step &step) override;
 
@@ -32,4 +32,4 @@ private:
 // The text as a JSON string, quotes and escapes included, in UTF-8.
 void appendJsonString(std::string &line, const QString &text);
 
-} // namespace terminal
+} // namespace run

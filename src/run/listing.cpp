@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
-namespace terminal
+namespace run
 {
 
-QString imageOf(const korvane::Program &program)
+QString imageOf(const program::Program &program)
 {
     QString text;
     for (const QString &word : program.image)
@@ -15,7 +15,7 @@ QString imageOf(const korvane::Program &program)
     return text;
 }
 
-QString listingOf(const korvane::Program &program)
+QString listingOf(const program::Program &program)
 {
     qsizetype width = 0;
     for (const QString &word : program.image)
@@ -39,7 +39,7 @@ QString listingOf(const korvane::Program &program)
         if (address < 0)
             text += indentation;
         else
-            text += korvane::addressText(address) + QLatin1Char(' ') +
+            text += program::addressText(address) + QLatin1Char(' ') +
                     program.image[address].leftJustified(width) + QLatin1String("  ");
         text += lines[i] + QLatin1Char('\n');
     }
@@ -71,4 +71,4 @@ QString memoryOf(const machine::Processor &processor)
     return text;
 }
 
-} // namespace terminal
+} // namespace run

@@ -21,14 +21,14 @@
 namespace
 {
 
-int refuse(const QString &reason, int status = terminal::WrongUsage)
+int refuse(const QString &reason, int status = program::WrongUsage)
 {
     std::cerr << "korvane-run: " << reason.toStdString() << std::endl;
     return status;
 }
 
 // --test: every FILE, or the one sample, graded against the cases.
-int grade(const terminal::Options &options)
+int grade(const run::Options &options)
 {
     grading::Job job;
     job.casesFile = options.casesFile;
@@ -38,35 +38,35 @@ int grade(const terminal::Options &options)
     job.feedbackFolder = options.feedbackFolder;
     job.summaryFile = options.summaryFile;
     for (qsizetype index = 0; index < options.programCount(); ++index) {
-        korvane::Program program;
+        program::Program program;
         QString error;
         grading::Submission submission;
         if (options.sample >= 0) {
-            terminal::readProgram(options, index, program, error);
+            run::readProgram(options, index, program, error);
             submission.name = program.name;
             submission.text = program.text;
         } else {
             submission.path = options.programFiles.at(index);
-            submission.name = korvane::shownName(submission.path);
+            submission.name = program::shownName(submission.path);
         }
         job.submissions.append(submission);
     }
 
     switch (grading::gradeClass(job, std::cout, std::cerr)) {
     case grading::Outcome::AllPassed:
-        return terminal::Success;
+        return program::Success;
     case grading::Outcome::SomeFailed:
-        return terminal::CasesFailed;
+        return program::CasesFailed;
     case grading::Outcome::CasesUnusable:
-        return terminal::WrongUsage;
+        return program::WrongUsage;
     case grading::Outcome::CasesCannotRead:
-        return terminal::FileCannotRead;
+        return program::FileCannotRead;
     case grading::Outcome::CannotCreate:
-        return terminal::CannotCreate;
+        return program::CannotCreate;
     case grading::Outcome::ReportNotWritten:
         break;
     }
-    return terminal::OutputFailed;
+    return program::OutputFailed;
 }
 
 replay::Recording::End endOf(machine::RunEnd::Kind kind)
@@ -88,31 +88,31 @@ replay::Recording::End endOf(machine::RunEnd::Kind kind)
 
 // The run, recorded and written as a page; the page's file is made before
 // the run, so that a name that cannot be used is refused at once.
-terminal::ExitStatus runReplayed(const terminal::Options &options, const korvane::Program &program,
-                                 terminal::Runner &runner)
+program::ExitStatus runReplayed(const run::Options &options, const program::Program &program,
+                                run::Runner &runner)
 {
     QString error;
-    korvane::OutputFile page(QStringLiteral("the page"));
-    QList<korvane::ReadFile> read;
+    program::OutputFile page(QStringLiteral("the page"));
+    QList<program::ReadFile> read;
     if (options.sample < 0)
         read.append({options.programFiles.value(0), QStringLiteral("the program")});
     if (!page.open(options.replayPage, read, error)) {
         refuse(error);
-        return terminal::CannotCreate;
+        return program::CannotCreate;
     }
     replay::Recording recording;
     recording.program = program;
     recording.stepLimit = options.replaySteps;
     replay::Recorder recorder(recording);
     runner.setRecorder(&recorder);
-    const terminal::ExitStatus status = runner.run(options.maxSteps);
+    const program::ExitStatus status = runner.run(options.maxSteps);
     runner.setRecorder(nullptr);
     recording.end = endOf(runner.endKind());
     recording.report = program.linesOf(runner.endReport());
     if (!page.commit(replay::pageOf(recording), error)) {
         refuse(error);
         // Lost output still outweighs the rest.
-        return status == terminal::OutputFailed ? status : terminal::CannotCreate;
+        return status == program::OutputFailed ? status : program::CannotCreate;
     }
     return status;
 }
@@ -125,15 +125,15 @@ int main(int argc, char *argv[])
     // Taken from argv as bytes, so that a file name that is not UTF-8 still opens.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments.append(korvane::argumentText(argv[i]));
-    const terminal::Options options = terminal::parseOptions(arguments);
+        arguments.append(program::argumentText(argv[i]));
+    const run::Options options = run::parseOptions(arguments);
 
-    using Action = terminal::Options::Action;
+    using Action = run::Options::Action;
     switch (options.action) {
     case Action::ShowHelp:
     case Action::ShowVersion:
         std::cout << options.text.toStdString() << std::flush;
-        return std::cout ? terminal::Success : terminal::OutputFailed;
+        return std::cout ? program::Success : program::OutputFailed;
     case Action::Refuse:
         return refuse(options.text);
     case Action::Test:
@@ -144,33 +144,32 @@ int main(int argc, char *argv[])
         break;
     }
 
-    korvane::Program program;
+    program::Program program;
     QString error;
-    if (const int status = terminal::readProgram(options, 0, program, error);
-        status != terminal::Success)
+    if (const int status = run::readProgram(options, 0, program, error); status != program::Success)
         return refuse(error, status);
 
     // Someone typing at a terminal is asked for each value; a pipe or a file is not.
-    terminal::TerminalConsole console(std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1);
-    const terminal::PrintStyle style = terminal::styleForStandardError(options.excerpts);
+    run::TerminalConsole console(std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1);
+    const run::PrintStyle style = run::styleForStandardError(options.excerpts);
     if (!program.assemble(error)) {
-        console.message(terminal::printed(program, program.errors, style));
-        return terminal::AssemblyFailed;
+        console.message(run::printed(program, program.errors, style));
+        return program::AssemblyFailed;
     }
     // On standard error, so that they stay out of the output and the image.
     if (options.warnings) {
         const QList<diagnostics::Diagnostic> warnings = program.warningList();
         if (!warnings.isEmpty())
-            console.message(terminal::printed(program, warnings, style));
+            console.message(run::printed(program, warnings, style));
     }
 
-    terminal::Runner runner(program, console);
+    run::Runner runner(program, console);
     runner.setStyle(style);
-    terminal::ExitStatus status = terminal::Success;
+    program::ExitStatus status = program::Success;
     if (options.action == Action::Assemble || options.action == Action::Listing) {
-        const QString text = options.action == Action::Assemble ? terminal::imageOf(program)
-                                                                : terminal::listingOf(program);
-        status = console.print(text) ? terminal::Success : terminal::OutputFailed;
+        const QString text =
+            options.action == Action::Assemble ? run::imageOf(program) : run::listingOf(program);
+        status = console.print(text) ? program::Success : program::OutputFailed;
     } else {
         runner.setTrace(options.trace, options.traceFormat);
         runner.setInputWarnings(options.warnings);
@@ -180,6 +179,6 @@ int main(int argc, char *argv[])
             status = runReplayed(options, program, runner);
     }
     if (options.showMemory)
-        console.message(terminal::memoryOf(runner.processor()));
+        console.message(run::memoryOf(runner.processor()));
     return status;
 }

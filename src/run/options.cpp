@@ -10,9 +10,10 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <utility>
 
-namespace terminal
+namespace run
 {
 
 namespace
@@ -113,7 +114,8 @@ QString description()
                "66 a FILE that cannot be read, 74 standard output cannot be written.\n"
                "With --test: 0 every FILE passed every case, 5 some FILE failed a case or\n"
                "could not be graded, 64 wrong usage or a malformed CASES file, 66 CASES\n"
-               "cannot be read, 74 the report cannot be written.\n"
+               "cannot be read, 73 a --feedback or --summary file cannot be created or\n"
+               "written (or would replace a file read), 74 the report cannot be written.\n"
                "Put -- before FILEs whose names may start with '-'.")
         .arg(machine::mnemonicOf(machine::Output));
 }
@@ -317,7 +319,8 @@ Options parseOptions(const QStringList &arguments)
         options.sample = int(index);
     }
     if (!stepLimits.isEmpty() && !readCount(stepLimits.first(), options.maxSteps))
-        return refuse(QStringLiteral("--max-steps needs a whole number of 0 or more, not '%1'.")
+        return refuse(QStringLiteral("--max-steps needs a whole number from 0 to %1, not '%2'.")
+                          .arg(std::numeric_limits<quint64>::max())
                           .arg(stepLimits.first()));
 
     if (!files.isEmpty() && options.sample >= 0)
@@ -328,25 +331,25 @@ Options parseOptions(const QStringList &arguments)
     return options;
 }
 
-ExitStatus readProgram(const Options &options, qsizetype index, korvane::Program &program,
-                       QString &error)
+program::ExitStatus readProgram(const Options &options, qsizetype index, program::Program &program,
+                                QString &error)
 {
     if (options.sample >= 0) {
         program.name = QStringLiteral("sample %1").arg(options.sample);
         program.text = samplePrograms()[static_cast<std::size_t>(options.sample)];
-        return Success;
+        return program::Success;
     }
     const QString &path = options.programFiles.at(index);
-    program.name = korvane::shownName(path);
-    switch (korvane::readTextFile(path, QStringLiteral("a program"), program.text, error)) {
-    case korvane::FileTrouble::None:
-        return Success;
-    case korvane::FileTrouble::NotText:
-        return ProgramNotText;
-    case korvane::FileTrouble::CannotRead:
+    program.name = program::shownName(path);
+    switch (program::readTextFile(path, QStringLiteral("a program"), program.text, error)) {
+    case program::FileTrouble::None:
+        return program::Success;
+    case program::FileTrouble::NotText:
+        return program::ProgramNotText;
+    case program::FileTrouble::CannotRead:
         break;
     }
-    return FileCannotRead;
+    return program::FileCannotRead;
 }
 
-} // namespace terminal
+} // namespace run

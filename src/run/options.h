@@ -2,18 +2,18 @@
 
 // The command line of korvane-run and the program text it names.
 
-#include "cpu/runloop.h"
 #include "grading/grading.h"
+#include "machine/runloop.h"
+#include "program/exitstatus.h"
 #include "program/program.h"
 #include "replay/recording.h"
-#include "run/exitstatus.h"
 #include "run/traceformat.h"
 
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
 
-namespace terminal
+namespace run
 {
 
 inline constexpr quint64 kDefaultMaxSteps = machine::kLongRunSteps;
@@ -56,7 +56,7 @@ Options parseOptions(const QStringList &arguments);
 // as UTF-8 (a leading byte order mark dropped) and named as given, or the
 // sample's text named "sample N". Returns Success, or the exit status for a
 // file that cannot be used (ProgramNotText, FileCannotRead) with a one-line reason.
-ExitStatus readProgram(const Options &options, qsizetype index, korvane::Program &program,
-                       QString &error);
+program::ExitStatus readProgram(const Options &options, qsizetype index, program::Program &program,
+                                QString &error);
 
-} // namespace terminal
+} // namespace run

@@ -1,12 +1,12 @@
 #include "run/runner.h"
 
-#include "cpu/runloop.h"
 #include "machine/instructionset.h"
+#include "machine/runloop.h"
 #include "machine/typedinput.h"
 #include "program/filename.h"
 #include "run/trace.h"
 
-namespace terminal
+namespace run
 {
 
 namespace
@@ -17,13 +17,13 @@ constexpr quint64 kStepsPerChunk = 1 << 16;
 
 } // namespace
 
-Runner::Runner(const korvane::Program &program, TerminalConsole &terminal)
+Runner::Runner(const program::Program &program, TerminalConsole &terminal)
     : program(program), terminal(terminal)
 {
-    korvane::loadImage(program, processor_);
+    program::loadImage(program, processor_);
 }
 
-ExitStatus Runner::run(quint64 maxSteps)
+program::ExitStatus Runner::run(quint64 maxSteps)
 {
     machine::RunLoop loop(processor_, *this, kStepsPerChunk, maxSteps);
     std::unique_ptr<TraceWriter> trace;
@@ -39,39 +39,39 @@ ExitStatus Runner::run(quint64 maxSteps)
     const machine::RunEnd end = loop.run();
     endKind_ = end.kind;
 
-    ExitStatus status = Success;
+    program::ExitStatus status = program::Success;
     switch (end.kind) {
     case machine::RunEnd::Halted:
         break;
     case machine::RunEnd::Fault: {
         report(program.runError(end.address, "run-error", end.message),
-               korvane::runStopOf(end, maxSteps));
-        status = RunFailed;
+               program::runStopOf(end, maxSteps));
+        status = program::RunFailed;
         break;
     }
     case machine::RunEnd::StepLimit: {
-        report(program.runError(-1, "step-limit", end.message), korvane::runStopOf(end, maxSteps));
-        status = StepLimitReached;
+        report(program.runError(-1, "step-limit", end.message), program::runStopOf(end, maxSteps));
+        status = program::StepLimitReached;
         break;
     }
     case machine::RunEnd::InputEnded:
         // The input is not read once the output has failed.
         if (!terminal.flush())
-            return OutputFailed;
+            return program::OutputFailed;
         report(program.runError(end.address, "input-ended",
                                 QStringLiteral("standard input ended while the program was "
                                                "waiting for a value (%1 at address %2)")
                                     .arg(machine::mnemonicOf(machine::Input))
-                                    .arg(korvane::addressText(end.address))),
+                                    .arg(program::addressText(end.address))),
                std::nullopt);
-        status = RunFailed;
+        status = program::RunFailed;
         break;
     case machine::RunEnd::Stopped:
         // A terminal run stops early only when its output cannot be written.
-        return OutputFailed;
+        return program::OutputFailed;
     }
     // Lost output outweighs how the run ended: the caller cannot trust the result.
-    return terminal.flush() ? status : OutputFailed;
+    return terminal.flush() ? status : program::OutputFailed;
 }
 
 // The error that ended the run, then the notes that help to read it.
@@ -92,7 +92,7 @@ std::optional<QString> Runner::typedText(qint32 address)
     if (!terminal.flush())
         return std::nullopt;
     QString prompt = QString(machine::mnemonicOf(machine::Input)) + QLatin1String(" at ") +
-                     korvane::addressText(address);
+                     program::addressText(address);
     const QString location = program.locationOf(address);
     if (!location.isEmpty())
         prompt += QStringLiteral(" (line %1)").arg(program.lineNumbers[std::size_t(address)]);
@@ -107,7 +107,7 @@ void Runner::inputAccepted(const QString &typed, qint32 value)
 {
     if (inputWarnings && machine::readTypedInput(typed).readInPart)
         terminal.message(QStringLiteral("korvane-run: warning: input '%1' read as %2")
-                             .arg(korvane::shownName(typed))
+                             .arg(program::shownName(typed))
                              .arg(value));
 }
 
@@ -134,4 +134,4 @@ bool Runner::keepRunning(quint64)
     return terminal.flush();
 }
 
-} // namespace terminal
+} // namespace run

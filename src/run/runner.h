@@ -5,26 +5,26 @@
 // standard error as diagnostics, each about a line of the program starting
 // with "NAME:LINE:COLUMN: ".
 
-#include "cpu/console.h"
-#include "cpu/processor.h"
-#include "cpu/runloop.h"
+#include "machine/console.h"
+#include "machine/processor.h"
+#include "machine/runloop.h"
+#include "program/exitstatus.h"
 #include "program/program.h"
 #include "replay/recorder.h"
 #include "run/diagnosticprinter.h"
-#include "run/exitstatus.h"
 #include "run/terminalconsole.h"
 #include "run/traceformat.h"
 
 #include <QString>
 
-namespace terminal
+namespace run
 {
 
 class Runner : private machine::Console
 {
 public:
     // Both must outlive the runner.
-    Runner(const korvane::Program &program, TerminalConsole &terminal);
+    Runner(const program::Program &program, TerminalConsole &terminal);
 
     // Writes each executed step to the terminal's trace, in the form given.
     void setTrace(bool on, TraceFormat format = TraceFormat::Text)
@@ -40,7 +40,7 @@ public:
     // too; null for none. Not owned.
     void setRecorder(replay::Recorder *recorder) { recorder_ = recorder; }
     // Runs the program from address 0; maxSteps 0 means no limit.
-    ExitStatus run(quint64 maxSteps);
+    program::ExitStatus run(quint64 maxSteps);
     // How the last run ended, and the error and notes written about it (none after a halt).
     machine::RunEnd::Kind endKind() const { return endKind_; }
     const QList<diagnostics::Diagnostic> &endReport() const { return endReport_; }
@@ -58,7 +58,7 @@ private:
     void report(const diagnostics::Diagnostic &error,
                 const std::optional<diagnostics::RunStop> &stop);
 
-    const korvane::Program &program;
+    const program::Program &program;
     TerminalConsole &terminal;
     machine::Processor processor_;
     bool tracing = false;
@@ -70,4 +70,4 @@ private:
     QList<diagnostics::Diagnostic> endReport_;
 };
 
-} // namespace terminal
+} // namespace run

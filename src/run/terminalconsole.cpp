@@ -4,7 +4,7 @@
 #include <istream>
 #include <ostream>
 
-namespace terminal
+namespace run
 {
 
 namespace
@@ -130,4 +130,4 @@ void TerminalConsole::writeTrace()
     traceLines.clear();
 }
 
-} // namespace terminal
+} // namespace run

@@ -13,7 +13,7 @@
 #include <string>
 #include <string_view>
 
-namespace terminal
+namespace run
 {
 
 class TerminalConsole
@@ -51,4 +51,4 @@ private:
     std::ostream &errors;
 };
 
-} // namespace terminal
+} // namespace run

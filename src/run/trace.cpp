@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <string_view>
 
-namespace terminal
+namespace run
 {
 
 namespace
@@ -34,7 +34,7 @@ std::size_t digitsOf(quint64 value)
 
 } // namespace
 
-qint32 sourceLineOf(const korvane::Program &program, qint32 address)
+qint32 sourceLineOf(const program::Program &program, qint32 address)
 {
     if (address < 0 || address >= program.image.size() || address >= machine::kMemorySize)
         return 0;
@@ -42,14 +42,14 @@ qint32 sourceLineOf(const korvane::Program &program, qint32 address)
 }
 
 std::unique_ptr<TraceWriter> makeTraceWriter(TraceFormat format, TerminalConsole &terminal,
-                                             const korvane::Program &program, quint64 maxSteps)
+                                             const program::Program &program, quint64 maxSteps)
 {
     if (format == TraceFormat::Json)
         return std::make_unique<JsonTraceWriter>(terminal, program);
     return std::make_unique<TextTraceWriter>(terminal, program, maxSteps);
 }
 
-TextTraceWriter::TextTraceWriter(TerminalConsole &terminal, const korvane::Program &program,
+TextTraceWriter::TextTraceWriter(TerminalConsole &terminal, const program::Program &program,
                                  quint64 maxSteps)
     : terminal(terminal),
       // Ten digits when there is no limit: a trace of that many steps takes hours.
@@ -139,8 +139,8 @@ void TextTraceWriter::stepDone(const machine::Step &step)
     line += ' ';
     appendNumber(line, step.flags, 5); // "flags"
 
-    korvane::appendEffect(line, step);
+    program::appendEffect(line, step);
     terminal.trace(line);
 }
 
-} // namespace terminal
+} // namespace run

@@ -3,7 +3,7 @@
 // --trace: a line on the terminal for each executed step. TraceWriter is
 // what both forms share; makeTraceWriter() gives the one asked for.
 
-#include "cpu/processor.h"
+#include "machine/processor.h"
 #include "program/program.h"
 #include "run/terminalconsole.h"
 #include "run/traceformat.h"
@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-namespace terminal
+namespace run
 {
 
 class TraceWriter : public machine::StepObserver
@@ -25,11 +25,11 @@ public:
 
 // The line of the program text that the word at `address` was assembled
 // from, counted from 1; 0 for a cell that no line assembled to.
-qint32 sourceLineOf(const korvane::Program &program, qint32 address);
+qint32 sourceLineOf(const program::Program &program, qint32 address);
 
 // maxSteps (0 for no limit) sets the width of the text trace's step column.
 std::unique_ptr<TraceWriter> makeTraceWriter(TraceFormat format, TerminalConsole &terminal,
-                                             const korvane::Program &program, quint64 maxSteps);
+                                             const program::Program &program, quint64 maxSteps);
 
 // The text trace: columns under a header line for step, source line, address,
 // word, instruction (with the label that names its operand), accumulator,
@@ -37,7 +37,7 @@ std::unique_ptr<TraceWriter> makeTraceWriter(TraceFormat format, TerminalConsole
 class TextTraceWriter final : public TraceWriter
 {
 public:
-    TextTraceWriter(TerminalConsole &terminal, const korvane::Program &program, quint64 maxSteps);
+    TextTraceWriter(TerminalConsole &terminal, const program::Program &program, quint64 maxSteps);
 
     void start() override;
     void stepDone(const machine::Step &step) override;
@@ -53,4 +53,4 @@ private:
     std::string line; // kept, so that its storage serves every step
 };
 
-} // namespace terminal
+} // namespace run

@@ -4,7 +4,7 @@
 
 #include <QtGlobal>
 
-namespace terminal
+namespace run
 {
 
 enum class TraceFormat : quint8 {
@@ -12,4 +12,4 @@ enum class TraceFormat : quint8 {
     Json, // one JSON object per line and step, for tools
 };
 
-} // namespace terminal
+} // namespace run

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-namespace terminal
+namespace run
 {
 
 // The number, right-aligned in a column of `width` characters (0: as long as it is).
@@ -50,4 +50,4 @@ inline bool isAscii(const QString &text)
     return true;
 }
 
-} // namespace terminal
+} // namespace run

@@ -27,9 +27,9 @@ QStringList describe(const std::vector<Frame> &frames)
     return described;
 }
 
-korvane::Program assembled(const QString &text)
+program::Program assembled(const QString &text)
 {
-    korvane::Program program;
+    program::Program program;
     program.name = QStringLiteral("p.kasm");
     program.text = text;
     QString error;
@@ -206,7 +206,7 @@ void TestDap::lineBreakpoints()
     for (const dap::LineBreakpoint &breakpoint : breakpoints.setLines(assembled(text), lines)) {
         seen << (breakpoint.verified ? QStringLiteral("%1@%2")
                                            .arg(breakpoint.line)
-                                           .arg(korvane::addressText(breakpoint.address))
+                                           .arg(program::addressText(breakpoint.address))
                                      : QStringLiteral("-"));
         if (breakpoint.verified) {
             cells.set(std::size_t(breakpoint.address));

@@ -1,8 +1,8 @@
 // The replay page's writer: the words that explain a step, the recording of
 // a real run up to its limit, and the page's bytes: the same for the same
 // run, with the data that no program or file name can break out of.
-#include "cpu/runloop.h"
 #include "machine/instructionset.h"
+#include "machine/runloop.h"
 #include "replay/explanation.h"
 #include "replay/page.h"
 #include "replay/recorder.h"
@@ -29,9 +29,9 @@ const char *const kCountDown = "\tLDA\tcount\n"
                                "count\tDAT\t4\n"
                                "one\tDAT\t1\n";
 
-korvane::Program assembled(const QString &name, const QString &text)
+program::Program assembled(const QString &name, const QString &text)
 {
-    korvane::Program program;
+    program::Program program;
     program.name = name;
     program.text = text;
     QString error;
@@ -56,13 +56,13 @@ public:
 };
 
 // Runs the program, recording at most `limit` steps.
-replay::Recording recorded(const korvane::Program &program, quint64 limit, Counter *next)
+replay::Recording recorded(const program::Program &program, quint64 limit, Counter *next)
 {
     replay::Recording recording;
     recording.program = program;
     recording.stepLimit = limit;
     machine::Processor processor;
-    korvane::loadImage(program, processor);
+    program::loadImage(program, processor);
     NoInput console;
     machine::RunLoop loop(processor, console, 0, 0);
     replay::Recorder recorder(recording);
@@ -147,7 +147,7 @@ void TestReplay::explanation()
     QFETCH(Step, step);
     QFETCH(QString, report);
     QFETCH(QString, expected);
-    const korvane::Program program = assembled(QStringLiteral("count.txt"), kCountDown);
+    const program::Program program = assembled(QStringLiteral("count.txt"), kCountDown);
     QCOMPARE(replay::fetchText(program, address, word) + QStringLiteral(" · ") +
                  replay::decodeText(program, step.opcode, step.operand) + QStringLiteral(" · ") +
                  replay::executeText(step, report),
@@ -157,7 +157,7 @@ void TestReplay::explanation()
 // A real run: the first steps are kept, every step counted and passed on.
 void TestReplay::recording()
 {
-    const korvane::Program program = assembled(QStringLiteral("count.txt"), kCountDown);
+    const program::Program program = assembled(QStringLiteral("count.txt"), kCountDown);
     Counter all;
     const replay::Recording whole = recorded(program, replay::kDefaultSteps, &all);
     QCOMPARE(whole.completedSteps, quint64(all.steps));
@@ -180,7 +180,7 @@ void TestReplay::recording()
 void TestReplay::page()
 {
     const QString hostile = QStringLiteral("</script><!-- &amp; \u2028\u2029 <b>x</b>");
-    korvane::Program program =
+    program::Program program =
         assembled(QStringLiteral("a ") + hostile, QString::fromLatin1(kCountDown));
     replay::Recording recording = recorded(program, replay::kDefaultSteps, nullptr);
     recording.report = QStringList{hostile};

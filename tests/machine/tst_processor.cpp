@@ -1,6 +1,6 @@
 // The processor without a window: every instruction, faults, cell
 // texts no assembly writes, what it reports to a display, and the step budget.
-#include "cpu/processor.h"
+#include "machine/processor.h"
 
 #include <QTest>
 
