@@ -10,8 +10,9 @@ DEB_PACKAGES = cmake make g++ qt6-base-dev
 # Perl's prove, Python with junitparser and script read the reports of
 # korvane-run; Neovim, vim, Emacs (with Debian's eglot and dap-mode) and
 # kate-syntax-highlighter run the editor setups of editors/ in their editors.
+# Chromium opens korvane-run's replay pages.
 TEST_DEB_PACKAGES = perl python3 python3-junitparser bsdutils neovim vim \
-    libkf5syntaxhighlighting-tools emacs-nox elpa-eglot elpa-dap-mode
+    libkf5syntaxhighlighting-tools emacs-nox elpa-eglot elpa-dap-mode chromium
 # Node.js and npm run the debug adapter's and the language server's client
 # tests and pack the VS Code extension; they are installed only when the
 # command is missing: a Node.js from elsewhere brings its own npm, and

@@ -3,6 +3,9 @@
 
 #include "grading/grading.h"
 #include "program/filename.h"
+#include "program/outputfile.h"
+#include "replay/page.h"
+#include "replay/recorder.h"
 #include "run/diagnosticprinter.h"
 #include "run/listing.h"
 #include "run/options.h"
@@ -66,6 +69,54 @@ int grade(const run::Options &options)
     return program::OutputFailed;
 }
 
+replay::Recording::End endOf(machine::RunEnd::Kind kind)
+{
+    switch (kind) {
+    case machine::RunEnd::Halted:
+        return replay::Recording::End::Halted;
+    case machine::RunEnd::Fault:
+        return replay::Recording::End::Fault;
+    case machine::RunEnd::StepLimit:
+        return replay::Recording::End::StepLimit;
+    case machine::RunEnd::InputEnded:
+        return replay::Recording::End::InputEnded;
+    case machine::RunEnd::Stopped:
+        break;
+    }
+    return replay::Recording::End::Stopped;
+}
+
+// The run, recorded and written as a page; the page's file is made before
+// the run, so that a name that cannot be used is refused at once.
+program::ExitStatus runReplayed(const run::Options &options, const program::Program &program,
+                                run::Runner &runner)
+{
+    QString error;
+    program::OutputFile page(QStringLiteral("the page"));
+    QList<program::ReadFile> read;
+    if (options.sample < 0)
+        read.append({options.programFiles.value(0), QStringLiteral("the program")});
+    if (!page.open(options.replayPage, read, error)) {
+        refuse(error);
+        return program::CannotCreate;
+    }
+    replay::Recording recording;
+    recording.program = program;
+    recording.stepLimit = options.replaySteps;
+    replay::Recorder recorder(recording);
+    runner.setRecorder(&recorder);
+    const program::ExitStatus status = runner.run(options.maxSteps);
+    runner.setRecorder(nullptr);
+    recording.end = endOf(runner.endKind());
+    recording.report = program.linesOf(runner.endReport());
+    if (!page.commit(replay::pageOf(recording), error)) {
+        refuse(error);
+        // Lost output still outweighs the rest.
+        return status == program::OutputFailed ? status : program::CannotCreate;
+    }
+    return status;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -122,7 +173,10 @@ int main(int argc, char *argv[])
     } else {
         runner.setTrace(options.trace, options.traceFormat);
         runner.setInputWarnings(options.warnings);
-        status = runner.run(options.maxSteps);
+        if (options.replayPage.isEmpty())
+            status = runner.run(options.maxSteps);
+        else
+            status = runReplayed(options, program, runner);
     }
     if (options.showMemory)
         console.message(run::memoryOf(runner.processor()));

@@ -26,6 +26,8 @@ const QLatin1String kReportOption{"report"};
 const QLatin1String kTraceFormatOption{"trace-format"};
 const QLatin1String kFeedbackOption{"feedback"};
 const QLatin1String kSummaryOption{"summary"};
+const QLatin1String kReplayOption{"replay"};
+const QLatin1String kReplayStepsOption{"replay-steps"};
 
 // The names of the report formats, in the order of grading::ReportFormat.
 const QLatin1String kReportNames[] = {QLatin1String("tap"), QLatin1String("csv"),
@@ -174,6 +176,17 @@ Options parseOptions(const QStringList &arguments)
         kSummaryOption,
         QStringLiteral("With --test, also write to CSV how many FILEs passed each rule and case."),
         QStringLiteral("CSV"));
+    const QCommandLineOption replayPage(
+        kReplayOption,
+        QStringLiteral("Also write PAGE, one HTML file that replays the run step by step in a "
+                       "browser."),
+        QStringLiteral("PAGE"));
+    const QCommandLineOption replaySteps(
+        kReplayStepsOption,
+        QStringLiteral("Keep at most N steps in the --replay page (default %1, at most %2).")
+            .arg(replay::kDefaultSteps)
+            .arg(replay::kMostSteps),
+        QStringLiteral("N"));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled, nor about a "
@@ -182,9 +195,9 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("no-excerpts"),
         QStringLiteral("Write each error, warning and note on one line, without the source "
                        "line and the marker under it."));
-    const QList<QCommandLineOption> known{sample,      maxSteps,   assemble,  listing,  trace,
-                                          traceFormat, test,       report,    feedback, summary,
-                                          memory,      noWarnings, noExcerpts};
+    const QList<QCommandLineOption> known{
+        sample,   maxSteps, assemble, listing,    trace,      traceFormat, test,       report,
+        feedback, summary,  memory,   noWarnings, noExcerpts, replayPage,  replaySteps};
     parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -220,17 +233,18 @@ Options parseOptions(const QStringList &arguments)
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 && !parser.isSet(test))
         return refuse(QStringLiteral("Only one FILE can be given."));
-    for (const QLatin1String name : {kSampleOption, kMaxStepsOption, kTestOption, kReportOption,
-                                     kFeedbackOption, kSummaryOption, kTraceFormatOption}) {
+    for (const QLatin1String name :
+         {kSampleOption, kMaxStepsOption, kTestOption, kReportOption, kFeedbackOption,
+          kSummaryOption, kTraceFormatOption, kReplayOption, kReplayStepsOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
     // Running, --assemble, --listing and --test exclude each other; a trace
     // belongs to a run, and the memory to a single one; only runs take steps.
     const std::pair<const QCommandLineOption &, const QCommandLineOption &> exclusive[] = {
-        {assemble, listing}, {assemble, test},     {listing, test},
-        {trace, assemble},   {trace, listing},     {trace, test},
-        {memory, test},      {assemble, maxSteps}, {listing, maxSteps}};
+        {assemble, listing}, {assemble, test},       {listing, test},       {trace, assemble},
+        {trace, listing},    {trace, test},          {memory, test},        {assemble, maxSteps},
+        {listing, maxSteps}, {replayPage, assemble}, {replayPage, listing}, {replayPage, test}};
     for (const auto &[first, second] : exclusive) {
         if (parser.isSet(first) && parser.isSet(second))
             return refuse(QStringLiteral("--%1 and --%2 cannot be used together.")
@@ -263,6 +277,19 @@ Options parseOptions(const QStringList &arguments)
             return refuse(QStringLiteral("--%1 goes only with --test.").arg(option->names()[0]));
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
             return refuse(QStringLiteral("--%1 needs a name.").arg(option->names()[0]));
+    }
+    if (parser.isSet(replayPage) && parser.value(replayPage).isEmpty())
+        return refuse(QStringLiteral("--replay needs a name."));
+    options.replayPage = parser.value(replayPage);
+    if (parser.isSet(replaySteps)) {
+        if (!parser.isSet(replayPage))
+            return refuse(QStringLiteral("--replay-steps goes only with --replay."));
+        if (!readCount(parser.value(replaySteps), options.replaySteps) || options.replaySteps < 1 ||
+            options.replaySteps > replay::kMostSteps)
+            return refuse(QStringLiteral("--replay-steps needs a whole number from 1 to %1, "
+                                         "not '%2'.")
+                              .arg(replay::kMostSteps)
+                              .arg(parser.value(replaySteps)));
     }
     options.feedbackFolder = parser.value(feedback);
     options.summaryFile = parser.value(summary);

@@ -6,6 +6,7 @@
 #include "machine/runloop.h"
 #include "program/exitstatus.h"
 #include "program/program.h"
+#include "replay/recording.h"
 #include "run/traceformat.h"
 
 #include <QString>
@@ -36,6 +37,8 @@ struct Options {
     QString summaryFile;                                       // for Test; empty: none
     quint64 maxSteps = kDefaultMaxSteps;                       // 0: no limit
     bool showMemory = false;
+    QString replayPage;                          // the page to write; empty: none
+    quint64 replaySteps = replay::kDefaultSteps; // the most steps the page holds
     bool trace = false;
     TraceFormat traceFormat = TraceFormat::Text;
     bool warnings = true; // warnings about a program that assembled, on standard error

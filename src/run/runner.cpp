@@ -32,7 +32,12 @@ program::ExitStatus Runner::run(quint64 maxSteps)
         trace->start();
         loop.setStepObserver(trace.get());
     }
+    if (recorder_) {
+        recorder_->setNext(trace.get());
+        loop.setStepObserver(recorder_);
+    }
     const machine::RunEnd end = loop.run();
+    endKind_ = end.kind;
 
     program::ExitStatus status = program::Success;
     switch (end.kind) {
@@ -76,6 +81,7 @@ void Runner::report(const diagnostics::Diagnostic &error,
     QList<diagnostics::Diagnostic> list{error};
     if (stop)
         list += program.runNoteList(*stop);
+    endReport_ = list;
     terminal.message(printed(program, list, printStyle));
 }
 
@@ -117,6 +123,8 @@ void Runner::message(const QString &text)
 
 void Runner::operandReport(qint32 address, const QString &line)
 {
+    if (recorder_)
+        recorder_->operandReported(line);
     terminal.message(program.locationOf(address) + line);
 }
 
