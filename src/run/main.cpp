@@ -1,7 +1,10 @@
 // korvane-run: assembles a program and runs it with standard input and output,
 // or lists it, or grades programs against test cases.
 
+#include "grading/cases.h"
+#include "grading/classfolder.h"
 #include "grading/grading.h"
+#include "grading/roster.h"
 #include "program/filename.h"
 #include "run/diagnosticprinter.h"
 #include "run/listing.h"
@@ -24,7 +27,42 @@ int refuse(const QString &reason, int status = program::WrongUsage)
     return status;
 }
 
-// --test: every FILE, or the one sample, graded against the cases.
+// --class: the submissions of the students' folders, or the exit status
+// when there is none to grade.
+int readClass(const run::Options &options, grading::Job &job)
+{
+    std::optional<QList<grading::RosterEntry>> roster;
+    QString error;
+    if (!options.roster.isEmpty()) {
+        roster.emplace();
+        if (!grading::readRoster(options.roster, *roster, error))
+            return refuse(error, error.startsWith(QLatin1String("Cannot read"))
+                                     ? program::FileCannotRead
+                                     : program::WrongUsage);
+    }
+    // The cases file's pick: line, unless --pick says otherwise; a cases
+    // file that cannot be used is told of by the grading.
+    QString pick = options.pick;
+    if (pick.isEmpty()) {
+        QList<grading::TestCase> cases;
+        grading::readCases(options.casesFile, cases, error, &pick);
+    }
+    QStringList notes;
+    if (!grading::classSubmissions(options.classFolder, pick, roster, job.submissions, notes,
+                                   error))
+        return refuse(error, program::FileCannotRead);
+    for (const QString &note : notes)
+        std::cerr << "korvane-run: " << note.toStdString() << '\n';
+    if (job.submissions.isEmpty())
+        return refuse(QStringLiteral("'%1' holds no student's folder.")
+                          .arg(program::shownName(options.classFolder)),
+                      program::FileCannotRead);
+    job.columns =
+        roster ? grading::ReportColumns::StudentsWithRoster : grading::ReportColumns::Students;
+    return program::Success;
+}
+
+// --test: every FILE, the students' folders, or the one sample, graded against the cases.
 int grade(const run::Options &options)
 {
     grading::Job job;
@@ -34,6 +72,10 @@ int grade(const run::Options &options)
     job.warnings = options.warnings;
     job.feedbackFolder = options.feedbackFolder;
     job.summaryFile = options.summaryFile;
+    if (!options.classFolder.isEmpty()) {
+        if (const int status = readClass(options, job); status != program::Success)
+            return status;
+    }
     for (qsizetype index = 0; index < options.programCount(); ++index) {
         program::Program program;
         QString error;
