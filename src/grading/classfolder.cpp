@@ -203,6 +203,8 @@ private:
         if (picked.size() == 1) {
             const QString file = program::argumentText(pickedName.constData());
             submission.path = path + QLatin1Char('/') + file;
+            // Messages about the program name its file, as FILE:LINE:COLUMN.
+            submission.name = program::shownName(submission.path);
             submission.source = realPath + QLatin1Char('/') +
                                 program::argumentText(name.constData()) + QLatin1Char('/') + file;
         } else if (picked.isEmpty()) {
