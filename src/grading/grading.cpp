@@ -124,15 +124,22 @@ QList<program::ReadFile> inputsOf(const Job &job)
 
 } // namespace
 
-Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
+Outcome gradeClass(const Job &given, std::ostream &output, std::ostream &errors)
 {
     QList<TestCase> cases;
     QString error;
-    if (const CasesTrouble trouble = readCases(job.casesFile, cases, error);
+    QString pick;
+    if (const CasesTrouble trouble = readCases(given.casesFile, cases, error, &pick);
         trouble != CasesTrouble::None) {
         tell(output, errors, error);
         return trouble == CasesTrouble::CannotRead ? Outcome::CasesCannotRead
                                                    : Outcome::CasesUnusable;
+    }
+    Job job = given;
+    if (job.findSubmissions) {
+        output.flush();
+        if (!job.findSubmissions(pick, job.submissions))
+            return Outcome::NothingToGrade;
     }
 
     // What the grading writes besides the report can be written, before it

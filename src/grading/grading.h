@@ -10,6 +10,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 
@@ -44,6 +45,10 @@ struct Job {
     bool warnings = true;   // tell the warnings about each program that assembles
     QString feedbackFolder; // where to write a feedback file per submission; empty: none
     QString summaryFile;    // where to write how the class fared with each check; empty: none
+    // When set, finds the submissions once the cases are read, given the
+    // pattern of the cases file's pick: line (empty without one); false
+    // when there are none to grade, having told why.
+    std::function<bool(const QString &pick, QList<Submission> &submissions)> findSubmissions;
 };
 
 // How grading ended, as far as the exit status needs to know.
@@ -52,6 +57,7 @@ enum class Outcome : quint8 {
     SomeFailed,       // a case failed, or a submission could not be graded
     CasesUnusable,    // the cases file is malformed, not text or holds no case: nothing graded
     CasesCannotRead,  // the cases file cannot be opened: nothing graded
+    NothingToGrade,   // findSubmissions found none: nothing graded
     CannotCreate,     // the feedback folder, a feedback file or the summary cannot be written
     ReportNotWritten, // the report could not be written
 };

@@ -1,7 +1,6 @@
 // korvane-run: assembles a program and runs it with standard input and output,
 // or lists it, or grades programs against test cases.
 
-#include "grading/cases.h"
 #include "grading/classfolder.h"
 #include "grading/grading.h"
 #include "grading/roster.h"
@@ -27,39 +26,27 @@ int refuse(const QString &reason, int status = program::WrongUsage)
     return status;
 }
 
-// --class: the submissions of the students' folders, or the exit status
-// when there is none to grade.
-int readClass(const run::Options &options, grading::Job &job)
+// --class: the students' folders found once the cases file's pick: line
+// is known, or false when there is none to grade.
+bool findClass(const run::Options &options,
+               const std::optional<QList<grading::RosterEntry>> &roster, const QString &casesPick,
+               QList<grading::Submission> &submissions)
 {
-    std::optional<QList<grading::RosterEntry>> roster;
-    QString error;
-    if (!options.roster.isEmpty()) {
-        roster.emplace();
-        if (!grading::readRoster(options.roster, *roster, error))
-            return refuse(error, error.startsWith(QLatin1String("Cannot read"))
-                                     ? program::FileCannotRead
-                                     : program::WrongUsage);
-    }
-    // The cases file's pick: line, unless --pick says otherwise; a cases
-    // file that cannot be used is told of by the grading.
-    QString pick = options.pick;
-    if (pick.isEmpty()) {
-        QList<grading::TestCase> cases;
-        grading::readCases(options.casesFile, cases, error, &pick);
-    }
+    const QString pick = options.pick.isEmpty() ? casesPick : options.pick;
     QStringList notes;
-    if (!grading::classSubmissions(options.classFolder, pick, roster, job.submissions, notes,
-                                   error))
-        return refuse(error, program::FileCannotRead);
+    QString error;
+    if (!grading::classSubmissions(options.classFolder, pick, roster, submissions, notes, error)) {
+        refuse(error);
+        return false;
+    }
     for (const QString &note : notes)
         std::cerr << "korvane-run: " << note.toStdString() << '\n';
-    if (job.submissions.isEmpty())
-        return refuse(QStringLiteral("'%1' holds no student's folder.")
-                          .arg(program::shownName(options.classFolder)),
-                      program::FileCannotRead);
-    job.columns =
-        roster ? grading::ReportColumns::StudentsWithRoster : grading::ReportColumns::Students;
-    return program::Success;
+    if (submissions.isEmpty()) {
+        refuse(QStringLiteral("'%1' holds no student's folder.")
+                   .arg(program::shownName(options.classFolder)));
+        return false;
+    }
+    return true;
 }
 
 // --test: every FILE, the students' folders, or the one sample, graded against the cases.
@@ -72,9 +59,21 @@ int grade(const run::Options &options)
     job.warnings = options.warnings;
     job.feedbackFolder = options.feedbackFolder;
     job.summaryFile = options.summaryFile;
+    std::optional<QList<grading::RosterEntry>> roster;
+    if (!options.roster.isEmpty()) {
+        QString error;
+        roster.emplace();
+        if (!grading::readRoster(options.roster, *roster, error))
+            return refuse(error, error.startsWith(QLatin1String("Cannot read"))
+                                     ? program::FileCannotRead
+                                     : program::WrongUsage);
+    }
     if (!options.classFolder.isEmpty()) {
-        if (const int status = readClass(options, job); status != program::Success)
-            return status;
+        job.columns =
+            roster ? grading::ReportColumns::StudentsWithRoster : grading::ReportColumns::Students;
+        job.findSubmissions = [&](const QString &pick, QList<grading::Submission> &found) {
+            return findClass(options, roster, pick, found);
+        };
     }
     for (qsizetype index = 0; index < options.programCount(); ++index) {
         program::Program program;
@@ -99,6 +98,7 @@ int grade(const run::Options &options)
     case grading::Outcome::CasesUnusable:
         return program::WrongUsage;
     case grading::Outcome::CasesCannotRead:
+    case grading::Outcome::NothingToGrade:
         return program::FileCannotRead;
     case grading::Outcome::CannotCreate:
         return program::CannotCreate;
