@@ -17,6 +17,7 @@ import csv
 import io
 import json
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -48,6 +49,8 @@ ROWS = [
     ("Ivy Kim", "Ivy Kim/prog.txt", "error", 0,
      "'class/Ivy Kim/prog.txt' is not a regular file (a symbolic link).", "", "no"),
     ("Renée Roy", "Renée Roy/adder.txt", "fail", 1, None, "1005", "yes"),
+    # holds Ann's id 1001 only within a longer number
+    ("Sam Poe_10010", "Sam Poe_10010/prog.txt", "pass", 4, None, "", "no"),
     ("ZOE SMITH", None, "error", 0,
      "the folder matches several students of the roster: 'Zoë Smith', 'Zoe Smith'.", "", "ambiguous"),
     ("Bob Ray", BOB + "/adder.kasm", "fail", 1, None, "1002", "yes"),
@@ -109,7 +112,7 @@ def check_rows(reports, stderr):
               (student, path, result, score, message, ident, on_roster), f"JSON entry {entry}")
     check("'class/index.html' is in no student's folder; not graded." in stderr,
           f"the file beside the folders is not reported:\n{stderr}")
-    for extra in ("Guest Visitor", "Ivy Kim"):
+    for extra in ("Guest Visitor", "Ivy Kim", "Sam Poe_10010"):
         check(f"'class/{extra}' is on no line of the roster" in stderr, f"{extra} not flagged")
     check("korvane-run: Dan Ode: no submission" in stderr, f"Dan Ode not told:\n{stderr}")
 
@@ -135,7 +138,7 @@ def check_student_views(top, reports):
     feedback = os.path.join(top, "feedback")
     written = sorted(os.listdir(feedback))
     graded_folders = ["Ann Lee", CHLOE, "Eve Park", "Fay Lin", "Guest Visitor", "Hal Ng",
-                      "Ivy Kim", "Renée Roy", "ZOE SMITH", BOB]
+                      "Ivy Kim", "Renée Roy", "Sam Poe_10010", "ZOE SMITH", BOB]
     check(len(written) == len(graded_folders), f"feedback files {written}")
     texts = {}
     for name in written:
@@ -145,7 +148,7 @@ def check_student_views(top, reports):
         check(any(student in text for text in texts.values()), f"no feedback names {student}")
     for where, text in [("TAP", reports["tap"]), ("JUnit", reports["junit"])] + list(texts.items()):
         for value in private:
-            check(value not in text, f"{where} shows {value!r}")
+            check(not re.search(rf"\b{re.escape(value)}\b", text), f"{where} shows {value!r}")
     for where, text in reports.items():
         check(SECRET not in text, f"{where} shows the linked file's text")
 
@@ -168,6 +171,15 @@ def check_picks(top):
     check(rows["Eve Park"]["file"] == "class/Eve Park/prog copy.txt" and
           rows["Eve Park"]["result"] == "fail" and "on_roster" not in rows["Eve Park"],
           f"pick: line {rows.get('Eve Park')}")
+    # A roster of a name per line: no id, no email.
+    with open(os.path.join(top, "names.txt"), "w") as file:
+        file.write("Ann Lee\n\nzoe smith\n")
+    out, _ = korvane(top, ["--class", "class", "--roster", "names.txt", "--report", "csv"], 5)
+    rows = {r["student"]: r for r in csv.DictReader(io.StringIO(out, newline=""))}
+    check({n: (r["on_roster"], r["id"], r["email"]) for n, r in rows.items()} ==
+          {n: ("yes" if n in ("Ann Lee", "zoe smith") else "no", "", "")
+           for n in ["Ann Lee", "zoe smith"] + [r[0] for r in ROWS[1:10] if r[0] != "ZOE SMITH"] +
+           [BOB]} and rows["zoe smith"]["result"] == "pass", f"a name per line: {rows}")
     for arguments in (["--class", "class", "--report", "gradescope"],
                       ["--pick", "*.txt", "class/Ann Lee/prog.txt"],
                       ["--class", "class", "class/Ann Lee/prog.txt"]):
