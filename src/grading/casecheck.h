@@ -6,6 +6,7 @@
 
 #include "assembler/diagnostic.h"
 #include "grading/cases.h"
+#include "grading/student.h"
 #include "program/program.h"
 
 #include <QList>
@@ -54,11 +55,12 @@ QList<CaseResult> checkProgram(const program::Program &program, const QList<Test
 
 // How one program fared with every case, or why it could not be graded.
 struct FileGrade {
-    QString name;                // the FILE as shownName() shows it, or "sample N"
-    std::optional<QString> path; // the FILE's exact name; none for a sample
-    bool graded = false;         // false: the file could not be read or assembled
-    QString message;             // why not graded: the reason, or the assembly error with its notes
-    QList<CaseResult> cases;     // one per case, in order, when graded
+    QString name;                   // the FILE as shownName() shows it, or "sample N"
+    std::optional<QString> path;    // the FILE's exact name; none for a sample
+    std::optional<Student> student; // whom it belongs to, in a class graded by folder
+    bool graded = false;            // false: the file could not be read or assembled
+    QString message;         // why not graded: the reason, or the assembly error with its notes
+    QList<CaseResult> cases; // one per case, in order, when graded
     // The warnings about a program that assembled; none when they are not wanted.
     QList<diagnostics::Diagnostic> warnings;
     // Why a program did not assemble: its errors, each followed by its notes.

@@ -20,6 +20,7 @@ namespace
 const QLatin1String kArrow{"=>"};
 const QLatin1String kForbid{"forbid:"};
 const QLatin1String kMaxWords{"max-words:"};
+const QLatin1String kPick{"pick:"};
 
 // A number of points, or of words, that no sum of them can overflow.
 constexpr qint64 kMostPoints = 1'000'000;
@@ -254,7 +255,7 @@ QString TestCase::title(bool forStudents) const
     return QStringLiteral("line %1: %2").arg(lineNumber).arg(line);
 }
 
-CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error)
+CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error, QString *pick)
 {
     QString text;
     const program::FileTrouble trouble =
@@ -268,10 +269,27 @@ CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &err
     const QStringList lines = text.split(QLatin1Char('\n'));
     QList<TestCase> rules;
     QList<TestCase> found;
+    QString pattern;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const qsizetype comment = lines[i].indexOf(QLatin1Char('#'));
-        if ((comment < 0 ? lines[i] : lines[i].left(comment)).trimmed().isEmpty())
+        const QString content = (comment < 0 ? lines[i] : lines[i].left(comment)).trimmed();
+        if (content.isEmpty())
             continue;
+        if (content.startsWith(kPick, Qt::CaseInsensitive)) {
+            const QString given = content.mid(kPick.size()).trimmed();
+            const QString where =
+                shown + QLatin1Char(':') + QString::number(i + 1) + QLatin1String(": ");
+            if (!pattern.isEmpty()) {
+                error = where + QLatin1String("a second pick: line.");
+                return CasesTrouble::Unusable;
+            }
+            if (given.isEmpty() || given.contains(QLatin1Char('/'))) {
+                error = where + QLatin1String("pick: needs one file name pattern, without '/'.");
+                return CasesTrouble::Unusable;
+            }
+            pattern = given;
+            continue;
+        }
         LineReader reader(lines[i], i + 1);
         TestCase check;
         QString reason;
@@ -291,6 +309,8 @@ CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &err
         return CasesTrouble::Unusable;
     }
     cases = rules + found;
+    if (pick)
+        *pick = pattern;
     return CasesTrouble::None;
 }
 

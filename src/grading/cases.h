@@ -6,6 +6,8 @@
 //   a rule: "forbid: MNEMONIC..." (the program must not use these
 //   instructions) or "max-words: N" (it assembles to at most N words).
 // Either may start with attributes in brackets: "[points=2 hidden max-steps=500]".
+// A line "pick: PATTERN" names the file that --class grades in each
+// student's folder, as a shell pattern.
 // A "#" starts a comment that runs to the end of the line; blank lines and
 // lines that hold only a comment are skipped.
 
@@ -55,7 +57,9 @@ enum class CasesTrouble : quint8 {
 // the message to show as it is. A malformed line is named as "CASES:LINE:
 // reason", or "CASES:LINE:COLUMN: reason" when one word of it is wrong
 // (COLUMN its first byte, counted from 1), a file without a case as "CASES:
-// holds no case", CASES being `path`.
-CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error);
+// holds no case", CASES being `path`. The pattern of a pick: line goes to
+// `pick` when given, empty without one.
+CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error,
+                       QString *pick = nullptr);
 
 } // namespace grading

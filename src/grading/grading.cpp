@@ -45,12 +45,18 @@ bool isBlank(const QString &text)
 bool readSubmission(const Submission &submission, program::Program &program, QString &error)
 {
     program.name = submission.name;
+    if (!submission.reason.isEmpty()) {
+        error = submission.reason;
+        return false;
+    }
     if (submission.text) {
         program.text = *submission.text;
         return true;
     }
-    if (program::readTextFile(submission.path, QStringLiteral("a program"), program.text, error,
-                              program::Opening::RegularOnly) != program::FileTrouble::None) {
+    const QString &source = submission.source.isEmpty() ? submission.path : submission.source;
+    if (program::readTextFile(source, QStringLiteral("a program"), program.text, error,
+                              program::Opening::RegularOnly,
+                              program::shownName(submission.path)) != program::FileTrouble::None) {
         return false;
     }
     if (isBlank(program.text)) {
@@ -60,10 +66,19 @@ bool readSubmission(const Submission &submission, program::Program &program, QSt
     return true;
 }
 
-// The path a submission's feedback file is named after: its file, or its name.
+// What a submission's feedback file is named after: its student's folder,
+// its file, or its name; empty for a student who handed in nothing.
 QString submissionPath(const Submission &submission)
 {
+    if (submission.student)
+        return submission.student->folder;
     return submission.text ? submission.name : submission.path;
+}
+
+// A reason found before reading is told with the student it is about.
+QString toldReason(const Submission &submission, const QString &message)
+{
+    return submission.reason.isEmpty() ? message : submission.name + QLatin1String(": ") + message;
 }
 
 // The feedback folder exists, and no feedback file would replace a
@@ -73,6 +88,8 @@ bool prepareFeedback(const Job &job, QString &error)
     if (!makeFeedbackFolder(job.feedbackFolder, error))
         return false;
     for (const Submission &target : job.submissions) {
+        if (submissionPath(target).isEmpty())
+            continue;
         const QByteArray path = feedbackPath(job.feedbackFolder, submissionPath(target));
         struct stat feedback {
         };
@@ -81,7 +98,7 @@ bool prepareFeedback(const Job &job, QString &error)
         for (const Submission &submission : job.submissions) {
             struct stat file {
             };
-            if (!submission.text &&
+            if (!submission.text && !submission.path.isEmpty() &&
                 ::stat(program::argumentBytes(submission.path).constData(), &file) == 0 &&
                 file.st_dev == feedback.st_dev && file.st_ino == feedback.st_ino) {
                 error = QStringLiteral("The feedback on '%1' would replace the file graded "
@@ -99,7 +116,7 @@ QList<program::ReadFile> inputsOf(const Job &job)
 {
     QList<program::ReadFile> inputs{{job.casesFile, QStringLiteral("the cases file")}};
     for (const Submission &submission : job.submissions) {
-        if (!submission.text)
+        if (!submission.text && !submission.path.isEmpty())
             inputs.append({submission.path, QStringLiteral("the file graded")});
     }
     return inputs;
@@ -107,15 +124,22 @@ QList<program::ReadFile> inputsOf(const Job &job)
 
 } // namespace
 
-Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
+Outcome gradeClass(const Job &given, std::ostream &output, std::ostream &errors)
 {
     QList<TestCase> cases;
     QString error;
-    if (const CasesTrouble trouble = readCases(job.casesFile, cases, error);
+    QString pick;
+    if (const CasesTrouble trouble = readCases(given.casesFile, cases, error, &pick);
         trouble != CasesTrouble::None) {
         tell(output, errors, error);
         return trouble == CasesTrouble::CannotRead ? Outcome::CasesCannotRead
                                                    : Outcome::CasesUnusable;
+    }
+    Job job = given;
+    if (job.findSubmissions) {
+        output.flush();
+        if (!job.findSubmissions(pick, job.submissions))
+            return Outcome::NothingToGrade;
     }
 
     // What the grading writes besides the report can be written, before it
@@ -131,7 +155,7 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
     }
 
     const std::unique_ptr<Report> report =
-        makeReport(job.format, cases, job.submissions.size(), output);
+        makeReport(job.format, cases, job.submissions.size(), output, job.columns);
     QList<CheckTally> tallies(cases.size());
     bool allPassed = true;
     bool feedbackWritten = true;
@@ -141,11 +165,13 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         program::Program program;
         FileGrade grade;
         grade.name = submission.name;
-        if (!submission.text)
+        grade.student = submission.student;
+        if (!submission.text && !submission.path.isEmpty())
             grade.path = submission.path;
         if (!readSubmission(submission, program, error)) {
             grade.message = error.trimmed();
-            tell(output, errors, QLatin1String("korvane-run: ") + grade.message);
+            tell(output, errors,
+                 QLatin1String("korvane-run: ") + toldReason(submission, grade.message));
         } else if (!program.assemble(error)) {
             grade.message = error.trimmed();
             grade.errors = program.errors;
@@ -165,7 +191,7 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
             tallies[i].ungraded += grade.graded ? 0 : 1;
         }
         report->add(grade);
-        if (!job.feedbackFolder.isEmpty() &&
+        if (!job.feedbackFolder.isEmpty() && !submissionPath(submission).isEmpty() &&
             !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(submission)),
                            feedbackText(listedName(grade), cases, grade), error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);

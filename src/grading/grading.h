@@ -4,10 +4,13 @@
 // file, each run from its freshly assembled image, and one report in the
 // format chosen tells how every program fared.
 
+#include "grading/student.h"
+
 #include <QList>
 #include <QString>
 #include <QtGlobal>
 
+#include <functional>
 #include <iosfwd>
 #include <optional>
 
@@ -17,21 +20,35 @@ namespace grading
 // The format of the report.
 enum class ReportFormat : quint8 { Tap, Csv, Json, Junit, Gradescope };
 
+// What a report names each row by: the FILE, or the student, with the
+// roster's columns when a roster was given.
+enum class ReportColumns : quint8 { Files, Students, StudentsWithRoster };
+
 // One program to grade: the file at `path`, or the text given (a built-in sample).
 struct Submission {
     QString name; // how the report and the messages name it
     QString path;
     std::optional<QString> text;
+    // When it differs from `path`, the path to open: the file through the
+    // class folder's real path, `path` being as the teacher wrote it.
+    QString source;
+    std::optional<Student> student; // in a class graded by folder
+    QString reason;                 // why it cannot be graded, found before reading it; empty: none
 };
 
 struct Job {
     QString casesFile;
     QList<Submission> submissions; // at least one
     ReportFormat format = ReportFormat::Tap;
+    ReportColumns columns = ReportColumns::Files;
     quint64 maxSteps = 0;   // for each run; 0: no limit
     bool warnings = true;   // tell the warnings about each program that assembles
     QString feedbackFolder; // where to write a feedback file per submission; empty: none
     QString summaryFile;    // where to write how the class fared with each check; empty: none
+    // When set, finds the submissions once the cases are read, given the
+    // pattern of the cases file's pick: line (empty without one); false
+    // when there are none to grade, having told why.
+    std::function<bool(const QString &pick, QList<Submission> &submissions)> findSubmissions;
 };
 
 // How grading ended, as far as the exit status needs to know.
@@ -40,6 +57,7 @@ enum class Outcome : quint8 {
     SomeFailed,       // a case failed, or a submission could not be graded
     CasesUnusable,    // the cases file is malformed, not text or holds no case: nothing graded
     CasesCannotRead,  // the cases file cannot be opened: nothing graded
+    NothingToGrade,   // findSubmissions found none: nothing graded
     CannotCreate,     // the feedback folder, a feedback file or the summary cannot be written
     ReportNotWritten, // the report could not be written
 };

@@ -32,12 +32,15 @@ public:
 // The report of `fileCount` FILEs (at least one) graded with `cases`, written
 // to `output`. The cases and the stream must outlive it. A report of one FILE
 // is that FILE's alone; TAP then says only how its cases went.
+// CSV and JSON add the student's columns as `columns` asks.
 std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &cases,
-                                   qsizetype fileCount, std::ostream &output);
+                                   qsizetype fileCount, std::ostream &output,
+                                   ReportColumns columns = ReportColumns::Files);
 
 std::unique_ptr<Report> makeTapReport(const QList<TestCase> &cases, qsizetype fileCount,
                                       std::ostream &output);
-std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream &output);
+std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream &output,
+                                      ReportColumns columns);
 std::unique_ptr<Report> makeJsonReport(const QList<TestCase> &cases, std::ostream &output);
 std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostream &output);
 std::unique_ptr<Report> makeGradescopeReport(const QList<TestCase> &cases, std::ostream &output);
@@ -52,7 +55,8 @@ void writeSummary(std::ostream &output, const QList<TestCase> &cases,
 // What the formats share.
 
 // The FILE as TAP, CSV, JUnit and feedback list it: as shown, each backslash
-// of its name doubled, so that two FILEs are never listed alike.
+// of its name doubled, so that two FILEs are never listed alike; in a class
+// graded by folder, the student.
 QString listedName(const FileGrade &grade);
 
 // "pass" (every case passed), "fail" (a case failed) or "error" (not graded).

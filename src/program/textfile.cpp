@@ -95,9 +95,9 @@ int openFile(const QByteArray &path, const QString &shown, Opening opening, QStr
 } // namespace
 
 FileTrouble readTextFile(const QString &path, const QString &what, QString &text, QString &error,
-                         Opening opening)
+                         Opening opening, const QString &shownAs)
 {
-    const QString shown = shownName(path);
+    const QString shown = shownAs.isEmpty() ? shownName(path) : shownAs;
     const int descriptor = openFile(argumentBytes(path), shown, opening, error);
     if (descriptor < 0)
         return FileTrouble::CannotRead;

@@ -25,11 +25,12 @@ enum class Opening : quint8 {
 
 // The file read as UTF-8 text, a leading byte order mark dropped and Windows
 // line ends read as line feeds. `path` is a command-line argument as
-// argumentText() keeps it, and is shown with shownName() in the reason.
+// argumentText() keeps it, and is shown with shownName() in the reason, or
+// as `shown` when that is given (a path reached otherwise than as written).
 // Returns the trouble with a one-line reason when the file cannot be read,
 // is larger than 1 MiB or is not UTF-8; `what` names the kind of file in that
 // reason, e.g. "a program".
 FileTrouble readTextFile(const QString &path, const QString &what, QString &text, QString &error,
-                         Opening opening = Opening::Any);
+                         Opening opening = Opening::Any, const QString &shown = {});
 
 } // namespace program

@@ -1,7 +1,9 @@
 // korvane-run: assembles a program and runs it with standard input and output,
 // or lists it, or grades programs against test cases.
 
+#include "grading/classfolder.h"
 #include "grading/grading.h"
+#include "grading/roster.h"
 #include "program/filename.h"
 #include "program/outputfile.h"
 #include "replay/page.h"
@@ -27,7 +29,30 @@ int refuse(const QString &reason, int status = program::WrongUsage)
     return status;
 }
 
-// --test: every FILE, or the one sample, graded against the cases.
+// --class: the students' folders found once the cases file's pick: line
+// is known, or false when there is none to grade.
+bool findClass(const run::Options &options,
+               const std::optional<QList<grading::RosterEntry>> &roster, const QString &casesPick,
+               QList<grading::Submission> &submissions)
+{
+    const QString pick = options.pick.isEmpty() ? casesPick : options.pick;
+    QStringList notes;
+    QString error;
+    if (!grading::classSubmissions(options.classFolder, pick, roster, submissions, notes, error)) {
+        refuse(error);
+        return false;
+    }
+    for (const QString &note : notes)
+        std::cerr << "korvane-run: " << note.toStdString() << '\n';
+    if (submissions.isEmpty()) {
+        refuse(QStringLiteral("'%1' holds no student's folder.")
+                   .arg(program::shownName(options.classFolder)));
+        return false;
+    }
+    return true;
+}
+
+// --test: every FILE, the students' folders, or the one sample, graded against the cases.
 int grade(const run::Options &options)
 {
     grading::Job job;
@@ -37,6 +62,22 @@ int grade(const run::Options &options)
     job.warnings = options.warnings;
     job.feedbackFolder = options.feedbackFolder;
     job.summaryFile = options.summaryFile;
+    std::optional<QList<grading::RosterEntry>> roster;
+    if (!options.roster.isEmpty()) {
+        QString error;
+        roster.emplace();
+        if (!grading::readRoster(options.roster, *roster, error))
+            return refuse(error, error.startsWith(QLatin1String("Cannot read"))
+                                     ? program::FileCannotRead
+                                     : program::WrongUsage);
+    }
+    if (!options.classFolder.isEmpty()) {
+        job.columns =
+            roster ? grading::ReportColumns::StudentsWithRoster : grading::ReportColumns::Students;
+        job.findSubmissions = [&](const QString &pick, QList<grading::Submission> &found) {
+            return findClass(options, roster, pick, found);
+        };
+    }
     for (qsizetype index = 0; index < options.programCount(); ++index) {
         program::Program program;
         QString error;
@@ -60,6 +101,7 @@ int grade(const run::Options &options)
     case grading::Outcome::CasesUnusable:
         return program::WrongUsage;
     case grading::Outcome::CasesCannotRead:
+    case grading::Outcome::NothingToGrade:
         return program::FileCannotRead;
     case grading::Outcome::CannotCreate:
         return program::CannotCreate;

@@ -28,6 +28,9 @@ const QLatin1String kFeedbackOption{"feedback"};
 const QLatin1String kSummaryOption{"summary"};
 const QLatin1String kReplayOption{"replay"};
 const QLatin1String kReplayStepsOption{"replay-steps"};
+const QLatin1String kClassOption{"class"};
+const QLatin1String kPickOption{"pick"};
+const QLatin1String kRosterOption{"roster"};
 
 // The names of the report formats, in the order of grading::ReportFormat.
 const QLatin1String kReportNames[] = {QLatin1String("tap"), QLatin1String("csv"),
@@ -106,15 +109,17 @@ QString description()
                "followed by the line with a marker under the word (see --no-excerpts).\n"
                "\n"
                "With --test, each FILE is run once per case of CASES, and the report says\n"
-               "which cases passed, in TAP unless --report names another format.\n"
+               "which cases passed, in TAP unless --report names another format; with\n"
+               "--class DIR, one file in each student's folder under DIR.\n"
                "\n"
                "Exit status: 0 the program halted, 1 assembly error, 2 run error (including\n"
                "input that ends while the program waits for a value), 3 step limit reached,\n"
                "64 wrong usage, 65 a FILE that is not UTF-8 text or is larger than 1 MiB,\n"
                "66 a FILE that cannot be read, 74 standard output cannot be written.\n"
                "With --test: 0 every FILE passed every case, 5 some FILE failed a case or\n"
-               "could not be graded, 64 wrong usage or a malformed CASES file, 66 CASES\n"
-               "cannot be read, 73 a --feedback or --summary file cannot be created or\n"
+               "could not be graded, 64 wrong usage or a malformed CASES file or roster,\n"
+               "66 CASES, the --class DIR or the --roster FILE cannot be read or DIR holds\n"
+               "no student's folder, 73 a --feedback or --summary file cannot be created or\n"
                "written (or would replace a file read), 74 the report cannot be written.\n"
                "Put -- before FILEs whose names may start with '-'.")
         .arg(machine::mnemonicOf(machine::Output));
@@ -187,6 +192,21 @@ Options parseOptions(const QStringList &arguments)
             .arg(replay::kDefaultSteps)
             .arg(replay::kMostSteps),
         QStringLiteral("N"));
+    const QCommandLineOption classFolder(
+        kClassOption,
+        QStringLiteral("With --test, grade each folder directly under DIR, one per student and "
+                       "named after the student, instead of FILEs."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption pick(
+        kPickOption,
+        QStringLiteral("With --class, grade the one file in each folder that the shell PATTERN "
+                       "matches (default: the cases file's pick: line, else *.kasm or *.txt)."),
+        QStringLiteral("PATTERN"));
+    const QCommandLineOption roster(
+        kRosterOption,
+        QStringLiteral("With --class, match the folders to the students of FILE (a name per "
+                       "line, or CSV with name and optional id and email columns)."),
+        QStringLiteral("FILE"));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled, nor about a "
@@ -196,8 +216,9 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("Write each error, warning and note on one line, without the source "
                        "line and the marker under it."));
     const QList<QCommandLineOption> known{
-        sample,   maxSteps, assemble, listing,    trace,      traceFormat, test,       report,
-        feedback, summary,  memory,   noWarnings, noExcerpts, replayPage,  replaySteps};
+        sample,     maxSteps,   assemble,    listing,     trace,  traceFormat,
+        test,       report,     feedback,    summary,     memory, noWarnings,
+        noExcerpts, replayPage, replaySteps, classFolder, pick,   roster};
     parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -235,7 +256,8 @@ Options parseOptions(const QStringList &arguments)
         return refuse(QStringLiteral("Only one FILE can be given."));
     for (const QLatin1String name :
          {kSampleOption, kMaxStepsOption, kTestOption, kReportOption, kFeedbackOption,
-          kSummaryOption, kTraceFormatOption, kReplayOption, kReplayStepsOption}) {
+          kSummaryOption, kTraceFormatOption, kReplayOption, kReplayStepsOption, kClassOption,
+          kPickOption, kRosterOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
@@ -268,11 +290,13 @@ Options parseOptions(const QStringList &arguments)
                     "--report needs one of tap, csv, json, junit or gradescope, not '%1'.")
                     .arg(name));
         options.report = grading::ReportFormat(found - std::begin(kReportNames));
+        if (options.report == grading::ReportFormat::Gradescope && parser.isSet(classFolder))
+            return refuse(QStringLiteral("--report gradescope grades one FILE, not --class."));
         if (options.report == grading::ReportFormat::Gradescope && files.size() > 1)
             return refuse(
                 QStringLiteral("--report gradescope grades one FILE, not %1.").arg(files.size()));
     }
-    for (const QCommandLineOption *option : {&feedback, &summary}) {
+    for (const QCommandLineOption *option : {&feedback, &summary, &classFolder, &pick, &roster}) {
         if (parser.isSet(*option) && !parser.isSet(test))
             return refuse(QStringLiteral("--%1 goes only with --test.").arg(option->names()[0]));
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
@@ -291,6 +315,15 @@ Options parseOptions(const QStringList &arguments)
                               .arg(replay::kMostSteps)
                               .arg(parser.value(replaySteps)));
     }
+    for (const QCommandLineOption *option : {&pick, &roster}) {
+        if (parser.isSet(*option) && !parser.isSet(classFolder))
+            return refuse(QStringLiteral("--%1 goes only with --class.").arg(option->names()[0]));
+    }
+    if (parser.value(pick).contains(QLatin1Char('/')))
+        return refuse(QStringLiteral("--pick matches a file name, which holds no '/'."));
+    options.classFolder = parser.value(classFolder);
+    options.pick = parser.value(pick);
+    options.roster = parser.value(roster);
     options.feedbackFolder = parser.value(feedback);
     options.summaryFile = parser.value(summary);
     options.showMemory = parser.isSet(memory);
@@ -323,6 +356,12 @@ Options parseOptions(const QStringList &arguments)
                           .arg(std::numeric_limits<quint64>::max())
                           .arg(stepLimits.first()));
 
+    if (!options.classFolder.isEmpty()) {
+        if (!files.isEmpty() || options.sample >= 0)
+            return refuse(QStringLiteral("--class grades the folders under DIR in place of "
+                                         "FILEs and --sample; give only one of them."));
+        return options;
+    }
     if (!files.isEmpty() && options.sample >= 0)
         return refuse(QStringLiteral("Give either a FILE or --sample, not both."));
     if (files.isEmpty() && options.sample < 0)

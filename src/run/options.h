@@ -35,7 +35,10 @@ struct Options {
     grading::ReportFormat report = grading::ReportFormat::Tap; // for Test
     QString feedbackFolder;                                    // for Test; empty: none
     QString summaryFile;                                       // for Test; empty: none
-    quint64 maxSteps = kDefaultMaxSteps;                       // 0: no limit
+    QString classFolder; // for Test: a folder per student, in place of FILEs; empty: none
+    QString pick;        // with classFolder: the file to grade in each folder; empty: default
+    QString roster;      // with classFolder: the class's roster; empty: none
+    quint64 maxSteps = kDefaultMaxSteps; // 0: no limit
     bool showMemory = false;
     QString replayPage;                          // the page to write; empty: none
     quint64 replaySteps = replay::kDefaultSteps; // the most steps the page holds
@@ -45,7 +48,7 @@ struct Options {
     bool excerpts = true; // each diagnostic followed by its source line and a marker
     QString text;
 
-    // The programs named: the FILEs, or the one sample.
+    // The programs named: the FILEs, or the one sample (none for a class folder).
     qsizetype programCount() const { return sample >= 0 ? 1 : programFiles.size(); }
 };
 
