@@ -12,6 +12,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace grading
 {
 
@@ -39,10 +41,11 @@ CaseResult checkCase(const program::Program &program, const TestCase &testCase, 
 
 // How one program fared with every case, or why it could not be graded.
 struct FileGrade {
-    QString name;            // the FILE as given, or "sample N"
-    bool graded = false;     // false: the file could not be read or assembled
-    QString message;         // why not graded: the reason, or the assembly error with its notes
-    QList<CaseResult> cases; // one per case, in order, when graded
+    QString name;                // the FILE as shownName() shows it, or "sample N"
+    std::optional<QString> path; // the FILE's exact name; none for a sample
+    bool graded = false;         // false: the file could not be read or assembled
+    QString message;             // why not graded: the reason, or the assembly error with its notes
+    QList<CaseResult> cases;     // one per case, in order, when graded
     // The warnings about a program that assembled; none when they are not wanted.
     QList<diagnostics::Diagnostic> warnings;
     // Why a program did not assemble: its errors, each followed by its notes.

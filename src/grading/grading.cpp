@@ -5,14 +5,13 @@
 #include "grading/feedback.h"
 #include "grading/report.h"
 #include "program/filename.h"
+#include "program/outputfile.h"
 #include "program/program.h"
 #include "program/textfile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <ostream>
+#include <sstream>
 
 #include <sys/stat.h>
 
@@ -95,6 +94,17 @@ bool prepareFeedback(const Job &job, QString &error)
     return true;
 }
 
+// The files that grading reads, which nothing it writes may replace.
+QList<program::ReadFile> inputsOf(const Job &job)
+{
+    QList<program::ReadFile> inputs{{job.casesFile, QStringLiteral("the cases file")}};
+    for (const Submission &submission : job.submissions) {
+        if (!submission.text)
+            inputs.append({submission.path, QStringLiteral("the file graded")});
+    }
+    return inputs;
+}
+
 } // namespace
 
 Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
@@ -108,18 +118,12 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
                                                    : Outcome::CasesUnusable;
     }
 
-    // What the grading writes besides the report can be written, before it starts.
-    std::ofstream summary;
-    if (!job.summaryFile.isEmpty()) {
-        summary.open(program::argumentBytes(job.summaryFile).toStdString(),
-                     std::ios::binary | std::ios::trunc);
-        if (!summary) {
-            tell(output, errors,
-                 QStringLiteral("korvane-run: Cannot create the summary '%1': %2.")
-                     .arg(program::shownName(job.summaryFile),
-                          QString::fromLocal8Bit(std::strerror(errno))));
-            return Outcome::CannotCreate;
-        }
+    // What the grading writes besides the report can be written, before it
+    // starts, and replaces none of the files it reads.
+    program::OutputFile summary(QStringLiteral("the summary"));
+    if (!job.summaryFile.isEmpty() && !summary.open(job.summaryFile, inputsOf(job), error)) {
+        tell(output, errors, QLatin1String("korvane-run: ") + error);
+        return Outcome::CannotCreate;
     }
     if (!job.feedbackFolder.isEmpty() && !prepareFeedback(job, error)) {
         tell(output, errors, QLatin1String("korvane-run: ") + error);
@@ -137,6 +141,8 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         program::Program program;
         FileGrade grade;
         grade.name = submission.name;
+        if (!submission.text)
+            grade.path = submission.path;
         if (!readSubmission(submission, program, error)) {
             grade.message = error.trimmed();
             tell(output, errors, QLatin1String("korvane-run: ") + grade.message);
@@ -160,7 +166,7 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         report->add(grade);
         if (!job.feedbackFolder.isEmpty() &&
             !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(submission)),
-                           feedbackText(grade.name, cases, grade), error)) {
+                           feedbackText(listedName(grade), cases, grade), error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);
             feedbackWritten = false;
         }
@@ -171,13 +177,11 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         errors << "Error: cannot write to standard output." << std::endl;
         return Outcome::ReportNotWritten;
     }
-    if (summary.is_open()) {
-        writeSummary(summary, cases, tallies);
-        summary.close();
-        if (!summary) {
-            tell(output, errors,
-                 QStringLiteral("korvane-run: Cannot write the summary '%1'.")
-                     .arg(program::shownName(job.summaryFile)));
+    if (!job.summaryFile.isEmpty()) {
+        std::ostringstream text;
+        writeSummary(text, cases, tallies);
+        if (!summary.commit(QByteArray::fromStdString(text.str()), error)) {
+            tell(output, errors, QLatin1String("korvane-run: ") + error);
             return Outcome::ReportNotWritten;
         }
     }

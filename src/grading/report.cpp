@@ -1,5 +1,7 @@
 #include "grading/report.h"
 
+#include "program/filename.h"
+
 namespace grading
 {
 
@@ -19,6 +21,11 @@ std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &c
         return makeGradescopeReport(cases, output);
     }
     return makeTapReport(cases, fileCount, output);
+}
+
+QString listedName(const FileGrade &grade)
+{
+    return grade.path ? program::unambiguousName(*grade.path) : grade.name;
 }
 
 const char *resultName(const FileGrade &grade)

@@ -50,6 +50,10 @@ void writeSummary(std::ostream &output, const QList<TestCase> &cases,
 
 // What the formats share.
 
+// The FILE as TAP, CSV, JUnit and feedback list it: as shown, each backslash
+// of its name doubled, so that two FILEs are never listed alike.
+QString listedName(const FileGrade &grade);
+
 // "pass" (every case passed), "fail" (a case failed) or "error" (not graded).
 const char *resultName(const FileGrade &grade);
 // Why a failing case failed: how its run ended, or, when it halted, "wrong output".

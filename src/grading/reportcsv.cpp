@@ -46,7 +46,7 @@ public:
     void add(const FileGrade &grade) override
     {
         const qsizetype passed = grade.passedCount();
-        output << field(grade.name) << ',' << passed << ',' << caseCount - passed << ','
+        output << field(listedName(grade)) << ',' << passed << ',' << caseCount - passed << ','
                << caseCount << ',' << resultName(grade) << ','
                << (grade.graded ? std::string() : field(firstLine(grade.message))) << ','
                << grade.score(cases) << ',' << maxScore(cases) << ','

@@ -1,7 +1,7 @@
 // One JSON document for scripts:
 //   {"passed": FILES THAT PASSED, "total": FILES,
 //    "cases_passed": CASES THAT PASSED, "cases_total": CASES OF ALL FILES, "files": [
-//     {"file", "result", "passed", "total", "score", "max_score", "message",
+//     {"file", "path", "result", "passed", "total", "score", "max_score", "message",
 //      "errors": [DIAGNOSTIC], "warnings": [DIAGNOSTIC], "cases": [
 //       {"line", "kind", "case", "points", "hidden", "passed", "expected", "output",
 //        "output_left_out", "reason", "notes": [DIAGNOSTIC]}]}],
@@ -90,6 +90,8 @@ public:
         }
         files.append(
             QJsonObject{{QLatin1String("file"), grade.name},
+                        {QLatin1String("path"),
+                         grade.path ? QJsonValue(*grade.path) : QJsonValue(QJsonValue::Null)},
                         {QLatin1String("result"), QLatin1String(resultName(grade))},
                         {QLatin1String("passed"), grade.passedCount()},
                         {QLatin1String("total"), cases.size()},

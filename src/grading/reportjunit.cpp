@@ -90,7 +90,7 @@ private:
 
     void writeSuite(QXmlStreamWriter &xml, const FileGrade &grade) const
     {
-        const QString name = xmlText(grade.name);
+        const QString name = xmlText(listedName(grade));
         xml.writeStartElement(QLatin1String("testsuite"));
         xml.writeAttribute(QLatin1String("name"), name);
         if (grade.graded)

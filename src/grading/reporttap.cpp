@@ -21,12 +21,14 @@ namespace grading
 namespace
 {
 
-// The text on one line: a control character, which could end the line or
-// garble it, shows as U+FFFD; tabs are kept.
+// The text on one line: a control character or a line or paragraph
+// separator, which could end the line or garble it, shows as U+FFFD; tabs
+// are kept.
 QString singleLine(QString text)
 {
     for (QChar &c : text) {
-        if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7f)
+        const char16_t code = c.unicode();
+        if ((code < 0x20 && code != u'\t') || code == 0x7f || code == 0x2028 || code == 0x2029)
             c = QChar::ReplacementCharacter;
     }
     return text;
@@ -141,10 +143,10 @@ public:
             writeCases(grade, "");
         } else {
             ++fileNumber;
-            output << "# Subtest: " << description(grade.name) << '\n';
+            output << "# Subtest: " << description(listedName(grade)) << '\n';
             writeCases(grade, "    ");
             output << (grade.passed() ? "ok " : "not ok ") << fileNumber << " - "
-                   << description(grade.name) << '\n';
+                   << description(listedName(grade)) << '\n';
             if (!grade.graded)
                 output << "  ---\n  error: " << quoted(grade.message) << "\n  ...\n";
             else if (!grade.warnings.isEmpty())

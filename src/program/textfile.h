@@ -17,8 +17,10 @@ enum class FileTrouble : quint8 {
 
 // Which files may be opened.
 enum class Opening : quint8 {
-    Any,         // whatever the name leads to: a link, a pipe, a device
-    RegularOnly, // a regular file, named directly: never a link, a pipe or a device
+    Any, // whatever the name leads to: a link, a pipe, a device
+    // a regular file reached through no link below the current folder: never
+    // a link, a pipe or a device (see openRegularFile())
+    RegularOnly,
 };
 
 // The file read as UTF-8 text, a leading byte order mark dropped and Windows

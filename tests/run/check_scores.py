@@ -208,11 +208,39 @@ def check_student_views(folder):
         check(output == b"", f"{option} {path}: a report was written")
 
 
+def check_summary_targets(folder, tally_text):
+    """--summary replaces no file graded nor the cases file, also through a
+    hard link; follows a link only to a device or a pipe; and leaves no
+    temporary file behind."""
+    def contents():
+        return {n: open(os.path.join(folder, n), "rb").read() for n in FILES + ["class.cases"]}
+    before = contents()
+    os.link(os.path.join(folder, "class.cases"), os.path.join(folder, "cases.csv"))
+    os.symlink("expected.json", os.path.join(folder, "link.csv"))
+    for target, reason in [("dee.txt", "would replace the file graded 'dee.txt'"),
+                           ("cases.csv", "would replace the cases file 'class.cases'"),
+                           ("link.csv", "is a symbolic link")]:
+        run = subprocess.run([KORVANE_RUN, "-w", "--test", "class.cases", "--summary", target,
+                              "--", *FILES], cwd=folder, capture_output=True)
+        check(run.returncode == 73 and run.stdout == b"" and reason in run.stderr.decode(),
+              f"--summary {target}: {run.returncode} {run.stdout[:40]} {run.stderr}")
+    check(contents() == before and os.readlink(os.path.join(folder, "link.csv")) ==
+          "expected.json", "a refused --summary changed a file")
+    # /dev/stdout leads to the pipe the report goes to: written in place, after it.
+    report = korvane(folder, ["--report", "csv", "--", *FILES], 5)
+    both = korvane(folder, ["--report", "csv", "--summary", "/dev/stdout", "--", *FILES], 5)
+    check(both == report + tally_text, f"--summary /dev/stdout: {both}")
+    check(not [n for n in os.listdir(folder) if n.startswith(".")],
+          f"temporary files left: {os.listdir(folder)}")
+
+
 def main():
     with tempfile.TemporaryDirectory() as top:
         folder = os.path.join(top, "class")
         shutil.copytree(CLASS, folder)
         check_reports(folder)
+        with open(os.path.join(folder, "summary.csv"), "rb") as file:
+            check_summary_targets(folder, file.read())
         check_student_views(folder)
     for failure in failures:
         print("FAIL:", failure)
