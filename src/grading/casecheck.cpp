@@ -4,6 +4,7 @@
 #include "machine/runloop.h"
 
 #include <algorithm>
+#include <chrono>
 
 namespace grading
 {
@@ -15,13 +16,18 @@ namespace
 // wrong, without holding all that a runaway loop puts out.
 constexpr qsizetype kExtraValuesShown = 20;
 
+// Under a time limit, the clock is read after each stretch of this many
+// steps: rarely enough to leave the run at its speed.
+constexpr quint64 kStepsPerClockReading = 1 << 16;
+
 // One case's console: the case's values to type, and the output kept. A
 // failing case's report tells how its run ended, so messages are not kept.
 class CaseConsole final : public machine::Console
 {
 public:
-    explicit CaseConsole(const TestCase &testCase)
-        : inputs(testCase.inputs), kept(testCase.expected.size() + kExtraValuesShown)
+    CaseConsole(const TestCase &testCase, TimeLimit timeLimit)
+        : inputs(testCase.inputs), kept(testCase.expected.size() + kExtraValuesShown),
+          deadline(std::chrono::steady_clock::now() + timeLimit)
     {
     }
 
@@ -41,6 +47,12 @@ public:
     }
     void message(const QString &) override {}
     void operandReport(qint32, const QString &) override {}
+    // Asked only under a time limit.
+    bool keepRunning(quint64) override
+    {
+        timedOut = std::chrono::steady_clock::now() >= deadline;
+        return !timedOut;
+    }
 
     const QList<qint32> &inputs;
     const qsizetype kept;
@@ -48,6 +60,8 @@ public:
     bool ranOut = false;
     QList<qint32> outputs;
     quint64 written = 0;
+    const std::chrono::steady_clock::time_point deadline;
+    bool timedOut = false;
 };
 
 // The lines that use each forbidden instruction, or the words over the most allowed.
@@ -82,15 +96,19 @@ CaseResult checkRule(const program::Program &program, const TestCase &rule)
 
 } // namespace
 
-CaseResult checkCase(const program::Program &program, const TestCase &testCase, quint64 maxSteps)
+CaseResult checkCase(const program::Program &program, const TestCase &testCase, quint64 maxSteps,
+                     TimeLimit timeLimit)
 {
     if (testCase.isRule())
         return checkRule(program, testCase);
     maxSteps = testCase.maxSteps.value_or(maxSteps);
-    CaseConsole console(testCase);
+    timeLimit = testCase.timeLimit.value_or(timeLimit);
+    CaseConsole console(testCase, timeLimit);
     machine::Processor processor;
     program::loadImage(program, processor);
-    const machine::RunEnd end = machine::RunLoop(processor, console, 0, maxSteps).run();
+    const quint64 stepsPerReading = timeLimit.count() > 0 ? kStepsPerClockReading : 0;
+    const machine::RunEnd end =
+        machine::RunLoop(processor, console, stepsPerReading, maxSteps).run();
 
     CaseResult result;
     result.outputCount = console.written;
@@ -107,12 +125,16 @@ CaseResult checkCase(const program::Program &program, const TestCase &testCase, 
     } else if (end.kind == machine::RunEnd::StepLimit) {
         result.ending = CaseResult::Stopped;
         result.reason = end.message.trimmed();
+    } else if (end.kind == machine::RunEnd::Stopped && console.timedOut) {
+        result.ending = CaseResult::Stopped;
+        result.reason = timeLimitMessage(timeLimit);
     } else if (end.kind != machine::RunEnd::Halted) {
         // A fault; a case's console never stops a run or runs out of input otherwise.
         result.ending = CaseResult::Error;
         result.reason = (program.locationOf(end.address) + end.message).trimmed();
     }
-    if (result.ending == CaseResult::Stopped || result.ending == CaseResult::Error)
+    // Only the step limit watches where a run looped; the clock does not.
+    if (end.kind == machine::RunEnd::StepLimit || result.ending == CaseResult::Error)
         result.notes = program.runNoteList(program::runStopOf(end, maxSteps));
     result.passed = result.ending == CaseResult::Halted &&
                     result.outputCount == quint64(testCase.expected.size()) &&

@@ -22,7 +22,7 @@ struct CaseResult {
     enum Ending : quint8 {
         Halted,
         Error,   // a run error: reason holds the message with its location
-        Stopped, // the step limit: reason holds its message
+        Stopped, // the step or time limit: reason holds its message
         Input,   // the program asked for more values than the case gives: reason says so
         Broken,  // a rule: the program breaks it, and reason says where
     };
@@ -36,8 +36,10 @@ struct CaseResult {
 };
 
 // Checks a rule, or runs one case from the program's image with the case's
-// own step limit or else `maxSteps` (0 means no limit).
-CaseResult checkCase(const program::Program &program, const TestCase &testCase, quint64 maxSteps);
+// own step limit or else `maxSteps`, and the case's own time limit or else
+// `timeLimit` (0 means no limit). A run stopped at either limit ends Stopped.
+CaseResult checkCase(const program::Program &program, const TestCase &testCase, quint64 maxSteps,
+                     TimeLimit timeLimit = TimeLimit(0));
 
 // How one program fared with every case, or why it could not be graded.
 struct FileGrade {

@@ -79,8 +79,10 @@ public:
         check.line = written.mid(start, end - start);
         const bool forbid = check.line.startsWith(kForbid, Qt::CaseInsensitive);
         const bool maxWords = check.line.startsWith(kMaxWords, Qt::CaseInsensitive);
-        if ((forbid || maxWords) && check.maxSteps)
-            return fail(skipBlanks(0), QStringLiteral("max-steps is for cases, not for rules."),
+        if ((forbid || maxWords) && (check.maxSteps || check.timeLimit))
+            return fail(skipBlanks(0),
+                        QStringLiteral("%1 is for cases, not for rules.")
+                            .arg(check.maxSteps ? "max-steps" : "time-limit"),
                         reason);
         if (forbid)
             return readForbid(start + kForbid.size(), end, check, reason);
@@ -155,10 +157,20 @@ private:
                                     .arg(value),
                                 reason);
                 check.maxSteps = count;
+            } else if (name == QLatin1String("time-limit") && word.text.contains(u'=')) {
+                check.timeLimit = readSeconds(value);
+                if (!check.timeLimit)
+                    return fail(word.at,
+                                QStringLiteral("time-limit needs a number of seconds from 0 to "
+                                               "%1, with at most three decimals (0: no limit), "
+                                               "not '%2'.")
+                                    .arg(kMostSeconds)
+                                    .arg(value),
+                                reason);
             } else {
                 return fail(word.at,
                             QStringLiteral("unknown attribute '%1'; the attributes are points=N, "
-                                           "hidden and max-steps=N.")
+                                           "hidden, max-steps=N and time-limit=S.")
                                 .arg(word.text),
                             reason);
             }

@@ -3,6 +3,7 @@
 #include "grading/casecheck.h"
 #include "grading/cases.h"
 #include "grading/feedback.h"
+#include "grading/inorder.h"
 #include "grading/report.h"
 #include "program/filename.h"
 #include "program/outputfile.h"
@@ -105,6 +106,43 @@ QList<program::ReadFile> inputsOf(const Job &job)
     return inputs;
 }
 
+// One submission graded: how it fared, and the lines it tells on standard
+// error, kept until it is its turn to be written.
+struct Graded {
+    FileGrade grade;
+    QStringList told;
+};
+
+// Reads, assembles and runs one submission against every case. Touches
+// nothing but its own: submissions are graded on several threads at once.
+Graded gradeSubmission(const Job &job, const QList<TestCase> &cases, const Submission &submission)
+{
+    Graded graded;
+    FileGrade &grade = graded.grade;
+    program::Program program;
+    QString error;
+    grade.name = submission.name;
+    if (!submission.text)
+        grade.path = submission.path;
+    if (!readSubmission(submission, program, error)) {
+        grade.message = error.trimmed();
+        graded.told.append(QLatin1String("korvane-run: ") + grade.message);
+    } else if (!program.assemble(error)) {
+        grade.message = error.trimmed();
+        grade.errors = program.errors;
+        graded.told.append(grade.message);
+    } else {
+        grade.graded = true;
+        if (job.warnings) {
+            grade.warnings = program.warningList();
+            graded.told.append(program.linesOf(grade.warnings));
+        }
+        for (const TestCase &testCase : cases)
+            grade.cases.append(checkCase(program, testCase, job.maxSteps, job.timeLimit));
+    }
+    return graded;
+}
+
 } // namespace
 
 Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
@@ -135,41 +173,27 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
     QList<CheckTally> tallies(cases.size());
     bool allPassed = true;
     bool feedbackWritten = true;
-    for (const Submission &submission : job.submissions) {
-        if (!output)
-            break;
-        program::Program program;
-        FileGrade grade;
-        grade.name = submission.name;
-        if (!submission.text)
-            grade.path = submission.path;
-        if (!readSubmission(submission, program, error)) {
-            grade.message = error.trimmed();
-            tell(output, errors, QLatin1String("korvane-run: ") + grade.message);
-        } else if (!program.assemble(error)) {
-            grade.message = error.trimmed();
-            grade.errors = program.errors;
-            tell(output, errors, grade.message);
-        } else {
-            grade.graded = true;
-            if (job.warnings) {
-                grade.warnings = program.warningList();
-                for (const QString &warning : program.linesOf(grade.warnings))
-                    tell(output, errors, warning);
-            }
-            for (const TestCase &testCase : std::as_const(cases))
-                grade.cases.append(checkCase(program, testCase, job.maxSteps));
-        }
+    const auto take = [&](qsizetype index, Graded &&graded) {
+        const FileGrade &grade = graded.grade;
+        for (const QString &line : std::as_const(graded.told))
+            tell(output, errors, line);
         allPassed = allPassed && grade.passed();
         for (qsizetype i = 0; i < cases.size(); ++i)
             ++(grade.graded && grade.cases[i].passed ? tallies[i].passed : tallies[i].failed);
         report->add(grade);
         if (!job.feedbackFolder.isEmpty() &&
-            !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(submission)),
+            !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(job.submissions[index])),
                            feedbackText(listedName(grade), cases, grade), error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);
             feedbackWritten = false;
         }
+        return bool(output);
+    };
+    if (output) {
+        forEachInOrder<Graded>(
+            job.submissions.size(), job.threads,
+            [&](qsizetype index) { return gradeSubmission(job, cases, job.submissions[index]); },
+            take);
     }
     report->finish(tallies);
     output.flush();

@@ -3,6 +3,7 @@
 
 #include "grading/grading.h"
 #include "program/filename.h"
+#include "run/cores.h"
 #include "run/diagnosticprinter.h"
 #include "run/listing.h"
 #include "run/options.h"
@@ -31,6 +32,8 @@ int grade(const run::Options &options)
     job.casesFile = options.casesFile;
     job.format = options.report;
     job.maxSteps = options.maxSteps;
+    job.timeLimit = options.timeLimit;
+    job.threads = options.jobs > 0 ? options.jobs : run::usableCores();
     job.warnings = options.warnings;
     job.feedbackFolder = options.feedbackFolder;
     job.summaryFile = options.summaryFile;

@@ -25,6 +25,11 @@ const QLatin1String kReportOption{"report"};
 const QLatin1String kTraceFormatOption{"trace-format"};
 const QLatin1String kFeedbackOption{"feedback"};
 const QLatin1String kSummaryOption{"summary"};
+const QLatin1String kJobsOption{"jobs"};
+const QLatin1String kTimeLimitOption{"time-limit"};
+
+// More threads than this would only cost memory.
+constexpr quint64 kMostJobs = 1024;
 
 // The names of the report formats, in the order of grading::ReportFormat.
 const QLatin1String kReportNames[] = {QLatin1String("tap"), QLatin1String("csv"),
@@ -172,6 +177,16 @@ Options parseOptions(const QStringList &arguments)
         kSummaryOption,
         QStringLiteral("With --test, also write to CSV how many FILEs passed each rule and case."),
         QStringLiteral("CSV"));
+    const QCommandLineOption jobs(
+        kJobsOption,
+        QStringLiteral("With --test, grade N FILEs at once (default: one per core this process "
+                       "may use); the report is the same."),
+        QStringLiteral("N"));
+    const QCommandLineOption timeLimit(
+        kTimeLimitOption,
+        QStringLiteral("With --test, stop a case that runs longer than SECONDS and fail it "
+                       "(default 0: no limit)."),
+        QStringLiteral("SECONDS"));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled, nor about a "
@@ -180,9 +195,9 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("no-excerpts"),
         QStringLiteral("Write each error, warning and note on one line, without the source "
                        "line and the marker under it."));
-    const QList<QCommandLineOption> known{sample,      maxSteps,   assemble,  listing,  trace,
-                                          traceFormat, test,       report,    feedback, summary,
-                                          memory,      noWarnings, noExcerpts};
+    const QList<QCommandLineOption> known{sample,      maxSteps,  assemble, listing,    trace,
+                                          traceFormat, test,      report,   feedback,   summary,
+                                          jobs,        timeLimit, memory,   noWarnings, noExcerpts};
     parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -218,8 +233,9 @@ Options parseOptions(const QStringList &arguments)
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 && !parser.isSet(test))
         return refuse(QStringLiteral("Only one FILE can be given."));
-    for (const QLatin1String name : {kSampleOption, kMaxStepsOption, kTestOption, kReportOption,
-                                     kFeedbackOption, kSummaryOption, kTraceFormatOption}) {
+    for (const QLatin1String name :
+         {kSampleOption, kMaxStepsOption, kTestOption, kReportOption, kFeedbackOption,
+          kSummaryOption, kTraceFormatOption, kJobsOption, kTimeLimitOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
@@ -261,6 +277,28 @@ Options parseOptions(const QStringList &arguments)
             return refuse(QStringLiteral("--%1 goes only with --test.").arg(option->names()[0]));
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
             return refuse(QStringLiteral("--%1 needs a name.").arg(option->names()[0]));
+    }
+    for (const QCommandLineOption *option : {&jobs, &timeLimit}) {
+        if (parser.isSet(*option) && !parser.isSet(test))
+            return refuse(QStringLiteral("--%1 goes only with --test.").arg(option->names()[0]));
+    }
+    if (parser.isSet(jobs)) {
+        quint64 count = 0;
+        if (!readCount(parser.value(jobs), count) || count == 0 || count > kMostJobs)
+            return refuse(QStringLiteral("--jobs needs a whole number from 1 to %1, not '%2'.")
+                              .arg(kMostJobs)
+                              .arg(parser.value(jobs)));
+        options.jobs = qsizetype(count);
+    }
+    if (parser.isSet(timeLimit)) {
+        const std::optional<grading::TimeLimit> limit =
+            grading::readSeconds(parser.value(timeLimit));
+        if (!limit)
+            return refuse(QStringLiteral("--time-limit needs a number of seconds from 0 to %1, "
+                                         "with at most three decimals (0: no limit), not '%2'.")
+                              .arg(grading::kMostSeconds)
+                              .arg(parser.value(timeLimit)));
+        options.timeLimit = *limit;
     }
     options.feedbackFolder = parser.value(feedback);
     options.summaryFile = parser.value(summary);

@@ -35,6 +35,8 @@ struct Options {
     QString feedbackFolder;                                    // for Test; empty: none
     QString summaryFile;                                       // for Test; empty: none
     quint64 maxSteps = kDefaultMaxSteps;                       // 0: no limit
+    grading::TimeLimit timeLimit{0};                           // for Test; 0: no limit
+    qsizetype jobs = 0; // for Test: FILEs graded at once; 0: one per usable core
     bool showMemory = false;
     bool trace = false;
     TraceFormat traceFormat = TraceFormat::Text;

@@ -234,11 +234,28 @@ def check_summary_targets(folder, tally_text):
           f"temporary files left: {os.listdir(folder)}")
 
 
+def check_jobs(folder):
+    """Graded two FILEs at once, each report, the summary, the feedback files
+    and standard error are byte for byte those of one FILE at a time."""
+    for report in ("tap", "csv", "json", "junit"):
+        seen = []
+        for jobs in ("1", "2"):
+            out = os.path.join(os.path.dirname(folder), f"jobs-{report}-{jobs}")
+            run = subprocess.run([KORVANE_RUN, "--jobs", jobs, "--test", "class.cases",
+                                  "--report", report, "--feedback", out, "--summary",
+                                  out + ".csv", "--", *FILES], cwd=folder, capture_output=True)
+            files = [open(os.path.join(out, n), "rb").read() for n in sorted(os.listdir(out))]
+            with open(out + ".csv", "rb") as file:
+                seen.append((run.returncode, run.stdout, run.stderr, files, file.read()))
+        check(seen[0][0] == 5 and seen[0] == seen[1], f"--jobs 1 and 2: {report} differs")
+
+
 def main():
     with tempfile.TemporaryDirectory() as top:
         folder = os.path.join(top, "class")
         shutil.copytree(CLASS, folder)
         check_reports(folder)
+        check_jobs(folder)
         with open(os.path.join(folder, "summary.csv"), "rb") as file:
             check_summary_targets(folder, file.read())
         check_student_views(folder)
