@@ -29,7 +29,7 @@ inline constexpr qsizetype kItemsAheadPerThread = 4;
 template <typename Result, typename Work, typename Take>
 void forEachInOrder(qsizetype count, qsizetype threads, Work work, Take take)
 {
-    threads = std::clamp<qsizetype>(threads, 1, count);
+    threads = std::min(threads, count);
     if (threads <= 1) {
         for (qsizetype i = 0; i < count; ++i) {
             if (!take(i, work(i)))
