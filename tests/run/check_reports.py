@@ -540,6 +540,17 @@ def check_jobs(folder):
             seen.append((run.stdout, run.stderr, written))
         check(len(seen[0][2]) == len(NAMES) and seen[0] == seen[1] == seen[2],
               f"--jobs 1, 2 and 3 wrote different {report} reports")
+    # A report that cannot be written stops the grading where one job would.
+    seen = []
+    for jobs in ("1", "2"):
+        feedback = os.path.join(os.path.dirname(folder), f"feedback-full-{jobs}")
+        with open("/dev/full", "wb") as full:
+            run = subprocess.run([KORVANE_RUN, "--jobs", jobs, "--feedback", feedback,
+                                  "--max-steps", "500", "--test", "class.cases", "--", *NAMES],
+                                 cwd=folder, stdout=full, stderr=subprocess.PIPE, timeout=300)
+        seen.append((run.returncode, run.stderr, sorted(os.listdir(feedback))))
+    check(seen[0] == seen[1] and seen[0][0] == 74 and len(seen[0][2]) < len(NAMES),
+          f"--jobs 1 and 2 to a full device: {seen}")
 
 
 def check_time_limit(folder):
