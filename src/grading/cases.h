@@ -6,7 +6,8 @@
 //   a rule: "forbid: MNEMONIC..." (the program must not use these
 //   instructions) or "max-words: N" (it assembles to at most N words).
 // Either may start with attributes in brackets: "[points=2 hidden max-steps=500]";
-// a case may also have "time-limit=S", in seconds.
+// a case may also have "time-limit=S", in seconds, and either a hint for the
+// student who fails it: hint="TEXT" (in TEXT, \" is a quote and \\ a backslash).
 // A "#" starts a comment that runs to the end of the line; blank lines and
 // lines that hold only a comment are skipped.
 
@@ -42,6 +43,8 @@ struct TestCase {
     std::optional<quint64> maxSteps; // this case's step limit (0: none), over the run's own
     // This case's time limit (0: none), over the run's own.
     std::optional<TimeLimit> timeLimit;
+    // Shown to the student who fails it, even when hidden; empty for none.
+    QString hint;
 
     bool isRule() const { return kind != Case; }
     // "line N: CASE", or "line N (hidden)" where students may read it.

@@ -47,7 +47,9 @@ def read_checks():
             words = attributes.group(1).split() if attributes else []
             text = line[attributes.end():] if attributes else line
             points = next((int(w[7:]) for w in words if w.startswith("points=")), 1)
-            check_ = {"line": number, "text": text, "points": points, "hidden": "hidden" in words}
+            hint = re.search(r'hint="([^"]*)"', attributes.group(1)) if attributes else None
+            check_ = {"line": number, "text": text, "points": points, "hidden": "hidden" in words,
+                      "hint": hint.group(1) if hint else None}
             (rules if re.match(r"(forbid|max-words):", text) else cases).append(check_)
     return rules + cases
 
@@ -173,7 +175,12 @@ def check_student_views(folder):
                   test["max_score"] == c["points"], f"Gradescope {name}: {test}")
             check(test["visibility"] == ("after_published" if c["hidden"] else "visible"),
                   f"Gradescope {name}: visibility {test}")
-            check(("output" in test) == (failed and not c["hidden"]),
+            # a hint only where a program that assembled failed the case, and
+            # all that a hidden case shows
+            hint, hinted = f"hint:     {c['hint']}", failed and bool(c["hint"]) and name != "eve.txt"
+            check(("output" in test) == (failed and (not c["hidden"] or hinted)) and
+                  (hint in test.get("output", "")) == hinted and
+                  (not c["hidden"] or test.get("output", hint) == hint),
                   f"Gradescope {name}: output {test}")
         for value in secret:
             check(value not in text.decode(), f"Gradescope {name} shows {value!r}")
@@ -199,6 +206,9 @@ def check_student_views(folder):
               name == "eve.txt", f"feedback {name}: the failing cases' details\n{text}")
         for value in secret:
             check(value not in text, f"feedback {name} shows {value!r}")
+        hints = [c["hint"] for c in CHECKS if c["hint"] and c["line"] in FAILED[name]]
+        check(re.findall(r"^Hint: (.*)$", text, re.M) == (hints if name != "eve.txt" else []),
+              f"feedback {name}: hints\n{text}")
 
     # What cannot be created stops everything before the grading.
     with open(os.path.join(folder, "plain"), "w") as file:
