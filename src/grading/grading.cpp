@@ -169,7 +169,7 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
     }
 
     const std::unique_ptr<Report> report =
-        makeReport(job.format, cases, job.submissions.size(), output);
+        makeReport(job.format, cases, job.submissions.size(), output, job.studentView);
     QList<CheckTally> tallies(cases.size());
     bool allPassed = true;
     bool feedbackWritten = true;

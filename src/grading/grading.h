@@ -37,6 +37,8 @@ struct Job {
     bool warnings = true;   // tell the warnings about each program that assembles
     QString feedbackFolder; // where to write a feedback file per submission; empty: none
     QString summaryFile;    // where to write how the class fared with each check; empty: none
+    // TAP and JUnit: hidden cases as students may see them.
+    bool studentView = false;
 };
 
 // How grading ended, as far as the exit status needs to know.

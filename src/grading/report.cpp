@@ -6,7 +6,7 @@ namespace grading
 {
 
 std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &cases,
-                                   qsizetype fileCount, std::ostream &output)
+                                   qsizetype fileCount, std::ostream &output, bool forStudents)
 {
     switch (format) {
     case ReportFormat::Tap:
@@ -16,11 +16,11 @@ std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &c
     case ReportFormat::Json:
         return makeJsonReport(cases, output);
     case ReportFormat::Junit:
-        return makeJunitReport(cases, output);
+        return makeJunitReport(cases, output, forStudents);
     case ReportFormat::Gradescope:
         return makeGradescopeReport(cases, output);
     }
-    return makeTapReport(cases, fileCount, output);
+    return makeTapReport(cases, fileCount, output, forStudents);
 }
 
 QString listedName(const FileGrade &grade)

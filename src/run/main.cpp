@@ -33,6 +33,7 @@ int grade(const run::Options &options)
     job.format = options.report;
     job.maxSteps = options.maxSteps;
     job.timeLimit = options.timeLimit;
+    job.studentView = options.studentView;
     job.threads = options.jobs > 0 ? options.jobs : run::usableCores();
     job.warnings = options.warnings;
     job.feedbackFolder = options.feedbackFolder;

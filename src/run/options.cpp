@@ -187,6 +187,10 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("With --test, stop a case that runs longer than SECONDS and fail it "
                        "(default 0: no limit)."),
         QStringLiteral("SECONDS"));
+    const QCommandLineOption studentView(
+        QStringLiteral("student-view"),
+        QStringLiteral("With --test, write TAP or JUnit that students may read: a hidden case "
+                       "shows only as its line, whether it passed and its hint."));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled, nor about a "
@@ -195,9 +199,9 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("no-excerpts"),
         QStringLiteral("Write each error, warning and note on one line, without the source "
                        "line and the marker under it."));
-    const QList<QCommandLineOption> known{sample,      maxSteps,  assemble, listing,    trace,
-                                          traceFormat, test,      report,   feedback,   summary,
-                                          jobs,        timeLimit, memory,   noWarnings, noExcerpts};
+    const QList<QCommandLineOption> known{
+        sample,   maxSteps, assemble, listing,   trace,  traceFormat, test,       report,
+        feedback, summary,  jobs,     timeLimit, memory, noWarnings,  noExcerpts, studentView};
     parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -278,7 +282,7 @@ Options parseOptions(const QStringList &arguments)
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
             return refuse(QStringLiteral("--%1 needs a name.").arg(option->names()[0]));
     }
-    for (const QCommandLineOption *option : {&jobs, &timeLimit}) {
+    for (const QCommandLineOption *option : {&jobs, &timeLimit, &studentView}) {
         if (parser.isSet(*option) && !parser.isSet(test))
             return refuse(QStringLiteral("--%1 goes only with --test.").arg(option->names()[0]));
     }
@@ -300,6 +304,10 @@ Options parseOptions(const QStringList &arguments)
                               .arg(parser.value(timeLimit)));
         options.timeLimit = *limit;
     }
+    options.studentView = parser.isSet(studentView);
+    if (options.studentView && options.report != grading::ReportFormat::Tap &&
+        options.report != grading::ReportFormat::Junit)
+        return refuse(QStringLiteral("--student-view goes only with --report tap or junit."));
     options.feedbackFolder = parser.value(feedback);
     options.summaryFile = parser.value(summary);
     options.showMemory = parser.isSet(memory);

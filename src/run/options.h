@@ -43,6 +43,8 @@ struct Options {
     bool warnings = true; // warnings about a program that assembled, on standard error
     bool excerpts = true; // each diagnostic followed by its source line and a marker
     QString text;
+    // For Test: TAP and JUnit that students may read.
+    bool studentView = false;
 
     // The programs named: the FILEs, or the one sample.
     qsizetype programCount() const { return sample >= 0 ? 1 : programFiles.size(); }

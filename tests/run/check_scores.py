@@ -94,6 +94,50 @@ while (my $result = $parser->next) {
 """
 
 
+# Each test point: its description, whether it passed, and its YAML's hint.
+TAP_POINTS = r"""
+use strict; use warnings; use TAP::Parser;
+local $/; my $tap = <STDIN>;
+my $parser = TAP::Parser->new({tap => $tap});
+my @points;
+while (my $result = $parser->next) {
+    push @points, [$result->description, $result->is_ok ? 1 : 0, ""] if $result->is_test;
+    $points[-1][2] = $result->data->{hint} // "" if $result->is_yaml && @points;
+}
+print join("\t", @$_), "\n" for @points;
+"""
+
+
+def check_student_view(folder):
+    """TAP and JUnit for students: a hidden case only as its line, whether it
+    passed and, when a program that assembled failed it, its hint."""
+    secret = hidden_texts()
+    tap = korvane(folder, ["--student-view", "--", *FILES], 5)
+    junit = korvane(folder, ["--student-view", "--report", "junit", "--", *FILES], 5)
+    for value in secret:
+        check(value not in tap.decode() and value not in junit.decode(),
+              f"--student-view shows {value!r}")
+    titles = [f"line {c['line']} (hidden)" if c["hidden"] else c["text"] for c in CHECKS]
+    for name, subtest in zip(FILES, re.split(r"^# Subtest: .*\n", tap.decode(), flags=re.M)[1:]):
+        lines = [line[4:] for line in subtest.splitlines() if line.startswith("    ")]
+        run = subprocess.run([PERL, "-e", TAP_POINTS],
+                             input=("TAP version 13\n" + "\n".join(lines) + "\n").encode(),
+                             capture_output=True, check=True)
+        points = [line.split("\t") for line in run.stdout.decode().splitlines()]
+        expected = [[f"- {title}", "0" if c["line"] in FAILED[name] else "1",
+                     c["hint"] if c["hint"] and c["line"] in FAILED[name] and
+                     name != "eve.txt" else ""] for title, c in zip(titles, CHECKS)]
+        check(points == expected, f"--student-view TAP {name}: {points}")
+    for suite in junitparser.JUnitXml.fromstring(junit):
+        check([c.name for c in suite] ==
+              [f"line {c['line']}: {t}" if not c["hidden"] else t for t, c in zip(titles, CHECKS)],
+              f"--student-view JUnit {suite.name}: names")
+        for case, c in zip(suite, CHECKS):
+            if c["hidden"] and case.result and suite.name != "eve.txt":
+                check((case.result[0].message, case.result[0].text) == ("failed", c["hint"]),
+                      f"--student-view JUnit {suite.name}: {case.name}")
+
+
 def check_reports(folder):
     reports = {f: korvane(folder, ["--report", f, "--summary", "summary.csv", "--", *FILES], 5)
                for f in ("tap", "csv", "json", "junit")}
@@ -266,6 +310,7 @@ def main():
         shutil.copytree(CLASS, folder)
         check_reports(folder)
         check_jobs(folder)
+        check_student_view(folder)
         with open(os.path.join(folder, "summary.csv"), "rb") as file:
             check_summary_targets(folder, file.read())
         check_student_views(folder)
