@@ -1,11 +1,12 @@
 #include "grading/casecheck.h"
 
 #include "assembler/splittext.h"
-#include "machine/runloop.h"
 #include "machine/instructionset.h"
+#include "machine/runloop.h"
 
 #include <algorithm>
 #include <bitset>
+#include <chrono>
 
 namespace grading
 {
@@ -17,13 +18,18 @@ namespace
 // wrong, without holding all that a runaway loop puts out.
 constexpr qsizetype kExtraValuesShown = 20;
 
+// Under a time limit, the clock is read after each stretch of this many
+// steps: rarely enough to leave the run at its speed.
+constexpr quint64 kStepsPerClockReading = 1 << 16;
+
 // One case's console: the case's values to type, and the output kept. A
 // failing case's report tells how its run ended, so messages are not kept.
 class CaseConsole final : public machine::Console
 {
 public:
-    explicit CaseConsole(const TestCase &testCase)
-        : inputs(testCase.inputs), kept(testCase.expected.size() + kExtraValuesShown)
+    CaseConsole(const TestCase &testCase, TimeLimit timeLimit)
+        : inputs(testCase.inputs), kept(testCase.expected.size() + kExtraValuesShown),
+          deadline(std::chrono::steady_clock::now() + timeLimit)
     {
     }
 
@@ -43,6 +49,12 @@ public:
     }
     void message(const QString &) override {}
     void operandReport(qint32, const QString &) override {}
+    // Asked only under a time limit.
+    bool keepRunning(quint64) override
+    {
+        timedOut = std::chrono::steady_clock::now() >= deadline;
+        return !timedOut;
+    }
 
     const QList<qint32> &inputs;
     const qsizetype kept;
@@ -50,6 +62,8 @@ public:
     bool ranOut = false;
     QList<qint32> outputs;
     quint64 written = 0;
+    const std::chrono::steady_clock::time_point deadline;
+    bool timedOut = false;
 };
 
 // Each cell a run executes as each instruction, once, in the order first run.
@@ -142,14 +156,16 @@ CaseResult checkRule(const program::Program &program, const TestCase &rule,
 }
 
 CaseResult runCase(const program::Program &program, const TestCase &testCase, quint64 maxSteps,
-                   bool watchCells)
+                   TimeLimit timeLimit, bool watchCells)
 {
     maxSteps = testCase.maxSteps.value_or(maxSteps);
-    CaseConsole console(testCase);
+    timeLimit = testCase.timeLimit.value_or(timeLimit);
+    CaseConsole console(testCase, timeLimit);
     machine::Processor processor;
     program::loadImage(program, processor);
     CellWatch watch;
-    machine::RunLoop loop(processor, console, 0, maxSteps);
+    const quint64 stepsPerReading = timeLimit.count() > 0 ? kStepsPerClockReading : 0;
+    machine::RunLoop loop(processor, console, stepsPerReading, maxSteps);
     // The message names the limit that applied: the case's own, or the option.
     if (testCase.maxSteps)
         loop.setStepLimitName(QStringLiteral("[max-steps=%1]").arg(*testCase.maxSteps));
@@ -173,12 +189,16 @@ CaseResult runCase(const program::Program &program, const TestCase &testCase, qu
     } else if (end.kind == machine::RunEnd::StepLimit) {
         result.ending = CaseResult::Stopped;
         result.reason = end.message.trimmed();
+    } else if (end.kind == machine::RunEnd::Stopped && console.timedOut) {
+        result.ending = CaseResult::Stopped;
+        result.reason = timeLimitMessage(timeLimit);
     } else if (end.kind != machine::RunEnd::Halted) {
         // A fault; a case's console never stops a run or runs out of input otherwise.
         result.ending = CaseResult::Error;
         result.reason = (program.locationOf(end.address) + end.message).trimmed();
     }
-    if (result.ending == CaseResult::Stopped || result.ending == CaseResult::Error)
+    // Only the step limit watches where a run looped; the clock does not.
+    if (end.kind == machine::RunEnd::StepLimit || result.ending == CaseResult::Error)
         result.notes = program.runNoteList(program::runStopOf(end, maxSteps));
     result.passed = result.ending == CaseResult::Halted &&
                     result.outputCount == quint64(testCase.expected.size()) &&
@@ -189,7 +209,7 @@ CaseResult runCase(const program::Program &program, const TestCase &testCase, qu
 } // namespace
 
 QList<CaseResult> checkProgram(const program::Program &program, const QList<TestCase> &checks,
-                               quint64 maxSteps)
+                               quint64 maxSteps, TimeLimit timeLimit)
 {
     const bool watchCells = std::any_of(checks.cbegin(), checks.cend(), [](const TestCase &check) {
         return check.kind == TestCase::Forbid;
@@ -197,7 +217,7 @@ QList<CaseResult> checkProgram(const program::Program &program, const QList<Test
     QList<CaseResult> results(checks.size());
     for (qsizetype i = 0; i < checks.size(); ++i) {
         if (!checks[i].isRule())
-            results[i] = runCase(program, checks[i], maxSteps, watchCells);
+            results[i] = runCase(program, checks[i], maxSteps, timeLimit, watchCells);
     }
     for (qsizetype i = 0; i < checks.size(); ++i) {
         if (checks[i].isRule())

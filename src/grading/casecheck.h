@@ -29,7 +29,7 @@ struct CaseResult {
     enum Ending : quint8 {
         Halted,
         Error,   // a run error: reason holds the message with its location
-        Stopped, // the step limit: reason holds its message
+        Stopped, // the step or time limit: reason holds its message
         Input,   // the program asked for more values than the case gives: reason says so
         Broken,  // a rule: the program breaks it, and reason says where
     };
@@ -46,12 +46,13 @@ struct CaseResult {
 };
 
 // Runs each case from the program's image, with the case's own step limit
-// or else `maxSteps` (0 means no limit), and checks each rule against the
-// text and those runs: a forbidden instruction is used when a line names
+// or else `maxSteps`, and the case's own time limit or else `timeLimit` (0
+// means no limit; a run stopped at either ends Stopped), and checks each
+// rule against the text and those runs: a forbidden instruction is used when a line names
 // it, or when a cell that a run executed ran as it. One result per check,
 // in order.
 QList<CaseResult> checkProgram(const program::Program &program, const QList<TestCase> &checks,
-                               quint64 maxSteps);
+                               quint64 maxSteps, TimeLimit timeLimit = TimeLimit(0));
 
 // How one program fared with every case, or why it could not be graded.
 struct FileGrade {

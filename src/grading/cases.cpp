@@ -61,14 +61,15 @@ public:
     // The check on the line, or false with why not.
     bool read(TestCase &check, QString &reason)
     {
-        const qsizetype comment = written.indexOf(QLatin1Char('#'));
         qsizetype start = skipBlanks(0);
+        const bool bracket = start < written.size() && written[start] == u'[';
+        const qsizetype close = bracket ? closingBracket(start) : -1;
+        const qsizetype comment = written.indexOf(QLatin1Char('#'), std::max<qsizetype>(close, 0));
         qsizetype end = comment < 0 ? written.size() : comment;
         while (end > start && written[end - 1].isSpace())
             --end;
         check.lineNumber = number;
-        if (start < end && written[start] == u'[') {
-            const qsizetype close = written.indexOf(QLatin1Char(']'), start);
+        if (bracket && start < end) {
             if (close < 0 || close >= end)
                 return fail(start, QStringLiteral("'[' without its ']'."), reason);
             if (!readAttributes(start + 1, close, check, reason))
@@ -81,8 +82,10 @@ public:
         check.line = written.mid(start, end - start);
         const bool forbid = check.line.startsWith(kForbid, Qt::CaseInsensitive);
         const bool maxWords = check.line.startsWith(kMaxWords, Qt::CaseInsensitive);
-        if ((forbid || maxWords) && check.maxSteps)
-            return fail(skipBlanks(0), QStringLiteral("max-steps is for cases, not for rules."),
+        if ((forbid || maxWords) && (check.maxSteps || check.timeLimit))
+            return fail(skipBlanks(0),
+                        QStringLiteral("%1 is for cases, not for rules.")
+                            .arg(check.maxSteps ? "max-steps" : "time-limit"),
                         reason);
         if (forbid)
             return readForbid(start + kForbid.size(), end, check, reason);
@@ -108,6 +111,60 @@ private:
         return at;
     }
 
+    // The ']' after the '[' at `open`, past the quoted texts between them;
+    // -1 when a comment or the line ends first.
+    qsizetype closingBracket(qsizetype open) const
+    {
+        bool quoted = false;
+        for (qsizetype at = open + 1; at < written.size(); ++at) {
+            const QChar c = written[at];
+            if (quoted && c == u'\\')
+                ++at;
+            else if (c == u'"')
+                quoted = !quoted;
+            else if (!quoted && (c == u']' || c == u'#'))
+                return c == u']' ? at : -1;
+        }
+        return -1;
+    }
+
+    // Words, where a blank between double quotes is part of its word.
+    QList<Word> attributeWords(qsizetype from, qsizetype to) const
+    {
+        QList<Word> found;
+        for (qsizetype at = skipBlanks(from); at < to; at = skipBlanks(at)) {
+            qsizetype end = at;
+            bool quoted = false;
+            for (; end < to && (quoted || !written[end].isSpace()); ++end) {
+                if (quoted && written[end] == u'\\')
+                    ++end;
+                else if (written[end] == u'"')
+                    quoted = !quoted;
+            }
+            end = std::min(end, to);
+            found.append({written.mid(at, end - at), at});
+            at = end;
+        }
+        return found;
+    }
+
+    // The text between double quotes, \" and \\ read as a quote and a backslash.
+    static std::optional<QString> quotedText(const QString &value)
+    {
+        if (value.size() < 2 || !value.startsWith(u'"') || !value.endsWith(u'"'))
+            return std::nullopt;
+        QString text;
+        for (qsizetype at = 1; at + 1 < value.size(); ++at) {
+            if (value[at] == u'"')
+                return std::nullopt;
+            if (value[at] == u'\\' && at + 2 < value.size() &&
+                (value[at + 1] == u'"' || value[at + 1] == u'\\'))
+                ++at;
+            text += value[at];
+        }
+        return text;
+    }
+
     QList<Word> words(qsizetype from, qsizetype to) const
     {
         QList<Word> found;
@@ -131,14 +188,15 @@ private:
     bool readAttributes(qsizetype from, qsizetype to, TestCase &check, QString &reason)
     {
         QStringList seen;
-        for (const Word &word : words(from, to)) {
+        for (const Word &word : attributeWords(from, to)) {
             // "points = 2" reads as three words: "points", "=" and "2".
-            const bool nameAlone =
-                word.text == QLatin1String("points") || word.text == QLatin1String("max-steps");
+            const bool nameAlone = word.text == QLatin1String("points") ||
+                                   word.text == QLatin1String("max-steps") ||
+                                   word.text == QLatin1String("time-limit");
             if (nameAlone || word.text.startsWith(u'=') || word.text.endsWith(u'='))
                 return fail(word.at,
                             QStringLiteral("attributes take no blanks around '=': write "
-                                           "points=N or max-steps=N."),
+                                           "points=N, max-steps=N or time-limit=S."),
                             reason);
             const QString name = word.text.section(QLatin1Char('='), 0, 0);
             const QString value = word.text.section(QLatin1Char('='), 1);
@@ -166,10 +224,27 @@ private:
                                     .arg(value),
                                 reason);
                 check.maxSteps = count;
+            } else if (name == QLatin1String("time-limit") && word.text.contains(u'=')) {
+                check.timeLimit = readSeconds(value);
+                if (!check.timeLimit)
+                    return fail(word.at,
+                                QStringLiteral("time-limit needs a number of seconds from 0 to "
+                                               "%1, with at most three decimals (0: no limit), "
+                                               "not '%2'.")
+                                    .arg(kMostSeconds)
+                                    .arg(value),
+                                reason);
+            } else if (name == QLatin1String("hint") && word.text.contains(u'=')) {
+                check.hint = quotedText(value).value_or(QString());
+                if (check.hint.trimmed().isEmpty())
+                    return fail(
+                        word.at,
+                        QStringLiteral("hint needs a text in double quotes, not '%1'.").arg(value),
+                        reason);
             } else {
                 return fail(word.at,
                             QStringLiteral("unknown attribute '%1'; the attributes are points=N, "
-                                           "hidden and max-steps=N.")
+                                           "hidden, max-steps=N, time-limit=S and hint=\"TEXT\".")
                                 .arg(word.text),
                             reason);
             }

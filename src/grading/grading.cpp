@@ -3,6 +3,7 @@
 #include "grading/casecheck.h"
 #include "grading/cases.h"
 #include "grading/feedback.h"
+#include "grading/inorder.h"
 #include "grading/report.h"
 #include "program/filename.h"
 #include "program/outputfile.h"
@@ -122,6 +123,43 @@ QList<program::ReadFile> inputsOf(const Job &job)
     return inputs;
 }
 
+// One submission graded: how it fared, and the lines it tells on standard
+// error, kept until it is its turn to be written.
+struct Graded {
+    FileGrade grade;
+    QStringList told;
+};
+
+// Reads, assembles and runs one submission against every case. Touches
+// nothing but its own: submissions are graded on several threads at once.
+Graded gradeSubmission(const Job &job, const QList<TestCase> &cases, const Submission &submission)
+{
+    Graded graded;
+    FileGrade &grade = graded.grade;
+    program::Program program;
+    QString error;
+    grade.name = submission.name;
+    grade.student = submission.student;
+    if (!submission.text && !submission.path.isEmpty())
+        grade.path = submission.path;
+    if (!readSubmission(submission, program, error)) {
+        grade.message = error.trimmed();
+        graded.told.append(QLatin1String("korvane-run: ") + toldReason(submission, grade.message));
+    } else if (!program.assemble(error)) {
+        grade.message = error.trimmed();
+        grade.errors = program.errors;
+        graded.told.append(grade.message);
+    } else {
+        grade.graded = true;
+        if (job.warnings) {
+            grade.warnings = program.warningList();
+            graded.told.append(program.linesOf(grade.warnings));
+        }
+        grade.cases = checkProgram(program, cases, job.maxSteps, job.timeLimit);
+    }
+    return graded;
+}
+
 } // namespace
 
 Outcome gradeClass(const Job &given, std::ostream &output, std::ostream &errors)
@@ -155,48 +193,34 @@ Outcome gradeClass(const Job &given, std::ostream &output, std::ostream &errors)
     }
 
     const std::unique_ptr<Report> report =
-        makeReport(job.format, cases, job.submissions.size(), output, job.columns);
+        makeReport(job.format, cases, job.submissions.size(), output, job.columns, job.studentView);
     QList<CheckTally> tallies(cases.size());
     bool allPassed = true;
     bool feedbackWritten = true;
-    for (const Submission &submission : job.submissions) {
-        if (!output)
-            break;
-        program::Program program;
-        FileGrade grade;
-        grade.name = submission.name;
-        grade.student = submission.student;
-        if (!submission.text && !submission.path.isEmpty())
-            grade.path = submission.path;
-        if (!readSubmission(submission, program, error)) {
-            grade.message = error.trimmed();
-            tell(output, errors,
-                 QLatin1String("korvane-run: ") + toldReason(submission, grade.message));
-        } else if (!program.assemble(error)) {
-            grade.message = error.trimmed();
-            grade.errors = program.errors;
-            tell(output, errors, grade.message);
-        } else {
-            grade.graded = true;
-            if (job.warnings) {
-                grade.warnings = program.warningList();
-                for (const QString &warning : program.linesOf(grade.warnings))
-                    tell(output, errors, warning);
-            }
-            grade.cases = checkProgram(program, cases, job.maxSteps);
-        }
+    const auto take = [&](qsizetype index, Graded &&graded) {
+        const FileGrade &grade = graded.grade;
+        for (const QString &line : std::as_const(graded.told))
+            tell(output, errors, line);
         allPassed = allPassed && grade.passed();
         for (qsizetype i = 0; i < cases.size(); ++i) {
             ++(grade.graded && grade.cases[i].passed ? tallies[i].passed : tallies[i].failed);
             tallies[i].ungraded += grade.graded ? 0 : 1;
         }
         report->add(grade);
-        if (!job.feedbackFolder.isEmpty() && !submissionPath(submission).isEmpty() &&
-            !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(submission)),
+        const QString feedbackName = submissionPath(job.submissions[index]);
+        if (!job.feedbackFolder.isEmpty() && !feedbackName.isEmpty() &&
+            !writeFeedback(feedbackPath(job.feedbackFolder, feedbackName),
                            feedbackText(listedName(grade), cases, grade), error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);
             feedbackWritten = false;
         }
+        return bool(output);
+    };
+    if (output) {
+        forEachInOrder<Graded>(
+            job.submissions.size(), job.threads,
+            [&](qsizetype index) { return gradeSubmission(job, cases, job.submissions[index]); },
+            take);
     }
     report->finish(tallies);
     output.flush();

@@ -2,7 +2,10 @@
 
 // Grading a class: each submitted program is run once per case of one cases
 // file, each run from its freshly assembled image, and one report in the
-// format chosen tells how every program fared.
+// format chosen tells how every program fared. Several programs may be
+// graded at once; what is written is the same as one at a time.
+
+#include "grading/timelimit.h"
 
 #include "grading/student.h"
 
@@ -42,6 +45,8 @@ struct Job {
     ReportFormat format = ReportFormat::Tap;
     ReportColumns columns = ReportColumns::Files;
     quint64 maxSteps = 0;   // for each run; 0: no limit
+    TimeLimit timeLimit{0}; // for each run; 0: no limit
+    qsizetype threads = 1;  // how many submissions are graded at once
     bool warnings = true;   // tell the warnings about each program that assembles
     QString feedbackFolder; // where to write a feedback file per submission; empty: none
     QString summaryFile;    // where to write how the class fared with each check; empty: none
@@ -49,6 +54,8 @@ struct Job {
     // pattern of the cases file's pick: line (empty without one); false
     // when there are none to grade, having told why.
     std::function<bool(const QString &pick, QList<Submission> &submissions)> findSubmissions;
+    // TAP and JUnit: hidden cases as students may see them.
+    bool studentView = false;
 };
 
 // How grading ended, as far as the exit status needs to know.
@@ -62,9 +69,9 @@ enum class Outcome : quint8 {
     ReportNotWritten, // the report could not be written
 };
 
-// Reads the cases, then grades each submission in order and writes the
-// report to `report`; why a submission could not be graded, and the warnings
-// about one that assembled, go to `errors`.
+// Reads the cases, then grades the submissions and writes the report to
+// `report` in their order; why a submission could not be graded, and the
+// warnings about one that assembled, go to `errors` in the same order.
 Outcome gradeClass(const Job &job, std::ostream &report, std::ostream &errors);
 
 } // namespace grading

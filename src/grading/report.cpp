@@ -6,7 +6,8 @@ namespace grading
 {
 
 std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &cases,
-                                   qsizetype fileCount, std::ostream &output, ReportColumns columns)
+                                   qsizetype fileCount, std::ostream &output, ReportColumns columns,
+                                   bool forStudents)
 {
     switch (format) {
     case ReportFormat::Tap:
@@ -16,17 +17,17 @@ std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &c
     case ReportFormat::Json:
         return makeJsonReport(cases, output);
     case ReportFormat::Junit:
-        return makeJunitReport(cases, output);
+        return makeJunitReport(cases, output, forStudents);
     case ReportFormat::Gradescope:
         return makeGradescopeReport(cases, output);
     }
-    return makeTapReport(cases, fileCount, output);
+    return makeTapReport(cases, fileCount, output, forStudents);
 }
 
 QString listedName(const FileGrade &grade)
 {
     if (grade.student)
-        return grade.student->name;
+        return program::unambiguousName(grade.student->name);
     return grade.path ? program::unambiguousName(*grade.path) : grade.name;
 }
 

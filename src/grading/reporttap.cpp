@@ -127,8 +127,9 @@ std::string yamlList(const std::string &indent, const char *key, const QList<qin
 class TapReport final : public Report
 {
 public:
-    TapReport(const QList<TestCase> &cases, qsizetype fileCount, std::ostream &output)
-        : cases(cases), output(output), severalFiles(fileCount != 1)
+    TapReport(const QList<TestCase> &cases, qsizetype fileCount, std::ostream &output,
+              bool forStudents)
+        : cases(cases), output(output), severalFiles(fileCount != 1), forStudents(forStudents)
     {
         output << "TAP version 13\n";
         if (severalFiles)
@@ -166,9 +167,15 @@ private:
         output << indent << "# score " << grade.score(cases) << '/' << maxScore(cases) << '\n';
         for (qsizetype i = 0; i < cases.size(); ++i) {
             const bool passed = grade.graded && grade.cases[i].passed;
+            const bool whole = !(forStudents && cases[i].hidden);
             output << indent << (passed ? "ok " : "not ok ") << i + 1 << " - "
-                   << description(cases[i].line) << '\n';
-            if (!grade.graded)
+                   << description(whole ? cases[i].line : cases[i].title(true)) << '\n';
+            if (!whole) {
+                if (!passed && grade.graded && !cases[i].hint.isEmpty())
+                    output << indent << "  ---\n"
+                           << indent << "  hint: " << quoted(cases[i].hint) << '\n'
+                           << indent << "  ...\n";
+            } else if (!grade.graded)
                 output << notGraded(cases[i], grade.message, indent + "  ");
             else if (!passed)
                 output << failure(cases[i], grade.cases[i], indent + "  ");
@@ -201,21 +208,24 @@ private:
         if (const char *key = endingName(result.ending))
             text += indent + key + ": " + quoted(result.reason) + '\n';
         text += yamlLines(indent, "notes", reportLines(result.notes));
+        if (!testCase.hint.isEmpty())
+            text += indent + "hint: " + quoted(testCase.hint) + '\n';
         return text + indent + "...\n";
     }
 
     const QList<TestCase> &cases;
     std::ostream &output;
     const bool severalFiles;
+    const bool forStudents;
     qsizetype fileNumber = 0;
 };
 
 } // namespace
 
 std::unique_ptr<Report> makeTapReport(const QList<TestCase> &cases, qsizetype fileCount,
-                                      std::ostream &output)
+                                      std::ostream &output, bool forStudents)
 {
-    return std::make_unique<TapReport>(cases, fileCount, output);
+    return std::make_unique<TapReport>(cases, fileCount, output, forStudents);
 }
 
 } // namespace grading

@@ -8,6 +8,7 @@
 #include "program/outputfile.h"
 #include "replay/page.h"
 #include "replay/recorder.h"
+#include "run/cores.h"
 #include "run/diagnosticprinter.h"
 #include "run/listing.h"
 #include "run/options.h"
@@ -59,6 +60,9 @@ int grade(const run::Options &options)
     job.casesFile = options.casesFile;
     job.format = options.report;
     job.maxSteps = options.maxSteps;
+    job.timeLimit = options.timeLimit;
+    job.studentView = options.studentView;
+    job.threads = options.jobs > 0 ? options.jobs : run::usableCores();
     job.warnings = options.warnings;
     job.feedbackFolder = options.feedbackFolder;
     job.summaryFile = options.summaryFile;

@@ -31,6 +31,11 @@ const QLatin1String kReplayStepsOption{"replay-steps"};
 const QLatin1String kClassOption{"class"};
 const QLatin1String kPickOption{"pick"};
 const QLatin1String kRosterOption{"roster"};
+const QLatin1String kJobsOption{"jobs"};
+const QLatin1String kTimeLimitOption{"time-limit"};
+
+// More threads than this would only cost memory.
+constexpr quint64 kMostJobs = 1024;
 
 // The names of the report formats, in the order of grading::ReportFormat.
 const QLatin1String kReportNames[] = {QLatin1String("tap"), QLatin1String("csv"),
@@ -207,6 +212,20 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("With --class, match the folders to the students of FILE (a name per "
                        "line, or CSV with name and optional id and email columns)."),
         QStringLiteral("FILE"));
+    const QCommandLineOption jobs(
+        kJobsOption,
+        QStringLiteral("With --test, grade N FILEs at once (default: one per core this process "
+                       "may use); the report is the same."),
+        QStringLiteral("N"));
+    const QCommandLineOption timeLimit(
+        kTimeLimitOption,
+        QStringLiteral("With --test, stop a case that runs longer than SECONDS and fail it "
+                       "(default 0: no limit)."),
+        QStringLiteral("SECONDS"));
+    const QCommandLineOption studentView(
+        QStringLiteral("student-view"),
+        QStringLiteral("With --test, write TAP or JUnit that students may read: a hidden case "
+                       "shows only as its line, whether it passed and its hint."));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled, nor about a "
@@ -216,9 +235,9 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("Write each error, warning and note on one line, without the source "
                        "line and the marker under it."));
     const QList<QCommandLineOption> known{
-        sample,     maxSteps,   assemble,    listing,     trace,  traceFormat,
-        test,       report,     feedback,    summary,     memory, noWarnings,
-        noExcerpts, replayPage, replaySteps, classFolder, pick,   roster};
+        sample,     maxSteps,    assemble,   listing,     trace,       traceFormat, test,
+        report,     feedback,    summary,    jobs,        timeLimit,   memory,      noWarnings,
+        noExcerpts, studentView, replayPage, replaySteps, classFolder, pick,        roster};
     parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -257,7 +276,7 @@ Options parseOptions(const QStringList &arguments)
     for (const QLatin1String name :
          {kSampleOption, kMaxStepsOption, kTestOption, kReportOption, kFeedbackOption,
           kSummaryOption, kTraceFormatOption, kReplayOption, kReplayStepsOption, kClassOption,
-          kPickOption, kRosterOption}) {
+          kPickOption, kRosterOption, kJobsOption, kTimeLimitOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
@@ -324,6 +343,32 @@ Options parseOptions(const QStringList &arguments)
     options.classFolder = parser.value(classFolder);
     options.pick = parser.value(pick);
     options.roster = parser.value(roster);
+    for (const QCommandLineOption *option : {&jobs, &timeLimit, &studentView}) {
+        if (parser.isSet(*option) && !parser.isSet(test))
+            return refuse(QStringLiteral("--%1 goes only with --test.").arg(option->names()[0]));
+    }
+    if (parser.isSet(jobs)) {
+        quint64 count = 0;
+        if (!readCount(parser.value(jobs), count) || count == 0 || count > kMostJobs)
+            return refuse(QStringLiteral("--jobs needs a whole number from 1 to %1, not '%2'.")
+                              .arg(kMostJobs)
+                              .arg(parser.value(jobs)));
+        options.jobs = qsizetype(count);
+    }
+    if (parser.isSet(timeLimit)) {
+        const std::optional<grading::TimeLimit> limit =
+            grading::readSeconds(parser.value(timeLimit));
+        if (!limit)
+            return refuse(QStringLiteral("--time-limit needs a number of seconds from 0 to %1, "
+                                         "with at most three decimals (0: no limit), not '%2'.")
+                              .arg(grading::kMostSeconds)
+                              .arg(parser.value(timeLimit)));
+        options.timeLimit = *limit;
+    }
+    options.studentView = parser.isSet(studentView);
+    if (options.studentView && options.report != grading::ReportFormat::Tap &&
+        options.report != grading::ReportFormat::Junit)
+        return refuse(QStringLiteral("--student-view goes only with --report tap or junit."));
     options.feedbackFolder = parser.value(feedback);
     options.summaryFile = parser.value(summary);
     options.showMemory = parser.isSet(memory);

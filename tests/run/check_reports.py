@@ -185,8 +185,9 @@ def check(condition, what):
     return condition
 
 
-def korvane(folder, arguments, expected_status):
-    run = subprocess.run([KORVANE_RUN, *arguments], cwd=folder, capture_output=True)
+def korvane(folder, arguments, expected_status, timeout=None):
+    run = subprocess.run([KORVANE_RUN, *arguments], cwd=folder, capture_output=True,
+                         timeout=timeout)
     every_output.extend([run.stdout, run.stderr])
     check(run.returncode == expected_status,
           f"{arguments}: exit status {run.returncode}, not {expected_status}")
@@ -525,6 +526,50 @@ def make_class(folder):
             os.mkdir(path)
 
 
+def check_jobs(folder):
+    """Graded one FILE at a time, two or three at once: every report, feedback
+    file and line on standard error the same, byte for byte, in the same order."""
+    for report in FORMATS:
+        seen = []
+        for jobs in ("1", "2", "3"):
+            feedback = os.path.join(os.path.dirname(folder), f"feedback-{report}-{jobs}")
+            run = korvane(folder, ["--jobs", jobs, "--feedback", feedback, "--max-steps", "500",
+                                   "--test", "class.cases", "--report", report, "--", *NAMES], 5)
+            written = {n: open(os.path.join(feedback, n), "rb").read()
+                       for n in sorted(os.listdir(feedback))}
+            seen.append((run.stdout, run.stderr, written))
+        check(len(seen[0][2]) == len(NAMES) and seen[0] == seen[1] == seen[2],
+              f"--jobs 1, 2 and 3 wrote different {report} reports")
+    # A report that cannot be written stops the grading where one job would.
+    seen = []
+    for jobs in ("1", "2"):
+        feedback = os.path.join(os.path.dirname(folder), f"feedback-full-{jobs}")
+        with open("/dev/full", "wb") as full:
+            run = subprocess.run([KORVANE_RUN, "--jobs", jobs, "--feedback", feedback,
+                                  "--max-steps", "500", "--test", "class.cases", "--", *NAMES],
+                                 cwd=folder, stdout=full, stderr=subprocess.PIPE, timeout=300)
+        seen.append((run.returncode, run.stderr, sorted(os.listdir(feedback))))
+    check(seen[0] == seen[1] and seen[0][0] == 74 and len(seen[0][2]) < len(NAMES),
+          f"--jobs 1 and 2 to a full device: {seen}")
+
+
+def check_time_limit(folder):
+    """Without a step limit, an endless loop fails each case at its time limit
+    and every other FILE is graded as ever."""
+    run = korvane(folder, ["--max-steps", "0", "--time-limit", "1", "--jobs", "2", "--test",
+                           "class.cases", "--report", "json", "--", *NAMES], 5, timeout=300)
+    stopped = "Error: the program took more than 1 s and was stopped (see --time-limit)."
+    for entry in json.loads(run.stdout)["files"]:
+        name = entry["path"].encode("utf-8", "surrogateescape")
+        _, result, passed, failing, _ = CLASS[name]
+        check((entry["result"], entry["passed"]) == (result, passed),
+              f"--time-limit: {name} {entry['result']} {entry['passed']}")
+        if "stopped" in failing.values():
+            check([c["reason"] for c in entry["cases"]] == [stopped] * CASE_COUNT and
+                  all(c["output_left_out"] > 0 and not c["notes"] for c in entry["cases"]),
+                  f"--time-limit: {name} {entry['cases']}")
+
+
 folder_of_reports = None
 
 
@@ -549,6 +594,8 @@ def main():
         quiet = {report: grade(folder, NAMES, report, 5, warnings=False) for report in FORMATS}
         check_class({report: run.stdout for report, run in quiet.items()}, False)
         check(b"warning" not in quiet["tap"].stderr, "-w: warnings on standard error")
+        check_jobs(folder)
+        check_time_limit(folder)
 
         # One korvane-run per FILE under prove: no FILE stops the others (prove
         # passes folders by), and the counts are those of the one call.
