@@ -3,7 +3,7 @@
 // same program, and how long a pause takes to be answered while an endless
 // loop runs.
 
-#include "dap/framing.h"
+#include "jsonrpc/framing.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -62,7 +62,7 @@ public:
                                   {QStringLiteral("type"), QStringLiteral("request")},
                                   {QStringLiteral("command"), command},
                                   {QStringLiteral("arguments"), arguments}};
-        process.write(dap::framed(QJsonDocument(message).toJson(QJsonDocument::Compact)));
+        process.write(jsonrpc::frame(QJsonDocument(message).toJson(QJsonDocument::Compact)));
     }
     // Waits for the event; false when it does not come in time.
     bool waitFor(const QString &event, int milliseconds = 120000)
@@ -79,15 +79,17 @@ public:
             const qint64 left = milliseconds - timer.elapsed();
             if (left <= 0 || !process.waitForReadyRead(int(left)))
                 return false;
-            const QByteArray bytes = process.readAllStandardOutput();
-            for (const dap::Frame &frame : reader.feed(bytes.constData(), bytes.size()))
-                messages.push_back(QJsonDocument::fromJson(frame.body).object());
+            reader.append(process.readAllStandardOutput());
+            QByteArray body;
+            QString problem;
+            while (reader.next(body, problem) == jsonrpc::MessageReader::Result::Message)
+                messages.push_back(QJsonDocument::fromJson(body).object());
         }
     }
 
 private:
     QProcess process;
-    dap::FrameReader reader;
+    jsonrpc::MessageReader reader;
     std::deque<QJsonObject> messages;
     qint64 seq = 0;
 };

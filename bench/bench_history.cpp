@@ -42,7 +42,7 @@ public:
         options.program = path;
         options.maxSteps = 0;
         options.noDebug = !history;
-        QStringList errors;
+        dap::LaunchError errors;
         if (!session.launch(options, errors))
             state.SkipWithError("the program does not assemble");
     }
@@ -50,7 +50,7 @@ public:
     bool toTheEnd()
     {
         for (;;) {
-            const std::optional<dap::Stop> stop = session.runFor(1 << 24);
+            const std::optional<dap::Stop> stop = session.runFor(1 << 24, dap::Resume::Onwards);
             if (stop)
                 return stop->reason == dap::Stop::Halted &&
                        session.processor().executedSteps() == kSteps;

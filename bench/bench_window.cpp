@@ -5,15 +5,11 @@
 
 #include "modalanswerer.h"
 #include "programs.h"
-
-#include "app/widget.h"
+#include "window.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QLabel>
-#include <QPushButton>
-#include <QTableWidget>
 #include <QTextBlock>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -25,37 +21,6 @@
 
 namespace
 {
-
-class Window
-{
-public:
-    explicit Window(const QString &program)
-    {
-        widget.setStepsPerQuestion(0);
-        widget.show();
-        find<QTextEdit>("txtProgram")->setPlainText(program);
-        load();
-    }
-
-    template <typename T>
-    T *find(const char *name) const
-    {
-        return widget.findChild<T *>(QLatin1String(name));
-    }
-    // "Load program in RAM": also empties the output box.
-    void load() { find<QPushButton>("btnLoadProgram")->click(); }
-    void run() { find<QPushButton>("btnRunProgram")->click(); }
-    QString label(const char *name) const { return find<QLabel>(name)->text(); }
-    QString cell(int address) const
-    {
-        return find<QTableWidget>("tblMemory")->item(address / 10, address % 10)->text();
-    }
-    // Lets the window handle what the click left queued (repaints, layout).
-    static void settle() { QCoreApplication::processEvents(); }
-
-private:
-    Widget widget;
-};
 
 // Every dialog that came up was an input dialog, one per run: no message box.
 bool onlyInputs(const ModalAnswerer &answers, benchmark::IterationCount runs)
@@ -73,14 +38,14 @@ constexpr int kCountAddressWithOutput = 9;
 
 void countDownInWindow(benchmark::State &state)
 {
-    Window window(bench::countDownProgram());
+    bench::Window window(bench::countDownProgram());
     ModalAnswerer answers;
     answers.typeInEveryInput(QString::number(bench::kCountDownStart));
-    Window::settle();
+    bench::Window::settle();
     for (auto _ : state) {
         window.run();
         state.PauseTiming();
-        Window::settle();
+        bench::Window::settle();
         state.ResumeTiming();
     }
     if (!onlyInputs(answers, state.iterations()) ||
@@ -103,17 +68,17 @@ void countDownInWindow(benchmark::State &state)
 void outputInWindow(benchmark::State &state)
 {
     const auto lines = static_cast<std::int32_t>(state.range(0));
-    Window window(bench::countDownOutputProgram());
+    bench::Window window(bench::countDownOutputProgram());
     ModalAnswerer answers;
     answers.typeInEveryInput(QString::number(lines));
     QTextDocument *output = window.find<QTextBrowser>("txtOutput")->document();
-    Window::settle();
+    bench::Window::settle();
     double allLaidOutSeconds = 0;
     for (auto _ : state) {
         QElapsedTimer sinceClick;
         sinceClick.start();
         window.run();
-        Window::settle();
+        bench::Window::settle();
         state.PauseTiming();
         // The layout of the last block needs the layout of all before it.
         output->documentLayout()->blockBoundingRect(output->lastBlock());
@@ -122,7 +87,7 @@ void outputInWindow(benchmark::State &state)
                            window.cell(kCountAddressWithOutput) != QLatin1String("0") ||
                            window.label("lblPC") != QLatin1String("8");
         window.load();
-        Window::settle();
+        bench::Window::settle();
         state.ResumeTiming();
         if (wrong) {
             state.SkipWithError("the output box does not hold one line per OUT");

@@ -121,6 +121,34 @@ const char *verdict(bool met)
     return met ? "met" : "MISSED";
 }
 
+// The figures of commit d0ac1cd, before the run loop took four forms, measured
+// as RunSpeed measures them beside a build of it.
+constexpr double kRunRatioBefore = 0.504;
+constexpr double kWindowRatioBefore = 0.643;
+constexpr double kInstructionsPerStepBefore = 57.50;
+
+void printRunSpeed(const SummaryReporter &figures)
+{
+    std::printf("Counting loop of 100,000,001 steps, speed ratio to the reference interpreter "
+                "(median of 9 interleaved rounds)\n");
+    const double run = figures.counter("RunSpeed", "run_ratio");
+    const double window = figures.counter("RunSpeed", "window_ratio");
+    std::printf("  korvane-run --max-steps 0 %9.3f       d0ac1cd %.3f, now %.2f times that "
+                "(target >= 0.95: %s)\n",
+                run, kRunRatioBefore, ratio(run, kRunRatioBefore),
+                verdict(run >= 0.95 * kRunRatioBefore));
+    std::printf("  window \"Run program\"   %12.3f       d0ac1cd %.3f, now %.2f times that "
+                "(target >= 0.95: %s)\n",
+                window, kWindowRatioBefore, ratio(window, kWindowRatioBefore),
+                verdict(window >= 0.95 * kWindowRatioBefore));
+    const double instructions = figures.counter("RunSpeed", "instructions_per_step");
+    if (instructions > 0)
+        std::printf("  korvane-run, instructions per step (callgrind) %.2f, d0ac1cd %.2f\n",
+                    instructions, kInstructionsPerStepBefore);
+    else
+        std::printf("  instructions per step: not counted (valgrind is missing)\n");
+}
+
 void printSummary(const SummaryReporter &figures)
 {
     const double referenceRate = figures.stepsPerSecond("CountDown/reference");
@@ -142,6 +170,7 @@ void printSummary(const SummaryReporter &figures)
     std::printf(
         "  window \"Run program\"   %12.4g steps/s  ratio to reference %.3f (target >= 0.2: %s)\n",
         windowRate, windowRatio, verdict(windowRatio >= 0.2));
+    printRunSpeed(figures);
     const double laidOut100k = figures.allLaidOutSeconds("WindowOutput/lines:100000");
     const double laidOut200k = figures.allLaidOutSeconds("WindowOutput/lines:200000");
     std::printf("Window run with output: click until the window shows the result\n");

@@ -16,7 +16,7 @@
 #include "app/sampleprograms.h"
 #include "dap/adapter.h"
 #include "dap/condition.h"
-#include "dap/framing.h"
+#include "jsonrpc/framing.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -64,10 +64,12 @@ void checkSent(const QJsonObject &message)
     if (type == QLatin1String("response"))
         require(message.contains(QLatin1String("request_seq")), "a response without request_seq");
     const QByteArray body = QJsonDocument(message).toJson(QJsonDocument::Compact);
-    const QByteArray framed = dap::framed(body);
-    dap::FrameReader reader;
-    const std::vector<dap::Frame> frames = reader.feed(framed.constData(), framed.size());
-    require(frames.size() == 1 && frames[0].kind == dap::Frame::Message && frames[0].body == body,
+    jsonrpc::MessageReader reader;
+    reader.append(jsonrpc::frame(body));
+    QByteArray read;
+    QString problem;
+    require(reader.next(read, problem) == jsonrpc::MessageReader::Result::Message && read == body &&
+                reader.buffered() == 0,
             "a sent message does not read back");
 }
 
@@ -118,14 +120,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     readAsBreakpointTexts(bytes.left(4096));
 
     dap::Adapter adapter([](const QJsonObject &message) { checkSent(message); });
-    dap::FrameReader reader;
+    jsonrpc::MessageReader reader;
     for (qsizetype at = 0; at < bytes.size() && !adapter.finished(); at += piece) {
-        for (const dap::Frame &frame :
-             reader.feed(bytes.constData() + at, std::min(piece, bytes.size() - at))) {
-            if (frame.kind == dap::Frame::Message)
-                adapter.handle(frame.body);
+        reader.append(QByteArrayView(bytes).sliced(at, std::min(piece, bytes.size() - at)));
+        for (;;) {
+            QByteArray body;
+            QString problem;
+            const jsonrpc::MessageReader::Result result = reader.next(body, problem);
+            if (result == jsonrpc::MessageReader::Result::Incomplete ||
+                result == jsonrpc::MessageReader::Result::Broken)
+                break;
+            if (result == jsonrpc::MessageReader::Result::Message)
+                adapter.handle(body);
             else
-                adapter.refuse(frame.problem);
+                adapter.refuse(problem);
             for (int stretch = 0; stretch < kStretchesPerMessage && adapter.running(); ++stretch)
                 adapter.runChunk();
         }

@@ -9,7 +9,7 @@ COVERAGE_FOLDERS = src/machine src/assembler
 .PHONY: coverage coverage-deps
 
 coverage-deps:
-	@$(MAKE) --no-print-directory deps DEB_PACKAGES="$(DEB_PACKAGES) gcovr"
+	@$(MAKE) --no-print-directory test-deps TEST_DEB_PACKAGES="$(TEST_DEB_PACKAGES) gcovr"
 
 coverage: coverage-deps
 	cmake -S . -B $(COVERAGE_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug \

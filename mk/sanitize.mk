@@ -12,7 +12,7 @@ SANITIZE_ENV = QT_QPA_PLATFORM=offscreen \
 
 .PHONY: sanitize
 
-sanitize: deps
+sanitize: test-deps
 	cmake -S . -B $(SANITIZE_BUILD_DIR) -DCMAKE_BUILD_TYPE=Debug -DKORVANE_SANITIZE=ON \
 	    -DCMAKE_CXX_FLAGS=-D_GLIBCXX_ASSERTIONS
 	cmake --build $(SANITIZE_BUILD_DIR) -j $(JOBS)

@@ -5,6 +5,10 @@
 // messages come in as bytes of JSON and go out through a callback, so that
 // the tests and the fuzz target drive it directly.
 //
+// The requests are handled by concern, one file each: launch and
+// configuration, breakpoints, execution, inspection. A handler takes its
+// arguments read once into a type of its own, and answers or throws a Refusal.
+//
 // A run goes on in stretches (runChunk) between which the caller reads what
 // has come in, so that a pause is answered while the program runs.
 
@@ -22,6 +26,34 @@
 namespace dap
 {
 
+// Why a request is refused: what the client shows, and the values that the
+// text names (a launch error's line and column).
+struct Refusal {
+    QString message;
+    QJsonObject variables = {};
+};
+
+// The arguments of a request that takes none.
+struct NoArguments {
+    static NoArguments read(const QJsonObject &) { return {}; }
+};
+
+struct InitializeArguments;
+struct LaunchArguments;
+struct RestartArguments;
+struct SourceBreakpointArguments;
+struct InstructionBreakpointArguments;
+struct FunctionBreakpointArguments;
+struct DataBreakpointInfoArguments;
+struct DataBreakpointArguments;
+struct ExceptionFilterArguments;
+struct GotoTargetsArguments;
+struct GotoArguments;
+struct VariablesArguments;
+struct SetVariableArguments;
+struct EvaluateArguments;
+struct DisassembleArguments;
+
 class Adapter
 {
 public:
@@ -35,84 +67,120 @@ public:
     void refuse(const QString &problem);
 
     // The program runs: runChunk() takes it a stretch further.
-    bool running() const { return running_; }
+    bool running() const { return phase == Phase::Running; }
     void runChunk();
     // The client asked to disconnect: nothing more is to be read.
-    bool finished() const { return finished_; }
+    bool finished() const { return phase == Phase::Disconnected; }
 
 private:
-    enum class Resume : quint8 { Continue, Step };
+    // Where the session is in its life. The launch and configurationDone
+    // come in either order; the program starts once both have come.
+    enum class Phase : quint8 {
+        Uninitialized, // initialize has not come yet
+        Initialized,   // neither the launch nor configurationDone has come
+        Configured,    // configurationDone has come, the launch not yet
+        Launched,      // the launch has come, configurationDone not yet
+        Stopped,       // the program rests at a stop
+        Running,       // the program runs a stretch at a time
+        Ended,         // the program has ended or was terminated
+        Disconnected,  // nothing more is read
+    };
+    // The program is the one thread, with one stack frame.
+    static constexpr qint64 kThread = 1;
+    // Variable references of the three scopes.
+    enum Scope : qint64 { Registers = 1, Labels = 2, Memory = 3 };
+    // How a run that waits for an input goes on once the value is typed.
+    enum class AfterInput : quint8 { Continue, Step };
 
-    using Handler = void (Adapter::*)(const QJsonObject &request, const QJsonObject &arguments);
-    static const QHash<QString, Handler> &handlers();
+    using Handler = std::function<void(Adapter &, const QJsonObject &arguments)>;
+    using Handlers = QHash<QString, Handler>;
+    static const Handlers &handlers();
+    // A handler whose arguments are read by Arguments::read, which throws a
+    // Refusal for arguments it cannot use.
+    template <typename Arguments>
+    static void add(Handlers &handlers, const char *command,
+                    void (Adapter::*handler)(const Arguments &))
+    {
+        handlers.insert(QLatin1String(command),
+                        [handler](Adapter &adapter, const QJsonObject &arguments) {
+                            (adapter.*handler)(Arguments::read(arguments));
+                        });
+    }
+    static void addLaunchRequests(Handlers &handlers);
+    static void addBreakpointRequests(Handlers &handlers);
+    static void addExecutionRequests(Handlers &handlers);
+    static void addInspectionRequests(Handlers &handlers);
 
-    void initialize(const QJsonObject &request, const QJsonObject &arguments);
-    void launch(const QJsonObject &request, const QJsonObject &arguments);
-    void setBreakpoints(const QJsonObject &request, const QJsonObject &arguments);
-    void configurationDone(const QJsonObject &request, const QJsonObject &arguments);
-    void threads(const QJsonObject &request, const QJsonObject &arguments);
-    void stackTrace(const QJsonObject &request, const QJsonObject &arguments);
-    void scopes(const QJsonObject &request, const QJsonObject &arguments);
-    void variables(const QJsonObject &request, const QJsonObject &arguments);
-    void setVariable(const QJsonObject &request, const QJsonObject &arguments);
-    void evaluate(const QJsonObject &request, const QJsonObject &arguments);
-    void continueRun(const QJsonObject &request, const QJsonObject &arguments);
-    void stepOne(const QJsonObject &request, const QJsonObject &arguments);
-    void stepBack(const QJsonObject &request, const QJsonObject &arguments);
-    void reverseContinue(const QJsonObject &request, const QJsonObject &arguments);
-    void pause(const QJsonObject &request, const QJsonObject &arguments);
-    void restart(const QJsonObject &request, const QJsonObject &arguments);
-    void terminate(const QJsonObject &request, const QJsonObject &arguments);
-    void disconnect(const QJsonObject &request, const QJsonObject &arguments);
-    void exceptionInfo(const QJsonObject &request, const QJsonObject &arguments);
-    void setInstructionBreakpoints(const QJsonObject &request, const QJsonObject &arguments);
-    void setFunctionBreakpoints(const QJsonObject &request, const QJsonObject &arguments);
-    void dataBreakpointInfo(const QJsonObject &request, const QJsonObject &arguments);
-    void setDataBreakpoints(const QJsonObject &request, const QJsonObject &arguments);
-    void setExceptionBreakpoints(const QJsonObject &request, const QJsonObject &arguments);
-    void gotoTargets(const QJsonObject &request, const QJsonObject &arguments);
-    void gotoRequest(const QJsonObject &request, const QJsonObject &arguments);
-    void disassemble(const QJsonObject &request, const QJsonObject &arguments);
-    static BreakpointOptions breakpointOptions(const QJsonObject &breakpoint);
+    // Launch and configuration.
+    void initialize(const InitializeArguments &arguments);
+    void launch(const LaunchArguments &arguments);
+    void configurationDone(const NoArguments &);
+    void restart(const RestartArguments &arguments);
+    void terminate(const NoArguments &);
+    void disconnect(const NoArguments &);
+    void announce(const QList<LineBreakpoint> &breakpoints);
+    [[noreturn]] void refuseLaunch(const LaunchError &error);
 
-    // Requests that need a program launched and stopped; false after an error response.
-    bool needsStopped(const QJsonObject &request);
-    // Going forwards from a halt or a run error ends the session; true when it did.
-    bool endsHere();
-
-    void respond(const QJsonObject &request, const QJsonObject &body = {});
-    void fail(const QJsonObject &request, const QString &message, const QJsonObject &error = {});
-    void event(const QString &name, const QJsonObject &body = {});
-    void sendConsole();
-    void output(const QString &category, const QString &text);
-
-    void start();
-    void report(const Stop &stop, Resume resume);
-    void end(int exitCode);
+    // Breakpoints.
+    void setBreakpoints(const SourceBreakpointArguments &arguments);
+    void setInstructionBreakpoints(const InstructionBreakpointArguments &arguments);
+    void setFunctionBreakpoints(const FunctionBreakpointArguments &arguments);
+    void dataBreakpointInfo(const DataBreakpointInfoArguments &arguments);
+    void setDataBreakpoints(const DataBreakpointArguments &arguments);
+    void setExceptionBreakpoints(const ExceptionFilterArguments &arguments);
     QJsonObject breakpointJson(const LineBreakpoint &breakpoint) const;
-    QJsonArray registerVariables() const;
-    QJsonArray labelVariables() const;
-    QJsonArray memoryVariables() const;
-    qint32 clientLine(qint32 line) const;
-    qint32 programLine(qint32 line) const;
+
+    // Execution.
+    void continueRun(const NoArguments &);
+    void stepOne(const NoArguments &);
+    void stepBack(const NoArguments &);
+    void reverseContinue(const NoArguments &);
+    void pause(const NoArguments &);
+    void gotoTargets(const GotoTargetsArguments &arguments);
+    void gotoRequest(const GotoArguments &arguments);
+    void start();
+    void stretch(Resume resume);
+    void report(const Stop &stop, AfterInput afterInput);
+    bool endsHere();
+    void end(int exitCode);
+
+    // Inspection.
+    void threads(const NoArguments &);
+    void stackTrace(const NoArguments &);
+    void scopes(const NoArguments &);
+    void variables(const VariablesArguments &arguments);
+    void setVariable(const SetVariableArguments &arguments);
+    void evaluate(const EvaluateArguments &arguments);
+    void exceptionInfo(const NoArguments &);
+    void disassemble(const DisassembleArguments &arguments);
+
+    // What goes to the client; console lines the session made go first, so
+    // that output keeps its place among the other messages.
+    void respond(const QJsonObject &body = {});
+    void fail(const Refusal &refusal);
+    void event(const QString &name, const QJsonObject &body = {});
+    void output(const QString &category, const QString &text);
+    void post(QJsonObject message);
+    void sendConsole();
+
+    // Refuses a request that needs the program started and resting at a stop.
+    void requireStopped() const;
+    void requireLaunched() const;
+    qint32 clientLine(qint32 line) const { return linesStartAt1 ? line : line - 1; }
+    qint32 programLine(qint32 line) const { return linesStartAt1 ? line : line + 1; }
+    QJsonObject source() const;
     bool isProgram(const QString &path) const;
     QString notTheProgram() const;
-    void invalidate();
 
     Send send;
     Session session;
+    Phase phase = Phase::Uninitialized;
     qint64 seq = 1;
-    bool initialized = false;
+    QJsonObject request; // the request being answered
     bool linesStartAt1 = true;
     bool columnsStartAt1 = true;
     bool clientInvalidates = false;
-    bool launched = false;
-    bool configured = false;
-    bool started = false;
-    bool ended = false;
-    bool running_ = false;
-    bool finished_ = false;
-    Resume inputResume = Resume::Step;
+    AfterInput afterInput = AfterInput::Step;
     std::optional<Stop> exception; // the run error or step limit the program stopped at
     // The exception filters: whether a run error or the step limit stops the
     // program (else it ends the session).

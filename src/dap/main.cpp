@@ -3,15 +3,14 @@
 
 #include "dap/adapter.h"
 #include "dap/transport.h"
+#include "jsonrpc/framing.h"
+#include "jsonrpc/stdio.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QJsonDocument>
 
-#include <csignal>
 #include <iostream>
-
-#include <unistd.h>
 
 namespace
 {
@@ -53,36 +52,36 @@ int main(int argc, char *argv[])
         return kWrongUsage;
     }
 
-    // A client that goes away makes writes fail, which ends the adapter.
-    std::signal(SIGPIPE, SIG_IGN);
-    dap::Transport transport(STDIN_FILENO, STDOUT_FILENO);
+    dap::Transport transport;
     bool outputFailed = false;
     dap::Adapter adapter([&](const QJsonObject &message) {
-        if (!transport.write(QJsonDocument(message).toJson(QJsonDocument::Compact)))
+        // A client that goes away makes writes fail, which ends the adapter.
+        if (!jsonrpc::writeToStandardOutput(
+                jsonrpc::frame(QJsonDocument(message).toJson(QJsonDocument::Compact))))
             outputFailed = true;
     });
-    const auto take = [&](const dap::Frame &frame) {
-        if (frame.kind == dap::Frame::Message)
-            adapter.handle(frame.body);
+    const auto take = [&](const dap::Incoming &incoming) {
+        if (incoming.problem.isEmpty())
+            adapter.handle(incoming.body);
         else
-            adapter.refuse(frame.problem);
+            adapter.refuse(incoming.problem);
     };
     while (!adapter.finished() && !outputFailed) {
         if (adapter.running()) {
             // Whatever came in during the last stretch is answered first.
-            while (std::optional<dap::Frame> frame = transport.next(false)) {
-                take(*frame);
+            while (std::optional<dap::Incoming> incoming = transport.next(false)) {
+                take(*incoming);
                 if (!adapter.running())
                     break;
             }
             adapter.runChunk();
-        } else if (std::optional<dap::Frame> frame = transport.next(true)) {
-            take(*frame);
+        } else if (std::optional<dap::Incoming> incoming = transport.next(true)) {
+            take(*incoming);
         }
         if (transport.inputEnded())
             break; // the client has gone
     }
     // The reader may still wait in read(): leave without waiting for it.
     std::cout.flush();
-    std::_Exit(0);
+    std::_Exit(transport.inputBroken() ? 1 : 0);
 }

@@ -36,10 +36,10 @@ Session::~Session()
     processor_.setStepObserver(nullptr);
 }
 
-bool Session::launch(const LaunchOptions &options, QStringList &errorLines)
+bool Session::launch(const LaunchOptions &options, LaunchError &error)
 {
     const LaunchOptions previous = std::exchange(options_, options);
-    if (!load(errorLines)) {
+    if (!load(error)) {
         options_ = previous;
         return false;
     }
@@ -47,25 +47,21 @@ bool Session::launch(const LaunchOptions &options, QStringList &errorLines)
     return true;
 }
 
-bool Session::restart(QStringList &errorLines)
-{
-    return load(errorLines);
-}
-
 // The program is read and assembled before anything of the current run is
 // dropped, so that a program that no longer assembles loses nothing.
-bool Session::load(QStringList &errorLines)
+bool Session::load(LaunchError &error)
 {
     program::Program program;
     program.name = options_.program;
-    QString error;
-    if (program::readTextFile(options_.program, QStringLiteral("a program"), program.text, error) !=
-        program::FileTrouble::None) {
-        errorLines = {error};
+    QString problem;
+    if (program::readTextFile(options_.program, QStringLiteral("a program"), program.text,
+                              problem) != program::FileTrouble::None) {
+        error = {{problem}, {}};
         return false;
     }
-    if (!program.assemble(error)) {
-        errorLines = error.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (!program.assemble(problem)) {
+        // The assembly's diagnostics, written as korvane-run writes them.
+        error = {program.linesOf(program.errors), program.errors.value(0).range};
         return false;
     }
     program_ = std::move(program);
@@ -80,7 +76,6 @@ bool Session::load(QStringList &errorLines)
     inputTaken = 0;
     outputCount = 0;
     waiting = false;
-    resuming = false;
     stepLimitAt = options_.maxSteps;
     atStepLimit = false;
     watchingRecent = false;
@@ -146,7 +141,6 @@ Stop Session::step()
     lastStep_.reset();
     waiting = false;
     passStepLimit();
-    resuming = false;
     if (processor_.halted())
         return Stop{Stop::Halted, {}, {}, {}};
     if (stepLimitAt != 0 && processor_.executedSteps() >= stepLimitAt)
@@ -176,25 +170,22 @@ Stop Session::step()
     }
     capturing = false;
     observe();
-    resuming = true;
     advanced();
     return result.value_or(Stop{Stop::Step, {}, {}, {}});
 }
 
-std::optional<Stop> Session::runFor(quint64 steps)
+std::optional<Stop> Session::runFor(quint64 steps, Resume resume)
 {
-    std::optional<Stop> stop = runStretch(steps);
+    std::optional<Stop> stop = runStretch(steps, resume);
     if (capturing) {
         capturing = false;
         observe();
     }
     advanced();
-    if (stop)
-        resuming = true;
     return stop;
 }
 
-std::optional<Stop> Session::runStretch(quint64 steps)
+std::optional<Stop> Session::runStretch(quint64 steps, Resume resume)
 {
     if (waiting)
         return inputStop();
@@ -203,8 +194,8 @@ std::optional<Stop> Session::runStretch(quint64 steps)
     passStepLimit();
     const bool watchingData = !options_.noDebug && !breakpoints_.data().isEmpty();
     // Going on from a breakpoint's instruction: it runs before breakpoints count again.
-    if (std::exchange(resuming, false) && !options_.noDebug &&
-        machine::isAddress(processor_.pc()) && breakpoints_.cells()[std::size_t(processor_.pc())]) {
+    if (resume == Resume::FromStop && !options_.noDebug && machine::isAddress(processor_.pc()) &&
+        breakpoints_.cells()[std::size_t(processor_.pc())]) {
         const QStringList words = dataWords();
         const Stop first = step();
         if (first.reason != Stop::Step)
@@ -494,7 +485,6 @@ void Session::restore(const MachineState &state)
     inputTaken = std::min(state.inputTaken, typed.size());
     outputCount = state.outputCount;
     waiting = false;
-    resuming = false;
     atStepLimit = false;
     watchingRecent = false;
     observe();
@@ -534,7 +524,6 @@ Stop Session::stepBack()
     if (executed == 0)
         return Stop{Stop::Start, {}, {}, {}};
     goTo(executed - 1);
-    resuming = true;
     return Stop{Stop::Step, {}, {}, {}};
 }
 
@@ -550,14 +539,12 @@ Stop Session::reverseContinue()
         const std::optional<Found> found = lastBreakpointBefore(*checkpoint, end, from);
         if (found) {
             goTo(found->step);
-            resuming = true;
             return found->stop;
         }
         end = checkpoint->registers.executedSteps;
         checkpoint = history_.before(end);
     }
     goTo(0);
-    resuming = true;
     return Stop{Stop::Start, {}, {}, {}};
 }
 
@@ -646,7 +633,6 @@ QString Session::jumpTo(qint32 address)
     processor_.setRegisters(registers);
     waiting = false;
     changedPast();
-    resuming = true; // the instruction gone to runs before breakpoints count again
     return {};
 }
 

@@ -15,6 +15,7 @@
 #include "dap/history.h"
 #include "dap/machinestate.h"
 #include "machine/processor.h"
+#include "machine/runloop.h"
 #include "program/program.h"
 
 #include <QList>
@@ -31,8 +32,8 @@ namespace dap
 struct LaunchOptions {
     QString program; // a file
     bool stopOnEntry = false;
-    QStringList input;             // the texts typed, in order
-    quint64 maxSteps = 10'000'000; // 0: no limit
+    QStringList input;                         // the texts typed, in order
+    quint64 maxSteps = machine::kLongRunSteps; // 0: no limit
     bool noDebug = false;
 };
 
@@ -63,6 +64,18 @@ struct Stop {
     QStringList notes; // RunError, StepLimit: korvane-run's notes after the message
 };
 
+// Why a program could not be launched: korvane-run's messages, one line
+// each, and where the first error stands (line 0: nowhere in the text).
+struct LaunchError {
+    QStringList lines;
+    diagnostics::Range at;
+};
+
+// Where a stretch of a run starts: from a reported stop, whose breakpoint
+// has been seen (its instruction runs first), or onwards from elsewhere,
+// where a breakpoint stops the run at once.
+enum class Resume : quint8 { FromStop, Onwards };
+
 // A line for the debug console, in the order the run made them.
 struct ConsoleLine {
     enum Kind : quint8 { Output, Message, Log };
@@ -81,12 +94,10 @@ public:
     Session &operator=(const Session &) = delete;
 
     // Reads and assembles the program and loads it. On failure returns false
-    // with korvane-run's messages (the error, then its notes), and the
-    // session keeps what it had. Warnings go to the console lines.
-    bool launch(const LaunchOptions &options, QStringList &errorLines);
-    // The same program read, assembled and loaded afresh, with the same
-    // typed values and breakpoints.
-    bool restart(QStringList &errorLines);
+    // with why, and the session keeps what it had. Warnings go to the console
+    // lines.
+    // Launched again, with the same options or others, it keeps its breakpoints.
+    bool launch(const LaunchOptions &options, LaunchError &error);
     bool launched() const { return launched_; }
 
     const program::Program &program() const { return program_; }
@@ -98,12 +109,8 @@ public:
     // The last step that step() completed, or none when it completed none.
     const std::optional<machine::Step> &lastStep() const { return lastStep_; }
     // Runs until a stop, or returns none after about `steps` steps so that
-    // the caller can look for a pause in between. The first call after a stop
-    // goes past a breakpoint at the current instruction.
-    std::optional<Stop> runFor(quint64 steps);
-    // The run was paused between two stretches: the next runFor() starts
-    // afresh, as from a stop.
-    void paused() { resuming = true; }
+    // the caller can look for a pause in between.
+    std::optional<Stop> runFor(quint64 steps, Resume resume);
 
     // Going backwards, to the state the run was in when it first passed
     // there: one step back, or back to the last step before this one at
@@ -156,9 +163,9 @@ public:
 
 private:
     void stepDone(const machine::Step &step) override;
-    bool load(QStringList &errorLines);
+    bool load(LaunchError &error);
     void findLabels();
-    std::optional<Stop> runStretch(quint64 steps);
+    std::optional<Stop> runStretch(quint64 steps, Resume resume);
     void observe();
     void passStepLimit();
     quint64 recentFrom() const;
@@ -189,7 +196,6 @@ private:
     Breakpoints breakpoints_;
     QList<Label> labels_;
     bool launched_ = false;
-    bool resuming = true;
     bool waiting = false;
     QStringList typed; // values typed, in order: the launch input, then the console
     qsizetype inputTaken = 0;

@@ -1,16 +1,16 @@
 #include "dap/transport.h"
 
+#include "jsonrpc/stdio.h"
+
 #include <cerrno>
+#include <utility>
 
 #include <unistd.h>
 
 namespace dap
 {
 
-Transport::Transport(int inputFd, int outputFd)
-    : inputFd(inputFd), outputFd(outputFd), reader([this] { read(); })
-{
-}
+Transport::Transport() : reader([this] { read(); }) {}
 
 // The reader is blocked in read() until the client writes or goes away; it is
 // left to end with the process rather than waited for.
@@ -21,63 +21,55 @@ Transport::~Transport()
 
 void Transport::read()
 {
-    FrameReader framing;
+    using Result = jsonrpc::MessageReader::Result;
+    jsonrpc::MessageReader framing;
+    Result result = Result::Incomplete;
     char buffer[1 << 16];
-    for (;;) {
-        const ssize_t size = ::read(inputFd, buffer, sizeof buffer);
+    while (result != Result::Broken) {
+        const ssize_t size = ::read(STDIN_FILENO, buffer, sizeof buffer);
         if (size < 0 && errno == EINTR)
             continue;
         if (size <= 0)
             break;
-        std::vector<Frame> found = framing.feed(buffer, size);
-        if (found.empty())
-            continue;
-        const std::lock_guard lock(mutex);
-        for (Frame &frame : found)
-            frames.push_back(std::move(frame));
-        arrived.notify_one();
+        framing.append(QByteArrayView(buffer, size));
+        Incoming incoming;
+        while ((result = framing.next(incoming.body, incoming.problem)) != Result::Incomplete &&
+               result != Result::Broken) {
+            const std::lock_guard lock(mutex);
+            queue.push_back(std::exchange(incoming, {}));
+            arrived.notify_one();
+        }
+        if (result == Result::Broken)
+            jsonrpc::reportClosed(incoming.problem);
     }
     const std::lock_guard lock(mutex);
     ended = true;
+    broken = result == Result::Broken;
     arrived.notify_one();
 }
 
-std::optional<Frame> Transport::next(bool wait)
+std::optional<Incoming> Transport::next(bool wait)
 {
     std::unique_lock lock(mutex);
     if (wait)
-        arrived.wait(lock, [this] { return !frames.empty() || ended; });
-    if (frames.empty())
+        arrived.wait(lock, [this] { return !queue.empty() || ended; });
+    if (queue.empty())
         return std::nullopt;
-    Frame frame = std::move(frames.front());
-    frames.pop_front();
-    return frame;
+    Incoming incoming = std::move(queue.front());
+    queue.pop_front();
+    return incoming;
 }
 
 bool Transport::inputEnded()
 {
     const std::lock_guard lock(mutex);
-    return ended && frames.empty();
+    return ended && queue.empty();
 }
 
-bool Transport::write(const QByteArray &body)
+bool Transport::inputBroken()
 {
-    if (outputFailed)
-        return false;
-    const QByteArray message = framed(body);
-    qsizetype written = 0;
-    while (written < message.size()) {
-        const ssize_t size =
-            ::write(outputFd, message.constData() + written, std::size_t(message.size() - written));
-        if (size < 0 && errno == EINTR)
-            continue;
-        if (size <= 0) {
-            outputFailed = true;
-            return false;
-        }
-        written += size;
-    }
-    return true;
+    const std::lock_guard lock(mutex);
+    return broken;
 }
 
 } // namespace dap

@@ -1,12 +1,13 @@
 #pragma once
 
-// Standard input and output as the adapter's channel to the editor. A thread
-// of its own reads and frames the messages as they come, so that they wait
-// in a queue while the program runs; the adapter's thread writes.
+// Standard input as the adapter's channel from the editor. A thread of its
+// own reads the messages as they come, through the framing the language
+// server uses, so that they wait in a queue while the program runs.
 
-#include "dap/framing.h"
+#include "jsonrpc/framing.h"
 
 #include <QByteArray>
+#include <QString>
 
 #include <condition_variable>
 #include <deque>
@@ -17,32 +18,36 @@
 namespace dap
 {
 
+// A message read, or why one could not be.
+struct Incoming {
+    QByteArray body;
+    QString problem; // empty for a message
+};
+
 class Transport
 {
 public:
-    // Reads from inputFd, writes to outputFd; neither is closed.
-    Transport(int inputFd, int outputFd);
+    Transport();
     ~Transport();
     Transport(const Transport &) = delete;
     Transport &operator=(const Transport &) = delete;
 
-    // The next frame read, or none once the input has ended and every frame
-    // was taken. Waits for one when `wait`; otherwise none when none is there yet.
-    std::optional<Frame> next(bool wait);
+    // The next message read, or none once the input has ended and every
+    // message was taken. Waits for one when `wait`; otherwise none when none
+    // is there yet.
+    std::optional<Incoming> next(bool wait);
     bool inputEnded();
-    // Writes one message; false once the output cannot be written.
-    bool write(const QByteArray &body);
+    // The input broke (said on standard error), rather than ended.
+    bool inputBroken();
 
 private:
     void read();
 
-    const int inputFd;
-    const int outputFd;
     std::mutex mutex;
     std::condition_variable arrived;
-    std::deque<Frame> frames;
+    std::deque<Incoming> queue;
     bool ended = false;
-    bool outputFailed = false;
+    bool broken = false;
     std::thread reader;
 };
 

@@ -31,11 +31,11 @@ QString faultText(const machine::Fault &fault)
     return {};
 }
 
-QString stepLimitText(quint64 steps)
+QString stepLimitText(quint64 steps, const QString &limitName)
 {
-    return QStringLiteral("the program ran %1 steps without halting and was stopped "
-                          "(see --max-steps)")
-        .arg(steps);
+    return QStringLiteral("the program ran %1 %2 without halting and was stopped (see %3)")
+        .arg(steps)
+        .arg(steps == 1 ? QLatin1String("step") : QLatin1String("steps"), limitName);
 }
 
 Diagnostic runError(const SourceText &text, qint32 address, Code code, const QString &message)

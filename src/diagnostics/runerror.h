@@ -18,7 +18,7 @@ namespace diagnostics
 QString faultText(const machine::Fault &fault);
 
 // A step limit as korvane-run tells it.
-QString stepLimitText(quint64 steps);
+QString stepLimitText(quint64 steps, const QString &limitName = QStringLiteral("--max-steps"));
 
 // The error that ended a run with `message`, about the instruction at
 // `address` (none for -1 or an address no line assembled to): at its

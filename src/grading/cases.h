@@ -5,9 +5,15 @@
 //   side whitespace-separated and possibly empty;
 //   a rule: "forbid: MNEMONIC..." (the program must not use these
 //   instructions) or "max-words: N" (it assembles to at most N words).
-// Either may start with attributes in brackets: "[points=2 hidden max-steps=500]".
+// Either may start with attributes in brackets: "[points=2 hidden max-steps=500]";
+// a case may also have "time-limit=S", in seconds, and either a hint for the
+// student who fails it: hint="TEXT" (in TEXT, \" is a quote and \\ a backslash).
+// A line "pick: PATTERN" names the file that --class grades in each
+// student's folder, as a shell pattern.
 // A "#" starts a comment that runs to the end of the line; blank lines and
 // lines that hold only a comment are skipped.
+
+#include "grading/timelimit.h"
 
 #include <QList>
 #include <QString>
@@ -37,6 +43,10 @@ struct TestCase {
     qint64 points = 1;               // what passing it is worth
     bool hidden = false;             // shown to students as its line only
     std::optional<quint64> maxSteps; // this case's step limit (0: none), over the run's own
+    // This case's time limit (0: none), over the run's own.
+    std::optional<TimeLimit> timeLimit;
+    // Shown to the student who fails it, even when hidden; empty for none.
+    QString hint;
 
     bool isRule() const { return kind != Case; }
     // "line N: CASE", or "line N (hidden)" where students may read it.
@@ -55,7 +65,9 @@ enum class CasesTrouble : quint8 {
 // the message to show as it is. A malformed line is named as "CASES:LINE:
 // reason", or "CASES:LINE:COLUMN: reason" when one word of it is wrong
 // (COLUMN its first byte, counted from 1), a file without a case as "CASES:
-// holds no case", CASES being `path`.
-CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error);
+// holds no case", CASES being `path`. The pattern of a pick: line goes to
+// `pick` when given, empty without one.
+CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error,
+                       QString *pick = nullptr);
 
 } // namespace grading

@@ -128,6 +128,8 @@ QString feedbackText(const QString &name, const QList<TestCase> &cases, const Fi
                      : QStringLiteral("line %1: ").arg(check.lineNumber) + codeSpan(check.line)) +
                 (passed ? QStringLiteral(": passed, %1\n\n").arg(pointsText(check.points))
                         : QStringLiteral(": failed, 0 of %1\n\n").arg(pointsText(check.points)));
+        if (!passed && grade.graded && !check.hint.isEmpty())
+            text += QLatin1String("Hint: ") + check.hint + QLatin1String("\n\n");
         if (!passed && grade.graded && !check.hidden)
             text += codeBlock(failureDetails(check, grade, i));
     }

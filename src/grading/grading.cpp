@@ -3,16 +3,16 @@
 #include "grading/casecheck.h"
 #include "grading/cases.h"
 #include "grading/feedback.h"
+#include "grading/inorder.h"
 #include "grading/report.h"
 #include "program/filename.h"
+#include "program/outputfile.h"
 #include "program/program.h"
 #include "program/textfile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <ostream>
+#include <sstream>
 
 #include <sys/stat.h>
 
@@ -46,12 +46,18 @@ bool isBlank(const QString &text)
 bool readSubmission(const Submission &submission, program::Program &program, QString &error)
 {
     program.name = submission.name;
+    if (!submission.reason.isEmpty()) {
+        error = submission.reason;
+        return false;
+    }
     if (submission.text) {
         program.text = *submission.text;
         return true;
     }
-    if (program::readTextFile(submission.path, QStringLiteral("a program"), program.text, error,
-                              program::Opening::RegularOnly) != program::FileTrouble::None) {
+    const QString &source = submission.source.isEmpty() ? submission.path : submission.source;
+    if (program::readTextFile(source, QStringLiteral("a program"), program.text, error,
+                              program::Opening::RegularOnly,
+                              program::shownName(submission.path)) != program::FileTrouble::None) {
         return false;
     }
     if (isBlank(program.text)) {
@@ -61,10 +67,19 @@ bool readSubmission(const Submission &submission, program::Program &program, QSt
     return true;
 }
 
-// The path a submission's feedback file is named after: its file, or its name.
+// What a submission's feedback file is named after: its student's folder,
+// its file, or its name; empty for a student who handed in nothing.
 QString submissionPath(const Submission &submission)
 {
+    if (submission.student)
+        return submission.student->folder;
     return submission.text ? submission.name : submission.path;
+}
+
+// A reason found before reading is told with the student it is about.
+QString toldReason(const Submission &submission, const QString &message)
+{
+    return submission.reason.isEmpty() ? message : submission.name + QLatin1String(": ") + message;
 }
 
 // The feedback folder exists, and no feedback file would replace a
@@ -74,6 +89,8 @@ bool prepareFeedback(const Job &job, QString &error)
     if (!makeFeedbackFolder(job.feedbackFolder, error))
         return false;
     for (const Submission &target : job.submissions) {
+        if (submissionPath(target).isEmpty())
+            continue;
         const QByteArray path = feedbackPath(job.feedbackFolder, submissionPath(target));
         struct stat feedback {
         };
@@ -82,7 +99,7 @@ bool prepareFeedback(const Job &job, QString &error)
         for (const Submission &submission : job.submissions) {
             struct stat file {
             };
-            if (!submission.text &&
+            if (!submission.text && !submission.path.isEmpty() &&
                 ::stat(program::argumentBytes(submission.path).constData(), &file) == 0 &&
                 file.st_dev == feedback.st_dev && file.st_ino == feedback.st_ino) {
                 error = QStringLiteral("The feedback on '%1' would replace the file graded "
@@ -95,31 +112,80 @@ bool prepareFeedback(const Job &job, QString &error)
     return true;
 }
 
+// The files that grading reads, which nothing it writes may replace.
+QList<program::ReadFile> inputsOf(const Job &job)
+{
+    QList<program::ReadFile> inputs{{job.casesFile, QStringLiteral("the cases file")}};
+    for (const Submission &submission : job.submissions) {
+        if (!submission.text && !submission.path.isEmpty())
+            inputs.append({submission.path, QStringLiteral("the file graded")});
+    }
+    return inputs;
+}
+
+// One submission graded: how it fared, and the lines it tells on standard
+// error, kept until it is its turn to be written.
+struct Graded {
+    FileGrade grade;
+    QStringList told;
+};
+
+// Reads, assembles and runs one submission against every case. Touches
+// nothing but its own: submissions are graded on several threads at once.
+Graded gradeSubmission(const Job &job, const QList<TestCase> &cases, const Submission &submission)
+{
+    Graded graded;
+    FileGrade &grade = graded.grade;
+    program::Program program;
+    QString error;
+    grade.name = submission.name;
+    grade.student = submission.student;
+    if (!submission.text && !submission.path.isEmpty())
+        grade.path = submission.path;
+    if (!readSubmission(submission, program, error)) {
+        grade.message = error.trimmed();
+        graded.told.append(QLatin1String("korvane-run: ") + toldReason(submission, grade.message));
+    } else if (!program.assemble(error)) {
+        grade.message = error.trimmed();
+        grade.errors = program.errors;
+        graded.told.append(grade.message);
+    } else {
+        grade.graded = true;
+        if (job.warnings) {
+            grade.warnings = program.warnings;
+            graded.told.append(program.linesOf(grade.warnings));
+        }
+        grade.cases = checkProgram(program, cases, job.maxSteps, job.timeLimit);
+    }
+    return graded;
+}
+
 } // namespace
 
-Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
+Outcome gradeClass(const Job &given, std::ostream &output, std::ostream &errors)
 {
     QList<TestCase> cases;
     QString error;
-    if (const CasesTrouble trouble = readCases(job.casesFile, cases, error);
+    QString pick;
+    if (const CasesTrouble trouble = readCases(given.casesFile, cases, error, &pick);
         trouble != CasesTrouble::None) {
         tell(output, errors, error);
         return trouble == CasesTrouble::CannotRead ? Outcome::CasesCannotRead
                                                    : Outcome::CasesUnusable;
     }
+    Job job = given;
+    if (job.findSubmissions) {
+        output.flush();
+        if (!job.findSubmissions(pick, job.submissions))
+            return Outcome::NothingToGrade;
+    }
 
-    // What the grading writes besides the report can be written, before it starts.
-    std::ofstream summary;
-    if (!job.summaryFile.isEmpty()) {
-        summary.open(program::argumentBytes(job.summaryFile).toStdString(),
-                     std::ios::binary | std::ios::trunc);
-        if (!summary) {
-            tell(output, errors,
-                 QStringLiteral("korvane-run: Cannot create the summary '%1': %2.")
-                     .arg(program::shownName(job.summaryFile),
-                          QString::fromLocal8Bit(std::strerror(errno))));
-            return Outcome::CannotCreate;
-        }
+    // What the grading writes besides the report can be written, before it
+    // starts, and replaces none of the files it reads.
+    program::OutputFile summary(QStringLiteral("the summary"));
+    if (!job.summaryFile.isEmpty() && !summary.open(job.summaryFile, inputsOf(job), error)) {
+        tell(output, errors, QLatin1String("korvane-run: ") + error);
+        return Outcome::CannotCreate;
     }
     if (!job.feedbackFolder.isEmpty() && !prepareFeedback(job, error)) {
         tell(output, errors, QLatin1String("korvane-run: ") + error);
@@ -127,43 +193,34 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
     }
 
     const std::unique_ptr<Report> report =
-        makeReport(job.format, cases, job.submissions.size(), output);
+        makeReport(job.format, cases, job.submissions.size(), output, job.columns, job.studentView);
     QList<CheckTally> tallies(cases.size());
     bool allPassed = true;
     bool feedbackWritten = true;
-    for (const Submission &submission : job.submissions) {
-        if (!output)
-            break;
-        program::Program program;
-        FileGrade grade;
-        grade.name = submission.name;
-        if (!readSubmission(submission, program, error)) {
-            grade.message = error.trimmed();
-            tell(output, errors, QLatin1String("korvane-run: ") + grade.message);
-        } else if (!program.assemble(error)) {
-            grade.message = error.trimmed();
-            grade.errors = program.errors;
-            tell(output, errors, grade.message);
-        } else {
-            grade.graded = true;
-            if (job.warnings) {
-                grade.warnings = program.warnings;
-                for (const QString &warning : program.linesOf(grade.warnings))
-                    tell(output, errors, warning);
-            }
-            for (const TestCase &testCase : std::as_const(cases))
-                grade.cases.append(checkCase(program, testCase, job.maxSteps));
-        }
+    const auto take = [&](qsizetype index, Graded &&graded) {
+        const FileGrade &grade = graded.grade;
+        for (const QString &line : std::as_const(graded.told))
+            tell(output, errors, line);
         allPassed = allPassed && grade.passed();
-        for (qsizetype i = 0; i < cases.size(); ++i)
+        for (qsizetype i = 0; i < cases.size(); ++i) {
             ++(grade.graded && grade.cases[i].passed ? tallies[i].passed : tallies[i].failed);
+            tallies[i].ungraded += grade.graded ? 0 : 1;
+        }
         report->add(grade);
-        if (!job.feedbackFolder.isEmpty() &&
-            !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(submission)),
-                           feedbackText(grade.name, cases, grade), error)) {
+        const QString feedbackName = submissionPath(job.submissions[index]);
+        if (!job.feedbackFolder.isEmpty() && !feedbackName.isEmpty() &&
+            !writeFeedback(feedbackPath(job.feedbackFolder, feedbackName),
+                           feedbackText(listedName(grade), cases, grade), error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);
             feedbackWritten = false;
         }
+        return bool(output);
+    };
+    if (output) {
+        forEachInOrder<Graded>(
+            job.submissions.size(), job.threads,
+            [&](qsizetype index) { return gradeSubmission(job, cases, job.submissions[index]); },
+            take);
     }
     report->finish(tallies);
     output.flush();
@@ -171,14 +228,12 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         errors << "Error: cannot write to standard output." << std::endl;
         return Outcome::ReportNotWritten;
     }
-    if (summary.is_open()) {
-        writeSummary(summary, cases, tallies);
-        summary.close();
-        if (!summary) {
-            tell(output, errors,
-                 QStringLiteral("korvane-run: Cannot write the summary '%1'.")
-                     .arg(program::shownName(job.summaryFile)));
-            return Outcome::ReportNotWritten;
+    if (!job.summaryFile.isEmpty()) {
+        std::ostringstream text;
+        writeSummary(text, cases, tallies);
+        if (!summary.commit(QByteArray::fromStdString(text.str()), error)) {
+            tell(output, errors, QLatin1String("korvane-run: ") + error);
+            return Outcome::CannotCreate;
         }
     }
     if (!feedbackWritten)

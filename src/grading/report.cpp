@@ -1,24 +1,49 @@
 #include "grading/report.h"
 
+#include "program/filename.h"
+
 namespace grading
 {
 
 std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &cases,
-                                   qsizetype fileCount, std::ostream &output)
+                                   qsizetype fileCount, std::ostream &output, ReportColumns columns,
+                                   bool forStudents)
 {
     switch (format) {
     case ReportFormat::Tap:
         break;
     case ReportFormat::Csv:
-        return makeCsvReport(cases, output);
+        return makeCsvReport(cases, output, columns);
     case ReportFormat::Json:
         return makeJsonReport(cases, output);
     case ReportFormat::Junit:
-        return makeJunitReport(cases, output);
+        return makeJunitReport(cases, output, forStudents);
     case ReportFormat::Gradescope:
         return makeGradescopeReport(cases, output);
     }
-    return makeTapReport(cases, fileCount, output);
+    return makeTapReport(cases, fileCount, output, forStudents);
+}
+
+QString listedName(const FileGrade &grade)
+{
+    if (grade.student)
+        return program::unambiguousName(grade.student->name);
+    return grade.path ? program::unambiguousName(*grade.path) : grade.name;
+}
+
+const char *onRosterName(Student::OnRoster onRoster)
+{
+    switch (onRoster) {
+    case Student::OnRoster::NoRoster:
+        break;
+    case Student::OnRoster::Yes:
+        return "yes";
+    case Student::OnRoster::No:
+        return "no";
+    case Student::OnRoster::Ambiguous:
+        return "ambiguous";
+    }
+    return "";
 }
 
 const char *resultName(const FileGrade &grade)

@@ -32,23 +32,36 @@ public:
 // The report of `fileCount` FILEs (at least one) graded with `cases`, written
 // to `output`. The cases and the stream must outlive it. A report of one FILE
 // is that FILE's alone; TAP then says only how its cases went.
+// CSV and JSON add the student's columns as `columns` asks. For students,
+// TAP and JUnit show a hidden case only as its line, whether it passed and
+// its hint.
 std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &cases,
-                                   qsizetype fileCount, std::ostream &output);
+                                   qsizetype fileCount, std::ostream &output,
+                                   ReportColumns columns = ReportColumns::Files,
+                                   bool forStudents = false);
 
 std::unique_ptr<Report> makeTapReport(const QList<TestCase> &cases, qsizetype fileCount,
-                                      std::ostream &output);
-std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream &output);
+                                      std::ostream &output, bool forStudents);
+std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream &output,
+                                      ReportColumns columns);
 std::unique_ptr<Report> makeJsonReport(const QList<TestCase> &cases, std::ostream &output);
-std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostream &output);
+std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostream &output,
+                                        bool forStudents);
 std::unique_ptr<Report> makeGradescopeReport(const QList<TestCase> &cases, std::ostream &output);
 
 // The summary of a class as CSV: a row per rule and case, with its line in
-// the cases file, the case as written, and how many FILEs passed it, failed
-// it, and were graded in all.
+// the cases file, the case as written, how many FILEs passed it, failed it,
+// and were given in all, and how many of those that failed it could not be
+// graded.
 void writeSummary(std::ostream &output, const QList<TestCase> &cases,
                   const QList<CheckTally> &tallies);
 
 // What the formats share.
+
+// The FILE as TAP, CSV, JUnit and feedback list it: as shown, each backslash
+// of its name doubled, so that two FILEs are never listed alike; in a class
+// graded by folder, the student.
+QString listedName(const FileGrade &grade);
 
 // "pass" (every case passed), "fail" (a case failed) or "error" (not graded).
 const char *resultName(const FileGrade &grade);

@@ -36,21 +36,37 @@ std::string field(const QString &text)
 class CsvReport final : public Report
 {
 public:
-    CsvReport(const QList<TestCase> &cases, std::ostream &output)
-        : cases(cases), caseCount(cases.size()), output(output)
+    CsvReport(const QList<TestCase> &cases, std::ostream &output, ReportColumns columns)
+        : cases(cases), caseCount(cases.size()), output(output), columns(columns)
     {
-        output << "file,passed,failed,total,result,message,score,max_score,failed_cases\r\n";
+        if (columns != ReportColumns::Files)
+            output << "student,";
+        output << "file,passed,failed,total,result,message,score,max_score,failed_cases";
+        if (columns == ReportColumns::StudentsWithRoster)
+            output << ",id,email,on_roster";
+        output << "\r\n";
     }
 
     // A FILE that could not be graded fails every case.
     void add(const FileGrade &grade) override
     {
         const qsizetype passed = grade.passedCount();
-        output << field(grade.name) << ',' << passed << ',' << caseCount - passed << ','
-               << caseCount << ',' << resultName(grade) << ','
+        if (columns != ReportColumns::Files) // the student, then the file's path
+            output << field(listedName(grade)) << ','
+                   << field(grade.path ? program::unambiguousName(*grade.path) : QString());
+        else
+            output << field(listedName(grade));
+        output << ',' << passed << ',' << caseCount - passed << ',' << caseCount << ','
+               << resultName(grade) << ','
                << (grade.graded ? std::string() : field(firstLine(grade.message))) << ','
                << grade.score(cases) << ',' << maxScore(cases) << ','
-               << field(failedLines(cases, grade)) << "\r\n";
+               << field(failedLines(cases, grade));
+        if (columns == ReportColumns::StudentsWithRoster) {
+            const Student student = grade.student.value_or(Student());
+            output << ',' << field(student.id) << ',' << field(student.email) << ','
+                   << onRosterName(student.onRoster);
+        }
+        output << "\r\n";
         output.flush();
     }
 
@@ -60,6 +76,7 @@ private:
     const QList<TestCase> &cases;
     const qsizetype caseCount;
     std::ostream &output;
+    const ReportColumns columns;
 };
 
 } // namespace
@@ -67,17 +84,18 @@ private:
 void writeSummary(std::ostream &output, const QList<TestCase> &cases,
                   const QList<CheckTally> &tallies)
 {
-    output << "line,case,passed,failed,total\r\n";
+    output << "line,case,passed,failed,total,ungraded\r\n";
     for (qsizetype i = 0; i < cases.size() && i < tallies.size(); ++i)
         output << cases[i].lineNumber << ',' << field(cases[i].line) << ',' << tallies[i].passed
-               << ',' << tallies[i].failed << ',' << tallies[i].passed + tallies[i].failed
-               << "\r\n";
+               << ',' << tallies[i].failed << ',' << tallies[i].passed + tallies[i].failed << ','
+               << tallies[i].ungraded << "\r\n";
     output.flush();
 }
 
-std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream &output)
+std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream &output,
+                                      ReportColumns columns)
 {
-    return std::make_unique<CsvReport>(cases, output);
+    return std::make_unique<CsvReport>(cases, output, columns);
 }
 
 } // namespace grading

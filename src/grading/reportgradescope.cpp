@@ -1,7 +1,7 @@
 // Gradescope's results.json, for one FILE graded by an autograder: what the
 // student sees. A hidden case shows as its line and whether it passed, and
-// only once the grades are published; never its values, the output expected
-// or put out, nor a note that could quote them.
+// only once the grades are published, with its hint when it failed; never its
+// values, the output expected or put out, nor a note that could quote them.
 //   {"score", "max_score", "output", "tests": [
 //     {"name", "score", "max_score", "status", "output", "visibility"}]}
 
@@ -41,9 +41,13 @@ public:
                              {QLatin1String("visibility"), check.hidden
                                                                ? QLatin1String("after_published")
                                                                : QLatin1String("visible")}};
+            QStringList shown;
             if (!passed && !check.hidden)
-                test.insert(QLatin1String("output"),
-                            failureDetails(check, grade, i).join(QLatin1Char('\n')));
+                shown = failureDetails(check, grade, i);
+            if (!passed && grade.graded && !check.hint.isEmpty())
+                shown.append(QLatin1String("hint:     ") + check.hint);
+            if (!shown.isEmpty())
+                test.insert(QLatin1String("output"), shown.join(QLatin1Char('\n')));
             tests.append(test);
         }
         result = QJsonObject{

@@ -1,15 +1,19 @@
 // One JSON document for scripts:
 //   {"passed": FILES THAT PASSED, "total": FILES,
 //    "cases_passed": CASES THAT PASSED, "cases_total": CASES OF ALL FILES, "files": [
-//     {"file", "result", "passed", "total", "score", "max_score", "message",
+//     {"file", "path", "result", "passed", "total", "score", "max_score", "message",
 //      "errors": [DIAGNOSTIC], "warnings": [DIAGNOSTIC], "cases": [
 //       {"line", "kind", "case", "points", "hidden", "passed", "expected", "output",
 //        "output_left_out", "reason", "notes": [DIAGNOSTIC]}]}],
-//    "summary": [{"line", "case", "passed", "failed", "total"}]}
+//    "summary": [{"line", "case", "passed", "failed", "total", "ungraded"}]}
+// In a class graded by folder each entry also names its "student", its
+// "file" being the path as shown (null when none was handed in), and with a
+// roster gives the student's "id", "email" and "on_roster".
 // Rules count as cases, of kind "forbid" or "max-words". A DIAGNOSTIC is an
 // object: kind, severity, line, column, end_column, message, related, fixes.
 
 #include "grading/report.h"
+#include "program/filename.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -88,18 +92,22 @@ public:
             }
             caseResults.append(object);
         }
-        files.append(
-            QJsonObject{{QLatin1String("file"), grade.name},
-                        {QLatin1String("result"), QLatin1String(resultName(grade))},
-                        {QLatin1String("passed"), grade.passedCount()},
-                        {QLatin1String("total"), cases.size()},
-                        {QLatin1String("score"), grade.score(cases)},
-                        {QLatin1String("max_score"), maxScore(cases)},
-                        {QLatin1String("message"),
-                         grade.graded ? QJsonValue(QJsonValue::Null) : QJsonValue(grade.message)},
-                        {QLatin1String("errors"), objects(grade.errors)},
-                        {QLatin1String("warnings"), objects(grade.warnings)},
-                        {QLatin1String("cases"), caseResults}});
+        QJsonObject entry{{QLatin1String("file"), grade.name},
+                          {QLatin1String("path"),
+                           grade.path ? QJsonValue(*grade.path) : QJsonValue(QJsonValue::Null)},
+                          {QLatin1String("result"), QLatin1String(resultName(grade))},
+                          {QLatin1String("passed"), grade.passedCount()},
+                          {QLatin1String("total"), cases.size()},
+                          {QLatin1String("score"), grade.score(cases)},
+                          {QLatin1String("max_score"), maxScore(cases)},
+                          {QLatin1String("message"),
+                           grade.graded ? QJsonValue(QJsonValue::Null) : QJsonValue(grade.message)},
+                          {QLatin1String("errors"), objects(grade.errors)},
+                          {QLatin1String("warnings"), objects(grade.warnings)},
+                          {QLatin1String("cases"), caseResults}};
+        if (grade.student)
+            addStudent(entry, grade);
+        files.append(entry);
         if (grade.passed())
             ++filesPassed;
         casesPassed += grade.passedCount();
@@ -115,7 +123,8 @@ public:
                             {QLatin1String("case"), cases[i].line},
                             {QLatin1String("passed"), tallies[i].passed},
                             {QLatin1String("failed"), tallies[i].failed},
-                            {QLatin1String("total"), tallies[i].passed + tallies[i].failed}});
+                            {QLatin1String("total"), tallies[i].passed + tallies[i].failed},
+                            {QLatin1String("ungraded"), tallies[i].ungraded}});
         const QJsonObject root{{QLatin1String("passed"), filesPassed},
                                {QLatin1String("total"), files.size()},
                                {QLatin1String("cases_passed"), casesPassed},
@@ -128,6 +137,19 @@ public:
     }
 
 private:
+    static void addStudent(QJsonObject &entry, const FileGrade &grade)
+    {
+        const Student &student = *grade.student;
+        entry.insert(QLatin1String("student"), student.name);
+        entry.insert(QLatin1String("file"), grade.path ? QJsonValue(program::shownName(*grade.path))
+                                                       : QJsonValue(QJsonValue::Null));
+        if (student.onRoster == Student::OnRoster::NoRoster)
+            return;
+        entry.insert(QLatin1String("id"), student.id);
+        entry.insert(QLatin1String("email"), student.email);
+        entry.insert(QLatin1String("on_roster"), QLatin1String(onRosterName(student.onRoster)));
+    }
+
     const QList<TestCase> &cases;
     std::ostream &output;
     QJsonArray files;

@@ -46,7 +46,8 @@ QString reasonLine(const CaseResult &result)
 class JunitReport final : public Report
 {
 public:
-    JunitReport(const QList<TestCase> &cases, std::ostream &output) : cases(cases), output(output)
+    JunitReport(const QList<TestCase> &cases, std::ostream &output, bool forStudents)
+        : cases(cases), output(output), forStudents(forStudents)
     {
     }
 
@@ -90,7 +91,7 @@ private:
 
     void writeSuite(QXmlStreamWriter &xml, const FileGrade &grade) const
     {
-        const QString name = xmlText(grade.name);
+        const QString name = xmlText(listedName(grade));
         xml.writeStartElement(QLatin1String("testsuite"));
         xml.writeAttribute(QLatin1String("name"), name);
         if (grade.graded)
@@ -109,10 +110,14 @@ private:
         for (qsizetype i = 0; i < cases.size(); ++i) {
             xml.writeStartElement(QLatin1String("testcase"));
             xml.writeAttribute(QLatin1String("classname"), name);
-            xml.writeAttribute(
-                QLatin1String("name"),
-                xmlText(QStringLiteral("line %1: %2").arg(cases[i].lineNumber).arg(cases[i].line)));
-            if (!grade.graded) {
+            const bool whole = !(forStudents && cases[i].hidden);
+            xml.writeAttribute(QLatin1String("name"), xmlText(cases[i].title(!whole)));
+            if (!whole && grade.graded && !grade.cases[i].passed) {
+                xml.writeStartElement(QLatin1String("failure"));
+                xml.writeAttribute(QLatin1String("message"), QLatin1String("failed"));
+                xml.writeCharacters(xmlText(cases[i].hint));
+                xml.writeEndElement();
+            } else if (!grade.graded) {
                 xml.writeStartElement(QLatin1String("error"));
                 xml.writeAttribute(QLatin1String("message"), xmlText(firstLine(grade.message)));
                 xml.writeCharacters(xmlText(grade.message));
@@ -145,6 +150,8 @@ private:
         details += reasonLine(result);
         for (const QString &note : reportLines(result.notes))
             details += QLatin1Char('\n') + note;
+        if (!testCase.hint.isEmpty())
+            details += QLatin1String("\nhint:     ") + testCase.hint;
         xml.writeCharacters(xmlText(details));
         xml.writeEndElement();
     }
@@ -152,13 +159,15 @@ private:
     const QList<TestCase> &cases;
     std::ostream &output;
     QList<FileGrade> grades;
+    const bool forStudents;
 };
 
 } // namespace
 
-std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostream &output)
+std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostream &output,
+                                        bool forStudents)
 {
-    return std::make_unique<JunitReport>(cases, output);
+    return std::make_unique<JunitReport>(cases, output, forStudents);
 }
 
 } // namespace grading

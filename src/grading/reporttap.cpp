@@ -21,12 +21,14 @@ namespace grading
 namespace
 {
 
-// The text on one line: a control character, which could end the line or
-// garble it, shows as U+FFFD; tabs are kept.
+// The text on one line: a control character or a line or paragraph
+// separator, which could end the line or garble it, shows as U+FFFD; tabs
+// are kept.
 QString singleLine(QString text)
 {
     for (QChar &c : text) {
-        if ((c.unicode() < 0x20 && c != QLatin1Char('\t')) || c.unicode() == 0x7f)
+        const char16_t code = c.unicode();
+        if ((code < 0x20 && code != u'\t') || code == 0x7f || code == 0x2028 || code == 0x2029)
             c = QChar::ReplacementCharacter;
     }
     return text;
@@ -125,8 +127,9 @@ std::string yamlList(const std::string &indent, const char *key, const QList<qin
 class TapReport final : public Report
 {
 public:
-    TapReport(const QList<TestCase> &cases, qsizetype fileCount, std::ostream &output)
-        : cases(cases), output(output), severalFiles(fileCount != 1)
+    TapReport(const QList<TestCase> &cases, qsizetype fileCount, std::ostream &output,
+              bool forStudents)
+        : cases(cases), output(output), severalFiles(fileCount != 1), forStudents(forStudents)
     {
         output << "TAP version 13\n";
         if (severalFiles)
@@ -141,10 +144,10 @@ public:
             writeCases(grade, "");
         } else {
             ++fileNumber;
-            output << "# Subtest: " << description(grade.name) << '\n';
+            output << "# Subtest: " << description(listedName(grade)) << '\n';
             writeCases(grade, "    ");
             output << (grade.passed() ? "ok " : "not ok ") << fileNumber << " - "
-                   << description(grade.name) << '\n';
+                   << description(listedName(grade)) << '\n';
             if (!grade.graded)
                 output << "  ---\n  error: " << quoted(grade.message) << "\n  ...\n";
             else if (!grade.warnings.isEmpty())
@@ -164,9 +167,15 @@ private:
         output << indent << "# score " << grade.score(cases) << '/' << maxScore(cases) << '\n';
         for (qsizetype i = 0; i < cases.size(); ++i) {
             const bool passed = grade.graded && grade.cases[i].passed;
+            const bool whole = !(forStudents && cases[i].hidden);
             output << indent << (passed ? "ok " : "not ok ") << i + 1 << " - "
-                   << description(cases[i].line) << '\n';
-            if (!grade.graded)
+                   << description(whole ? cases[i].line : cases[i].title(true)) << '\n';
+            if (!whole) {
+                if (!passed && grade.graded && !cases[i].hint.isEmpty())
+                    output << indent << "  ---\n"
+                           << indent << "  hint: " << quoted(cases[i].hint) << '\n'
+                           << indent << "  ...\n";
+            } else if (!grade.graded)
                 output << notGraded(cases[i], grade.message, indent + "  ");
             else if (!passed)
                 output << failure(cases[i], grade.cases[i], indent + "  ");
@@ -199,21 +208,24 @@ private:
         if (const char *key = endingName(result.ending))
             text += indent + key + ": " + quoted(result.reason) + '\n';
         text += yamlLines(indent, "notes", reportLines(result.notes));
+        if (!testCase.hint.isEmpty())
+            text += indent + "hint: " + quoted(testCase.hint) + '\n';
         return text + indent + "...\n";
     }
 
     const QList<TestCase> &cases;
     std::ostream &output;
     const bool severalFiles;
+    const bool forStudents;
     qsizetype fileNumber = 0;
 };
 
 } // namespace
 
 std::unique_ptr<Report> makeTapReport(const QList<TestCase> &cases, qsizetype fileCount,
-                                      std::ostream &output)
+                                      std::ostream &output, bool forStudents)
 {
-    return std::make_unique<TapReport>(cases, fileCount, output);
+    return std::make_unique<TapReport>(cases, fileCount, output, forStudents);
 }
 
 } // namespace grading

@@ -26,14 +26,19 @@ public:
     // Reads every complete message in the bytes received so far: each JSON
     // object goes to the handler; malformed headers, oversized messages,
     // text that is not JSON and JSON that is not an object are answered with
-    // an error response whose id is null.
+    // an error response whose id is null. A broken stream closes the
+    // endpoint: nothing more is read.
     void receive(QByteArrayView bytes);
     void send(const QJsonObject &message);
+
+    // Why the stream broke and the endpoint closed; empty while it is open.
+    const QString &closedBecause() const { return closedBecause_; }
 
 private:
     Handler handler_;
     Writer writer_;
     MessageReader reader_;
+    QString closedBecause_;
 };
 
 } // namespace jsonrpc

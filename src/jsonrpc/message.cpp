@@ -1,5 +1,7 @@
 #include "jsonrpc/message.h"
 
+#include <QJsonDocument>
+
 namespace jsonrpc
 {
 
@@ -40,13 +42,6 @@ QJsonObject notification(const QString &method, const QJsonValue &params)
     return message;
 }
 
-QJsonObject request(const QJsonValue &id, const QString &method, const QJsonValue &params)
-{
-    QJsonObject message = notification(method, params);
-    message.insert(QStringLiteral("id"), id);
-    return message;
-}
-
 bool isRequest(const QJsonObject &message)
 {
     const QJsonValue id = message.value(QLatin1String("id"));
@@ -57,6 +52,14 @@ bool isNotification(const QJsonObject &message)
 {
     return message.value(QLatin1String("method")).isString() &&
            !message.contains(QLatin1String("id"));
+}
+
+std::optional<QJsonObject> objectOf(const QByteArray &body, QJsonParseError &error)
+{
+    const QJsonDocument document = QJsonDocument::fromJson(body, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    return document.object();
 }
 
 } // namespace jsonrpc

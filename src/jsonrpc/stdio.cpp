@@ -1,7 +1,10 @@
 #include "jsonrpc/stdio.h"
 
+#include <QCoreApplication>
+
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <unistd.h>
 
 namespace jsonrpc
@@ -36,9 +39,22 @@ bool serveStandardInput(Endpoint &endpoint, const std::function<bool()> &finishe
         if (got <= 0)
             return false;
         endpoint.receive(QByteArrayView(chunk.constData(), got));
+        if (!endpoint.closedBecause().isEmpty()) {
+            reportClosed(endpoint.closedBecause());
+            return false;
+        }
         if (finished())
             return true;
     }
+}
+
+void reportClosed(const QString &problem)
+{
+    const QString line = QCoreApplication::applicationName() + QStringLiteral(": ") + problem +
+                         QStringLiteral(": the next message cannot be found, the connection "
+                                        "is closed\n");
+    std::fputs(line.toLocal8Bit().constData(), stderr);
+    std::fflush(stderr);
 }
 
 } // namespace jsonrpc

@@ -2,6 +2,7 @@
 
 #include "diagnostics/diagnostic.h"
 #include "diagnostics/sourcetext.h"
+#include "lsp/checkedtext.h"
 #include "lsp/documentmodel.h"
 
 #include <QJsonArray>
@@ -26,15 +27,16 @@ int severityOf(diagnostics::Severity severity)
     return 1;
 }
 
-// A byte range of one line as the protocol's range; line 0 (the whole
-// program) is the start of the document.
+// A byte range of one line of the checked text as the protocol's range in
+// the document; line 0 (the whole program) is the start of the document. A
+// range over carriage returns alone spans the lines the editor shows.
 QJsonObject rangeOf(const Document &document, const diagnostics::Range &range)
 {
     if (range.line <= 0)
         return rangeJson({0, 0}, {0, 0});
-    const QStringView line = diagnostics::lineOfText(document.text(), range.line);
+    const CheckedText &checked = document.checked();
     const auto at = [&](qint32 bytes) {
-        return Position{range.line - 1, qint32(diagnostics::charsBefore(line, bytes))};
+        return document.positionOf(checked.documentOffset(checked.offsetOf(range.line, bytes)));
     };
     return rangeJson(at(range.begin), at(range.end));
 }
@@ -43,7 +45,7 @@ QJsonObject rangeOf(const Document &document, const diagnostics::Range &range)
 // missing line feeds come first, as when the fix is applied to the file.
 QJsonObject textEdit(const Document &document, const diagnostics::Edit &edit)
 {
-    const qint32 missing = edit.range.line - document.lineCount();
+    const qint32 missing = edit.range.line - document.checked().lineCount();
     if (missing > 0) {
         const Position end = document.end();
         return QJsonObject{
@@ -92,11 +94,6 @@ Finding findingOf(const Document &document, const QString &uri,
     return finding;
 }
 
-bool before(const Position &a, const Position &b)
-{
-    return a.line < b.line || (a.line == b.line && a.character < b.character);
-}
-
 } // namespace
 
 QList<Finding> findingsOf(const Document &document, const QString &uri)
@@ -126,7 +123,7 @@ bool rangesMeet(const QJsonObject &a, const QJsonObject &b)
     const Position aEnd = positionFrom(a.value(QLatin1String("end")));
     const Position bStart = positionFrom(b.value(QLatin1String("start")));
     const Position bEnd = positionFrom(b.value(QLatin1String("end")));
-    return !before(aEnd, bStart) && !before(bEnd, aStart);
+    return !(aEnd < bStart) && !(bEnd < aStart);
 }
 
 } // namespace lsp

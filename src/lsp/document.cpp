@@ -4,8 +4,15 @@
 
 #include <QJsonValue>
 
+#include <algorithm>
+
 namespace lsp
 {
+
+bool operator<(const Position &a, const Position &b)
+{
+    return a.line < b.line || (a.line == b.line && a.character < b.character);
+}
 
 QJsonObject toJson(const Position &position)
 {
@@ -30,42 +37,59 @@ QJsonObject rangeJson(const Position &start, const Position &end)
                        {QStringLiteral("end"), toJson(end)}};
 }
 
+Document::Document(QString text, qint32 version) : text_(std::move(text)), version_(version)
+{
+    reindex();
+}
+
+void Document::reindex()
+{
+    model_.reset();
+    checked_ = CheckedText(text_);
+    const QStringView text(text_);
+    if (!text.contains(QLatin1Char('\r'))) {
+        lineStarts_ = checked_.lineStarts(); // line feeds alone: the checked text's lines
+        return;
+    }
+    lineStarts_ = {0};
+    for (qsizetype at = 0; at < text.size(); ++at) {
+        const QChar c = text[at];
+        if (c == QLatin1Char('\r') && at + 1 < text.size() && text[at + 1] == QLatin1Char('\n'))
+            ++at;
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n'))
+            lineStarts_.append(at + 1);
+    }
+}
+
+qint32 Document::lineLength(qint32 line) const
+{
+    if (line < 0 || line >= lineCount())
+        return 0;
+    if (line + 1 == lineCount())
+        return qint32(text_.size() - lineStarts_[line]);
+    qsizetype end = lineStarts_[line + 1] - 1; // the line end's last character
+    if (text_[end] == QLatin1Char('\n') && end > lineStarts_[line] &&
+        text_[end - 1] == QLatin1Char('\r'))
+        --end;
+    return qint32(end - lineStarts_[line]);
+}
+
 qsizetype Document::offsetOf(const Position &position) const
 {
     if (position.line < 0)
         return -1;
-    qsizetype start = 0;
-    for (qint32 line = 0; line < position.line; ++line) {
-        const qsizetype feed = text_.indexOf(QLatin1Char('\n'), start);
-        if (feed < 0)
-            return text_.size(); // past the last line: the document's end
-        start = feed + 1;
-    }
-    qsizetype end = text_.indexOf(QLatin1Char('\n'), start);
-    if (end < 0)
-        end = text_.size();
-    return std::min(start + position.character, end);
+    if (position.line >= lineCount())
+        return text_.size(); // past the last line: the document's end
+    return lineStarts_[position.line] + qMin(position.character, lineLength(position.line));
 }
 
 Position Document::positionOf(qsizetype offset) const
 {
     offset = std::clamp<qsizetype>(offset, 0, text_.size());
-    Position position;
-    qsizetype start = 0;
-    for (;;) {
-        const qsizetype feed = text_.indexOf(QLatin1Char('\n'), start);
-        if (feed < 0 || feed >= offset)
-            break;
-        ++position.line;
-        start = feed + 1;
-    }
-    position.character = qint32(offset - start);
-    return position;
-}
-
-qint32 Document::lineCount() const
-{
-    return qint32(text_.count(QLatin1Char('\n'))) + 1;
+    const qint32 line = qint32(std::upper_bound(lineStarts_.cbegin(), lineStarts_.cend(), offset) -
+                               lineStarts_.cbegin()) -
+                        1;
+    return Position{line, qint32(qMin<qsizetype>(offset - lineStarts_[line], lineLength(line)))};
 }
 
 bool Document::apply(const QJsonObject &change, QString &problem)
@@ -77,18 +101,25 @@ bool Document::apply(const QJsonObject &change, QString &problem)
     }
     if (!change.contains(QLatin1String("range"))) {
         text_ = newText.toString();
-        model_.reset();
+        reindex();
         return true;
     }
     const QJsonObject range = change.value(QLatin1String("range")).toObject();
-    const qsizetype start = offsetOf(positionFrom(range.value(QLatin1String("start"))));
-    const qsizetype end = offsetOf(positionFrom(range.value(QLatin1String("end"))));
-    if (start < 0 || end < start) {
-        problem = QStringLiteral("a change whose range is not in the document");
+    const Position start = positionFrom(range.value(QLatin1String("start")));
+    const Position end = positionFrom(range.value(QLatin1String("end")));
+    if (start.line < 0 || end.line < 0) {
+        problem = QStringLiteral("a change whose range is not a pair of positions");
         return false;
     }
-    text_.replace(start, end - start, newText.toString());
-    model_.reset();
+    if (end < start) {
+        problem = QStringLiteral("a change whose range ends before it starts");
+        return false;
+    }
+    // Clamped, as the protocol's clients do: past a line's end is its end,
+    // past the last line the document's end.
+    const qsizetype from = offsetOf(start);
+    text_.replace(from, offsetOf(end) - from, newText.toString());
+    reindex();
     return true;
 }
 
@@ -97,7 +128,7 @@ Document::~Document() = default;
 const DocumentModel &Document::model() const
 {
     if (!model_)
-        model_ = std::make_shared<const DocumentModel>(text_);
+        model_ = std::make_shared<const DocumentModel>(*this);
     return *model_;
 }
 

@@ -17,8 +17,9 @@ program::Program assembledProgram(const QString &text)
 
 } // namespace
 
-DocumentModel::DocumentModel(const QString &text)
-    : program(assembledProgram(text)), assembled(program.errors.isEmpty()), index(program.source)
+DocumentModel::DocumentModel(const Document &document)
+    : program(assembledProgram(document.checked().text())), assembled(program.errors.isEmpty()),
+      index(program.source, document)
 {
 }
 

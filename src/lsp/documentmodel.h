@@ -4,6 +4,7 @@
 // by every feature: the program read and assembled, with its errors or
 // warnings, and its words as the features look them up.
 
+#include "lsp/document.h"
 #include "lsp/labelindex.h"
 #include "program/program.h"
 
@@ -13,7 +14,8 @@ namespace lsp
 {
 
 struct DocumentModel {
-    explicit DocumentModel(const QString &text);
+    // Built from the text as the checks read it (see CheckedText).
+    explicit DocumentModel(const Document &document);
 
     program::Program program;
     bool assembled;

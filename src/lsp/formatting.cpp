@@ -1,6 +1,7 @@
 #include "lsp/formatting.h"
 
 #include "diagnostics/sourcetext.h"
+#include "lsp/displaywidth.h"
 #include "lsp/documentmodel.h"
 #include "program/program.h"
 
@@ -14,19 +15,21 @@ namespace lsp
 namespace
 {
 
-// The memory image of a text, or nothing when it does not assemble.
-std::optional<QStringList> imageOf(const QString &text)
+// The memory image of a document as korvane-run reads it, or nothing (with
+// the first error) when it does not assemble.
+std::optional<QStringList> imageOf(const Document &document,
+                                   const diagnostics::Diagnostic **firstError = nullptr)
 {
-    program::Program program;
-    program.text = text;
-    QString error;
-    if (!program.assemble(error))
-        return std::nullopt;
-    return program.image;
+    const DocumentModel &model = document.model();
+    if (model.assembled)
+        return model.program.image;
+    if (firstError != nullptr && !model.program.errors.isEmpty())
+        *firstError = &model.program.errors.first();
+    return std::nullopt;
 }
 
-// White space from `column` to at least `target`: spaces to exactly there, or
-// as many tabs as it takes.
+// White space from display column `column` to at least `target`: spaces to
+// exactly there, or as many tabs as it takes.
 QString padding(qint32 column, qint32 target, const Layout &layout)
 {
     if (layout.insertSpaces)
@@ -45,39 +48,84 @@ qint32 columnAfter(qint32 width, qint32 tabSize)
     return (width / tabSize + 1) * tabSize;
 }
 
-} // namespace
-
-QString formatted(const QString &text, const Layout &layout)
+// The text with each edited line's characters replaced; line ends stay.
+QString applied(const Document &document, const QList<LineEdit> &edits)
 {
-    program::Program program;
-    program.text = text;
-    QString error;
-    return formatted(program, program.assemble(error), layout);
+    const QString &text = document.text();
+    QString result;
+    qsizetype kept = 0;
+    for (const LineEdit &edit : edits) {
+        const qsizetype start = document.offsetOf({edit.line, 0});
+        result += QStringView(text).sliced(kept, start - kept);
+        result += edit.text;
+        kept = start + document.lineLength(edit.line);
+    }
+    result += QStringView(text).sliced(kept);
+    return result;
 }
 
-QString formatted(const program::Program &program, bool assembled, const Layout &given)
+Formatting refused(const QString &why)
 {
-    const QString &text = program.text;
-    if (!assembled)
-        return text;
+    return Formatting{{}, QStringLiteral("korvane-lsp: the program is not formatted: ") + why};
+}
+
+} // namespace
+
+Formatting formattingOf(const Document &document, const Layout &given)
+{
+    const diagnostics::Diagnostic *error = nullptr;
+    const std::optional<QStringList> before = imageOf(document, &error);
+    if (!before) {
+        QString where = error != nullptr ? error->message : QString();
+        if (error != nullptr && error->range.line > 0) {
+            const CheckedText &checked = document.checked();
+            const Position at = document.positionOf(
+                checked.documentOffset(checked.offsetOf(error->range.line, error->range.begin)));
+            where = QStringLiteral("line %1: %2").arg(at.line + 1).arg(error->message);
+        }
+        return refused(QStringLiteral("it does not assemble (%1), and formatting keeps a "
+                                      "program's memory image; mend its errors first")
+                           .arg(where));
+    }
     Layout layout = given;
     layout.tabSize = qBound(1, layout.tabSize, 16);
 
-    const QList<diagnostics::SourceLine> &lines = program.source->lines();
+    const diagnostics::SourceText &source = *document.model().program.source;
+    const QString &checked = source.text();
+    const QList<diagnostics::SourceLine> &lines = source.lines();
+    // The line of the document each stored line's words are on.
+    QList<qint32> shownLine;
+    shownLine.reserve(lines.size());
+    for (const diagnostics::SourceLine &line : lines) {
+        qint32 shown = -1;
+        for (const diagnostics::Word &word : line.words) {
+            const qint32 at = document
+                                  .positionOf(document.checked().documentOffset(
+                                      word.written.data() - checked.data()))
+                                  .line;
+            if (shown >= 0 && at != shown)
+                return refused(
+                    QStringLiteral("carriage returns without line feeds run its lines together for "
+                                   "korvane-run; save it with line feeds (LF) first"));
+            shown = at;
+        }
+        shownLine.append(shown);
+    }
+
     // A word is a label when it does not name an instruction; in a program
     // that assembles, only the first word of a line can be one.
     qint32 widest = 0;
     for (const diagnostics::SourceLine &line : lines) {
         if (!line.words.isEmpty() && line.words[0].mnemonic == nullptr)
-            widest = qMax(widest, qint32(line.words[0].written.size()));
+            widest = qMax(widest, displayWidth(line.words[0].written));
     }
     const qint32 mnemonicColumn = columnAfter(widest, layout.tabSize);
     // Every mnemonic is three letters long.
     const qint32 operandColumn = mnemonicColumn + columnAfter(3, layout.tabSize);
 
-    QStringList out = text.split(QLatin1Char('\n'));
-    for (const diagnostics::SourceLine &line : lines) {
-        const diagnostics::Words &words = line.words;
+    Formatting result;
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const diagnostics::Words &words = lines[k].words;
         if (words.isEmpty())
             continue;
         QString shaped;
@@ -88,22 +136,28 @@ QString formatted(const program::Program &program, bool assembled, const Layout 
         }
         // A label alone on its line gets no white space after it.
         if (next < words.size()) {
-            shaped += padding(qint32(shaped.size()), mnemonicColumn, layout);
+            shaped += padding(displayWidth(shaped), mnemonicColumn, layout);
             shaped += words[next++].written;
         }
         for (; next < words.size(); ++next) {
             shaped += padding(mnemonicColumn + 3, operandColumn, layout);
             shaped += words[next].written;
         }
-        QString &kept = out[line.number - 1];
-        // A carriage return before the line feed stays.
-        if (kept.endsWith(QLatin1Char('\r')))
-            shaped += QLatin1Char('\r');
-        kept = shaped;
+        const qint32 line = shownLine[k];
+        const qsizetype start = document.offsetOf({line, 0});
+        if (QStringView(document.text()).sliced(start, document.lineLength(line)) != shaped)
+            result.edits.append(LineEdit{line, shaped});
     }
-    const QString result = out.join(QLatin1Char('\n'));
     // Only a layout that keeps the memory image is offered.
-    return imageOf(result) == program.image ? result : text;
+    if (imageOf(Document(applied(document, result.edits), 0)) != before)
+        return refused(QStringLiteral("its columns would change its memory image"));
+    return result;
+}
+
+QString formatted(const QString &text, const Layout &layout)
+{
+    const Document document(text, 0);
+    return applied(document, formattingOf(document, layout).edits);
 }
 
 Answer formatting(const DocumentRequest &request)
@@ -113,18 +167,19 @@ Answer formatting(const DocumentRequest &request)
     layout.tabSize = options.value(QLatin1String("tabSize")).toInt(8);
     layout.insertSpaces = options.value(QLatin1String("insertSpaces")).toBool(false);
 
-    const DocumentModel &model = request.document.model();
-    const QStringList was = model.program.text.split(QLatin1Char('\n'));
-    const QStringList now =
-        formatted(model.program, model.assembled, layout).split(QLatin1Char('\n'));
+    const Formatting found = formattingOf(request.document, layout);
+    if (!found.refusal.isEmpty() && request.notify) {
+        // MessageType 2: a warning, for a request that could not be done.
+        request.notify(
+            QStringLiteral("window/showMessage"),
+            QJsonObject{{QStringLiteral("type"), 2}, {QStringLiteral("message"), found.refusal}});
+    }
     QJsonArray edits;
-    for (qsizetype i = 0; i < was.size() && i < now.size(); ++i) {
-        if (was[i] == now[i])
-            continue;
-        const qint32 line = qint32(i);
+    for (const LineEdit &edit : found.edits) {
         edits.append(QJsonObject{
-            {QStringLiteral("range"), rangeJson({line, 0}, {line, qint32(was[i].size())})},
-            {QStringLiteral("newText"), now[i]},
+            {QStringLiteral("range"),
+             rangeJson({edit.line, 0}, {edit.line, request.document.lineLength(edit.line)})},
+            {QStringLiteral("newText"), edit.text},
         });
     }
     return edits;

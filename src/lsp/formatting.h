@@ -1,8 +1,9 @@
 #pragma once
 
+#include "lsp/document.h"
 #include "lsp/request.h"
-#include "program/program.h"
 
+#include <QList>
 #include <QString>
 
 namespace lsp
@@ -13,15 +14,28 @@ struct Layout {
     bool insertSpaces = false;
 };
 
-// The text with labels, mnemonics and operands in columns, every line where
-// it was (lines the assembler skips are left as they are). The text unchanged
-// when it does not assemble, or when the result would not assemble to the
-// same memory image.
-QString formatted(const QString &text, const Layout &layout);
-// The same for a program already read, which assembled or not.
-QString formatted(const program::Program &program, bool assembled, const Layout &layout);
+// A line's new text, without its line end, which stays as it was.
+struct LineEdit {
+    qint32 line = 0;
+    QString text;
+};
 
-// textDocument/formatting: formatted() as one edit per line that changes.
+// Labels, mnemonics and operands in columns measured in display width, every
+// line where it was (lines the assembler skips are left as they are): the
+// lines that change, in order. None, and the reason, for a program that does
+// not assemble, whose lines carriage returns alone run together, or whose
+// layout would not assemble to the same memory image.
+struct Formatting {
+    QList<LineEdit> edits;
+    QString refusal;
+};
+Formatting formattingOf(const Document &document, const Layout &layout);
+
+// The text with formattingOf()'s edits applied; unchanged when refused.
+QString formatted(const QString &text, const Layout &layout);
+
+// textDocument/formatting: one edit per line that changes; a refused one is
+// answered with no edits and a window/showMessage saying why.
 Answer formatting(const DocumentRequest &request);
 
 } // namespace lsp

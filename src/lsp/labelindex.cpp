@@ -21,7 +21,8 @@ qint32 dataValueOf(const QString &written)
     return written.toInt(nullptr, 10);
 }
 
-LabelIndex::LabelIndex(const std::shared_ptr<const diagnostics::SourceText> &text)
+LabelIndex::LabelIndex(const std::shared_ptr<const diagnostics::SourceText> &text,
+                       const Document &document)
 {
     using diagnostics::Role;
     const QList<diagnostics::SourceLine> &lines = text->lines();
@@ -50,8 +51,11 @@ LabelIndex::LabelIndex(const std::shared_ptr<const diagnostics::SourceText> &tex
                 indexed.instruction = word.mnemonic;
                 break;
             }
-            const qint32 start = qint32(word.written.data() - line.text.data());
-            indexed.place = Place{line.number - 1, start, start + qint32(word.written.size())};
+            // A word holds no line end, so it stays on one line of the document.
+            const Position start = document.positionOf(
+                document.checked().documentOffset(word.written.data() - text->text().data()));
+            indexed.place =
+                Place{start.line, start.character, start.character + qint32(word.written.size())};
             indexed.written = word.written.toString();
             indexed.key = QString(word.key.constData(), word.key.size()); // its own copy
             indexed.cell = cell;
@@ -100,12 +104,17 @@ const LabelDefinition *LabelIndex::definition(const QString &key) const
 
 bool LabelIndex::isUsedAsLabel(const QString &key) const
 {
+    return !writtenLabel(key).isEmpty();
+}
+
+QString LabelIndex::writtenLabel(const QString &key) const
+{
     for (const IndexedWord &word : words_) {
         if (word.key == key &&
             (word.kind == IndexedWord::LabelDefinition || word.kind == IndexedWord::LabelUse))
-            return true;
+            return word.written;
     }
-    return false;
+    return QString();
 }
 
 } // namespace lsp

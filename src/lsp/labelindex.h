@@ -3,7 +3,8 @@
 // The words of a document as the assembler reads them: which are mnemonics,
 // which define or use a label, which are data values, with their places in
 // the protocol's units. Labels are compared as the assembler compares them,
-// upper-cased.
+// upper-cased. The words are those of the checked text (korvane-run's
+// reading), placed at the lines the editor shows.
 
 #include "diagnostics/sourcetext.h"
 #include "lsp/document.h"
@@ -51,7 +52,9 @@ struct LabelDefinition {
 class LabelIndex
 {
 public:
-    explicit LabelIndex(const std::shared_ptr<const diagnostics::SourceText> &text);
+    // The words of `text`, the checked text of `document`, placed in the document.
+    LabelIndex(const std::shared_ptr<const diagnostics::SourceText> &text,
+               const Document &document);
 
     // The word at a position (a position just after a word counts as on it),
     // or null.
@@ -61,6 +64,8 @@ public:
     // The first definition of a label (the one the assembler uses), or null.
     const LabelDefinition *definition(const QString &key) const;
     bool isUsedAsLabel(const QString &key) const;
+    // A label as first written in the text; empty when none has the key.
+    QString writtenLabel(const QString &key) const;
 
     const QList<IndexedWord> &words() const { return words_; }
 

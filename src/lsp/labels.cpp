@@ -88,23 +88,31 @@ Answer rename(const DocumentRequest &request)
     const IndexedWord *word = labelAt(index, request.at);
     if (word == nullptr)
         return Failure{jsonrpc::RequestFailed, QStringLiteral("there is no label here to rename")};
-    // A letter first, then letters, digits and underscores: a name every
-    // reader takes for a label, never for a number.
-    static const QRegularExpression labelName(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
+    // A letter of any script or '_' first, then letters (with their combining
+    // marks), digits and underscores: a name every reader takes for a label,
+    // never for a number.
+    static const QRegularExpression labelName(QStringLiteral("^[\\p{L}_][\\p{L}\\p{M}\\p{Nd}_]*$"));
     if (!labelName.match(newName).hasMatch())
         return Failure{jsonrpc::RequestFailed,
                        QStringLiteral("'%1' is not a valid label: use a letter or '_' first, "
                                       "then letters, digits and '_'")
                            .arg(newName)};
+    // The assembler compares names upper-cased, so that is how they are checked.
     const QString key = newName.toUpper();
     if (diagnostics::rowOf(key) != nullptr)
         return Failure{
             jsonrpc::RequestFailed,
             QStringLiteral("'%1' is a mnemonic, and mnemonics cannot name labels").arg(newName)};
-    if (key != word->key && index.isUsedAsLabel(key))
-        return Failure{
-            jsonrpc::RequestFailed,
-            QStringLiteral("'%1' is already used as a label in this program").arg(newName)};
+    if (key != word->key && index.isUsedAsLabel(key)) {
+        QString why =
+            QStringLiteral("'%1' is already used as a label in this program").arg(newName);
+        // Written otherwise, the name is the same one only in capitals: say so.
+        const QString other = index.writtenLabel(key);
+        if (other.compare(newName, Qt::CaseInsensitive) != 0)
+            why += QStringLiteral(": labels are compared in capitals, and '%1' is %2 too")
+                       .arg(other, key);
+        return Failure{jsonrpc::RequestFailed, why};
+    }
     QJsonArray edits;
     for (const Place &place : index.occurrences(word->key))
         edits.append(QJsonObject{{QStringLiteral("range"), placeRange(place)},

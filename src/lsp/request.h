@@ -12,6 +12,7 @@
 #include <QJsonValue>
 #include <QString>
 
+#include <functional>
 #include <variant>
 
 namespace lsp
@@ -24,6 +25,9 @@ struct DocumentRequest {
     const Document &document;
     QJsonObject params;
     Position at; // the request's position, for features that take one
+    // Sends a notification to the client, for a feature that has more to say
+    // than its answer (why a formatting has no edits).
+    std::function<void(const QString &method, const QJsonObject &params)> notify = {};
 };
 
 } // namespace lsp

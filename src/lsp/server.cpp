@@ -178,7 +178,10 @@ Answer LanguageServer::answer(const QString &method, const QJsonObject &params)
     const Position at = positionFrom(params.value(QLatin1String("position")));
     if (route->atPosition && at.line < 0)
         return invalidParams(QStringLiteral("a request without a valid position"));
-    return route->feature(DocumentRequest{uri, *document, params, at});
+    return route->feature(DocumentRequest{uri, *document, params, at,
+                                          [this](const QString &notice, const QJsonObject &said) {
+                                              send_(jsonrpc::notification(notice, said));
+                                          }});
 }
 
 Answer LanguageServer::initialize()

@@ -57,11 +57,7 @@ Answer documentSymbols(const DocumentRequest &request)
         if (word.kind != IndexedWord::LabelDefinition)
             continue;
         const bool isData = definesData(words, i);
-        const qsizetype lineStart = request.document.offsetOf({word.place.line, 0});
-        const qsizetype lineEnd = request.document.offsetOf({word.place.line + 1, 0});
-        qint32 lineLength = qint32(lineEnd - lineStart);
-        if (lineEnd > lineStart && request.document.text()[lineEnd - 1] == QLatin1Char('\n'))
-            --lineLength;
+        const qint32 lineLength = request.document.lineLength(word.place.line);
         symbols.append(QJsonObject{
             {QStringLiteral("name"), word.written},
             {QStringLiteral("detail"),

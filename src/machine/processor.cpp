@@ -252,9 +252,8 @@ Processor::Outcome Processor::addressFault()
 
 // run() calls execute() and through it operand(), arithmetic() and branchIf()
 // once per step. They are defined inline so that the compiler may expand them
-// there: code compiled as position-independent (as Qt requires) otherwise
-// keeps every call, since another library could replace a visible function
-// when the program is loaded.
+// (position-independent code, as Qt requires, keeps every call to a visible
+// function); execute() always, as the loop's four forms outgrow its limits.
 
 inline const Processor::Cell *Processor::operand()
 {
@@ -313,7 +312,7 @@ inline void Processor::branchIf(qint32 branch)
         pc_ = address_;
 }
 
-inline Processor::Outcome Processor::execute()
+Q_ALWAYS_INLINE Processor::Outcome Processor::execute()
 {
     switch (opcode_) {
     case Halt:

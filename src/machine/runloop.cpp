@@ -34,11 +34,12 @@ void RunLoop::observeSteps()
     processor.setStepObserver(observer || watchingRecent ? this : nullptr);
 }
 
-QString RunLoop::stepLimitMessage(quint64 steps)
+QString RunLoop::stepLimitMessage(quint64 steps, const QString &limitName)
 {
-    return QStringLiteral("Error: the program ran %1 steps without halting and was stopped "
-                          "(see --max-steps).")
-        .arg(steps);
+    return QStringLiteral("Error: the program ran %1 %2 without halting and was stopped "
+                          "(see %3).")
+        .arg(steps)
+        .arg(steps == 1 ? QLatin1String("step") : QLatin1String("steps"), limitName);
 }
 
 RunEnd RunLoop::run()
@@ -78,7 +79,7 @@ RunEnd RunLoop::run()
         case Processor::Stop::StepLimit: {
             const quint64 steps = processor.executedSteps();
             if (stepLimit != 0 && steps >= stepLimit) {
-                RunEnd end{RunEnd::StepLimit, stepLimitMessage(steps), -1};
+                RunEnd end{RunEnd::StepLimit, stepLimitMessage(steps, stepLimitName), -1};
                 end.steps = steps;
                 end.lowestRecent = lowestRecent;
                 end.highestRecent = highestRecent;

@@ -66,8 +66,13 @@ public:
 
     RunEnd run();
 
-    // The message of a run stopped at its step limit.
-    static QString stepLimitMessage(quint64 steps);
+    // How the message of a run stopped at its step limit names the limit,
+    // so that it points at what set it: "--max-steps" unless told otherwise.
+    void setStepLimitName(const QString &name) { stepLimitName = name; }
+
+    // The message of a run stopped at its step limit, which `limitName` set.
+    static QString stepLimitMessage(quint64 steps,
+                                    const QString &limitName = QStringLiteral("--max-steps"));
 
 private:
     bool readInput();
@@ -79,6 +84,7 @@ private:
     Console &console;
     const quint64 stepsPerPause;
     const quint64 stepLimit;
+    QString stepLimitName = QStringLiteral("--max-steps");
     StepObserver *observer = nullptr;
     // The last steps before the step limit are watched, for where the run was.
     bool watchingRecent = false;

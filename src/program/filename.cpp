@@ -82,7 +82,19 @@ QByteArray argumentBytes(const QString &text)
     return bytes;
 }
 
-QString shownName(const QString &text)
+namespace
+{
+
+// Characters that change how the text around them reads: the line and
+// paragraph separators, which some readers take for a line end, and the
+// marks, embeddings, overrides and isolates of the writing direction.
+bool turnsText(char16_t code)
+{
+    return code == 0x2028 || code == 0x2029 || code == 0x061c || code == 0x200e || code == 0x200f ||
+           (code >= 0x202a && code <= 0x202e) || (code >= 0x2066 && code <= 0x2069);
+}
+
+QString escapedName(const QString &text, bool doubleBackslashes)
 {
     QString shown;
     for (const QChar c : text) {
@@ -90,10 +102,26 @@ QString shownName(const QString &text)
         const bool control = code < 0x20 || (code >= 0x7f && code <= 0x9f);
         if (control || isEscapedByte(c))
             shown += QStringLiteral("\\x%1").arg(code & 0xff, 2, 16, QLatin1Char('0'));
+        else if (turnsText(code))
+            shown += QStringLiteral("\\u%1").arg(code, 4, 16, QLatin1Char('0'));
+        else if (code == u'\\' && doubleBackslashes)
+            shown += QLatin1String("\\\\");
         else
             shown += c;
     }
     return shown;
+}
+
+} // namespace
+
+QString shownName(const QString &text)
+{
+    return escapedName(text, false);
+}
+
+QString unambiguousName(const QString &text)
+{
+    return escapedName(text, true);
 }
 
 } // namespace program

@@ -19,7 +19,14 @@ QString argumentText(const char *argument);
 QByteArray argumentBytes(const QString &text);
 
 // The name to show in messages and reports: each byte that is not UTF-8
-// text, and each control character, as \xNN (two lower-case hex digits).
+// text, and each control character, as \xNN (two lower-case hex digits);
+// each line or paragraph separator and each control of the writing
+// direction, which would end a line or turn the text around, as \uNNNN.
 QString shownName(const QString &text);
+
+// The name as shownName() shows it, each backslash of the name doubled, so
+// that a name listed among others stands for one name only: "lit\\x0a.txt"
+// is the name with a backslash, "lit\x0a.txt" the one with a line feed.
+QString unambiguousName(const QString &text);
 
 } // namespace program

@@ -1,6 +1,7 @@
 #include "program/textfile.h"
 
 #include "program/filename.h"
+#include "program/regularfile.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -9,7 +10,6 @@
 #include <cstring>
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace program
@@ -80,65 +80,24 @@ QString notUtf8Message(const QString &shown, const QByteArray &bytes)
         .arg(bad - lineStart + 1);
 }
 
-// What a file that is not a regular one is, for the reason given.
-const char *kindOf(mode_t mode)
-{
-    if (S_ISLNK(mode))
-        return "a symbolic link";
-    if (S_ISDIR(mode))
-        return "a directory";
-    if (S_ISFIFO(mode))
-        return "a named pipe";
-    if (S_ISSOCK(mode))
-        return "a socket";
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return "a device";
-    return "not a plain file";
-}
-
 // Opens the file for reading; -1 with the reason when it cannot be, or may not be.
 int openFile(const QByteArray &path, const QString &shown, Opening opening, QString &error)
 {
-    const auto cannotRead = [&](int number) {
-        error = QStringLiteral("Cannot read '%1': %2.")
-                    .arg(shown, QString::fromLocal8Bit(std::strerror(number)));
-        return -1;
-    };
-    const auto notRegular = [&](mode_t mode) {
-        error = QStringLiteral("'%1' is not a regular file (%2).")
-                    .arg(shown, QLatin1String(kindOf(mode)));
-        return -1;
-    };
-    if (opening == Opening::Any) {
-        const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
-        return descriptor < 0 ? cannotRead(errno) : descriptor;
-    }
-
-    // Looked at before opening, so that a link is never followed and a pipe
-    // never waited on; opened without following a link nor waiting, and
-    // looked at again, so that a file swapped in between is not read either.
-    struct stat status {
-    };
-    if (::lstat(path.constData(), &status) != 0)
-        return cannotRead(errno);
-    if (!S_ISREG(status.st_mode))
-        return notRegular(status.st_mode);
-    const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (opening == Opening::RegularOnly)
+        return openRegularFile(path, shown, error);
+    const int descriptor = ::open(path.constData(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0)
-        return errno == ELOOP ? notRegular(S_IFLNK) : cannotRead(errno);
-    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(descriptor);
-        return notRegular(status.st_mode);
-    }
+        error = QStringLiteral("Cannot read '%1': %2.")
+                    .arg(shown, QString::fromLocal8Bit(std::strerror(errno)));
     return descriptor;
 }
 
 } // namespace
 
 FileTrouble readTextFile(const QString &path, const QString &what, QString &text, QString &error,
-                         Opening opening)
+                         Opening opening, const QString &shownAs)
 {
-    const QString shown = shownName(path);
+    const QString shown = shownAs.isEmpty() ? shownName(path) : shownAs;
     const int descriptor = openFile(argumentBytes(path), shown, opening, error);
     if (descriptor < 0)
         return FileTrouble::CannotRead;

@@ -17,17 +17,20 @@ enum class FileTrouble : quint8 {
 
 // Which files may be opened.
 enum class Opening : quint8 {
-    Any,         // whatever the name leads to: a link, a pipe, a device
-    RegularOnly, // a regular file, named directly: never a link, a pipe or a device
+    Any, // whatever the name leads to: a link, a pipe, a device
+    // a regular file reached through no link below the current folder: never
+    // a link, a pipe or a device (see openRegularFile())
+    RegularOnly,
 };
 
 // The file read as UTF-8 text, a leading byte order mark dropped and Windows
 // line ends read as line feeds. `path` is a command-line argument as
-// argumentText() keeps it, and is shown with shownName() in the reason.
+// argumentText() keeps it, and is shown with shownName() in the reason, or
+// as `shown` when that is given (a path reached otherwise than as written).
 // Returns the trouble with a one-line reason when the file cannot be read,
 // is larger than 1 MiB or is not UTF-8; `what` names the kind of file in that
 // reason, e.g. "a program".
 FileTrouble readTextFile(const QString &path, const QString &what, QString &text, QString &error,
-                         Opening opening = Opening::Any);
+                         Opening opening = Opening::Any, const QString &shown = {});
 
 } // namespace program

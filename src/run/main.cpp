@@ -1,8 +1,14 @@
 // korvane-run: assembles a program and runs it with standard input and output,
 // or lists it, or grades programs against test cases.
 
+#include "grading/classfolder.h"
 #include "grading/grading.h"
+#include "grading/roster.h"
 #include "program/filename.h"
+#include "program/outputfile.h"
+#include "replay/page.h"
+#include "replay/recorder.h"
+#include "run/cores.h"
 #include "run/diagnosticprinter.h"
 #include "run/listing.h"
 #include "run/options.h"
@@ -18,22 +24,64 @@
 namespace
 {
 
-int refuse(const QString &reason, int status = run::WrongUsage)
+int refuse(const QString &reason, int status = program::WrongUsage)
 {
     std::cerr << "korvane-run: " << reason.toStdString() << std::endl;
     return status;
 }
 
-// --test: every FILE, or the one sample, graded against the cases.
+// --class: the students' folders found once the cases file's pick: line
+// is known, or false when there is none to grade.
+bool findClass(const run::Options &options,
+               const std::optional<QList<grading::RosterEntry>> &roster, const QString &casesPick,
+               QList<grading::Submission> &submissions)
+{
+    const QString pick = options.pick.isEmpty() ? casesPick : options.pick;
+    QStringList notes;
+    QString error;
+    if (!grading::classSubmissions(options.classFolder, pick, roster, submissions, notes, error)) {
+        refuse(error);
+        return false;
+    }
+    for (const QString &note : notes)
+        std::cerr << "korvane-run: " << note.toStdString() << '\n';
+    if (submissions.isEmpty()) {
+        refuse(QStringLiteral("'%1' holds no student's folder.")
+                   .arg(program::shownName(options.classFolder)));
+        return false;
+    }
+    return true;
+}
+
+// --test: every FILE, the students' folders, or the one sample, graded against the cases.
 int grade(const run::Options &options)
 {
     grading::Job job;
     job.casesFile = options.casesFile;
     job.format = options.report;
     job.maxSteps = options.maxSteps;
+    job.timeLimit = options.timeLimit;
+    job.studentView = options.studentView;
+    job.threads = options.jobs > 0 ? options.jobs : run::usableCores();
     job.warnings = options.warnings;
     job.feedbackFolder = options.feedbackFolder;
     job.summaryFile = options.summaryFile;
+    std::optional<QList<grading::RosterEntry>> roster;
+    if (!options.roster.isEmpty()) {
+        QString error;
+        roster.emplace();
+        if (!grading::readRoster(options.roster, *roster, error))
+            return refuse(error, error.startsWith(QLatin1String("Cannot read"))
+                                     ? program::FileCannotRead
+                                     : program::WrongUsage);
+    }
+    if (!options.classFolder.isEmpty()) {
+        job.columns =
+            roster ? grading::ReportColumns::StudentsWithRoster : grading::ReportColumns::Students;
+        job.findSubmissions = [&](const QString &pick, QList<grading::Submission> &found) {
+            return findClass(options, roster, pick, found);
+        };
+    }
     for (qsizetype index = 0; index < options.programCount(); ++index) {
         program::Program program;
         QString error;
@@ -51,19 +99,68 @@ int grade(const run::Options &options)
 
     switch (grading::gradeClass(job, std::cout, std::cerr)) {
     case grading::Outcome::AllPassed:
-        return run::Success;
+        return program::Success;
     case grading::Outcome::SomeFailed:
-        return run::CasesFailed;
+        return program::CasesFailed;
     case grading::Outcome::CasesUnusable:
-        return run::WrongUsage;
+        return program::WrongUsage;
     case grading::Outcome::CasesCannotRead:
-        return run::FileCannotRead;
+    case grading::Outcome::NothingToGrade:
+        return program::FileCannotRead;
     case grading::Outcome::CannotCreate:
-        return run::CannotCreate;
+        return program::CannotCreate;
     case grading::Outcome::ReportNotWritten:
         break;
     }
-    return run::OutputFailed;
+    return program::OutputFailed;
+}
+
+replay::Recording::End endOf(machine::RunEnd::Kind kind)
+{
+    switch (kind) {
+    case machine::RunEnd::Halted:
+        return replay::Recording::End::Halted;
+    case machine::RunEnd::Fault:
+        return replay::Recording::End::Fault;
+    case machine::RunEnd::StepLimit:
+        return replay::Recording::End::StepLimit;
+    case machine::RunEnd::InputEnded:
+        return replay::Recording::End::InputEnded;
+    case machine::RunEnd::Stopped:
+        break;
+    }
+    return replay::Recording::End::Stopped;
+}
+
+// The run, recorded and written as a page; the page's file is made before
+// the run, so that a name that cannot be used is refused at once.
+program::ExitStatus runReplayed(const run::Options &options, const program::Program &program,
+                                run::Runner &runner)
+{
+    QString error;
+    program::OutputFile page(QStringLiteral("the page"));
+    QList<program::ReadFile> read;
+    if (options.sample < 0)
+        read.append({options.programFiles.value(0), QStringLiteral("the program")});
+    if (!page.open(options.replayPage, read, error)) {
+        refuse(error);
+        return program::CannotCreate;
+    }
+    replay::Recording recording;
+    recording.program = program;
+    recording.stepLimit = options.replaySteps;
+    replay::Recorder recorder(recording);
+    runner.setRecorder(&recorder);
+    const program::ExitStatus status = runner.run(options.maxSteps);
+    runner.setRecorder(nullptr);
+    recording.end = endOf(runner.endKind());
+    recording.report = program.linesOf(runner.endReport());
+    if (!page.commit(replay::pageOf(recording), error)) {
+        refuse(error);
+        // Lost output still outweighs the rest.
+        return status == program::OutputFailed ? status : program::CannotCreate;
+    }
+    return status;
 }
 
 } // namespace
@@ -82,7 +179,7 @@ int main(int argc, char *argv[])
     case Action::ShowHelp:
     case Action::ShowVersion:
         std::cout << options.text.toStdString() << std::flush;
-        return std::cout ? run::Success : run::OutputFailed;
+        return std::cout ? program::Success : program::OutputFailed;
     case Action::Refuse:
         return refuse(options.text);
     case Action::Test:
@@ -95,7 +192,7 @@ int main(int argc, char *argv[])
 
     program::Program program;
     QString error;
-    if (const int status = run::readProgram(options, 0, program, error); status != run::Success)
+    if (const int status = run::readProgram(options, 0, program, error); status != program::Success)
         return refuse(error, status);
 
     // Someone typing at a terminal is asked for each value; a pipe or a file is not.
@@ -103,7 +200,7 @@ int main(int argc, char *argv[])
     const run::PrintStyle style = run::styleForStandardError(options.excerpts);
     if (!program.assemble(error)) {
         console.message(run::printed(program, program.errors, style));
-        return run::AssemblyFailed;
+        return program::AssemblyFailed;
     }
     // On standard error, so that they stay out of the output and the image.
     if (options.warnings) {
@@ -113,15 +210,18 @@ int main(int argc, char *argv[])
 
     run::Runner runner(program, console);
     runner.setStyle(style);
-    run::ExitStatus status = run::Success;
+    program::ExitStatus status = program::Success;
     if (options.action == Action::Assemble || options.action == Action::Listing) {
         const QString text =
             options.action == Action::Assemble ? run::imageOf(program) : run::listingOf(program);
-        status = console.print(text) ? run::Success : run::OutputFailed;
+        status = console.print(text) ? program::Success : program::OutputFailed;
     } else {
         runner.setTrace(options.trace, options.traceFormat);
         runner.setInputWarnings(options.warnings);
-        status = runner.run(options.maxSteps);
+        if (options.replayPage.isEmpty())
+            status = runner.run(options.maxSteps);
+        else
+            status = runReplayed(options, program, runner);
     }
     if (options.showMemory)
         console.message(run::memoryOf(runner.processor()));

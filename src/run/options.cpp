@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <utility>
 
 namespace run
@@ -25,6 +26,16 @@ const QLatin1String kReportOption{"report"};
 const QLatin1String kTraceFormatOption{"trace-format"};
 const QLatin1String kFeedbackOption{"feedback"};
 const QLatin1String kSummaryOption{"summary"};
+const QLatin1String kReplayOption{"replay"};
+const QLatin1String kReplayStepsOption{"replay-steps"};
+const QLatin1String kClassOption{"class"};
+const QLatin1String kPickOption{"pick"};
+const QLatin1String kRosterOption{"roster"};
+const QLatin1String kJobsOption{"jobs"};
+const QLatin1String kTimeLimitOption{"time-limit"};
+
+// More threads than this would only cost memory.
+constexpr quint64 kMostJobs = 1024;
 
 // The names of the report formats, in the order of grading::ReportFormat.
 const QLatin1String kReportNames[] = {QLatin1String("tap"), QLatin1String("csv"),
@@ -103,15 +114,18 @@ QString description()
                "followed by the line with a marker under the word (see --no-excerpts).\n"
                "\n"
                "With --test, each FILE is run once per case of CASES, and the report says\n"
-               "which cases passed, in TAP unless --report names another format.\n"
+               "which cases passed, in TAP unless --report names another format; with\n"
+               "--class DIR, one file in each student's folder under DIR.\n"
                "\n"
                "Exit status: 0 the program halted, 1 assembly error, 2 run error (including\n"
                "input that ends while the program waits for a value), 3 step limit reached,\n"
                "64 wrong usage, 65 a FILE that is not UTF-8 text or is larger than 1 MiB,\n"
                "66 a FILE that cannot be read, 74 standard output cannot be written.\n"
                "With --test: 0 every FILE passed every case, 5 some FILE failed a case or\n"
-               "could not be graded, 64 wrong usage or a malformed CASES file, 66 CASES\n"
-               "cannot be read, 74 the report cannot be written.\n"
+               "could not be graded, 64 wrong usage or a malformed CASES file or roster,\n"
+               "66 CASES, the --class DIR or the --roster FILE cannot be read or DIR holds\n"
+               "no student's folder, 73 a --feedback or --summary file cannot be created or\n"
+               "written (or would replace a file read), 74 the report cannot be written.\n"
                "Put -- before FILEs whose names may start with '-'.")
         .arg(machine::mnemonicOf(machine::Output));
 }
@@ -172,6 +186,46 @@ Options parseOptions(const QStringList &arguments)
         kSummaryOption,
         QStringLiteral("With --test, also write to CSV how many FILEs passed each rule and case."),
         QStringLiteral("CSV"));
+    const QCommandLineOption replayPage(
+        kReplayOption,
+        QStringLiteral("Also write PAGE, one HTML file that replays the run step by step in a "
+                       "browser."),
+        QStringLiteral("PAGE"));
+    const QCommandLineOption replaySteps(
+        kReplayStepsOption,
+        QStringLiteral("Keep at most N steps in the --replay page (default %1, at most %2).")
+            .arg(replay::kDefaultSteps)
+            .arg(replay::kMostSteps),
+        QStringLiteral("N"));
+    const QCommandLineOption classFolder(
+        kClassOption,
+        QStringLiteral("With --test, grade each folder directly under DIR, one per student and "
+                       "named after the student, instead of FILEs."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption pick(
+        kPickOption,
+        QStringLiteral("With --class, grade the one file in each folder that the shell PATTERN "
+                       "matches (default: the cases file's pick: line, else *.kasm or *.txt)."),
+        QStringLiteral("PATTERN"));
+    const QCommandLineOption roster(
+        kRosterOption,
+        QStringLiteral("With --class, match the folders to the students of FILE (a name per "
+                       "line, or CSV with name and optional id and email columns)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption jobs(
+        kJobsOption,
+        QStringLiteral("With --test, grade N FILEs at once (default: one per core this process "
+                       "may use); the report is the same."),
+        QStringLiteral("N"));
+    const QCommandLineOption timeLimit(
+        kTimeLimitOption,
+        QStringLiteral("With --test, stop a case that runs longer than SECONDS and fail it "
+                       "(default 0: no limit)."),
+        QStringLiteral("SECONDS"));
+    const QCommandLineOption studentView(
+        QStringLiteral("student-view"),
+        QStringLiteral("With --test, write TAP or JUnit that students may read: a hidden case "
+                       "shows only as its line, whether it passed and its hint."));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled, nor about a "
@@ -180,9 +234,10 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("no-excerpts"),
         QStringLiteral("Write each error, warning and note on one line, without the source "
                        "line and the marker under it."));
-    const QList<QCommandLineOption> known{sample,      maxSteps,   assemble,  listing,  trace,
-                                          traceFormat, test,       report,    feedback, summary,
-                                          memory,      noWarnings, noExcerpts};
+    const QList<QCommandLineOption> known{
+        sample,     maxSteps,    assemble,   listing,     trace,       traceFormat, test,
+        report,     feedback,    summary,    jobs,        timeLimit,   memory,      noWarnings,
+        noExcerpts, studentView, replayPage, replaySteps, classFolder, pick,        roster};
     parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -218,17 +273,19 @@ Options parseOptions(const QStringList &arguments)
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 && !parser.isSet(test))
         return refuse(QStringLiteral("Only one FILE can be given."));
-    for (const QLatin1String name : {kSampleOption, kMaxStepsOption, kTestOption, kReportOption,
-                                     kFeedbackOption, kSummaryOption, kTraceFormatOption}) {
+    for (const QLatin1String name :
+         {kSampleOption, kMaxStepsOption, kTestOption, kReportOption, kFeedbackOption,
+          kSummaryOption, kTraceFormatOption, kReplayOption, kReplayStepsOption, kClassOption,
+          kPickOption, kRosterOption, kJobsOption, kTimeLimitOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
     // Running, --assemble, --listing and --test exclude each other; a trace
     // belongs to a run, and the memory to a single one; only runs take steps.
     const std::pair<const QCommandLineOption &, const QCommandLineOption &> exclusive[] = {
-        {assemble, listing}, {assemble, test},     {listing, test},
-        {trace, assemble},   {trace, listing},     {trace, test},
-        {memory, test},      {assemble, maxSteps}, {listing, maxSteps}};
+        {assemble, listing}, {assemble, test},       {listing, test},       {trace, assemble},
+        {trace, listing},    {trace, test},          {memory, test},        {assemble, maxSteps},
+        {listing, maxSteps}, {replayPage, assemble}, {replayPage, listing}, {replayPage, test}};
     for (const auto &[first, second] : exclusive) {
         if (parser.isSet(first) && parser.isSet(second))
             return refuse(QStringLiteral("--%1 and --%2 cannot be used together.")
@@ -252,16 +309,66 @@ Options parseOptions(const QStringList &arguments)
                     "--report needs one of tap, csv, json, junit or gradescope, not '%1'.")
                     .arg(name));
         options.report = grading::ReportFormat(found - std::begin(kReportNames));
+        if (options.report == grading::ReportFormat::Gradescope && parser.isSet(classFolder))
+            return refuse(QStringLiteral("--report gradescope grades one FILE, not --class."));
         if (options.report == grading::ReportFormat::Gradescope && files.size() > 1)
             return refuse(
                 QStringLiteral("--report gradescope grades one FILE, not %1.").arg(files.size()));
     }
-    for (const QCommandLineOption *option : {&feedback, &summary}) {
+    for (const QCommandLineOption *option : {&feedback, &summary, &classFolder, &pick, &roster}) {
         if (parser.isSet(*option) && !parser.isSet(test))
             return refuse(QStringLiteral("--%1 goes only with --test.").arg(option->names()[0]));
         if (parser.isSet(*option) && parser.value(*option).isEmpty())
             return refuse(QStringLiteral("--%1 needs a name.").arg(option->names()[0]));
     }
+    if (parser.isSet(replayPage) && parser.value(replayPage).isEmpty())
+        return refuse(QStringLiteral("--replay needs a name."));
+    options.replayPage = parser.value(replayPage);
+    if (parser.isSet(replaySteps)) {
+        if (!parser.isSet(replayPage))
+            return refuse(QStringLiteral("--replay-steps goes only with --replay."));
+        if (!readCount(parser.value(replaySteps), options.replaySteps) || options.replaySteps < 1 ||
+            options.replaySteps > replay::kMostSteps)
+            return refuse(QStringLiteral("--replay-steps needs a whole number from 1 to %1, "
+                                         "not '%2'.")
+                              .arg(replay::kMostSteps)
+                              .arg(parser.value(replaySteps)));
+    }
+    for (const QCommandLineOption *option : {&pick, &roster}) {
+        if (parser.isSet(*option) && !parser.isSet(classFolder))
+            return refuse(QStringLiteral("--%1 goes only with --class.").arg(option->names()[0]));
+    }
+    if (parser.value(pick).contains(QLatin1Char('/')))
+        return refuse(QStringLiteral("--pick matches a file name, which holds no '/'."));
+    options.classFolder = parser.value(classFolder);
+    options.pick = parser.value(pick);
+    options.roster = parser.value(roster);
+    for (const QCommandLineOption *option : {&jobs, &timeLimit, &studentView}) {
+        if (parser.isSet(*option) && !parser.isSet(test))
+            return refuse(QStringLiteral("--%1 goes only with --test.").arg(option->names()[0]));
+    }
+    if (parser.isSet(jobs)) {
+        quint64 count = 0;
+        if (!readCount(parser.value(jobs), count) || count == 0 || count > kMostJobs)
+            return refuse(QStringLiteral("--jobs needs a whole number from 1 to %1, not '%2'.")
+                              .arg(kMostJobs)
+                              .arg(parser.value(jobs)));
+        options.jobs = qsizetype(count);
+    }
+    if (parser.isSet(timeLimit)) {
+        const std::optional<grading::TimeLimit> limit =
+            grading::readSeconds(parser.value(timeLimit));
+        if (!limit)
+            return refuse(QStringLiteral("--time-limit needs a number of seconds from 0 to %1, "
+                                         "with at most three decimals (0: no limit), not '%2'.")
+                              .arg(grading::kMostSeconds)
+                              .arg(parser.value(timeLimit)));
+        options.timeLimit = *limit;
+    }
+    options.studentView = parser.isSet(studentView);
+    if (options.studentView && options.report != grading::ReportFormat::Tap &&
+        options.report != grading::ReportFormat::Junit)
+        return refuse(QStringLiteral("--student-view goes only with --report tap or junit."));
     options.feedbackFolder = parser.value(feedback);
     options.summaryFile = parser.value(summary);
     options.showMemory = parser.isSet(memory);
@@ -290,9 +397,16 @@ Options parseOptions(const QStringList &arguments)
         options.sample = int(index);
     }
     if (!stepLimits.isEmpty() && !readCount(stepLimits.first(), options.maxSteps))
-        return refuse(QStringLiteral("--max-steps needs a whole number of 0 or more, not '%1'.")
+        return refuse(QStringLiteral("--max-steps needs a whole number from 0 to %1, not '%2'.")
+                          .arg(std::numeric_limits<quint64>::max())
                           .arg(stepLimits.first()));
 
+    if (!options.classFolder.isEmpty()) {
+        if (!files.isEmpty() || options.sample >= 0)
+            return refuse(QStringLiteral("--class grades the folders under DIR in place of "
+                                         "FILEs and --sample; give only one of them."));
+        return options;
+    }
     if (!files.isEmpty() && options.sample >= 0)
         return refuse(QStringLiteral("Give either a FILE or --sample, not both."));
     if (files.isEmpty() && options.sample < 0)
@@ -301,25 +415,25 @@ Options parseOptions(const QStringList &arguments)
     return options;
 }
 
-ExitStatus readProgram(const Options &options, qsizetype index, program::Program &program,
-                       QString &error)
+program::ExitStatus readProgram(const Options &options, qsizetype index, program::Program &program,
+                                QString &error)
 {
     if (options.sample >= 0) {
         program.name = QStringLiteral("sample %1").arg(options.sample);
         program.text = samplePrograms()[static_cast<std::size_t>(options.sample)];
-        return Success;
+        return program::Success;
     }
     const QString &path = options.programFiles.at(index);
     program.name = program::shownName(path);
     switch (program::readTextFile(path, QStringLiteral("a program"), program.text, error)) {
     case program::FileTrouble::None:
-        return Success;
+        return program::Success;
     case program::FileTrouble::NotText:
-        return ProgramNotText;
+        return program::ProgramNotText;
     case program::FileTrouble::CannotRead:
         break;
     }
-    return FileCannotRead;
+    return program::FileCannotRead;
 }
 
 } // namespace run

@@ -4,8 +4,9 @@
 
 #include "grading/grading.h"
 #include "machine/runloop.h"
+#include "program/exitstatus.h"
 #include "program/program.h"
-#include "run/exitstatus.h"
+#include "replay/recording.h"
 #include "run/traceformat.h"
 
 #include <QString>
@@ -34,15 +35,24 @@ struct Options {
     grading::ReportFormat report = grading::ReportFormat::Tap; // for Test
     QString feedbackFolder;                                    // for Test; empty: none
     QString summaryFile;                                       // for Test; empty: none
+    QString classFolder; // for Test: a folder per student, in place of FILEs; empty: none
+    QString pick;        // with classFolder: the file to grade in each folder; empty: default
+    QString roster;      // with classFolder: the class's roster; empty: none
     quint64 maxSteps = kDefaultMaxSteps;                       // 0: no limit
+    grading::TimeLimit timeLimit{0};                           // for Test; 0: no limit
+    qsizetype jobs = 0; // for Test: FILEs graded at once; 0: one per usable core
     bool showMemory = false;
+    QString replayPage;                          // the page to write; empty: none
+    quint64 replaySteps = replay::kDefaultSteps; // the most steps the page holds
     bool trace = false;
     TraceFormat traceFormat = TraceFormat::Text;
     bool warnings = true; // warnings about a program that assembled, on standard error
     bool excerpts = true; // each diagnostic followed by its source line and a marker
     QString text;
+    // For Test: TAP and JUnit that students may read.
+    bool studentView = false;
 
-    // The programs named: the FILEs, or the one sample.
+    // The programs named: the FILEs, or the one sample (none for a class folder).
     qsizetype programCount() const { return sample >= 0 ? 1 : programFiles.size(); }
 };
 
@@ -53,7 +63,7 @@ Options parseOptions(const QStringList &arguments);
 // as UTF-8 (a leading byte order mark dropped) and named as given, or the
 // sample's text named "sample N". Returns Success, or the exit status for a
 // file that cannot be used (ProgramNotText, FileCannotRead) with a one-line reason.
-ExitStatus readProgram(const Options &options, qsizetype index, program::Program &program,
-                       QString &error);
+program::ExitStatus readProgram(const Options &options, qsizetype index, program::Program &program,
+                                QString &error);
 
 } // namespace run

@@ -24,7 +24,7 @@ Runner::Runner(const program::Program &program, TerminalConsole &terminal)
     program::loadImage(program, processor_);
 }
 
-ExitStatus Runner::run(quint64 maxSteps)
+program::ExitStatus Runner::run(quint64 maxSteps)
 {
     machine::RunLoop loop(processor_, *this, kStepsPerChunk, maxSteps);
     std::unique_ptr<TraceWriter> trace;
@@ -33,9 +33,14 @@ ExitStatus Runner::run(quint64 maxSteps)
         trace->start();
         loop.setStepObserver(trace.get());
     }
+    if (recorder_) {
+        recorder_->setNext(trace.get());
+        loop.setStepObserver(recorder_);
+    }
     const machine::RunEnd end = loop.run();
+    endKind_ = end.kind;
 
-    ExitStatus status = Success;
+    program::ExitStatus status = program::Success;
     switch (end.kind) {
     case machine::RunEnd::Halted:
         break;
@@ -43,34 +48,34 @@ ExitStatus Runner::run(quint64 maxSteps)
         report(program.runError(end.address, diagnostics::Code::RunError,
                                 diagnostics::faultText(end.fault)),
                program::runStopOf(end, maxSteps));
-        status = RunFailed;
+        status = program::RunFailed;
         break;
     }
     case machine::RunEnd::StepLimit: {
         report(program.runError(-1, diagnostics::Code::StepLimit,
                                 diagnostics::stepLimitText(end.steps)),
                program::runStopOf(end, maxSteps));
-        status = StepLimitReached;
+        status = program::StepLimitReached;
         break;
     }
     case machine::RunEnd::InputEnded:
         // The input is not read once the output has failed.
         if (!terminal.flush())
-            return OutputFailed;
+            return program::OutputFailed;
         report(program.runError(end.address, diagnostics::Code::InputEnded,
                                 QStringLiteral("standard input ended while the program was "
                                                "waiting for a value (%1 at address %2)")
                                     .arg(machine::mnemonicOf(machine::Input))
                                     .arg(program::addressText(end.address))),
                std::nullopt);
-        status = RunFailed;
+        status = program::RunFailed;
         break;
     case machine::RunEnd::Stopped:
         // A terminal run stops early only when its output cannot be written.
-        return OutputFailed;
+        return program::OutputFailed;
     }
     // Lost output outweighs how the run ended: the caller cannot trust the result.
-    return terminal.flush() ? status : OutputFailed;
+    return terminal.flush() ? status : program::OutputFailed;
 }
 
 // The error that ended the run, then the notes that help to read it.
@@ -80,6 +85,7 @@ void Runner::report(const diagnostics::Diagnostic &error,
     QList<diagnostics::Diagnostic> list{error};
     if (stop)
         list += program.runNotes(*stop);
+    endReport_ = list;
     terminal.message(printed(program, list, printStyle));
 }
 
@@ -121,6 +127,8 @@ void Runner::message(const QString &text)
 
 void Runner::operandReport(qint32 address, const QString &line)
 {
+    if (recorder_)
+        recorder_->operandReported(line);
     terminal.message(program.locationOf(address) + line);
 }
 

@@ -7,9 +7,11 @@
 
 #include "machine/console.h"
 #include "machine/processor.h"
+#include "machine/runloop.h"
+#include "program/exitstatus.h"
 #include "program/program.h"
+#include "replay/recorder.h"
 #include "run/diagnosticprinter.h"
-#include "run/exitstatus.h"
 #include "run/terminalconsole.h"
 #include "run/traceformat.h"
 
@@ -34,8 +36,14 @@ public:
     void setInputWarnings(bool on) { inputWarnings = on; }
     // How the errors that end a run and the notes on them are written.
     void setStyle(const PrintStyle &style) { printStyle = style; }
+    // Tells the recorder of each step, and of each operand that is no number,
+    // too; null for none. Not owned.
+    void setRecorder(replay::Recorder *recorder) { recorder_ = recorder; }
     // Runs the program from address 0; maxSteps 0 means no limit.
-    ExitStatus run(quint64 maxSteps);
+    program::ExitStatus run(quint64 maxSteps);
+    // How the last run ended, and the error and notes written about it (none after a halt).
+    machine::RunEnd::Kind endKind() const { return endKind_; }
+    const QList<diagnostics::Diagnostic> &endReport() const { return endReport_; }
 
     const machine::Processor &processor() const { return processor_; }
 
@@ -57,6 +65,9 @@ private:
     bool inputWarnings = true;
     TraceFormat traceFormat = TraceFormat::Text;
     PrintStyle printStyle;
+    replay::Recorder *recorder_ = nullptr;
+    machine::RunEnd::Kind endKind_ = machine::RunEnd::Halted;
+    QList<diagnostics::Diagnostic> endReport_;
 };
 
 } // namespace run

@@ -1,6 +1,7 @@
 #include "run/trace.h"
 
 #include "machine/instructionset.h"
+#include "program/stepeffect.h"
 #include "run/jsontrace.h"
 #include "run/tracetext.h"
 
@@ -138,37 +139,7 @@ void TextTraceWriter::stepDone(const machine::Step &step)
     line += ' ';
     appendNumber(line, step.flags, 5); // "flags"
 
-    switch (step.effect) {
-    case machine::Step::Effect::None:
-        break;
-    case machine::Step::Effect::Stored:
-        line += " [";
-        appendTwoDigits(line, step.value);
-        line += "] = ";
-        appendNumber(line, step.accumulator);
-        break;
-    case machine::Step::Effect::Branched:
-        line += " jump to ";
-        appendTwoDigits(line, step.value);
-        break;
-    case machine::Step::Effect::NotTaken:
-        line += " not taken";
-        break;
-    case machine::Step::Effect::Input:
-        line += " in ";
-        appendNumber(line, step.value);
-        break;
-    case machine::Step::Effect::Output:
-        line += " out ";
-        appendNumber(line, step.value);
-        break;
-    case machine::Step::Effect::FlagsSet:
-        line += " flags = ";
-        appendNumber(line, step.value);
-        break;
-    }
-    if (step.wrapped)
-        line += " wrapped";
+    program::appendEffect(line, step);
     terminal.trace(line);
 }
 

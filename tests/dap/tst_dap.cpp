@@ -1,31 +1,15 @@
-// The debug adapter's parts without a process: the framing of messages, the
-// first assembly error, where line breakpoints stand, and a session's typed
-// values, changes by hand, the whole machine kept between two steps, and
-// runs gone through backwards.
-#include "dap/assemblyerror.h"
+// The debug adapter's parts without a process: why a launch fails, where
+// line breakpoints stand, and a session's typed values, changes by hand, the
+// whole machine kept between two steps, and runs gone through backwards.
 #include "dap/breakpoints.h"
-#include "dap/framing.h"
 #include "dap/session.h"
 #include "sampledata.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
-using dap::Frame;
-
 namespace
 {
-
-// Frames as "message:BODY" or "refused", for comparing in one line each.
-QStringList describe(const std::vector<Frame> &frames)
-{
-    QStringList described;
-    for (const Frame &frame : frames)
-        described << (frame.kind == Frame::Message
-                          ? QStringLiteral("message:") + QString::fromUtf8(frame.body)
-                          : QStringLiteral("refused"));
-    return described;
-}
 
 program::Program assembled(const QString &text)
 {
@@ -45,11 +29,8 @@ class TestDap : public QObject
     Q_OBJECT
 
 private slots:
-    void framing_data();
-    void framing();
-    void framingInAnyPieces();
-    void firstAssemblyError_data();
-    void firstAssemblyError();
+    void launchError_data();
+    void launchError();
     void lineBreakpoints_data();
     void lineBreakpoints();
     void typedValues_data();
@@ -82,102 +63,54 @@ QString TestDap::write(const QString &text)
     return path;
 }
 
-void TestDap::framing_data()
-{
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<QStringList>("frames");
-
-    QTest::newRow("one message") << QByteArray("Content-Length: 2\r\n\r\n{}")
-                                 << QStringList{"message:{}"};
-    QTest::newRow("two in a row, other headers, any case")
-        << QByteArray("content-length: 1\r\nContent-Type: x\r\n\r\nA"
-                      "Content-Length:3\r\n\r\nBCD")
-        << QStringList{"message:A", "message:BCD"};
-    QTest::newRow("empty body") << QByteArray("Content-Length: 0\r\n\r\n")
-                                << QStringList{"message:"};
-    QTest::newRow("no length, then a good one")
-        << QByteArray("X: 1\r\n\r\nContent-Length: 1\r\n\r\nZ")
-        << QStringList{"refused", "message:Z"};
-    QTest::newRow("length not a number")
-        << QByteArray("Content-Length: -5\r\n\r\nContent-Length: 99999999999999999999\r\n\r\n")
-        << QStringList{"refused", "refused"};
-    QTest::newRow("over 1 MiB: skipped, the next one read")
-        << QByteArray("Content-Length: 1048577\r\n\r\n") + QByteArray(1048577, 'x') +
-               QByteArray("Content-Length: 1\r\n\r\nY")
-        << QStringList{"refused", "message:Y"};
-    QTest::newRow("exactly 1 MiB is taken")
-        << QByteArray("Content-Length: 1048576\r\n\r\n") + QByteArray(1048576, 'x')
-        << QStringList{"message:" + QString(1048576, QLatin1Char('x'))};
-    QTest::newRow("a long header without a length")
-        << QByteArray(5000, 'h') + QByteArray("\r\n\r\nContent-Length: 1\r\n\r\nQ")
-        << QStringList{"refused", "message:Q"};
-    QTest::newRow("a header that does not end is dropped")
-        << QByteArray(5000, 'h') << QStringList{"refused"};
-    QTest::newRow("incomplete: nothing yet")
-        << QByteArray("Content-Length: 5\r\n\r\nab") << QStringList{};
-}
-
-void TestDap::framing()
-{
-    QFETCH(QByteArray, bytes);
-    QFETCH(QStringList, frames);
-    dap::FrameReader reader;
-    QCOMPARE(describe(reader.feed(bytes.constData(), bytes.size())), frames);
-}
-
-// The same stream cut anywhere gives the same messages.
-void TestDap::framingInAnyPieces()
-{
-    const QByteArray stream = dap::framed("{\"a\":1}") + QByteArray("Bad: 1\r\n\r\n") +
-                              dap::framed("") + dap::framed("{\"b\":[2,3]}");
-    const QStringList expected{"message:{\"a\":1}", "refused", "message:", "message:{\"b\":[2,3]}"};
-    for (qsizetype piece = 1; piece <= stream.size(); ++piece) {
-        dap::FrameReader reader;
-        std::vector<Frame> frames;
-        for (qsizetype at = 0; at < stream.size(); at += piece) {
-            std::vector<Frame> found =
-                reader.feed(stream.constData() + at, std::min(piece, stream.size() - at));
-            frames.insert(frames.end(), found.begin(), found.end());
-        }
-        QCOMPARE(describe(frames), expected);
-    }
-}
-
-void TestDap::firstAssemblyError_data()
+// A launch that fails says why as korvane-run does, and where the first error stands.
+void TestDap::launchError_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("lines"); // NAME: the file's path
     QTest::addColumn<int>("line");
     QTest::addColumn<int>("column");
-    QTest::addColumn<QString>("text");
 
-    QTest::newRow("about a line, with a note")
+    QTest::newRow("about a line")
         << "a.kasm"
-        << "a.kasm:5:2: error: 'OUPT' is not an instruction\na.kasm:5:2: note: x" << 5 << 2
-        << "a.kasm:5:2: error: 'OUPT' is not an instruction";
-    QTest::newRow("about the whole program")
-        << "a.kasm"
-        << "a.kasm: error: the program takes 101 memory words" << 0 << 0
-        << "a.kasm: error: the program takes 101 memory words";
-    QTest::newRow("a name with colons")
+        << "\tINP\n\n\n\n\tOUPT\n"
+        << QStringList{"NAME:5:2: error: 'OUPT' is not an instruction; did you mean OUT?"} << 5
+        << 2;
+    QTest::newRow("with a note, in a name with colons")
         << "c:/x:y.kasm"
-        << "c:/x:y.kasm:12:7: error: e" << 12 << 7 << "c:/x:y.kasm:12:7: error: e";
-    QTest::newRow("a line without a column")
-        << "a.kasm"
-        << "a.kasm:3: error: e" << 3 << 0 << "a.kasm:3: error: e";
+        << "x\tLDA\ty\n"
+        << QStringList{"NAME:1:7: error: label 'y' is not defined",
+                       "NAME:1:7: note: to use 'y' as a variable, define it on a line of its own "
+                       "after the program: 'y DAT'"}
+        << 1 << 7;
+    QTest::newRow("a file that cannot be read")
+        << "missing.kasm" << QString()
+        << QStringList{"Cannot read 'NAME': No such file or directory."} << 0 << 1;
 }
 
-void TestDap::firstAssemblyError()
+void TestDap::launchError()
 {
     QFETCH(QString, name);
-    QFETCH(QString, message);
+    QFETCH(QString, text);
+    QFETCH(QStringList, lines);
     QFETCH(int, line);
     QFETCH(int, column);
-    QFETCH(QString, text);
-    const dap::AssemblyError error = dap::firstAssemblyError(name, message);
-    QCOMPARE(error.line, line);
-    QCOMPARE(error.column, column);
-    QCOMPARE(error.text, text);
+    const QString path = folder.filePath(name);
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    if (!text.isNull())
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.size());
+    file.close();
+    dap::Session session;
+    dap::LaunchOptions options;
+    options.program = path;
+    dap::LaunchError error;
+    QVERIFY(!session.launch(options, error));
+    QCOMPARE(error.lines, lines.replaceInStrings(QStringLiteral("NAME"), path));
+    QCOMPARE(error.at.line, line);
+    QCOMPARE(error.at.column(), column);
+    QVERIFY(!session.launched());
 }
 
 void TestDap::lineBreakpoints_data()
@@ -248,16 +181,16 @@ void TestDap::typedValues()
     options.program =
         write(QStringLiteral("\tINP\n\tSTA\tx\n\tINP\n\tADD\tx\n\tOUT\n\tHLT\nx\tDAT\n"));
     options.input = launchInput;
-    QStringList errors;
+    dap::LaunchError errors;
     QVERIFY(session.launch(options, errors));
-    std::optional<dap::Stop> stop = session.runFor(1000);
+    std::optional<dap::Stop> stop = session.runFor(1000, dap::Resume::FromStop);
     for (const QString &text : typed) {
         QVERIFY(stop);
         QCOMPARE(stop->reason, dap::Stop::Input);
         QVERIFY(session.waitingForInput());
         stop = session.type(text);
         if (stop->reason != dap::Stop::Input)
-            stop = session.runFor(1000);
+            stop = session.runFor(1000, dap::Resume::FromStop);
     }
     QVERIFY(stop);
     QCOMPARE(stop->reason, dap::Stop::Halted);
@@ -309,7 +242,7 @@ void TestDap::changesByHand()
     dap::Session session;
     dap::LaunchOptions options;
     options.program = write(QStringLiteral("\tHLT\n"));
-    QStringList errors;
+    dap::LaunchError errors;
     QVERIFY(session.launch(options, errors));
     const dap::MachineState before = session.state();
     const QString refused = what == QLatin1String("acc")     ? session.setAccumulator(value)
@@ -336,9 +269,9 @@ void TestDap::stateAtAnInputThatWaits()
     dap::Session session;
     dap::LaunchOptions options;
     options.program = write(QStringLiteral("\tLDA\tx\n\tINP\n\tOUT\n\tHLT\nx\tDAT\t9\n"));
-    QStringList errors;
+    dap::LaunchError errors;
     QVERIFY(session.launch(options, errors));
-    const std::optional<dap::Stop> stop = session.runFor(1000);
+    const std::optional<dap::Stop> stop = session.runFor(1000, dap::Resume::FromStop);
     QVERIFY(stop);
     QCOMPARE(stop->reason, dap::Stop::Input);
     QCOMPARE(stop->description,
@@ -370,7 +303,7 @@ void TestDap::restoredStateRunsTheSame()
     dap::LaunchOptions options;
     options.program = write(testdata::samples()[5].text); // factorial
     options.input = {QStringLiteral("x"), QStringLiteral("5")};
-    QStringList errors;
+    dap::LaunchError errors;
     QVERIFY(session.launch(options, errors));
     for (int step = 0; step < 7; ++step)
         QCOMPARE(session.step().reason, dap::Stop::Step);
@@ -476,7 +409,7 @@ void TestDap::backwardsVisitsTheSameStates()
     dap::LaunchOptions options;
     options.program = write(testdata::samples()[std::size_t(sample)].text);
     options.input = input;
-    QStringList errors;
+    dap::LaunchError errors;
     QVERIFY(session.launch(options, errors));
     const QList<dap::MachineState> states = forwardsToTheEnd(session);
     QVERIFY(session.halted());
@@ -520,7 +453,7 @@ void TestDap::reverseContinue()
     dap::Session session(spacing, 4);
     dap::LaunchOptions options;
     options.program = write(QString::fromLatin1(kCountDown));
-    QStringList errors;
+    dap::LaunchError errors;
     QVERIFY(session.launch(options, errors));
     session.breakpoints().setLines(session.program(), lines);
     const QList<dap::MachineState> states = forwardsToTheEnd(session);
@@ -537,7 +470,7 @@ void TestDap::reverseContinue()
     // Forwards from there stops at the breakpoints as the first run did.
     if (!lines.isEmpty() && lines.first() == 4) {
         session.breakpoints().setLines(session.program(), {4});
-        const std::optional<dap::Stop> stop = session.runFor(1000);
+        const std::optional<dap::Stop> stop = session.runFor(1000, dap::Resume::FromStop);
         QVERIFY(stop);
         QCOMPARE(stop->reason, dap::Stop::Breakpoint);
         QCOMPARE(session.processor().executedSteps(), quint64(3));
@@ -551,23 +484,25 @@ void TestDap::replayTakesTypedValuesAgain()
     dap::Session session(2, 4);
     dap::LaunchOptions options;
     options.program = write(QStringLiteral("\tINP\n\tOUT\n\tINP\n\tOUT\n\tHLT\n"));
-    QStringList errors;
+    dap::LaunchError errors;
     QVERIFY(session.launch(options, errors));
-    QCOMPARE(session.runFor(100)->reason, dap::Stop::Input);
+    QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason, dap::Stop::Input);
     QCOMPARE(session.type(QStringLiteral("seven 7")).reason, dap::Stop::Step);
     QCOMPARE(session.step().reason, dap::Stop::Step);
     QCOMPARE(consoleTexts(session), (QStringList{"Invalid input.", "7"}));
-    QCOMPARE(session.runFor(100)->reason, dap::Stop::Input); // the second INP
+    QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason,
+             dap::Stop::Input); // the second INP
     QCOMPARE(session.furthest(), quint64(2));
 
     QCOMPARE(session.reverseContinue().reason, dap::Stop::Start);
     QVERIFY(!session.waitingForInput());
     QVERIFY(session.atRecordedInput());
-    QCOMPARE(session.runFor(100)->reason, dap::Stop::Input); // the same INP waits again
+    QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason,
+             dap::Stop::Input); // the same INP waits again
     QCOMPARE(session.processor().executedSteps(), quint64(2));
     QCOMPARE(consoleTexts(session), QStringList());
     QCOMPARE(session.type(QStringLiteral("8")).reason, dap::Stop::Step);
-    QCOMPARE(session.runFor(100)->reason, dap::Stop::Halted);
+    QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason, dap::Stop::Halted);
     QCOMPARE(consoleTexts(session), QStringList{"8"});
     QCOMPARE(session.furthest(), quint64(5));
 }
@@ -579,11 +514,11 @@ void TestDap::hitCountsOnceEachPoint()
     dap::Session session(4, 4);
     dap::LaunchOptions options;
     options.program = write(QString::fromLatin1(kCountDown));
-    QStringList errors;
+    dap::LaunchError errors;
     QVERIFY(session.launch(options, errors));
     session.breakpoints().setLines(session.program(), {4}, {{{}, QStringLiteral("% 2"), {}}});
     const auto stopsTo = [&session](quint64 steps) {
-        const std::optional<dap::Stop> stop = session.runFor(1000);
+        const std::optional<dap::Stop> stop = session.runFor(1000, dap::Resume::FromStop);
         return stop && stop->reason == dap::Stop::Breakpoint &&
                session.processor().executedSteps() == steps;
     };
@@ -594,7 +529,8 @@ void TestDap::hitCountsOnceEachPoint()
     QCOMPARE(session.reverseContinue().reason, dap::Stop::Start);
     QVERIFY(stopsTo(8));
     QVERIFY(stopsTo(18));
-    QCOMPARE(session.runFor(1000)->reason, dap::Stop::Halted); // 5 hits: the 6th never comes
+    QCOMPARE(session.runFor(1000, dap::Resume::FromStop)->reason,
+             dap::Stop::Halted); // 5 hits: the 6th never comes
     QCOMPARE(session.breakpoints().lines().first().hits, quint64(5));
 
     // Changed at step 8: the points after it count anew.
@@ -625,9 +561,9 @@ void TestDap::changingThePast()
     dap::LaunchOptions options;
     options.program = write(QStringLiteral("\tINP\n\tOUT\n\tLDA\tx\n\tOUT\n\tHLT\nx\tDAT\t7\n"));
     options.input = {QStringLiteral("3")};
-    QStringList errors;
+    dap::LaunchError errors;
     QVERIFY(session.launch(options, errors));
-    QCOMPARE(session.runFor(100)->reason, dap::Stop::Halted);
+    QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason, dap::Stop::Halted);
     QCOMPARE(consoleTexts(session), (QStringList{"3", "7"}));
     if (change == QLatin1String("none")) {
         QCOMPARE(session.setAccumulator(QStringLiteral("1")), QString());
@@ -657,7 +593,7 @@ void TestDap::changingThePast()
                                   "are dropped, and the run goes on anew from here.")
                  : QStringLiteral("The past was changed at step 1: the 4 steps recorded after it "
                                   "are dropped, and the run goes on anew from here."));
-    QCOMPARE(session.runFor(100)->reason, dap::Stop::Halted);
+    QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason, dap::Stop::Halted);
     QCOMPARE(consoleTexts(session), output);
     QCOMPARE(session.furthest(), quint64(5));
 }

@@ -6,6 +6,7 @@
 #include "jsonrpc/message.h"
 
 #include <QJsonDocument>
+#include <QProcess>
 #include <QTest>
 
 using jsonrpc::MessageReader;
@@ -14,7 +15,8 @@ namespace
 {
 
 // What the reader makes of the chunks, one entry per result:
-// "message BODY", "bad-header PROBLEM" or "too-large PROBLEM".
+// "message BODY", "bad-header PROBLEM", "too-large PROBLEM" or, last,
+// "broken PROBLEM".
 QStringList readAll(const QByteArrayList &chunks, qsizetype maxBody)
 {
     MessageReader reader(maxBody);
@@ -27,6 +29,8 @@ QStringList readAll(const QByteArrayList &chunks, qsizetype maxBody)
             const MessageReader::Result result = reader.next(body, problem);
             if (result == MessageReader::Result::Incomplete)
                 break;
+            if (result == MessageReader::Result::Broken)
+                return results << QStringLiteral("broken ") + problem;
             if (result == MessageReader::Result::Message)
                 results.append(QStringLiteral("message ") + QString::fromUtf8(body));
             else if (result == MessageReader::Result::BadHeader)
@@ -56,8 +60,12 @@ private slots:
     void framing_data();
     void framing();
     void frameIsRead();
+    void readInAnyPieces();
     void endpoint_data();
     void endpoint();
+    void endpointClosesOnABrokenStream();
+    void serverSaysWhyAndCloses_data();
+    void serverSaysWhyAndCloses();
 };
 
 void TestJsonRpc::framing_data()
@@ -80,31 +88,66 @@ void TestJsonRpc::framing_data()
         << QStringList{"message \"é\""};
     QTest::newRow("no Content-Length, then a good message")
         << QByteArrayList{"Content-Type: x\r\n\r\nContent-Length: 2\r\n\r\n{}"} << qsizetype(100)
-        << QStringList{"bad-header a header without Content-Length", "message {}"};
+        << QStringList{"bad-header ignored a header without Content-Length", "message {}"};
     QTest::newRow("a length that is no number")
         << QByteArrayList{"Content-Length: -5\r\n\r\nContent-Length: 1e3\r\n\r\n"} << qsizetype(100)
-        << QStringList{"bad-header Content-Length '-5' is not a number of bytes",
-                       "bad-header Content-Length '1e3' is not a number of bytes"};
+        << QStringList{
+               "bad-header ignored a header whose Content-Length is not a number of bytes: '-5'",
+               "bad-header ignored a header whose Content-Length is not a number of bytes: '1e3'"};
     QTest::newRow("a length too long for any number")
         << QByteArrayList{"Content-Length: 99999999999999999999999\r\n\r\n"} << qsizetype(100)
-        << QStringList{
-               "bad-header Content-Length '99999999999999999999999' is not a number of bytes"};
-    QTest::newRow("a line without a colon")
-        << QByteArrayList{"hello\r\n\r\n"} << qsizetype(100)
-        << QStringList{"bad-header malformed header line 'hello'"};
+        << QStringList{"bad-header ignored a header whose Content-Length is not a number of bytes: "
+                       "'99999999999999999999999'"};
+    QTest::newRow("an empty body")
+        << QByteArrayList{"Content-Length: 0\r\n\r\n"} << qsizetype(100) << QStringList{"message "};
+    QTest::newRow("two Content-Length lines that agree")
+        << QByteArrayList{"Content-Length: 2\r\ncontent-length:2\r\n\r\n{}"} << qsizetype(100)
+        << QStringList{"message {}"};
+    // Where the next message starts is unknown: nothing after is read.
+    QTest::newRow("two Content-Length lines that disagree break the stream")
+        << QByteArrayList{"Content-Length: 2\r\n\r\n{}Content-Length: 2\r\nContent-Length: 3\r\n"
+                          "\r\n{}Content-Length: 2\r\n\r\n{}"}
+        << qsizetype(100)
+        << QStringList{"message {}", "broken two Content-Length headers that disagree, 2 and 3"};
+    QTest::newRow("a line without a colon breaks the stream")
+        << QByteArrayList{"hello\r\n\r\n", "Content-Length: 2\r\n\r\n{}"} << qsizetype(100)
+        << QStringList{"broken a header line without a colon: 'hello'"};
+    QTest::newRow("a line without a colon beside a good length")
+        << QByteArrayList{QByteArray(5000, 'h') + "\r\nContent-Length: 1\r\n\r\nQ"}
+        << qsizetype(100)
+        << QStringList{"broken a header line without a colon: '" + QString(80, QLatin1Char('h')) +
+                       "'"};
+    QTest::newRow("a header block under the limit waits for its end")
+        << QByteArrayList{QByteArray(5000, 'h')} << qsizetype(100) << QStringList{};
     QTest::newRow("over the limit: skipped as it arrives, the next one read")
         << QByteArrayList{"Content-Length: 11\r\n\r\n01234", "56789",
                           "aContent-Length: 2\r\n\r\n{}"}
         << qsizetype(10)
-        << QStringList{"too-large a message of 11 bytes, over the limit of 0 MiB", "message {}"};
+        << QStringList{"too-large refused a message of 11 bytes, over the limit of 0 MiB",
+                       "message {}"};
     QTest::newRow("exactly at the limit") << QByteArrayList{"Content-Length: 10\r\n\r\n0123456789"}
                                           << qsizetype(10) << QStringList{"message 0123456789"};
-    QTest::newRow("a header that never ends, then a message")
+    // Dropped whole, up to its end, however it arrives.
+    QTest::newRow("a header block over the limit, then a message")
         << QByteArrayList{QByteArray(MessageReader::kMaxHeader + 1, 'x'),
                           "\r\n\r\nContent-Length: 2\r\n\r\n{}"}
         << qsizetype(100)
-        << QStringList{"bad-header a header block of more than 8192 bytes",
-                       "bad-header malformed header line 'xxx'", "message {}"};
+        << QStringList{"bad-header ignored a header block of more than 8192 bytes", "message {}"};
+    QTest::newRow("the same in one piece")
+        << QByteArrayList{QByteArray(MessageReader::kMaxHeader + 1, 'x') +
+                          "\r\n\r\nContent-Length: 2\r\n\r\n{}"}
+        << qsizetype(100)
+        << QStringList{"bad-header ignored a header block of more than 8192 bytes", "message {}"};
+    const qsizetype limit = MessageReader::kDefaultMaxBody;
+    QTest::newRow("over 16 MiB: skipped, the next one read")
+        << QByteArrayList{"Content-Length: 16777217\r\n\r\n" + QByteArray(limit + 1, 'x') +
+                          "Content-Length: 1\r\n\r\nY"}
+        << limit
+        << QStringList{"too-large refused a message of 16777217 bytes, over the limit of 16 MiB",
+                       "message Y"};
+    QTest::newRow("exactly 16 MiB is taken")
+        << QByteArrayList{"Content-Length: 16777216\r\n\r\n" + QByteArray(limit, 'x')} << limit
+        << QStringList{"message " + QString(limit, QLatin1Char('x'))};
     QTest::newRow("a message cut short waits")
         << QByteArrayList{"Content-Length: 5\r\n\r\n{}"} << qsizetype(100) << QStringList{};
 }
@@ -122,6 +165,27 @@ void TestJsonRpc::frameIsRead()
     const QByteArray body = QByteArray("{\"text\":\"") + QByteArray(70000, 'a') + "\"}";
     QCOMPARE(readAll({jsonrpc::frame(body)}, MessageReader::kDefaultMaxBody),
              QStringList{QStringLiteral("message ") + QString::fromUtf8(body)});
+}
+
+// The same stream cut anywhere gives the same results, up to a break.
+void TestJsonRpc::readInAnyPieces()
+{
+    const QByteArray stream = jsonrpc::frame("{\"a\":1}") + "Bad: 1\r\n\r\n" + jsonrpc::frame("") +
+                              QByteArray(MessageReader::kMaxHeader + 10, 'h') + "\r\n\r\n" +
+                              jsonrpc::frame("{\"b\":[2,3]}") +
+                              "Content-Length: 1\r\nno colon\r\n\r\n" + jsonrpc::frame("{}");
+    const QStringList expected{"message {\"a\":1}",
+                               "bad-header ignored a header without Content-Length",
+                               "message ",
+                               "bad-header ignored a header block of more than 8192 bytes",
+                               "message {\"b\":[2,3]}",
+                               "broken a header line without a colon: 'no colon'"};
+    for (qsizetype piece = 1; piece <= stream.size(); piece += piece < 64 ? 1 : 97) {
+        QByteArrayList chunks;
+        for (qsizetype at = 0; at < stream.size(); at += piece)
+            chunks.append(stream.mid(at, piece));
+        QCOMPARE(readAll(chunks, 100), expected);
+    }
 }
 
 void TestJsonRpc::endpoint_data()
@@ -164,6 +228,58 @@ void TestJsonRpc::endpoint()
     const QStringList answers = readAll({written}, 1000);
     QCOMPARE(answers, answered.isEmpty() ? QStringList{}
                                          : QStringList{QStringLiteral("message ") + answered});
+}
+
+void TestJsonRpc::endpointClosesOnABrokenStream()
+{
+    int handled = 0;
+    QByteArray written;
+    jsonrpc::Endpoint endpoint([&](const QJsonObject &) { ++handled; },
+                               [&](const QByteArray &bytes) { written += bytes; });
+    endpoint.receive(jsonrpc::frame("{}") + "Content-Length: 2\r\nContent-Length: 20\r\n\r\n{}");
+    endpoint.receive(jsonrpc::frame("{}"));
+    QCOMPARE(handled, 1);
+    QCOMPARE(written, QByteArray());
+    QCOMPARE(endpoint.closedBecause(),
+             QStringLiteral("two Content-Length headers that disagree, 2 and 20"));
+}
+
+// Both servers read through this framing: a broken stream is said on
+// standard error and ends the server, with the input still open.
+void TestJsonRpc::serverSaysWhyAndCloses_data()
+{
+    QTest::addColumn<QString>("server");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("said");
+
+    const QString disagree = QStringLiteral(
+        ": two Content-Length headers that disagree, 2 and 3: the next message cannot be found, "
+        "the connection is closed\n");
+    const QByteArray lengths = "Content-Length: 2\r\nContent-Length: 3\r\n\r\n{}";
+    QTest::newRow("korvane-lsp") << QStringLiteral(KORVANE_LSP_PATH) << lengths
+                                 << QStringLiteral("korvane-lsp") + disagree;
+    QTest::newRow("korvane-dap") << QStringLiteral(KORVANE_DAP_PATH) << lengths
+                                 << QStringLiteral("korvane-dap") + disagree;
+    QTest::newRow("korvane-dap, no colon")
+        << QStringLiteral(KORVANE_DAP_PATH) << QByteArray("Content-Length 2\r\n\r\n{}")
+        << QStringLiteral("korvane-dap: a header line without a colon: 'Content-Length 2': the "
+                          "next message cannot be found, the connection is closed\n");
+}
+
+void TestJsonRpc::serverSaysWhyAndCloses()
+{
+    QFETCH(QString, server);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, said);
+    QProcess process;
+    process.start(server, {QStringLiteral("--stdio")});
+    QVERIFY(process.waitForStarted());
+    process.write(bytes);
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QCOMPARE(QString::fromUtf8(process.readAllStandardError()), said);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
 }
 
 QTEST_GUILESS_MAIN(TestJsonRpc)

@@ -11,6 +11,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QTest>
 
 namespace
@@ -64,6 +66,7 @@ private slots:
     void edits_data();
     void edits();
     void refusedEditLeavesTheText();
+    void linesAsTheProtocolCounts();
     void lifeCycle_data();
     void lifeCycle();
     void exitStatus();
@@ -96,6 +99,11 @@ void TestLsp::edits_data()
         << "old" << QJsonObject{{"text", "new"}} << "new";
     QTest::newRow("CR LF line ends stay") << "INP\r\nOUT\r\n"
                                           << change(1, 0, 1, 3, "HLT") << "INP\r\nHLT\r\n";
+    QTest::newRow("past a line's end is before its CR LF")
+        << "ab\r\ncd" << change(0, 9, 0, 99, "!") << "ab!\r\ncd";
+    QTest::newRow("a carriage return alone ends a line")
+        << "INP\rOUT\rx" << change(1, 0, 1, 9, "HLT") << "INP\rHLT\rx";
+    QTest::newRow("a whole line end replaced") << "a\r\nb" << change(0, 1, 1, 0, "\n") << "a\nb";
 }
 
 void TestLsp::edits()
@@ -114,14 +122,60 @@ void TestLsp::refusedEditLeavesTheText()
     lsp::Document document(QStringLiteral("INP\n"), 1);
     QString problem;
     QVERIFY(!document.apply(change(1, 0, 0, 0, "x"), problem));
-    QCOMPARE(problem, QStringLiteral("a change whose range is not in the document"));
+    QCOMPARE(problem, QStringLiteral("a change whose range ends before it starts"));
     QVERIFY(!document.apply(QJsonObject{{"range", lsp::rangeJson({0, 0}, {0, 0})}}, problem));
     QCOMPARE(problem, QStringLiteral("a change without its text"));
     QJsonObject negative = change(0, 0, 0, 0, "x");
     negative["range"] = QJsonObject{{"start", QJsonObject{{"line", -1}, {"character", 0}}},
                                     {"end", QJsonObject{{"line", 0}, {"character", 0}}}};
     QVERIFY(!document.apply(negative, problem));
+    QCOMPARE(problem, QStringLiteral("a change whose range is not a pair of positions"));
     QCOMPARE(document.text(), QStringLiteral("INP\n"));
+}
+
+// Random texts of letters, wide characters, blanks and every kind of line
+// end: the document's lines are those the protocol counts, every position in
+// them goes to an offset and back, and the checked text is korvane-run's
+// reading, each of its characters mapped to the same one in the document.
+void TestLsp::linesAsTheProtocolCounts()
+{
+    const QStringList pieces{"a",
+                             QString::fromUtf8("\xc3\xa9"),
+                             QString::fromUtf8("\xf0\x9f\x98\x80"),
+                             " ",
+                             "\r",
+                             "\n",
+                             "\r\n"};
+    QRandomGenerator random(20261208);
+    for (int round = 0; round < 500; ++round) {
+        QString text;
+        for (int i = random.bounded(12); i > 0; --i)
+            text += pieces[random.bounded(pieces.size())];
+        const lsp::Document document(text, 1);
+        const QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+        QCOMPARE(document.lineCount(), lines.size());
+        for (qint32 line = 0; line < lines.size(); ++line) {
+            QCOMPARE(document.lineLength(line), lines[line].size());
+            for (qint32 character = 0; character <= lines[line].size(); ++character) {
+                const qsizetype offset = document.offsetOf({line, character});
+                QCOMPARE(text.mid(offset - character, character), lines[line].left(character));
+                const lsp::Position back = document.positionOf(offset);
+                QCOMPARE(back.line, line);
+                QCOMPARE(back.character, character);
+            }
+        }
+        const lsp::CheckedText &checked = document.checked();
+        QCOMPARE(checked.text(),
+                 QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+        for (qsizetype at = 0; at < checked.text().size(); ++at) {
+            const qsizetype mapped = checked.documentOffset(at);
+            const bool droppedReturn = checked.text()[at] == QLatin1Char('\n') &&
+                                       text.mid(mapped, 2) == QLatin1String("\r\n");
+            QVERIFY2(droppedReturn || text[mapped] == checked.text()[at],
+                     qPrintable(text.toUtf8().toPercentEncoding()));
+        }
+        QCOMPARE(checked.documentOffset(checked.text().size()), text.size());
+    }
 }
 
 void TestLsp::lifeCycle_data()
@@ -226,7 +280,7 @@ void TestLsp::changeThatFitsNowhere()
     QCOMPARE(session.sent[2],
              QStringLiteral("{\"jsonrpc\":\"2.0\",\"method\":\"window/logMessage\",\"params\":{"
                             "\"message\":\"korvane-lsp: a change to file:///p was not applied (a "
-                            "change whose range is not in the document); its diagnostics are out "
+                            "change whose range ends before it starts); its diagnostics are out "
                             "of date until it is opened again\",\"type\":1}}"));
     // The first change is kept, the ones from the refused one on are not.
     QCOMPARE(session.server.document("file:///p")->text(), QStringLiteral("OUT\nHLT\n"));

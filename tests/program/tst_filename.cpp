@@ -3,6 +3,7 @@
 
 #include "program/filename.h"
 
+#include <QHash>
 #include <QTest>
 
 class TestFileName : public QObject
@@ -12,6 +13,7 @@ class TestFileName : public QObject
 private slots:
     void bytesComeBackAsGiven_data();
     void bytesComeBackAsGiven();
+    void listedNamesStayApart();
 };
 
 void TestFileName::bytesComeBackAsGiven_data()
@@ -34,6 +36,10 @@ void TestFileName::bytesComeBackAsGiven_data()
     QTest::newRow("control characters, C0 and C1")
         << QByteArray("a\tb\x1b[0m\x7f\xc2\x85") << QStringLiteral("a\\x09b\\x1b[0m\\x7f\\x85");
     QTest::newRow("a backslash stays as it is") << QByteArray("a\\xe9") << QStringLiteral("a\\xe9");
+    QTest::newRow("separators and direction controls")
+        << QByteArray("a\xe2\x80\xa8"
+                      "b\xe2\x80\xa9\xd8\x9c\xe2\x80\x8f\xe2\x80\xaetxt.exe\xe2\x81\xa9")
+        << QStringLiteral("a\\u2028b\\u2029\\u061c\\u200f\\u202etxt.exe\\u2069");
 }
 
 void TestFileName::bytesComeBackAsGiven()
@@ -43,6 +49,28 @@ void TestFileName::bytesComeBackAsGiven()
     const QString text = program::argumentText(bytes.constData());
     QCOMPARE(program::argumentBytes(text), bytes);
     QCOMPARE(program::shownName(text), shown);
+}
+
+// Every name of up to four characters, each a character that is escaped or
+// that an escape is written with: no two are listed alike, and none listed
+// holds a character that ends a line or turns the text around.
+void TestFileName::listedNamesStayApart()
+{
+    const QString alphabet = QStringLiteral("\\xu0a2\n\u2028\u202e") + QChar(0xdce9);
+    QStringList names{QString()};
+    for (qsizetype from = 0; names[from].size() < 4; ++from) {
+        for (const QChar c : alphabet)
+            names.append(names[from] + c);
+    }
+    QHash<QString, QString> listed;
+    for (const QString &name : std::as_const(names)) {
+        const QString shown = program::unambiguousName(name);
+        QVERIFY2(!listed.contains(shown), qPrintable(shown));
+        listed.insert(shown, name);
+        for (const QChar c : shown)
+            QVERIFY(c.unicode() >= 0x20 && c.unicode() < 0x7f);
+    }
+    QCOMPARE(listed.size(), names.size());
 }
 
 QTEST_APPLESS_MAIN(TestFileName)

@@ -1,15 +1,16 @@
 #!/usr/bin/env python3
 """Grades a class with every kind of submission a teacher meets (wrong
 programs, endless loops, files that are empty, not UTF-8, missing, links, a
-named pipe, a folder, names that are not UTF-8 or hold control characters)
+named pipe, a folder, paths through linked folders, names that are not UTF-8
+or hold control characters, line separators or direction controls)
 with korvane-run --test, once in one call and once per FILE under prove, and
 reads every report with a real consumer of its format: prove and Perl's
-TAP::Parser for TAP, Python's csv and json modules, and junitparser for JUnit
-XML. Checks that each format tells every FILE's result and counts as the class
+TAP::Parser and node-tap's tap-parser for TAP, Python's csv and json modules,
+and junitparser for JUnit XML. Checks that each format tells every FILE's result and counts as the class
 data below expects, that all four agree, and that nothing of a file that was
 not handed in shows anywhere.
 
-Usage: check_reports.py KORVANE_RUN PROVE PERL
+Usage: check_reports.py KORVANE_RUN PROVE PERL NODE READ_TAP_SCRIPT
 """
 
 import csv
@@ -23,7 +24,7 @@ import tempfile
 
 import junitparser
 
-KORVANE_RUN, PROVE, PERL = sys.argv[1:4]
+KORVANE_RUN, PROVE, PERL, NODE, READ_TAP = sys.argv[1:6]
 
 CASES = b"""# adds two numbers
 3 4 => 7   # the sum
@@ -45,7 +46,8 @@ ALL = {1: "error", 2: "error", 3: "error", 4: "error"}
 # The class. name (bytes) -> (what the file is, result, cases passed, the YAML
 # key of each failing case (error, stopped, input; None for a wrong output),
 # why it is not graded). What the file is: its contents, None for a missing
-# file, or ("link", target), ("fifo",), ("folder",). {name} in a reason
+# file, or ("link", target), ("fifo",), ("folder",), ("made",) for a path to
+# what FOLDER_LINKS or another FILE makes. {name} in a reason
 # stands for the name as reports show it.
 CLASS = {
     b"good.txt": (ADD, "pass", 4, {}, None),
@@ -88,22 +90,53 @@ CLASS = {
                         "'{name}' is not a regular file (a symbolic link)."),
     b"fifo.txt": (("fifo",), "error", 0, {}, "'{name}' is not a regular file (a named pipe)."),
     b"folder": (("folder",), "error", 0, {}, "'{name}' is not a regular file (a directory)."),
+    # a folder on the path is a link: to /etc, to the folder above, to another student's
+    b"eve/passwd": (("made",), "error", 0, {},
+                    "'{name}' is not a regular file (its folder 'eve' is a symbolic link)."),
+    b"up/secret": (("made",), "error", 0, {},
+                   "'{name}' is not a regular file (its folder 'up' is a symbolic link)."),
+    b"ana/../mallory/prog.txt": (("made",), "error", 0, {}, "'{name}' is not a regular file "
+                                 "(its folder 'ana/../mallory' is a symbolic link)."),
+    b"ana/prog.txt": (ADD, "pass", 4, {}, None),
+    b"ana/../good.txt": (("made",), "pass", 4, {}, None),
+    # names that would end a TAP line, turn a name around, or read like another
+    b"line\xe2\x80\xa8sep.txt": (ADD, "pass", 4, {}, None),
+    b"rlo\xe2\x80\xaetxt.exe": (ADD, "pass", 4, {}, None),
+    b"lit\\x0a.txt": (ADD, "pass", 4, {}, None),
+    b"lit\n.txt": (ADD.replace(b"ADD", b"SUB"), "fail", 1, {1: None, 3: None, 4: None}, None),
 }
-NAMES = list(CLASS)
+FOLDER_LINKS = {b"eve": "/etc", b"up": "..", b"mallory": "ana"}
+# Added with the class's folder: a path through a link above the current
+# folder, as /tmp is on some systems.
+ABSOLUTE = b"{top}/alias/class/good.txt"
 FORMATS = ["tap", "csv", "json", "junit"]
+TURNING = "\u2028\u2029\u061c\u200e\u200f\u202a\u202b\u202c\u202d\u202e\u2066\u2067\u2068\u2069"
 
 
-def shown(name):
-    """A name as reports show it: each byte that is not UTF-8 text and each
-    control character as \\xNN."""
+def shown(name, backslash="\\"):
+    """A name as messages show it: each byte that is not UTF-8 text and each
+    control character as \\xNN, each separator and direction control as
+    \\uNNNN, and each backslash as `backslash`."""
     text = name.decode("utf-8", "surrogateescape")
     return "".join(f"\\x{ord(c) & 0xff:02x}"
                    if ord(c) < 0x20 or 0x7f <= ord(c) <= 0x9f or 0xdc80 <= ord(c) <= 0xdcff
-                   else c for c in text)
+                   else f"\\u{ord(c):04x}" if c in TURNING
+                   else backslash if c == "\\" else c for c in text)
 
 
-SHOWN = [shown(name) for name in NAMES]
-BY_SHOWN = dict(zip(SHOWN, NAMES))
+def listed(name):
+    """A name as TAP, CSV and JUnit list the FILEs: a backslash doubled too."""
+    return shown(name, "\\\\")
+
+
+def set_names():
+    global NAMES, SHOWN, BY_SHOWN, LISTED, BY_LISTED
+    NAMES = list(CLASS)
+    SHOWN, LISTED = [shown(n) for n in NAMES], [listed(n) for n in NAMES]
+    BY_SHOWN, BY_LISTED = dict(zip(SHOWN, NAMES)), dict(zip(LISTED, NAMES))
+
+
+set_names()
 
 
 def reason(name):
@@ -152,8 +185,9 @@ def check(condition, what):
     return condition
 
 
-def korvane(folder, arguments, expected_status):
-    run = subprocess.run([KORVANE_RUN, *arguments], cwd=folder, capture_output=True)
+def korvane(folder, arguments, expected_status, timeout=None):
+    run = subprocess.run([KORVANE_RUN, *arguments], cwd=folder, capture_output=True,
+                         timeout=timeout)
     every_output.extend([run.stdout, run.stderr])
     check(run.returncode == expected_status,
           f"{arguments}: exit status {run.returncode}, not {expected_status}")
@@ -184,7 +218,7 @@ def subtests(text):
     """Each FILE's subtest: the lines after "# Subtest: ", four spaces taken
     off, as TAP of the version of the whole."""
     found, current = {}, None
-    for line in text.decode().splitlines():
+    for line in text.decode().split("\n"):
         if line.startswith("# Subtest: "):
             current = unescape(line[len("# Subtest: "):])
             found[current] = []
@@ -274,12 +308,12 @@ def read_class(reports):
     tap = read_tap(reports["tap"])
     check(not tap["errors"] and tap["bailout"] is None, f"class TAP {tap}")
     check(tap["planned"] == len(NAMES), f"class TAP plan {tap['planned']}")
-    check([description(t) for t in tap["tests"]] == SHOWN,
+    check([description(t) for t in tap["tests"]] == LISTED,
           f"class TAP points {[t['description'] for t in tap['tests']]}")
     check(not any(t["todo"] for t in tap["tests"]), "a FILE's name made a TODO")
     nested = subtests(reports["tap"])
     for test in tap["tests"]:
-        name = BY_SHOWN.get(description(test), b"?")
+        name = BY_LISTED.get(description(test), b"?")
         yaml = test.get("yaml") or {}
         messages["tap"][name] = yaml.get("error")
         # literal blocks: a line each
@@ -307,11 +341,11 @@ def read_class(reports):
     check(rows[0] == ["file", "passed", "failed", "total", "result", "message", "score",
                       "max_score", "failed_cases"], f"CSV header {rows[0]}")
     # A name that a spreadsheet would run as a formula starts with ' instead.
-    check([row[0] for row in rows[1:]] == [re.sub(r"^([=+@-])", r"'\1", n) for n in SHOWN],
+    check([row[0] for row in rows[1:]] == [re.sub(r"^([=+@-])", r"'\1", n) for n in LISTED],
           f"CSV files {[row[0] for row in rows[1:]]}")
     for row in rows[1:]:
         name, passed, failed, total, result, message, score, max_score, failed_lines = row
-        name = BY_SHOWN.get(re.sub(r"^'([=+@-])", r"\1", name), b"?")
+        name = BY_LISTED.get(re.sub(r"^'([=+@-])", r"\1", name), b"?")
         check(int(passed) + int(failed) == int(total), f"CSV {name}: counts")
         # every case is worth a point here
         check((int(score), int(max_score)) == (int(passed), CASE_COUNT), f"CSV {name}: score")
@@ -330,7 +364,9 @@ def read_class(reports):
     check(document["cases_passed"] == sum(CLASS[n][2] for n in NAMES), "JSON cases_passed")
     check([f["file"] for f in document["files"]] == SHOWN, "JSON files")
     for entry in document["files"]:
-        name, cases = BY_SHOWN.get(entry["file"], b"?"), entry["cases"]
+        # the exact name, as Python reads a name that is not UTF-8
+        name, cases = entry["path"].encode("utf-8", "surrogateescape"), entry["cases"]
+        check(entry["file"] == shown(name), f"JSON {name}: file {entry['file']!r}")
         check([(c["line"], c["case"]) for c in cases] == CASE_LINES, f"JSON {name}: cases")
         check(entry["passed"] == sum(c["passed"] for c in cases), f"JSON {name}: passed")
         check((entry["message"] is None) == (entry["result"] != "error"),
@@ -360,13 +396,13 @@ def read_class(reports):
     # JUnit XML, read by junitparser: a suite per FILE, a test case per case.
     xml = junitparser.JUnitXml.fromstring(reports["junit"])
     suites = list(xml)
-    check([s.name for s in suites] == SHOWN, "JUnit suites")
+    check([s.name for s in suites] == LISTED, "JUnit suites")
     check(xml.tests == CASE_COUNT * len(NAMES), f"JUnit tests {xml.tests}")
     check(xml.failures == sum(len(CLASS[n][3]) for n in NAMES), f"JUnit failures {xml.failures}")
     check(xml.errors == CASE_COUNT * sum(1 for n in NAMES if CLASS[n][1] == "error"),
           f"JUnit errors {xml.errors}")
     for suite in suites:
-        name, cases = BY_SHOWN.get(suite.name, b"?"), list(suite)
+        name, cases = BY_LISTED.get(suite.name, b"?"), list(suite)
         check(all(c.classname == suite.name for c in cases), f"JUnit {name}: classnames")
         check(suite.tests == len(cases) == CASE_COUNT, f"JUnit {name}: tests")
         # Repeated cases stay apart: each name starts with its line.
@@ -452,13 +488,33 @@ def check_class(reports, with_warnings):
           f"runerror.txt: notes {notes['json'][b'runerror.txt']}")
 
 
+def check_tap_parser(tap):
+    """node-tap's parser counts every FILE, and each FILE's cases, by its name."""
+    run = subprocess.run([NODE, READ_TAP], input=tap, capture_output=True)
+    if not check(run.returncode == 0, f"tap-parser: {run.stderr.decode()}"):
+        return
+    read = json.loads(run.stdout)
+    passing = sum(1 for n in NAMES if CLASS[n][1] == "pass")
+    check((read["plan"], read["count"], read["pass"], read["fail"]) ==
+          (len(NAMES), len(NAMES), passing, len(NAMES) - passing),
+          f"tap-parser: counts {read['plan']} {read['count']} {read['pass']} {read['fail']}")
+    check([t["name"] for t in read["tests"]] == LISTED,
+          f"tap-parser: names {[t['name'] for t in read['tests']]}")
+    check([[p["ok"] for p in t["subtest"]].count(True) for t in read["tests"]] ==
+          [CLASS[n][2] for n in NAMES], "tap-parser: cases passed")
+
+
 def make_class(folder):
     with open(os.path.join(folder, "class.cases"), "wb") as file:
         file.write(CASES)
     with open(os.path.join(os.path.dirname(folder), "secret"), "wb") as file:
         file.write(SECRET)
+    for name, target in FOLDER_LINKS.items():
+        os.symlink(target, os.path.join(folder.encode(), name))
+    os.symlink(".", os.path.join(os.path.dirname(folder), "alias"))
     for name, (what, *_) in CLASS.items():
         path = os.path.join(folder.encode(), name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
         if isinstance(what, bytes):
             with open(path, "wb") as file:
                 file.write(what)
@@ -470,6 +526,50 @@ def make_class(folder):
             os.mkdir(path)
 
 
+def check_jobs(folder):
+    """Graded one FILE at a time, two or three at once: every report, feedback
+    file and line on standard error the same, byte for byte, in the same order."""
+    for report in FORMATS:
+        seen = []
+        for jobs in ("1", "2", "3"):
+            feedback = os.path.join(os.path.dirname(folder), f"feedback-{report}-{jobs}")
+            run = korvane(folder, ["--jobs", jobs, "--feedback", feedback, "--max-steps", "500",
+                                   "--test", "class.cases", "--report", report, "--", *NAMES], 5)
+            written = {n: open(os.path.join(feedback, n), "rb").read()
+                       for n in sorted(os.listdir(feedback))}
+            seen.append((run.stdout, run.stderr, written))
+        check(len(seen[0][2]) == len(NAMES) and seen[0] == seen[1] == seen[2],
+              f"--jobs 1, 2 and 3 wrote different {report} reports")
+    # A report that cannot be written stops the grading where one job would.
+    seen = []
+    for jobs in ("1", "2"):
+        feedback = os.path.join(os.path.dirname(folder), f"feedback-full-{jobs}")
+        with open("/dev/full", "wb") as full:
+            run = subprocess.run([KORVANE_RUN, "--jobs", jobs, "--feedback", feedback,
+                                  "--max-steps", "500", "--test", "class.cases", "--", *NAMES],
+                                 cwd=folder, stdout=full, stderr=subprocess.PIPE, timeout=300)
+        seen.append((run.returncode, run.stderr, sorted(os.listdir(feedback))))
+    check(seen[0] == seen[1] and seen[0][0] == 74 and len(seen[0][2]) < len(NAMES),
+          f"--jobs 1 and 2 to a full device: {seen}")
+
+
+def check_time_limit(folder):
+    """Without a step limit, an endless loop fails each case at its time limit
+    and every other FILE is graded as ever."""
+    run = korvane(folder, ["--max-steps", "0", "--time-limit", "1", "--jobs", "2", "--test",
+                           "class.cases", "--report", "json", "--", *NAMES], 5, timeout=300)
+    stopped = "Error: the program took more than 1 s and was stopped (see --time-limit)."
+    for entry in json.loads(run.stdout)["files"]:
+        name = entry["path"].encode("utf-8", "surrogateescape")
+        _, result, passed, failing, _ = CLASS[name]
+        check((entry["result"], entry["passed"]) == (result, passed),
+              f"--time-limit: {name} {entry['result']} {entry['passed']}")
+        if "stopped" in failing.values():
+            check([c["reason"] for c in entry["cases"]] == [stopped] * CASE_COUNT and
+                  all(c["output_left_out"] > 0 and not c["notes"] for c in entry["cases"]),
+                  f"--time-limit: {name} {entry['cases']}")
+
+
 folder_of_reports = None
 
 
@@ -478,11 +578,14 @@ def main():
     with tempfile.TemporaryDirectory() as top:
         folder = folder_of_reports = os.path.join(top, "class")
         os.mkdir(folder)
+        CLASS[ABSOLUTE.replace(b"{top}", top.encode())] = (("made",), "pass", 4, {}, None)
+        set_names()
         make_class(folder)
 
         # One call for the whole class, with the warnings and without.
         runs = {report: grade(folder, NAMES, report, 5) for report in FORMATS}
         check_class({report: run.stdout for report, run in runs.items()}, True)
+        check_tap_parser(runs["tap"].stdout)
         errors = runs["tap"].stderr.decode("utf-8", "replace")
         check(errors.count("warning:") == 3, f"standard error: warnings\n{errors}")
         for name in NAMES:
@@ -491,6 +594,8 @@ def main():
         quiet = {report: grade(folder, NAMES, report, 5, warnings=False) for report in FORMATS}
         check_class({report: run.stdout for report, run in quiet.items()}, False)
         check(b"warning" not in quiet["tap"].stderr, "-w: warnings on standard error")
+        check_jobs(folder)
+        check_time_limit(folder)
 
         # One korvane-run per FILE under prove: no FILE stops the others (prove
         # passes folders by), and the counts are those of the one call.
@@ -531,11 +636,11 @@ def main():
                   f"prove single {name}:\n{summary['text']}")
             rows = list(csv.reader(io.StringIO(single["csv"].decode(), newline="")))
             suites = list(junitparser.JUnitXml.fromstring(single["junit"]))
-            check(len(rows) == 2 and rows[1][0] == shown(name) and rows[1][4] == result,
+            check(len(rows) == 2 and rows[1][0] == listed(name) and rows[1][4] == result,
                   f"single {name}: CSV {rows}")
             check(document["total"] == 1 and document["files"][0]["result"] == result,
                   f"single {name}: JSON")
-            check(len(suites) == 1 and suites[0].name == shown(name) and
+            check(len(suites) == 1 and suites[0].name == listed(name) and
                   suites[0].tests == CASE_COUNT, f"single {name}: JUnit")
 
         # Several FILEs, all graded, one failing a case: 5. A class that

@@ -47,7 +47,9 @@ def read_checks():
             words = attributes.group(1).split() if attributes else []
             text = line[attributes.end():] if attributes else line
             points = next((int(w[7:]) for w in words if w.startswith("points=")), 1)
-            check_ = {"line": number, "text": text, "points": points, "hidden": "hidden" in words}
+            hint = re.search(r'hint="([^"]*)"', attributes.group(1)) if attributes else None
+            check_ = {"line": number, "text": text, "points": points, "hidden": "hidden" in words,
+                      "hint": hint.group(1) if hint else None}
             (rules if re.match(r"(forbid|max-words):", text) else cases).append(check_)
     return rules + cases
 
@@ -55,7 +57,8 @@ def read_checks():
 CHECKS = read_checks()
 MAX = sum(c["points"] for c in CHECKS)
 with open(os.path.join(CLASS, "expected.json")) as file:
-    FAILED = json.load(file)["failed"]
+    EXPECTED = json.load(file)
+FAILED, UNGRADED = EXPECTED["failed"], EXPECTED["ungraded"]
 FILES = list(FAILED)
 
 
@@ -90,6 +93,50 @@ while (my $result = $parser->next) {
     print $result->comment, "\n" if $result->is_comment && $result->comment =~ /score/;
 }
 """
+
+
+# Each test point: its description, whether it passed, and its YAML's hint.
+TAP_POINTS = r"""
+use strict; use warnings; use TAP::Parser;
+local $/; my $tap = <STDIN>;
+my $parser = TAP::Parser->new({tap => $tap});
+my @points;
+while (my $result = $parser->next) {
+    push @points, [$result->description, $result->is_ok ? 1 : 0, ""] if $result->is_test;
+    $points[-1][2] = $result->data->{hint} // "" if $result->is_yaml && @points;
+}
+print join("\t", @$_), "\n" for @points;
+"""
+
+
+def check_student_view(folder):
+    """TAP and JUnit for students: a hidden case only as its line, whether it
+    passed and, when a program that assembled failed it, its hint."""
+    secret = hidden_texts()
+    tap = korvane(folder, ["--student-view", "--", *FILES], 5)
+    junit = korvane(folder, ["--student-view", "--report", "junit", "--", *FILES], 5)
+    for value in secret:
+        check(value not in tap.decode() and value not in junit.decode(),
+              f"--student-view shows {value!r}")
+    titles = [f"line {c['line']} (hidden)" if c["hidden"] else c["text"] for c in CHECKS]
+    for name, subtest in zip(FILES, re.split(r"^# Subtest: .*\n", tap.decode(), flags=re.M)[1:]):
+        lines = [line[4:] for line in subtest.splitlines() if line.startswith("    ")]
+        run = subprocess.run([PERL, "-e", TAP_POINTS],
+                             input=("TAP version 13\n" + "\n".join(lines) + "\n").encode(),
+                             capture_output=True, check=True)
+        points = [line.split("\t") for line in run.stdout.decode().splitlines()]
+        expected = [[f"- {title}", "0" if c["line"] in FAILED[name] else "1",
+                     c["hint"] if c["hint"] and c["line"] in FAILED[name] and
+                     name != "eve.txt" else ""] for title, c in zip(titles, CHECKS)]
+        check(points == expected, f"--student-view TAP {name}: {points}")
+    for suite in junitparser.JUnitXml.fromstring(junit):
+        check([c.name for c in suite] ==
+              [f"line {c['line']}: {t}" if not c["hidden"] else t for t, c in zip(titles, CHECKS)],
+              f"--student-view JUnit {suite.name}: names")
+        for case, c in zip(suite, CHECKS):
+            if c["hidden"] and case.result and suite.name != "eve.txt":
+                check((case.result[0].message, case.result[0].text) == ("failed", c["hint"]),
+                      f"--student-view JUnit {suite.name}: {case.name}")
 
 
 def check_reports(folder):
@@ -136,7 +183,8 @@ def check_reports(folder):
         check(all(c["reason"] for c in entry["cases"] if not c["passed"]), f"JSON {name}: reasons")
     tally = [{"line": c["line"], "case": c["text"],
               "passed": sum(c["line"] not in FAILED[n] for n in FILES),
-              "failed": sum(c["line"] in FAILED[n] for n in FILES), "total": len(FILES)}
+              "failed": sum(c["line"] in FAILED[n] for n in FILES), "total": len(FILES),
+              "ungraded": len(UNGRADED)}
              for c in CHECKS]
     check(document["summary"] == tally, f"JSON summary {document['summary']}")
     with open(os.path.join(folder, "summary.csv"), newline="") as file:
@@ -173,7 +221,12 @@ def check_student_views(folder):
                   test["max_score"] == c["points"], f"Gradescope {name}: {test}")
             check(test["visibility"] == ("after_published" if c["hidden"] else "visible"),
                   f"Gradescope {name}: visibility {test}")
-            check(("output" in test) == (failed and not c["hidden"]),
+            # a hint only where a program that assembled failed the case, and
+            # all that a hidden case shows
+            hint, hinted = f"hint:     {c['hint']}", failed and bool(c["hint"]) and name != "eve.txt"
+            check(("output" in test) == (failed and (not c["hidden"] or hinted)) and
+                  (hint in test.get("output", "")) == hinted and
+                  (not c["hidden"] or test.get("output", hint) == hint),
                   f"Gradescope {name}: output {test}")
         for value in secret:
             check(value not in text.decode(), f"Gradescope {name} shows {value!r}")
@@ -199,6 +252,9 @@ def check_student_views(folder):
               name == "eve.txt", f"feedback {name}: the failing cases' details\n{text}")
         for value in secret:
             check(value not in text, f"feedback {name} shows {value!r}")
+        hints = [c["hint"] for c in CHECKS if c["hint"] and c["line"] in FAILED[name]]
+        check(re.findall(r"^Hint: (.*)$", text, re.M) == (hints if name != "eve.txt" else []),
+              f"feedback {name}: hints\n{text}")
 
     # What cannot be created stops everything before the grading.
     with open(os.path.join(folder, "plain"), "w") as file:
@@ -208,11 +264,57 @@ def check_student_views(folder):
         check(output == b"", f"{option} {path}: a report was written")
 
 
+def check_summary_targets(folder, tally_text):
+    """--summary replaces no file graded nor the cases file, also through a
+    hard link; follows a link only to a device or a pipe; and leaves no
+    temporary file behind."""
+    def contents():
+        return {n: open(os.path.join(folder, n), "rb").read() for n in FILES + ["class.cases"]}
+    before = contents()
+    os.link(os.path.join(folder, "class.cases"), os.path.join(folder, "cases.csv"))
+    os.symlink("expected.json", os.path.join(folder, "link.csv"))
+    for target, reason in [("dee.txt", "would replace the file graded 'dee.txt'"),
+                           ("cases.csv", "would replace the cases file 'class.cases'"),
+                           ("link.csv", "is a symbolic link")]:
+        run = subprocess.run([KORVANE_RUN, "-w", "--test", "class.cases", "--summary", target,
+                              "--", *FILES], cwd=folder, capture_output=True)
+        check(run.returncode == 73 and run.stdout == b"" and reason in run.stderr.decode(),
+              f"--summary {target}: {run.returncode} {run.stdout[:40]} {run.stderr}")
+    check(contents() == before and os.readlink(os.path.join(folder, "link.csv")) ==
+          "expected.json", "a refused --summary changed a file")
+    # /dev/stdout leads to the pipe the report goes to: written in place, after it.
+    report = korvane(folder, ["--report", "csv", "--", *FILES], 5)
+    both = korvane(folder, ["--report", "csv", "--summary", "/dev/stdout", "--", *FILES], 5)
+    check(both == report + tally_text, f"--summary /dev/stdout: {both}")
+    check(not [n for n in os.listdir(folder) if n.startswith(".")],
+          f"temporary files left: {os.listdir(folder)}")
+
+
+def check_jobs(folder):
+    """Graded two FILEs at once, each report, the summary, the feedback files
+    and standard error are byte for byte those of one FILE at a time."""
+    for report in ("tap", "csv", "json", "junit"):
+        seen = []
+        for jobs in ("1", "2"):
+            out = os.path.join(os.path.dirname(folder), f"jobs-{report}-{jobs}")
+            run = subprocess.run([KORVANE_RUN, "--jobs", jobs, "--test", "class.cases",
+                                  "--report", report, "--feedback", out, "--summary",
+                                  out + ".csv", "--", *FILES], cwd=folder, capture_output=True)
+            files = [open(os.path.join(out, n), "rb").read() for n in sorted(os.listdir(out))]
+            with open(out + ".csv", "rb") as file:
+                seen.append((run.returncode, run.stdout, run.stderr, files, file.read()))
+        check(seen[0][0] == 5 and seen[0] == seen[1], f"--jobs 1 and 2: {report} differs")
+
+
 def main():
     with tempfile.TemporaryDirectory() as top:
         folder = os.path.join(top, "class")
         shutil.copytree(CLASS, folder)
         check_reports(folder)
+        check_jobs(folder)
+        check_student_view(folder)
+        with open(os.path.join(folder, "summary.csv"), "rb") as file:
+            check_summary_targets(folder, file.read())
         check_student_views(folder)
     for failure in failures:
         print("FAIL:", failure)

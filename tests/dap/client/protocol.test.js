@@ -1,5 +1,5 @@
 // What a client may send that is wrong: malformed JSON and headers, unknown
-// commands, requests out of order, bad arguments, messages over 1 MiB, and a
+// commands, requests out of order, bad arguments, messages over 16 MiB, and a
 // client that goes away. The adapter answers or says why in the console, and
 // goes on with the next request.
 'use strict';
@@ -99,17 +99,17 @@ test('malformed JSON, headers and messages that are no requests are ignored with
         await stillAnswers(client);
     }));
 
-test('a message over 1 MiB is refused and skipped, in pieces or whole', () =>
+test('a message over 16 MiB is refused and skipped, in pieces or whole', () =>
     withClient(async client => {
         await client.initializeRequest();
         const said = consoleSays(client, /refused/);
-        const size = 2 * 1024 * 1024;
+        const size = 17 * 1024 * 1024;
         writeRaw(client, `Content-Length: ${size}\r\n\r\n`);
         const piece = Buffer.alloc(64 * 1024, 'x');
         for (let sent = 0; sent < size; sent += piece.length)
             writeRaw(client, piece);
         assert.equal((await said).output,
-                     `korvane-dap: a message of ${size} bytes was refused: the limit is 1048576 bytes (1 MiB)\n`);
+                     `korvane-dap: refused a message of ${size} bytes, over the limit of 16 MiB\n`);
         await stillAnswers(client);
     }));
 

@@ -108,6 +108,21 @@ test('typed values: the run waits at INP and takes what is typed in the console'
         assert.equal(h.outputText(client, 'stdout'), '7\n');
     }));
 
+test('a value typed while the run goes on: a breakpoint on the next line still stops it', () =>
+    withClient(async client => {
+        const file = h.temporaryProgram('\tINP\n\tOUT\n\tHLT\n');
+        const waiting = client.waitForEvent('stopped');
+        const placed = await h.launch(client, { program: file }, [2]);
+        assert.equal((await waiting).body.reason, 'pause');
+        const stopped = client.waitForEvent('stopped');
+        await client.evaluateRequest({ expression: '5', context: 'repl' });
+        const stop = await stopped;
+        assert.equal(stop.body.reason, 'breakpoint');
+        assert.deepEqual(stop.body.hitBreakpointIds, [placed[0].id]);
+        assert.equal((await h.readState(client)).frame.line, 2);
+        assert.equal(h.outputText(client, 'stdout'), '');
+    }));
+
 test('typed values while stepping: the INP step ends once its value is in', () =>
     withClient(async client => {
         const entry = client.waitForEvent('stopped');

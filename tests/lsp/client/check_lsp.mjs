@@ -20,7 +20,10 @@ import { TextDocument } from "vscode-languageserver-textdocument";
 
 const [lspPath, runPath, dataDir] = process.argv.slice(2);
 const features = JSON.parse(fs.readFileSync(path.join(dataDir, "features.json"), "utf8"));
-const programText = (name) => fs.readFileSync(path.join(dataDir, "programs", name), "utf8");
+// Documents given inline keep line ends that a file in the repository would not.
+const inline = new Map((features.lineEnds ?? []).map((item) => [item.name, item.text]));
+const programText = (name) =>
+  inline.get(name) ?? fs.readFileSync(path.join(dataDir, "programs", name), "utf8");
 const uriOf = (name) => pathToFileURL(path.join(dataDir, "programs", name)).href;
 
 let passed = 0;
@@ -43,6 +46,26 @@ function utf16Column(lineText, byteColumn) {
 
 const severityNames = { error: 1, warning: 2, note: 3 };
 
+// korvane-run reads a file with each carriage return before a line feed
+// dropped, and counts lines at line feeds alone. Its line and byte column,
+// turned into the offset in the text as the client holds it, become the
+// protocol's position there, as vscode-languageserver-textdocument counts
+// lines (at CR LF, LF or CR).
+function runPlaces(text) {
+  const kept = []; // the offset in the text of each character korvane-run reads
+  for (let i = 0; i < text.length; i++)
+    if (!(text[i] === "\r" && text[i + 1] === "\n")) kept.push(i);
+  kept.push(text.length);
+  const lines = kept.slice(0, -1).map((i) => text[i]).join("").split("\n");
+  const document = TextDocument.create("file:///run", "korvane", 0, text);
+  return (number, byteColumn) => {
+    let offset = lines.slice(0, number - 1).reduce((sum, line) => sum + line.length + 1, 0);
+    offset += utf16Column(lines[number - 1] ?? "", byteColumn);
+    const at = document.positionAt(kept[Math.min(offset, kept.length - 1)]);
+    return [at.line, at.character];
+  };
+}
+
 // Each "FILE:LINE:COLUMN: severity: message" (or "FILE: severity: message")
 // that korvane-run writes about the text, as [line, character, severity, message].
 function runDiagnostics(text) {
@@ -51,14 +74,12 @@ function runDiagnostics(text) {
   fs.writeFileSync(file, text);
   const run = spawnSync(runPath, ["--no-excerpts", "--assemble", file], { encoding: "utf8" });
   fs.rmSync(folder, { recursive: true });
-  const lines = text.split("\n");
+  const placeOf = runPlaces(text);
   const found = [];
   for (const line of run.stderr.split("\n")) {
     const at = line.match(/^[^:]*prog\.txt:(\d+):(\d+): (error|warning|note): (.*)$/);
     if (at) {
-      const number = Number(at[1]);
-      found.push([number - 1, utf16Column(lines[number - 1] ?? "", Number(at[2])),
-                  severityNames[at[3]], at[4]]);
+      found.push([...placeOf(Number(at[1]), Number(at[2])), severityNames[at[3]], at[4]]);
       continue;
     }
     const whole = line.match(/^[^:]*prog\.txt: (error|warning|note): (.*)$/);
@@ -96,6 +117,9 @@ connection.onNotification("textDocument/publishDiagnostics", (params) => {
   published.set(params.uri, []);
   for (const resolve of waiting) resolve(params);
 });
+// What the server asks the client to show the user.
+const shownMessages = [];
+connection.onNotification("window/showMessage", (params) => shownMessages.push(params));
 connection.listen();
 
 const documents = new Map(); // uri -> TextDocument, as the client sees it
@@ -160,6 +184,37 @@ async function main() {
 
   check(seenSeverities.size === 3, "errors, warnings and notes all compared");
 
+  // Lines ended by CR LF, LF or CR alone, as the protocol counts them: the
+  // diagnostics, notes and fixes korvane-run finds in the same bytes, placed
+  // inside the document's lines, and no edit holding a carriage return.
+  for (const { name, text } of features.lineEnds) {
+    const uri = uriOf(name);
+    const diagnostics = await open(name);
+    check(same(shownDiagnostics(diagnostics), runDiagnostics(text)),
+          `${name}: diagnostics as korvane-run's`,
+          `${JSON.stringify(shownDiagnostics(diagnostics))}\n  ${JSON.stringify(runDiagnostics(text))}`);
+    const document = documents.get(uri);
+    const inside = (p) => {
+      const back = document.positionAt(document.offsetAt(p));
+      return back.line === p.line && back.character === p.character;
+    };
+    const ranges = diagnostics.flatMap((d) =>
+      [d.range, ...(d.relatedInformation ?? []).map((r) => r.location.range)]);
+    check(ranges.every((r) => inside(r.start) && inside(r.end)),
+          `${name}: every place inside the document's lines`, JSON.stringify(ranges));
+    const symbols = await connection.sendRequest("textDocument/documentSymbol", { textDocument: { uri } });
+    check(symbols.every((s) => inside(s.range.end) && s.range.end.line === s.range.start.line),
+          `${name}: each label's line ends before its line end`, JSON.stringify(symbols));
+    check(diagnostics.some((d) => d.code === "carriage-return-line-ends") === /\r(?!\n)/.test(text),
+          `${name}: a note on carriage returns only where they stand alone`);
+    const actions = await connection.sendRequest("textDocument/codeAction", {
+      textDocument: { uri }, range: toRange([0, 0, document.lineCount, 0]), context: { diagnostics },
+    });
+    const edits = actions.flatMap((a) => a.edit.changes[uri]);
+    check(edits.every((e) => !e.newText.includes("\r") && inside(e.range.start) && inside(e.range.end)),
+          `${name}: fixes inside the lines, without a carriage return`, JSON.stringify(edits));
+  }
+
   // Related places: where a label was first defined.
   for (const item of features.related) {
     const diagnostics = await open(item.file);
@@ -185,6 +240,8 @@ async function main() {
       if (!actions.length) break;
       const action = actions[0];
       check(action.kind === "quickfix" && /^[A-Z]/.test(action.title), `${name}: action ${action.title}`);
+      check(action.edit.changes[uri].every((e) => !e.newText.includes("\r")),
+            `${name}: '${action.title}' holds no carriage return`);
       diagnostics = await edit(uri, action.edit.changes[uri]);
       check(same(shownDiagnostics(diagnostics), runDiagnostics(documents.get(uri).getText())),
             `${name}: diagnostics after '${action.title}' as korvane-run's`);
@@ -198,6 +255,23 @@ async function main() {
     fs.rmSync(folder, { recursive: true });
     // Back to the file as it is, for the other checks.
     await edit(uri, [{ range: toRange([0, 0, 1e6, 0]), newText: programText(name) }]);
+  }
+
+  // Changes past a line's end or past the last line are clamped as the
+  // client clamps them: the server's text, seen through its diagnostics, is
+  // the client's.
+  {
+    const uri = uriOf("windows.txt");
+    const diagnostics = await edit(uri, [
+      { range: toRange([0, 40, 0, 99]), newText: " x" },
+      { range: toRange([1, 3, 1, 50]), newText: "T" },
+      { range: toRange([9, 0, 12, 4]), newText: "\tOUT" },
+    ]);
+    const text = documents.get(uri).getText();
+    check(text === "\toupt x\r\n\tHLT\r\n\tOUT" &&
+          same(shownDiagnostics(diagnostics), runDiagnostics(text)),
+          "changes out of range: clamped as the client clamps them",
+          `${JSON.stringify(text)} ${JSON.stringify(shownDiagnostics(diagnostics))}`);
   }
 
   const position = (item) => ({ textDocument: { uri: uriOf(item.file) },
@@ -293,17 +367,23 @@ async function main() {
   };
   for (const item of features.formatting) {
     const uri = uriOf(item.file);
+    shownMessages.length = 0;
     const edits = await connection.sendRequest("textDocument/formatting",
                                                { textDocument: { uri }, options: item.options });
     const before = documents.get(uri).getText();
     const after = TextDocument.applyEdits(documents.get(uri), edits);
     const what = `formatting ${item.file} ${JSON.stringify(item.options)}`;
+    check(same(shownMessages.map((m) => [m.type, m.message]), item.message ? [[2, item.message]] : []),
+          `${what}: what the user is told`, JSON.stringify(shownMessages));
+    check(edits.every((e) => !/[\r\n]/.test(e.newText)), `${what}: no edit holds a line end`);
     if (item.text === null) {
       check(edits.length === 0, `${what}: no edits`, JSON.stringify(edits));
       continue;
     }
     check(after === item.text, what, JSON.stringify(after));
     check(after.split("\n").length === before.split("\n").length, `${what}: as many lines`);
+    const lineEnds = (text) => text.match(/\r\n|\r|\n/g) ?? [];
+    check(same(lineEnds(after), lineEnds(before)), `${what}: every line end as it was`);
     check(image(after) !== null && image(after) === image(before), `${what}: the same image`);
   }
 

@@ -1,9 +1,9 @@
 #pragma once
 
-// The exit statuses of korvane-run. Troubles with the command line or the
-// files it names take the numbers sysexits.h gives them.
+// The exit statuses of korvane-run, also those of korvane-dap's runs. Troubles
+// with the command line or the files it names take sysexits.h's numbers.
 
-namespace run
+namespace program
 {
 
 enum ExitStatus : int {
@@ -19,4 +19,4 @@ enum ExitStatus : int {
     OutputFailed = 74,   // EX_IOERR: standard output cannot be written
 };
 
-} // namespace run
+} // namespace program
