@@ -1,7 +1,7 @@
 #include "grading/cases.h"
 
-#include "diagnostics/spelling.h"
 #include "assembler/splittext.h"
+#include "diagnostics/spelling.h"
 #include "machine/instructionset.h"
 #include "program/filename.h"
 #include "program/textfile.h"
