@@ -104,14 +104,17 @@ void Adapter::reverseContinue(const NoArguments &)
 {
     requireStopped();
     respond();
-    report(session.reverseContinue(), AfterInput::Continue);
+    session.beginReverse();
+    phase = Phase::Reversing;
+    runChunk();
 }
 
 void Adapter::pause(const NoArguments &)
 {
     respond();
-    if (phase == Phase::Running)
-        report(Stop{Stop::Pause, {}, {}, {}}, AfterInput::Continue);
+    if (running())
+        report(phase == Phase::Reversing ? session.pauseReverse() : Stop{Stop::Pause, {}, {}, {}},
+               AfterInput::Continue);
 }
 
 // Each line with a word is a target: its cell, as ids count from 1.
@@ -166,6 +169,17 @@ void Adapter::runChunk()
 {
     if (phase == Phase::Running)
         stretch(Resume::Onwards);
+    if (phase != Phase::Reversing)
+        return;
+    // Backwards, a stretch between two checkpoints at a time, for about as
+    // long as a stretch forwards.
+    chunkTimer.start();
+    std::optional<Stop> stop;
+    while (!stop && chunkTimer.elapsed() < kChunkMilliseconds)
+        stop = session.reverseStretch();
+    sendConsole();
+    if (stop)
+        report(*stop, AfterInput::Continue);
 }
 
 void Adapter::stretch(Resume resume)

@@ -118,6 +118,12 @@ public:
     // again, and output and messages already sent are not sent again.
     Stop stepBack();
     Stop reverseContinue();
+    // reverseContinue a stretch at a time, so that it can be paused: begun,
+    // then gone on with (none while it goes on), or paused at a state of the
+    // run that it has got back to.
+    void beginReverse();
+    std::optional<Stop> reverseStretch();
+    Stop pauseReverse();
     // The state after that many steps, at most the furthest reached.
     void goTo(quint64 step);
     // The most steps the run has reached; steps up to there are replayed.
@@ -182,6 +188,8 @@ private:
         quint64 step = 0;
         Stop stop;
     };
+    std::optional<Stop> watchedStep();
+    bool replayWatchedStep(quint64 current, std::optional<Found> &found);
     std::optional<Found> lastBreakpointBefore(const MachineState &from, quint64 end,
                                               quint64 current);
     QList<qint32> breakpointsHit();
@@ -209,8 +217,13 @@ private:
     qint32 highestRecent = -1;
     std::vector<ConsoleLine> console;
     History history_;
-    quint64 furthest_ = 0;    // the most steps reached since the run last changed
-    quint64 outputsSent = 0;  // output values sent: those replayed are not sent again
+    quint64 furthest_ = 0;   // the most steps reached since the run last changed
+    quint64 outputsSent = 0; // output values sent: those replayed are not sent again
+    struct Reverse {
+        quint64 from = 0; // where reverseContinue began
+        quint64 end = 0;  // the stretches before this step count are still to be searched
+    };
+    std::optional<Reverse> reverse;
     bool hitsCounted = false; // breakpoint hits counted up to hitsCountedTo steps
     quint64 hitsCountedTo = 0;
 };
