@@ -237,6 +237,10 @@ void Adapter::report(const Stop &stop, AfterInput after)
     if (!description.isEmpty()) {
         body.insert(QStringLiteral("description"), description);
         body.insert(QStringLiteral("text"), description);
+        // Not every client shows a stop's description: the console tells it
+        // too (a failure's message is there already).
+        if (!failed)
+            output(QStringLiteral("console"), description + QLatin1Char('\n'));
     }
     if (stop.reason == Stop::Breakpoint || stop.reason == Stop::DataBreakpoint) {
         QJsonArray ids;
