@@ -542,36 +542,47 @@ Stop Session::reverseContinue()
 
 void Session::beginReverse()
 {
-    const quint64 from = processor_.executedSteps();
-    reverse = Reverse{from, from};
+    reverse.emplace();
+    reverse->from = reverse->end = processor_.executedSteps();
 }
 
 // The stretches between checkpoints, the latest first: the last hit of the
-// first stretch that has one is the breakpoint gone back to.
+// first stretch that has one is the breakpoint gone back to. A stretch is
+// replayed a slice at a time, so that a pause waits for a slice at most.
 std::optional<Stop> Session::reverseStretch()
 {
     if (!reverse)
         return Stop{Stop::Pause, {}, {}, {}};
-    const bool any = breakpoints_.cells().any() || !breakpoints_.data().isEmpty();
-    if (reverse->end == 0 || !any) {
-        reverse.reset();
-        goTo(0);
-        return Stop{Stop::Start, {}, {}, {}};
+    if (!reverse->replaying) {
+        const bool any = breakpoints_.cells().any() || !breakpoints_.data().isEmpty();
+        if (reverse->end == 0 || !any) {
+            reverse.reset();
+            goTo(0);
+            return Stop{Stop::Start, {}, {}, {}};
+        }
+        const MachineState &checkpoint = history_.atOrBefore(reverse->end - 1);
+        reverse->checkpoint = checkpoint.registers.executedSteps;
+        reverse->found.reset();
+        reverse->replaying = true;
+        restore(checkpoint);
     }
-    const MachineState &checkpoint = history_.atOrBefore(reverse->end - 1);
-    const std::optional<Found> found =
-        lastBreakpointBefore(checkpoint, reverse->end, reverse->from);
-    if (found) {
+    const quint64 executed = processor_.executedSteps();
+    const quint64 until = std::min(reverse->end, executed + kReverseSlice);
+    if (replayUntil(until, reverse->from, reverse->found) &&
+        processor_.executedSteps() < reverse->end)
+        return std::nullopt;
+    reverse->replaying = false;
+    if (const std::optional<Found> found = reverse->found) {
         reverse.reset();
         goTo(found->step);
         return found->stop;
     }
-    reverse->end = checkpoint.registers.executedSteps;
+    reverse->end = reverse->checkpoint;
     return std::nullopt;
 }
 
-// The search rests at the checkpoint it has got back to: a state of the run
-// that stepping forwards reaches again.
+// The search rests where it has got back to (the end of the stretch it
+// replays): a state of the run that stepping forwards reaches again.
 Stop Session::pauseReverse()
 {
     if (reverse)
@@ -579,14 +590,12 @@ Stop Session::pauseReverse()
     return Stop{Stop::Pause, {}, {}, {}};
 }
 
-// Replays from the checkpoint up to `end` steps: the last point before
-// `end` at which the next instruction stood at a breakpoint that stops
-// there, or before `current` just after a step that a data breakpoint watches.
-std::optional<Session::Found> Session::lastBreakpointBefore(const MachineState &from, quint64 end,
-                                                            quint64 current)
+// Replays up to `end` steps: `found` becomes the last point before `end`
+// at which the next instruction stood at a breakpoint that stops there, or
+// before `current` just after a step that a data breakpoint watches. False
+// when the run goes no further.
+bool Session::replayUntil(quint64 end, quint64 current, std::optional<Found> &found)
 {
-    restore(from);
-    std::optional<Found> found;
     bool running = true;
     while (running && processor_.executedSteps() < end) {
         const machine::Processor::Stop stop =
@@ -615,7 +624,7 @@ std::optional<Session::Found> Session::lastBreakpointBefore(const MachineState &
             break;
         }
     }
-    return found;
+    return running;
 }
 
 // One step replayed and looked at by the data breakpoints (before `current`);

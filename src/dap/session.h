@@ -190,8 +190,7 @@ private:
     };
     std::optional<Stop> watchedStep();
     bool replayWatchedStep(quint64 current, std::optional<Found> &found);
-    std::optional<Found> lastBreakpointBefore(const MachineState &from, quint64 end,
-                                              quint64 current);
+    bool replayUntil(quint64 end, quint64 current, std::optional<Found> &found);
     QList<qint32> breakpointsHit();
     QStringList dataWords() const;
     std::optional<Stop> dataStop(const QStringList &before);
@@ -219,9 +218,14 @@ private:
     History history_;
     quint64 furthest_ = 0;   // the most steps reached since the run last changed
     quint64 outputsSent = 0; // output values sent: those replayed are not sent again
+    // Steps replayed at most by one call of reverseStretch().
+    static constexpr quint64 kReverseSlice = 1 << 20;
     struct Reverse {
-        quint64 from = 0; // where reverseContinue began
-        quint64 end = 0;  // the stretches before this step count are still to be searched
+        quint64 from = 0;           // where reverseContinue began
+        quint64 end = 0;            // the stretches before this step count are still to be searched
+        bool replaying = false;     // the stretch before `end` is being replayed
+        quint64 checkpoint = 0;     // where that stretch starts
+        std::optional<Found> found; // its last hit so far
     };
     std::optional<Reverse> reverse;
     bool hitsCounted = false; // breakpoint hits counted up to hitsCountedTo steps

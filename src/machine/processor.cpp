@@ -110,6 +110,16 @@ template <bool Observed, bool Breaking>
 Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const Breakpoints *breakAt,
                                     [[maybe_unused]] const Watched *watched)
 {
+    // The cells whose instruction may use a watched cell: those not decoded
+    // yet, and those decoded that do. A store adds the cell it changes.
+    [[maybe_unused]] Breakpoints mayUse;
+    if constexpr (Breaking) {
+        for (qint32 address = 0; watched && address < kMemorySize; ++address) {
+            const Cell &candidate = cell(address);
+            mayUse[static_cast<size_t>(address)] =
+                !candidate.decodeKnown || uses(candidate, *watched);
+        }
+    }
     for (;;) {
         if (executedSteps_ >= stopAtStep)
             return Stop::StepLimit;
@@ -129,11 +139,12 @@ Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const B
         const qint32 fetchedAt = pc_;
         Cell &fetched = cell(pc_);
         if constexpr (Breaking) {
-            if (watched) {
+            if (watched && mayUse[static_cast<size_t>(fetchedAt)]) {
                 if (!fetched.decodeKnown)
                     decodeCell(fetched);
                 if (uses(fetched, *watched))
                     return Stop::Access;
+                mayUse.reset(static_cast<size_t>(fetchedAt));
             }
         }
         if constexpr (Observed) {
@@ -159,6 +170,10 @@ Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const B
 
         switch (execute()) {
         case Outcome::Continue:
+            if constexpr (Breaking) {
+                if (watched && opcode_ == Store)
+                    mayUse.set(static_cast<size_t>(address_));
+            }
             changes_.stepCompleted = true;
             pcAfterStep_ = pc_;
             lastStepAddress_ = fetchedAt;
