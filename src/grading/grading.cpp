@@ -3,11 +3,14 @@
 #include "grading/casecheck.h"
 #include "grading/cases.h"
 #include "grading/feedback.h"
+#include "grading/feedbackreplays.h"
 #include "grading/report.h"
 #include "program/filename.h"
 #include "program/outputfile.h"
 #include "program/program.h"
 #include "program/textfile.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <ostream>
@@ -66,6 +69,43 @@ QString submissionPath(const Submission &submission)
     return submission.text ? submission.name : submission.path;
 }
 
+// A file that grading reads and that lies in the folder of replay pages
+// beside the feedback file at `path`, which each run empties; or null.
+const QString *insideReplays(const Job &job, const QByteArray &path)
+{
+    const QString folder =
+        QFileInfo(program::argumentText(replaysFolder(path).constData())).canonicalFilePath();
+    if (folder.isEmpty())
+        return nullptr;
+    const QString *found = nullptr;
+    auto check = [&](const QString &file) {
+        if (!found && QFileInfo(file).canonicalFilePath().startsWith(folder + u'/'))
+            found = &file;
+    };
+    check(job.casesFile);
+    for (const Submission &submission : job.submissions) {
+        if (!submission.text)
+            check(submission.path);
+    }
+    return found;
+}
+
+// The feedback on a FILE graded: its Markdown file and, unless left out,
+// the replay pages beside it. Writes to no file but the FILE's own.
+bool giveFeedback(const Job &job, const Submission &submission, const program::Program &program,
+                  const QList<TestCase> &cases, const FileGrade &grade, QString &error)
+{
+    const QByteArray path = feedbackPath(job.feedbackFolder, submissionPath(submission));
+    QMap<qsizetype, QString> replays;
+    QString replayError;
+    const bool replaysWritten = writeReplays(path, program, cases, grade, job.replaySteps,
+                                             job.maxSteps, replays, replayError);
+    if (!writeFeedback(path, feedbackText(listedName(grade), cases, grade, replays), error))
+        return false;
+    error = replayError;
+    return replaysWritten;
+}
+
 // The feedback folder exists, and no feedback file would replace a
 // submission: a submission may be named like one, in that folder.
 bool prepareFeedback(const Job &job, QString &error)
@@ -74,6 +114,12 @@ bool prepareFeedback(const Job &job, QString &error)
         return false;
     for (const Submission &target : job.submissions) {
         const QByteArray path = feedbackPath(job.feedbackFolder, submissionPath(target));
+        if (const QString *inside = insideReplays(job, path)) {
+            error = QStringLiteral("The replay pages of '%1' would remove '%2'; choose another "
+                                   "folder.")
+                        .arg(target.name, program::shownName(*inside));
+            return false;
+        }
         struct stat feedback {
         };
         if (::stat(path.constData(), &feedback) != 0)
@@ -166,8 +212,7 @@ Outcome gradeClass(const Job &job, std::ostream &output, std::ostream &errors)
         }
         report->add(grade);
         if (!job.feedbackFolder.isEmpty() &&
-            !writeFeedback(feedbackPath(job.feedbackFolder, submissionPath(submission)),
-                           feedbackText(listedName(grade), cases, grade), error)) {
+            !giveFeedback(job, submission, program, cases, grade, error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);
             feedbackWritten = false;
         }

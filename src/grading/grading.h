@@ -32,6 +32,9 @@ struct Job {
     bool warnings = true;   // tell the warnings about each program that assembles
     QString feedbackFolder; // where to write a feedback file per submission; empty: none
     QString summaryFile;    // where to write how the class fared with each check; empty: none
+    // The most steps of a replay page beside the feedback, per failing case
+    // shown to students; 0: no pages.
+    quint64 replaySteps = 0;
 };
 
 // How grading ended, as far as the exit status needs to know.

@@ -37,6 +37,7 @@ int grade(const run::Options &options)
     job.warnings = options.warnings;
     job.feedbackFolder = options.feedbackFolder;
     job.summaryFile = options.summaryFile;
+    job.replaySteps = options.replays ? options.replaySteps : 0;
     for (qsizetype index = 0; index < options.programCount(); ++index) {
         program::Program program;
         QString error;
