@@ -43,7 +43,8 @@ struct Options {
     qsizetype jobs = 0; // for Test: FILEs graded at once; 0: one per usable core
     bool showMemory = false;
     QString replayPage;                          // the page to write; empty: none
-    quint64 replaySteps = replay::kDefaultSteps; // the most steps the page holds
+    quint64 replaySteps = replay::kDefaultSteps; // the most steps a page holds
+    bool replays = true; // with feedbackFolder: replay pages of the failing cases
     bool trace = false;
     TraceFormat traceFormat = TraceFormat::Text;
     bool warnings = true; // warnings about a program that assembled, on standard error
