@@ -349,7 +349,9 @@ def check_jobs(folder):
             run = subprocess.run([KORVANE_RUN, "--jobs", jobs, "--test", "class.cases",
                                   "--report", report, "--feedback", out, "--summary",
                                   out + ".csv", "--", *FILES], cwd=folder, capture_output=True)
-            files = [open(os.path.join(out, n), "rb").read() for n in sorted(os.listdir(out))]
+            files = sorted((os.path.relpath(os.path.join(at, n), out),
+                            open(os.path.join(at, n), "rb").read())
+                           for at, _, names in os.walk(out) for n in names)
             with open(out + ".csv", "rb") as file:
                 seen.append((run.returncode, run.stdout, run.stderr, files, file.read()))
         check(seen[0][0] == 5 and seen[0] == seen[1], f"--jobs 1 and 2: {report} differs")
