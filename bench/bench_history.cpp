@@ -27,13 +27,15 @@ class Run
 {
 public:
     Run(benchmark::State &state, quint64 spacing, bool history = true,
-        std::size_t capacity = dap::History::kDefaultCapacity)
-        : session(spacing, capacity)
+        std::size_t capacity = dap::History::kDefaultCapacity, quint64 steps = kSteps)
+        : session(spacing, capacity), steps(steps)
     {
         const QString path = folder.filePath(QStringLiteral("countdown.kasm"));
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(kCountDown) != qint64(qstrlen(kCountDown))) {
+        // Four steps a round, after the first branch and before the halt.
+        const QByteArray text =
+            QByteArray(kCountDown).replace("2500000", QByteArray::number((steps - 2) / 4));
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size()) {
             state.SkipWithError("cannot write the program");
             return;
         }
@@ -53,12 +55,22 @@ public:
             const std::optional<dap::Stop> stop = session.runFor(1 << 24, dap::Resume::Onwards);
             if (stop)
                 return stop->reason == dap::Stop::Halted &&
-                       session.processor().executedSteps() == kSteps;
+                       session.processor().executedSteps() == steps;
         }
+    }
+    // The data breakpoint of a run: 0 none, 1 `write` on "one" (read every
+    // round, never written), 2 `readWrite` on a cell the program never uses.
+    void watch(qint64 kind)
+    {
+        if (kind == 1)
+            session.breakpoints().setData({{0, 7, false}});
+        else if (kind == 2)
+            session.breakpoints().setData({{0, 99, true}});
     }
 
     QTemporaryDir folder;
     dap::Session session;
+    quint64 steps;
 };
 
 double mebibytes(std::size_t bytes)
@@ -119,10 +131,12 @@ void stepBack(benchmark::State &state)
 }
 
 // From the halt back to the breakpoint on line 1, hit only at the start: the
-// whole run is replayed. Argument: the spacing.
+// whole run is replayed. Arguments: the spacing, and the data breakpoint
+// that never triggers (see Run::watch).
 void reverseContinue(benchmark::State &state)
 {
     Run run(state, quint64(state.range(0)));
+    run.watch(state.range(1));
     run.session.breakpoints().setLines(run.session.program(), {1});
     for (auto _ : state) {
         state.PauseTiming();
@@ -143,13 +157,13 @@ void reverseContinue(benchmark::State &state)
     }
 }
 
-// Forwards to the halt watching a cell for writes that never come: each step
-// is looked at, the slow path that data breakpoints take.
+// Forwards to the halt with a data breakpoint that never triggers (see
+// Run::watch): the run stops only before the instructions that use its cell.
 void watchedForwards(benchmark::State &state)
 {
     for (auto _ : state) {
         Run run(state, dap::History::kDefaultSpacing);
-        run.session.breakpoints().setData({{0, 7, false}}); // "one", read every round
+        run.watch(state.range(0));
         if (!run.toTheEnd()) {
             state.SkipWithError("the count-down did not halt");
             return;
@@ -157,6 +171,48 @@ void watchedForwards(benchmark::State &state)
     }
     state.counters["steps/s"] = benchmark::Counter(double(kSteps) * double(state.iterations()),
                                                    benchmark::Counter::kIsRate);
+}
+
+// reverseContinue over 1,000,000,000 recorded steps, paused: the adapter
+// reads a pause after its stretches of about 10 ms, so a pause waits at most
+// that, the longest stretch between two checkpoints, and the pause itself.
+void pauseReverse(benchmark::State &state)
+{
+    constexpr quint64 kLongRun = 1'000'000'002;
+    Run run(state, dap::History::kDefaultSpacing, true, dap::History::kDefaultCapacity, kLongRun);
+    if (!run.toTheEnd()) {
+        state.SkipWithError("the count-down did not halt");
+        return;
+    }
+    run.session.breakpoints().setLines(run.session.program(), {1});
+    double longestStretch = 0;
+    double pause = 0;
+    for (auto _ : state) {
+        run.session.beginReverse();
+        QElapsedTimer timer;
+        for (;;) {
+            timer.start();
+            const std::optional<dap::Stop> stop = run.session.reverseStretch();
+            longestStretch = std::max(longestStretch, double(timer.nsecsElapsed()) / 1e6);
+            if (stop)
+                break;
+        }
+        // Paused halfway back.
+        run.session.goTo(kLongRun);
+        run.session.beginReverse();
+        while (run.session.processor().executedSteps() > kLongRun / 2)
+            run.session.reverseStretch();
+        timer.start();
+        const dap::Stop stop = run.session.pauseReverse();
+        pause = std::max(pause, double(timer.nsecsElapsed()) / 1e6);
+        if (stop.reason != dap::Stop::Pause) {
+            state.SkipWithError("the pause did not stop the run");
+            return;
+        }
+    }
+    state.counters["longest_stretch_ms"] = longestStretch;
+    state.counters["pause_ms"] = pause;
+    state.counters["answered_within_ms"] = 10 + longestStretch + pause;
 }
 
 // Checkpoints every 256 steps over 10,000,000 steps: as many as a run of
@@ -202,12 +258,22 @@ BENCHMARK(stepBack)
     ->Iterations(1);
 BENCHMARK(reverseContinue)
     ->Name("History/reverseContinue10M")
-    ->ArgName("spacing")
-    ->Arg(65536)
+    ->ArgNames({"spacing", "data"})
+    ->Args({65536, 0})
+    ->Args({65536, 1})
+    ->Args({65536, 2})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(watchedForwards)
     ->Name("History/dataBreakpoint10M")
+    ->ArgName("data")
+    ->Arg(0)
+    ->Arg(1)
+    ->Arg(2)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(pauseReverse)
+    ->Name("History/pauseReverse1G")
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(1);

@@ -220,14 +220,30 @@ void printSummary(const SummaryReporter &figures)
                     figures.counter(std::string("History/stepBack/spacing:") + other,
                                     "longest_step_back_ms"),
                     figures.seconds(std::string("History/forwards10M/spacing:") + other));
-    const double reverse = figures.seconds("History/reverseContinue10M/" + spacing);
+    const double reverse = figures.seconds("History/reverseContinue10M/" + spacing + "/data:0");
     std::printf("  reverseContinue, whole run %8.3f s        (target < 1 s: %s)\n", reverse,
                 verdict(reverse > 0 && reverse < 1));
     const double memory = figures.counter("History/forwards10M/" + spacing, "history_MiB");
     std::printf("  history memory         %12.2f MiB      (target < 64 MiB: %s)\n", memory,
                 verdict(memory > 0 && memory < 64));
-    std::printf("  forwards, a data breakpoint watching %10.3f s\n",
-                figures.seconds("History/dataBreakpoint10M"));
+    // Data breakpoints that never trigger, `write` and `readWrite`, against none.
+    for (const char *direction : {"forwards", "reverseContinue"}) {
+        const bool forwards = direction[0] == 'f';
+        const std::string base = forwards ? "History/dataBreakpoint10M/data:"
+                                          : "History/reverseContinue10M/" + spacing + "/data:";
+        const double none = figures.seconds(base + "0");
+        for (const char *kind : {"1", "2"}) {
+            const double watched = figures.seconds(base + kind);
+            std::printf("  %-15s data breakpoint %-9s %8.3f s against %.3f s: %.2fx "
+                        "(target <= 1.5x: %s)\n",
+                        direction, kind[0] == '1' ? "write" : "readWrite", watched, none,
+                        ratio(watched, none), verdict(none > 0 && watched <= 1.5 * none));
+        }
+    }
+    const double pauseBack = figures.counter("History/pauseReverse1G", "answered_within_ms");
+    std::printf("  pause during reverseContinue over 1,000,000,000 steps %8.1f ms "
+                "(target < 100 ms: %s)\n",
+                pauseBack, verdict(pauseBack > 0 && pauseBack < 100));
     const double bounded = figures.counter("History/bounded", "history_MiB");
     std::printf("  history, 256 times as many checkpoints %.2f MiB (target < 64 MiB: %s)\n",
                 bounded, verdict(bounded > 0 && bounded < 64));

@@ -134,6 +134,7 @@ void Adapter::requireStopped() const
     case Phase::Stopped:
         return;
     case Phase::Running:
+    case Phase::Reversing:
         throw Refusal{QStringLiteral("The program is running: pause it first.")};
     case Phase::Ended:
         throw Refusal{QStringLiteral("The program has ended.")};

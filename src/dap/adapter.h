@@ -67,7 +67,7 @@ public:
     void refuse(const QString &problem);
 
     // The program runs: runChunk() takes it a stretch further.
-    bool running() const { return phase == Phase::Running; }
+    bool running() const { return phase == Phase::Running || phase == Phase::Reversing; }
     void runChunk();
     // The client asked to disconnect: nothing more is to be read.
     bool finished() const { return phase == Phase::Disconnected; }
@@ -82,6 +82,7 @@ private:
         Launched,      // the launch has come, configurationDone not yet
         Stopped,       // the program rests at a stop
         Running,       // the program runs a stretch at a time
+        Reversing,     // reverseContinue goes back a stretch at a time
         Ended,         // the program has ended or was terminated
         Disconnected,  // nothing more is read
     };

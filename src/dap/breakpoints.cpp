@@ -89,8 +89,14 @@ QList<LineBreakpoint> Breakpoints::setFunctions(const program::Program &program,
 QList<DataBreakpoint> Breakpoints::setData(const QList<DataBreakpoint> &data)
 {
     data_ = data;
-    for (DataBreakpoint &breakpoint : data_)
+    watched_ = {};
+    for (DataBreakpoint &breakpoint : data_) {
         breakpoint.id = nextId++;
+        if (!machine::isAddress(breakpoint.address))
+            continue;
+        (breakpoint.readWrite ? watched_.reads : watched_.writes)
+            .set(std::size_t(breakpoint.address));
+    }
     return data_;
 }
 

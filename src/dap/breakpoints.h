@@ -89,6 +89,8 @@ public:
     const QList<DataBreakpoint> &data() const { return data_; }
     // The cells at which a run stops to ask hit() (conditions and counts included).
     const machine::Processor::Breakpoints &cells() const { return cells_; }
+    // The cells of the data breakpoints, at whose use a run stops to ask dataHit().
+    const machine::Processor::Watched &watched() const { return watched_; }
     // The ids of the breakpoints that stand at a cell.
     QList<qint32> idsAt(qint32 address) const;
     // The run reached the cell: the ids of the breakpoints there that stop
@@ -115,6 +117,7 @@ private:
     QList<LineBreakpoint> functions_;
     QList<DataBreakpoint> data_;
     machine::Processor::Breakpoints cells_;
+    machine::Processor::Watched watched_;
     qint32 nextId = 1;
 };
 

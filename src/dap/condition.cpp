@@ -5,37 +5,14 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+#include <cstdint>
+
 namespace dap
 {
 
 namespace
 {
-
-// "acc", "accumulator", "flags", "pc", a label or "[NN]".
-std::optional<Operand> readOperand(const QString &name, const LabelLookup &labels, QString &error)
-{
-    static const QRegularExpression cell(QStringLiteral("^\\[\\s*(\\d+)\\s*\\]$"));
-    const QString lower = name.toLower();
-    if (lower == QLatin1String("acc") || lower == QLatin1String("accumulator"))
-        return Operand{Operand::Accumulator, 0};
-    if (lower == QLatin1String("flags"))
-        return Operand{Operand::Flags, 0};
-    if (lower == QLatin1String("pc"))
-        return Operand{Operand::ProgramCounter, 0};
-    if (const QRegularExpressionMatch match = cell.match(name); match.hasMatch()) {
-        bool ok = false;
-        const qint32 address = match.captured(1).toInt(&ok);
-        if (ok && machine::isAddress(address))
-            return Operand{Operand::Cell, address};
-        error = QStringLiteral("There is no cell %1: the memory has cells 00 to 99.")
-                    .arg(match.captured(1));
-        return std::nullopt;
-    }
-    if (const std::optional<qint32> address = labels ? labels(name) : std::nullopt)
-        return Operand{Operand::Cell, *address};
-    error = QStringLiteral("'%1' is not acc, flags, pc, a label or a cell like [07].").arg(name);
-    return std::nullopt;
-}
 
 // A whole number, signed, within 64 bits.
 std::optional<qint64> readNumber(const QString &text)
@@ -48,21 +25,65 @@ std::optional<qint64> readNumber(const QString &text)
 
 } // namespace
 
+const std::array<Register, 6> &registerTable()
+{
+    static const std::array<Register, 6> table = {{
+        {"program counter", "pc", Which::ProgramCounter},
+        {"accumulator", "acc", Which::Accumulator},
+        {"flags", "flags", Which::Flags},
+        {"opcode", "opcode", Which::Opcode},
+        {"address", "address", Which::Address},
+        {"steps", "steps", Which::Steps},
+    }};
+    return table;
+}
+
+std::optional<Operand> readOperand(const QString &text, const LabelLookup &labels, QString &error)
+{
+    static const QRegularExpression cell(QStringLiteral("^\\[\\s*(\\d+)\\s*\\]$"));
+    const QString name = text.simplified();
+    for (const Register &row : registerTable()) {
+        if (name.compare(QLatin1String(row.name), Qt::CaseInsensitive) == 0 ||
+            name.compare(QLatin1String(row.evaluateName), Qt::CaseInsensitive) == 0)
+            return Operand{Operand::Register, row.which, 0};
+    }
+    if (const QRegularExpressionMatch match = cell.match(name); match.hasMatch()) {
+        bool ok = false;
+        const qint32 address = match.captured(1).toInt(&ok);
+        if (ok && machine::isAddress(address))
+            return Operand{Operand::Cell, Which::Accumulator, address};
+        error = QStringLiteral("There is no cell %1: the memory has cells 00 to 99.")
+                    .arg(match.captured(1));
+        return std::nullopt;
+    }
+    if (const std::optional<qint32> address = labels ? labels(name) : std::nullopt)
+        return Operand{Operand::Label, Which::Accumulator, *address};
+    error = QStringLiteral("'%1' is not acc, flags, pc, a label or a cell like [07].").arg(name);
+    return std::nullopt;
+}
+
 std::optional<qint64> operandValue(const machine::Processor &processor, const Operand &operand)
 {
-    switch (operand.kind) {
-    case Operand::Accumulator:
-        return processor.accumulator();
-    case Operand::Flags:
-        return processor.flags();
-    case Operand::ProgramCounter:
-        return processor.pc();
-    case Operand::Cell: {
+    if (operand.kind != Operand::Register) {
         const machine::Decimal value = machine::parseDecimal(processor.word(operand.address));
         if (!value.ok())
             return std::nullopt;
         return value.value;
     }
+    const machine::Processor::Registers registers = processor.registers();
+    switch (operand.which) {
+    case Which::ProgramCounter:
+        return registers.pc;
+    case Which::Accumulator:
+        return registers.accumulator;
+    case Which::Flags:
+        return registers.flags;
+    case Which::Opcode:
+        return registers.opcode;
+    case Which::Address:
+        return registers.address;
+    case Which::Steps:
+        return qint64(std::min<quint64>(registers.executedSteps, quint64(INT64_MAX)));
     }
     return std::nullopt;
 }
@@ -72,7 +93,8 @@ std::optional<Condition> Condition::parse(const QString &text, const LabelLookup
 {
     // X OP N, then ("and" | "or") X OP N ..., each matched where the last ended.
     static const QRegularExpression comparison(
-        QStringLiteral("\\s*(\\[\\s*\\d+\\s*\\]|[^\\s=!<>\\[\\]]+)\\s*(==|!=|<=|>=|<|>)\\s*"
+        QStringLiteral("\\s*(\\[\\s*\\d+\\s*\\]|[^\\s=!<>\\[\\]]+(?:\\s+[^\\s=!<>\\[\\]]+)*?)"
+                       "\\s*(==|!=|<=|>=|<|>)\\s*"
                        "([+-]?\\d+)\\s*(?:(and|or)\\s+|$)"),
         QRegularExpression::CaseInsensitiveOption);
     Condition condition;
@@ -232,7 +254,7 @@ QString LogMessage::text(const machine::Processor &processor) const
     for (const Piece &piece : pieces) {
         if (!piece.value)
             text += piece.text;
-        else if (piece.value->kind == Operand::Cell)
+        else if (piece.value->kind != Operand::Register)
             text += processor.word(piece.value->address);
         else
             text += QString::number(operandValue(processor, *piece.value).value_or(0));

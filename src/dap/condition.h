@@ -11,6 +11,7 @@
 #include <QList>
 #include <QString>
 
+#include <array>
 #include <functional>
 #include <optional>
 
@@ -20,12 +21,31 @@ namespace dap
 // The cell a label names, or none.
 using LabelLookup = std::function<std::optional<qint32>(const QString &name)>;
 
-// What a condition or a log message reads: a register or a cell's value.
-struct Operand {
-    enum Kind : quint8 { Accumulator, Flags, ProgramCounter, Cell };
-    Kind kind = Accumulator;
-    qint32 address = 0; // Cell
+// The registers an expression names.
+enum class Which : quint8 { ProgramCounter, Accumulator, Flags, Opcode, Address, Steps };
+
+struct Register {
+    const char *name;         // as the Registers scope shows it
+    const char *evaluateName; // the short name an expression may use
+    Which which;
 };
+
+// The registers in the order the Registers scope lists them.
+const std::array<Register, 6> &registerTable();
+
+// What an expression names, in conditions, log messages, hit counts and the
+// debug console alike: a register by either of its names ("acc",
+// "accumulator", "pc", "program counter", ...), upper and lower case alike,
+// a cell as "[07]", or a label (its cell).
+struct Operand {
+    enum Kind : quint8 { Register, Cell, Label };
+    Kind kind = Cell;
+    Which which = Which::Accumulator; // Register
+    qint32 address = 0;               // Cell, Label: the cell
+};
+
+// The one reader of such names: the operand, or none with why in `error`.
+std::optional<Operand> readOperand(const QString &name, const LabelLookup &labels, QString &error);
 
 // The value of an operand in the machine now; none for a cell that holds no number.
 std::optional<qint64> operandValue(const machine::Processor &processor, const Operand &operand);

@@ -101,14 +101,17 @@ void Adapter::reverseContinue(const NoArguments &)
 {
     requireStopped();
     respond();
-    report(session.reverseContinue(), AfterInput::Continue);
+    session.beginReverse();
+    phase = Phase::Reversing;
+    runChunk();
 }
 
 void Adapter::pause(const NoArguments &)
 {
     respond();
-    if (phase == Phase::Running)
-        report(Stop{Stop::Pause, {}, {}, {}}, AfterInput::Continue);
+    if (running())
+        report(phase == Phase::Reversing ? session.pauseReverse() : Stop{Stop::Pause, {}, {}, {}},
+               AfterInput::Continue);
 }
 
 // Each line with a word is a target: its cell, as ids count from 1.
@@ -163,6 +166,17 @@ void Adapter::runChunk()
 {
     if (phase == Phase::Running)
         stretch(Resume::Onwards);
+    if (phase != Phase::Reversing)
+        return;
+    // Backwards, a stretch between two checkpoints at a time, for about as
+    // long as a stretch forwards.
+    chunkTimer.start();
+    std::optional<Stop> stop;
+    while (!stop && chunkTimer.elapsed() < kChunkMilliseconds)
+        stop = session.reverseStretch();
+    sendConsole();
+    if (stop)
+        report(*stop, AfterInput::Continue);
 }
 
 void Adapter::stretch(Resume resume)
@@ -220,6 +234,10 @@ void Adapter::report(const Stop &stop, AfterInput after)
     if (!description.isEmpty()) {
         body.insert(QStringLiteral("description"), description);
         body.insert(QStringLiteral("text"), description);
+        // Not every client shows a stop's description: the console tells it
+        // too (a failure's message is there already).
+        if (!failed)
+            output(QStringLiteral("console"), description + QLatin1Char('\n'));
     }
     if (stop.reason == Stop::Breakpoint || stop.reason == Stop::DataBreakpoint) {
         QJsonArray ids;

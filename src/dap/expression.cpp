@@ -8,19 +8,6 @@
 namespace dap
 {
 
-const std::array<Register, 6> &registerTable()
-{
-    static const std::array<Register, 6> table = {{
-        {"program counter", "pc", Which::ProgramCounter},
-        {"accumulator", "acc", Which::Accumulator},
-        {"flags", "flags", Which::Flags},
-        {"opcode", "opcode", Which::Opcode},
-        {"address", "address", Which::Address},
-        {"steps", "steps", Which::Steps},
-    }};
-    return table;
-}
-
 QString registerValue(const Session &session, Which which)
 {
     const machine::Processor::Registers registers = session.processor().registers();
@@ -63,15 +50,10 @@ std::optional<Target> cellTarget(const QString &name)
 
 std::optional<Target> parseTarget(const Session &session, const QString &expression)
 {
-    const QString text = expression.trimmed();
-    static const QRegularExpression cell(QStringLiteral("^\\[\\s*(\\d{1,2})\\s*\\]$"));
-    if (const QRegularExpressionMatch match = cell.match(text); match.hasMatch())
-        return Target{Target::Cell, Which::Accumulator, match.captured(1).toInt()};
-    if (std::optional<Target> target = registerTarget(text))
-        return target;
-    if (const Label *label = session.label(text))
-        return Target{Target::Label, Which::Accumulator, label->address};
-    return std::nullopt;
+    QString error;
+    return readOperand(
+        expression,
+        [&session](const QString &name) { return labelAddress(session.program(), name); }, error);
 }
 
 QString valueOf(const Session &session, const Target &target)

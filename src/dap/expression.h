@@ -7,38 +7,22 @@
 
 #include <QString>
 
-#include <array>
 #include <optional>
 
 namespace dap
 {
 
-enum class Which : quint8 { ProgramCounter, Accumulator, Flags, Opcode, Address, Steps };
-
-struct Register {
-    const char *name;         // as the Registers scope shows it
-    const char *evaluateName; // the short name an expression may use
-    Which which;
-};
-
-// The registers in the order the Registers scope lists them.
-const std::array<Register, 6> &registerTable();
 QString registerValue(const Session &session, Which which);
 
-// What an expression or a variable's name stands for.
-struct Target {
-    enum Kind : quint8 { Register, Cell, Label };
-    Kind kind = Cell;
-    Which which = Which::Accumulator; // Register
-    qint32 address = 0;               // Cell, Label: the cell
-};
+// What an expression or a variable's name stands for: one reader for all (readOperand).
+using Target = Operand;
 
 // A register by its name or short name ("acc", "accumulator", "pc", "program
 // counter", ...), upper and lower case alike.
 std::optional<Target> registerTarget(const QString &name);
 // A cell by the name the Memory scope gives it: "07" or "07 first".
 std::optional<Target> cellTarget(const QString &name);
-// A register, a cell as "[NN]" or a label.
+// A register, a cell as "[NN]" or a label, as readOperand reads them.
 std::optional<Target> parseTarget(const Session &session, const QString &expression);
 
 // The value shown for a target.

@@ -5,6 +5,7 @@
 #include "dap/adapter.h"
 #include "dap/expression.h"
 #include "machine/instructionset.h"
+#include "machine/typedinput.h"
 
 #include <QRegularExpression>
 
@@ -13,6 +14,11 @@ namespace dap
 
 namespace
 {
+
+// Said in the console when a line typed while an input waits was evaluated.
+const QString kHowToType =
+    QStringLiteral("The input waits for a value: type a number, such as 42, to give it. "
+                   "Anything else is evaluated.\n");
 
 QJsonObject variable(const QString &name, const QString &value, const QString &evaluateName)
 {
@@ -197,8 +203,11 @@ void Adapter::evaluate(const EvaluateArguments &arguments)
     requireStopped();
     const QJsonObject typed{{QStringLiteral("result"), QString()},
                             {QStringLiteral("variablesReference"), 0}};
-    // While an input waits, what is typed in the console is its value.
-    if (arguments.inConsole && session.waitingForInput()) {
+    // While an input waits, a console line that reads as a typed number is
+    // its value; any other is evaluated, and the console says how to type one.
+    const bool inputWaits = arguments.inConsole && session.waitingForInput();
+    if (inputWaits &&
+        machine::readTypedInput(arguments.expression).kind != machine::TypedInput::Invalid) {
         const Stop stop = session.type(arguments.expression);
         respond(typed); // after "Invalid input." for a value that is no number
         if (stop.reason == Stop::Input)
@@ -222,6 +231,8 @@ void Adapter::evaluate(const EvaluateArguments &arguments)
         report(stop, AfterInput::Step);
         return;
     }
+    if (inputWaits)
+        output(QStringLiteral("console"), kHowToType);
     if (!target)
         throw Refusal{QStringLiteral("There is no label, cell or register '%1'.")
                           .arg(arguments.expression.trimmed())};

@@ -85,6 +85,7 @@ bool Session::load(LaunchError &error)
     outputsSent = 0;
     hitsCounted = false;
     hitsCountedTo = 0;
+    reverse.reset();
     breakpoints_.clearHits();
     history_.reset(state());
     return true;
@@ -166,6 +167,7 @@ Stop Session::step()
         break;
     case machine::Processor::Stop::StepLimit:
     case machine::Processor::Stop::Breakpoint:
+    case machine::Processor::Stop::Access:
         break;
     }
     capturing = false;
@@ -192,24 +194,23 @@ std::optional<Stop> Session::runStretch(quint64 steps, Resume resume)
     if (processor_.halted())
         return Stop{Stop::Halted, {}, {}, {}};
     passStepLimit();
-    const bool watchingData = !options_.noDebug && !breakpoints_.data().isEmpty();
     // Going on from a breakpoint's instruction: it runs before breakpoints count again.
     if (resume == Resume::FromStop && !options_.noDebug && machine::isAddress(processor_.pc()) &&
         breakpoints_.cells()[std::size_t(processor_.pc())]) {
-        const QStringList words = dataWords();
-        const Stop first = step();
-        if (first.reason != Stop::Step)
-            return first;
-        if (std::optional<Stop> data = dataStop(words))
-            return data;
+        if (std::optional<Stop> stop = watchedStep())
+            return stop;
     }
 
     const quint64 start = processor_.executedSteps();
     const quint64 end =
         steps > machine::kNoStepLimit - start ? machine::kNoStepLimit : start + steps;
     const quint64 watchFrom = recentFrom();
+    // The run goes at full speed; it stops before the instructions that use
+    // a cell a data breakpoint watches, which are then looked at one by one.
     const machine::Processor::Breakpoints *breakAt =
         options_.noDebug ? nullptr : &breakpoints_.cells();
+    const machine::Processor::Watched *watched =
+        options_.noDebug ? nullptr : &breakpoints_.watched();
     for (;;) {
         advanced();
         const quint64 executed = processor_.executedSteps();
@@ -223,17 +224,8 @@ std::optional<Stop> Session::runStretch(quint64 steps, Resume resume)
             stopAt = std::min(stopAt, watchFrom);
         if (recording())
             stopAt = std::min(stopAt, history_.nextDue());
-        // Data breakpoints are looked at after each step, which the observer tells of.
-        QStringList words;
-        if (watchingData) {
-            stopAt = std::min(stopAt, executed + 1);
-            words = dataWords();
-            lastStep_.reset();
-            capturing = true;
-            observe();
-        }
 
-        const machine::Processor::Stop stop = processor_.run(stopAt, breakAt);
+        const machine::Processor::Stop stop = processor_.run(stopAt, breakAt, watched);
         collectOutput();
         switch (stop) {
         case machine::Processor::Stop::Halted:
@@ -250,19 +242,26 @@ std::optional<Stop> Session::runStretch(quint64 steps, Resume resume)
             if (!ids.isEmpty())
                 return Stop{Stop::Breakpoint, {}, ids, {}};
             // None stops here (a condition, a hit count, a logpoint): its instruction runs.
-            const Stop past = step();
-            if (past.reason != Stop::Step)
-                return past;
-            break;
+            [[fallthrough]];
         }
+        case machine::Processor::Stop::Access:
+            if (std::optional<Stop> stop = watchedStep())
+                return stop;
+            break;
         case machine::Processor::Stop::StepLimit:
             break; // the loop tells which limit it was
         }
-        if (watchingData) {
-            if (std::optional<Stop> data = dataStop(words))
-                return data;
-        }
     }
+}
+
+// One step, looked at by the data breakpoints: the stop it makes, or none.
+std::optional<Stop> Session::watchedStep()
+{
+    const QStringList words = dataWords();
+    const Stop stop = step();
+    if (stop.reason != Stop::Step)
+        return stop;
+    return dataStop(words);
 }
 
 // The breakpoints at the program counter that stop the run now. A point of
@@ -529,49 +528,73 @@ Stop Session::stepBack()
 
 Stop Session::reverseContinue()
 {
-    const quint64 from = processor_.executedSteps();
-    const MachineState *checkpoint = from > 0 ? &history_.atOrBefore(from - 1) : nullptr;
-    quint64 end = from;
-    const bool any = breakpoints_.cells().any() || !breakpoints_.data().isEmpty();
-    // The stretches between checkpoints, the latest first: the last hit of
-    // the first stretch that has one is the breakpoint gone back to.
-    while (checkpoint && any) {
-        const std::optional<Found> found = lastBreakpointBefore(*checkpoint, end, from);
-        if (found) {
-            goTo(found->step);
-            return found->stop;
-        }
-        end = checkpoint->registers.executedSteps;
-        checkpoint = history_.before(end);
+    beginReverse();
+    for (;;) {
+        if (std::optional<Stop> stop = reverseStretch())
+            return *stop;
     }
-    goTo(0);
-    return Stop{Stop::Start, {}, {}, {}};
 }
 
-// Replays from the checkpoint up to `end` steps: the last point before
-// `end` at which the next instruction stood at a breakpoint that stops
-// there, or before `from` just after a step that a data breakpoint watches.
-std::optional<Session::Found> Session::lastBreakpointBefore(const MachineState &from, quint64 end,
-                                                            quint64 current)
+void Session::beginReverse()
 {
-    restore(from);
-    std::optional<Found> found;
-    const machine::Processor::Breakpoints &cells = breakpoints_.cells();
-    const bool watchingData = !breakpoints_.data().isEmpty();
-    bool pastBreakpoint = false;
+    reverse.emplace();
+    reverse->from = reverse->end = processor_.executedSteps();
+}
+
+// The stretches between checkpoints, the latest first: the last hit of the
+// first stretch that has one is the breakpoint gone back to. A stretch is
+// replayed a slice at a time, so that a pause waits for a slice at most.
+std::optional<Stop> Session::reverseStretch()
+{
+    if (!reverse)
+        return Stop{Stop::Pause, {}, {}, {}};
+    if (!reverse->replaying) {
+        const bool any = breakpoints_.cells().any() || !breakpoints_.data().isEmpty();
+        if (reverse->end == 0 || !any) {
+            reverse.reset();
+            goTo(0);
+            return Stop{Stop::Start, {}, {}, {}};
+        }
+        const MachineState &checkpoint = history_.atOrBefore(reverse->end - 1);
+        reverse->checkpoint = checkpoint.registers.executedSteps;
+        reverse->found.reset();
+        reverse->replaying = true;
+        restore(checkpoint);
+    }
+    const quint64 executed = processor_.executedSteps();
+    const quint64 until = std::min(reverse->end, executed + kReverseSlice);
+    if (replayUntil(until, reverse->from, reverse->found) &&
+        processor_.executedSteps() < reverse->end)
+        return std::nullopt;
+    reverse->replaying = false;
+    if (const std::optional<Found> found = reverse->found) {
+        reverse.reset();
+        goTo(found->step);
+        return found->stop;
+    }
+    reverse->end = reverse->checkpoint;
+    return std::nullopt;
+}
+
+// The search rests where it has got back to (the end of the stretch it
+// replays): a state of the run that stepping forwards reaches again.
+Stop Session::pauseReverse()
+{
+    if (reverse)
+        goTo(std::exchange(reverse, std::nullopt)->end);
+    return Stop{Stop::Pause, {}, {}, {}};
+}
+
+// Replays up to `end` steps: `found` becomes the last point before `end`
+// at which the next instruction stood at a breakpoint that stops there, or
+// before `current` just after a step that a data breakpoint watches. False
+// when the run goes no further.
+bool Session::replayUntil(quint64 end, quint64 current, std::optional<Found> &found)
+{
     bool running = true;
     while (running && processor_.executedSteps() < end) {
-        const quint64 executed = processor_.executedSteps();
-        QStringList words;
-        if (watchingData) {
-            words = dataWords();
-            lastStep_.reset();
-            capturing = true;
-            observe();
-        }
-        const machine::Processor::Stop stop = processor_.run(
-            watchingData || pastBreakpoint ? executed + 1 : end, pastBreakpoint ? nullptr : &cells);
-        pastBreakpoint = false;
+        const machine::Processor::Stop stop =
+            processor_.run(end, &breakpoints_.cells(), &breakpoints_.watched());
         collectOutput();
         switch (stop) {
         case machine::Processor::Stop::Breakpoint: {
@@ -579,9 +602,12 @@ std::optional<Session::Found> Session::lastBreakpointBefore(const MachineState &
             const QList<qint32> ids = breakpoints_.hit(processor_, logs, false);
             if (!ids.isEmpty())
                 found = Found{processor_.executedSteps(), Stop{Stop::Breakpoint, {}, ids, {}}};
-            pastBreakpoint = true; // its instruction runs before breakpoints count again
-            continue;
+            // Its instruction runs before breakpoints count again.
+            [[fallthrough]];
         }
+        case machine::Processor::Stop::Access:
+            running = replayWatchedStep(current, found);
+            break;
         case machine::Processor::Stop::NeedsInput:
             running = takeInput();
             break;
@@ -592,14 +618,29 @@ std::optional<Session::Found> Session::lastBreakpointBefore(const MachineState &
             running = false;
             break;
         }
-        if (watchingData && processor_.executedSteps() < current) {
-            if (std::optional<Stop> data = dataStop(words))
-                found = Found{processor_.executedSteps(), *data};
-        }
     }
+    return running;
+}
+
+// One step replayed and looked at by the data breakpoints (before `current`);
+// false when the run goes no further.
+bool Session::replayWatchedStep(quint64 current, std::optional<Found> &found)
+{
+    const QStringList words = dataWords();
+    lastStep_.reset();
+    capturing = true;
+    observe();
+    const machine::Processor::Stop stop = processor_.run(processor_.executedSteps() + 1);
+    collectOutput();
+    const bool running = stop == machine::Processor::Stop::StepLimit ||
+                         (stop == machine::Processor::Stop::NeedsInput && takeInput());
     capturing = false;
     observe();
-    return found;
+    if (processor_.executedSteps() < current) {
+        if (std::optional<Stop> data = dataStop(words))
+            found = Found{processor_.executedSteps(), *data};
+    }
+    return running;
 }
 
 // A change by hand in the past: the recorded future no longer follows from

@@ -119,6 +119,12 @@ public:
     // again, and output and messages already sent are not sent again.
     Stop stepBack();
     Stop reverseContinue();
+    // reverseContinue a stretch at a time, so that it can be paused: begun,
+    // then gone on with (none while it goes on), or paused at a state of the
+    // run that it has got back to.
+    void beginReverse();
+    std::optional<Stop> reverseStretch();
+    Stop pauseReverse();
     // The state after that many steps, at most the furthest reached.
     void goTo(quint64 step);
     // The most steps the run has reached; steps up to there are replayed.
@@ -183,8 +189,9 @@ private:
         quint64 step = 0;
         Stop stop;
     };
-    std::optional<Found> lastBreakpointBefore(const MachineState &from, quint64 end,
-                                              quint64 current);
+    std::optional<Stop> watchedStep();
+    bool replayWatchedStep(quint64 current, std::optional<Found> &found);
+    bool replayUntil(quint64 end, quint64 current, std::optional<Found> &found);
     QList<qint32> breakpointsHit();
     QStringList dataWords() const;
     std::optional<Stop> dataStop(const QStringList &before);
@@ -210,8 +217,18 @@ private:
     qint32 highestRecent = -1;
     std::vector<ConsoleLine> console;
     History history_;
-    quint64 furthest_ = 0;    // the most steps reached since the run last changed
-    quint64 outputsSent = 0;  // output values sent: those replayed are not sent again
+    quint64 furthest_ = 0;   // the most steps reached since the run last changed
+    quint64 outputsSent = 0; // output values sent: those replayed are not sent again
+    // Steps replayed at most by one call of reverseStretch().
+    static constexpr quint64 kReverseSlice = 1 << 20;
+    struct Reverse {
+        quint64 from = 0;           // where reverseContinue began
+        quint64 end = 0;            // the stretches before this step count are still to be searched
+        bool replaying = false;     // the stretch before `end` is being replayed
+        quint64 checkpoint = 0;     // where that stretch starts
+        std::optional<Found> found; // its last hit so far
+    };
+    std::optional<Reverse> reverse;
     bool hitsCounted = false; // breakpoint hits counted up to hitsCountedTo steps
     quint64 hitsCountedTo = 0;
 };

@@ -104,7 +104,8 @@ QByteArray feedbackPath(const QString &folder, const QString &file)
     return path + name + ".md";
 }
 
-QString feedbackText(const QString &name, const QList<TestCase> &cases, const FileGrade &grade)
+QString feedbackText(const QString &name, const QList<TestCase> &cases, const FileGrade &grade,
+                     const QMap<qsizetype, QString> &replays)
 {
     QString text = QLatin1String("# Feedback on ") + codeSpan(name) + QLatin1String("\n\n");
     text += QStringLiteral("Score: **%1** of %2.\n\n")
@@ -132,13 +133,19 @@ QString feedbackText(const QString &name, const QList<TestCase> &cases, const Fi
             text += QLatin1String("Hint: ") + check.hint + QLatin1String("\n\n");
         if (!passed && grade.graded && !check.hidden)
             text += codeBlock(failureDetails(check, grade, i));
+        if (const auto link = replays.constFind(i); link != replays.cend())
+            text += QLatin1String("[Replay of this run](") + *link + QLatin1String(")\n\n");
     }
     return text;
 }
 
 bool writeFeedback(const QByteArray &path, const QString &text, QString &error)
 {
-    const QByteArray bytes = text.toUtf8();
+    return writeFeedbackBytes(path, text.toUtf8(), error);
+}
+
+bool writeFeedbackBytes(const QByteArray &path, const QByteArray &bytes, QString &error)
+{
     const int descriptor =
         ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
     qsizetype written = 0;

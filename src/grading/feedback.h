@@ -9,6 +9,7 @@
 #include "grading/cases.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 
 namespace grading
@@ -25,11 +26,14 @@ bool makeFeedbackFolder(const QString &folder, QString &error);
 // Distinct FILEs get distinct names, and none leads out of the folder.
 QByteArray feedbackPath(const QString &folder, const QString &file);
 
-// The Markdown text for the FILE shown as `name`.
-QString feedbackText(const QString &name, const QList<TestCase> &cases, const FileGrade &grade);
+// The Markdown text for the FILE shown as `name`; under each case with a
+// replay page, the link to it from `replays`, by the case's index.
+QString feedbackText(const QString &name, const QList<TestCase> &cases, const FileGrade &grade,
+                     const QMap<qsizetype, QString> &replays = {});
 
 // Writes the text to the path, replacing a file of an earlier run; never
 // through a link. Returns false with the reason when it cannot.
 bool writeFeedback(const QByteArray &path, const QString &text, QString &error);
+bool writeFeedbackBytes(const QByteArray &path, const QByteArray &bytes, QString &error);
 
 } // namespace grading

@@ -3,12 +3,15 @@
 #include "grading/casecheck.h"
 #include "grading/cases.h"
 #include "grading/feedback.h"
+#include "grading/feedbackreplays.h"
 #include "grading/inorder.h"
 #include "grading/report.h"
 #include "program/filename.h"
 #include "program/outputfile.h"
 #include "program/program.h"
 #include "program/textfile.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 #include <ostream>
@@ -82,6 +85,43 @@ QString toldReason(const Submission &submission, const QString &message)
     return submission.reason.isEmpty() ? message : submission.name + QLatin1String(": ") + message;
 }
 
+// A file that grading reads and that lies in the folder of replay pages
+// beside the feedback file at `path`, which each run empties; or null.
+const QString *insideReplays(const Job &job, const QByteArray &path)
+{
+    const QString folder =
+        QFileInfo(program::argumentText(replaysFolder(path).constData())).canonicalFilePath();
+    if (folder.isEmpty())
+        return nullptr;
+    const QString *found = nullptr;
+    auto check = [&](const QString &file) {
+        if (!found && QFileInfo(file).canonicalFilePath().startsWith(folder + u'/'))
+            found = &file;
+    };
+    check(job.casesFile);
+    for (const Submission &submission : job.submissions) {
+        if (!submission.text)
+            check(submission.path);
+    }
+    return found;
+}
+
+// The feedback on a FILE graded: its Markdown file and, unless left out,
+// the replay pages beside it. Writes to no file but the FILE's own.
+bool giveFeedback(const Job &job, const Submission &submission, const program::Program &program,
+                  const QList<TestCase> &cases, const FileGrade &grade, QString &error)
+{
+    const QByteArray path = feedbackPath(job.feedbackFolder, submissionPath(submission));
+    QMap<qsizetype, QString> replays;
+    QString replayError;
+    const bool replaysWritten = writeReplays(path, program, cases, grade, job.replaySteps,
+                                             job.maxSteps, replays, replayError);
+    if (!writeFeedback(path, feedbackText(listedName(grade), cases, grade, replays), error))
+        return false;
+    error = replayError;
+    return replaysWritten;
+}
+
 // The feedback folder exists, and no feedback file would replace a
 // submission: a submission may be named like one, in that folder.
 bool prepareFeedback(const Job &job, QString &error)
@@ -92,6 +132,12 @@ bool prepareFeedback(const Job &job, QString &error)
         if (submissionPath(target).isEmpty())
             continue;
         const QByteArray path = feedbackPath(job.feedbackFolder, submissionPath(target));
+        if (const QString *inside = insideReplays(job, path)) {
+            error = QStringLiteral("The replay pages of '%1' would remove '%2'; choose another "
+                                   "folder.")
+                        .arg(target.name, program::shownName(*inside));
+            return false;
+        }
         struct stat feedback {
         };
         if (::stat(path.constData(), &feedback) != 0)
@@ -128,6 +174,7 @@ QList<program::ReadFile> inputsOf(const Job &job)
 struct Graded {
     FileGrade grade;
     QStringList told;
+    program::Program program; // as read and assembled, for the replay pages of its feedback
 };
 
 // Reads, assembles and runs one submission against every case. Touches
@@ -136,7 +183,7 @@ Graded gradeSubmission(const Job &job, const QList<TestCase> &cases, const Submi
 {
     Graded graded;
     FileGrade &grade = graded.grade;
-    program::Program program;
+    program::Program &program = graded.program;
     QString error;
     grade.name = submission.name;
     grade.student = submission.student;
@@ -207,10 +254,8 @@ Outcome gradeClass(const Job &given, std::ostream &output, std::ostream &errors)
             tallies[i].ungraded += grade.graded ? 0 : 1;
         }
         report->add(grade);
-        const QString feedbackName = submissionPath(job.submissions[index]);
-        if (!job.feedbackFolder.isEmpty() && !feedbackName.isEmpty() &&
-            !writeFeedback(feedbackPath(job.feedbackFolder, feedbackName),
-                           feedbackText(listedName(grade), cases, grade), error)) {
+        if (!job.feedbackFolder.isEmpty() && !submissionPath(job.submissions[index]).isEmpty() &&
+            !giveFeedback(job, job.submissions[index], graded.program, cases, grade, error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);
             feedbackWritten = false;
         }

@@ -56,6 +56,9 @@ struct Job {
     std::function<bool(const QString &pick, QList<Submission> &submissions)> findSubmissions;
     // TAP and JUnit: hidden cases as students may see them.
     bool studentView = false;
+    // The most steps of a replay page beside the feedback, per failing case
+    // shown to students; 0: no pages.
+    quint64 replaySteps = 0;
 };
 
 // How grading ended, as far as the exit status needs to know.

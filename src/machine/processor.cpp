@@ -40,15 +40,40 @@ void Processor::decodeCell(Cell &cell)
     cell.decodeKnown = true;
 }
 
-Processor::Stop Processor::run(quint64 stopAtStep, const Breakpoints *breakAt)
+Processor::Stop Processor::run(quint64 stopAtStep, const Breakpoints *breakAt,
+                               const Watched *watched)
 {
     if (breakAt && breakAt->none())
         breakAt = nullptr;
+    if (watched && !watched->any())
+        watched = nullptr;
+    const bool breaking = breakAt || watched;
     if (observer_)
-        return breakAt ? runSteps<true, true>(stopAtStep, breakAt)
-                       : runSteps<true, false>(stopAtStep, nullptr);
-    return breakAt ? runSteps<false, true>(stopAtStep, breakAt)
-                   : runSteps<false, false>(stopAtStep, nullptr);
+        return breaking ? runSteps<true, true>(stopAtStep, breakAt, watched)
+                        : runSteps<true, false>(stopAtStep, nullptr, nullptr);
+    return breaking ? runSteps<false, true>(stopAtStep, breakAt, watched)
+                    : runSteps<false, false>(stopAtStep, nullptr, nullptr);
+}
+
+// Whether the instruction in the cell, about to run, uses a watched cell.
+bool Processor::uses(const Cell &instruction, const Watched &watched)
+{
+    const Decoded &decoded = instruction.decoded;
+    if (!decoded.ok() || !isAddress(decoded.address))
+        return false;
+    switch (decoded.opcode) {
+    case Store:
+        return watched.writes[static_cast<size_t>(decoded.address)] ||
+               watched.reads[static_cast<size_t>(decoded.address)];
+    case Load:
+    case Add:
+    case Subtract:
+    case Multiply:
+    case Divide:
+        return watched.reads[static_cast<size_t>(decoded.address)];
+    default:
+        return false;
+    }
 }
 
 Processor::Registers Processor::registers() const
@@ -71,8 +96,19 @@ void Processor::setRegisters(const Registers &registers)
 }
 
 template <bool Observed, bool Breaking>
-Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const Breakpoints *breakAt)
+Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const Breakpoints *breakAt,
+                                    [[maybe_unused]] const Watched *watched)
 {
+    // The cells whose instruction may use a watched cell: those not decoded
+    // yet, and those decoded that do. A store adds the cell it changes.
+    [[maybe_unused]] Breakpoints mayUse;
+    if constexpr (Breaking) {
+        for (qint32 address = 0; watched && address < kMemorySize; ++address) {
+            const Cell &candidate = cell(address);
+            mayUse[static_cast<size_t>(address)] =
+                !candidate.decodeKnown || uses(candidate, *watched);
+        }
+    }
     for (;;) {
         if (executedSteps_ >= stopAtStep)
             return Stop::StepLimit;
@@ -85,11 +121,20 @@ Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const B
             return Stop::Fault;
         }
         if constexpr (Breaking) {
-            if ((*breakAt)[static_cast<size_t>(pc_)])
+            if (breakAt && (*breakAt)[static_cast<size_t>(pc_)])
                 return Stop::Breakpoint;
         }
         const qint32 fetchedAt = pc_;
         Cell &fetched = cell(pc_);
+        if constexpr (Breaking) {
+            if (watched && mayUse[static_cast<size_t>(fetchedAt)]) {
+                if (!fetched.decodeKnown)
+                    decodeCell(fetched);
+                if (uses(fetched, *watched))
+                    return Stop::Access;
+                mayUse.reset(static_cast<size_t>(fetchedAt));
+            }
+        }
         if constexpr (Observed) {
             // Kept before the step runs: a store may change the fetched cell itself.
             step_.address = pc_;
@@ -113,6 +158,10 @@ Processor::Stop Processor::runSteps(quint64 stopAtStep, [[maybe_unused]] const B
 
         switch (execute()) {
         case Outcome::Continue:
+            if constexpr (Breaking) {
+                if (watched && opcode_ == Store)
+                    mayUse.set(static_cast<size_t>(address_));
+            }
             changes_.stepCompleted = true;
             pcAfterStep_ = pc_;
             lastStepAddress_ = fetchedAt;

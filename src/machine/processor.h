@@ -87,10 +87,20 @@ public:
         Fault,      // the run cannot go on; faultMessage() tells why
         StepLimit,  // executedSteps() reached the requested count
         Breakpoint, // the program counter names a cell of the breakpoints given to run()
+        Access,     // the next instruction reads or writes a cell of the Watched given to run()
     };
 
     // Cells at which a run stops before fetching: a debugger's breakpoints.
     using Breakpoints = std::bitset<kMemorySize>;
+
+    // Cells whose use stops a run before the instruction that would use them:
+    // a debugger's data breakpoints. Only the store writes a cell; only the
+    // load, the arithmetic and the store read or write one.
+    struct Watched {
+        Breakpoints reads;  // stops before a load, arithmetic or store naming the cell
+        Breakpoints writes; // stops before a store naming the cell
+        bool any() const { return reads.any() || writes.any(); }
+    };
 
     // The registers and the step count: with the memory's words, all a run
     // depends on, so that a debugger can keep and restore the whole machine.
@@ -142,8 +152,10 @@ public:
 
     // Runs until a stop; StepLimit once executedSteps() has reached stopAtStep,
     // Breakpoint before fetching from a cell set in breakAt (none when null),
-    // also when the run starts there.
-    Stop run(quint64 stopAtStep = kNoStepLimit, const Breakpoints *breakAt = nullptr);
+    // Access before running an instruction that uses a cell set in watched;
+    // both also when the run starts there.
+    Stop run(quint64 stopAtStep = kNoStepLimit, const Breakpoints *breakAt = nullptr,
+             const Watched *watched = nullptr);
 
     Registers registers() const;
     // Sets every register; a run goes on from there. An input that waited
@@ -185,7 +197,8 @@ private:
     enum class Outcome : quint8 { Continue, Halted, NeedsInput, Fault };
 
     template <bool Observed, bool Breaking>
-    Stop runSteps(quint64 stopAtStep, const Breakpoints *breakAt);
+    Stop runSteps(quint64 stopAtStep, const Breakpoints *breakAt, const Watched *watched);
+    bool uses(const Cell &cell, const Watched &watched);
     void tellObserver();
 
     Cell &cell(qint32 address) { return cells_[static_cast<size_t>(address)]; }

@@ -74,6 +74,7 @@ RunEnd RunLoop::run()
                 return {RunEnd::InputEnded, {}, processor.pc() - 1};
             break;
         case Processor::Stop::Breakpoint:
+        case Processor::Stop::Access:
             // The loop runs without breakpoints; a stop there ends the run all the same.
             return {RunEnd::Stopped, {}, -1};
         case Processor::Stop::StepLimit: {

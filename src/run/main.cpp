@@ -82,6 +82,7 @@ int grade(const run::Options &options)
             return findClass(options, roster, pick, found);
         };
     }
+    job.replaySteps = options.replays ? options.replaySteps : 0;
     for (qsizetype index = 0; index < options.programCount(); ++index) {
         program::Program program;
         QString error;

@@ -1,6 +1,7 @@
 #include "run/options.h"
 
 #include "app/sampleprograms.h"
+#include "grading/feedbackreplays.h"
 #include "machine/instructionset.h"
 #include "program/filename.h"
 #include "program/textfile.h"
@@ -193,8 +194,10 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("PAGE"));
     const QCommandLineOption replaySteps(
         kReplayStepsOption,
-        QStringLiteral("Keep at most N steps in the --replay page (default %1, at most %2).")
+        QStringLiteral("Keep at most N steps in the --replay page (default %1), or in each "
+                       "replay page of the --feedback (default %2); at most %3.")
             .arg(replay::kDefaultSteps)
+            .arg(grading::kFeedbackReplaySteps)
             .arg(replay::kMostSteps),
         QStringLiteral("N"));
     const QCommandLineOption classFolder(
@@ -226,6 +229,9 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("student-view"),
         QStringLiteral("With --test, write TAP or JUnit that students may read: a hidden case "
                        "shows only as its line, whether it passed and its hint."));
+    const QCommandLineOption noReplays(
+        QStringLiteral("no-replays"),
+        QStringLiteral("Write no replay pages of the failing cases beside the --feedback."));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled, nor about a "
@@ -235,9 +241,10 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("Write each error, warning and note on one line, without the source "
                        "line and the marker under it."));
     const QList<QCommandLineOption> known{
-        sample,     maxSteps,    assemble,   listing,     trace,       traceFormat, test,
-        report,     feedback,    summary,    jobs,        timeLimit,   memory,      noWarnings,
-        noExcerpts, studentView, replayPage, replaySteps, classFolder, pick,        roster};
+        sample,      maxSteps,   assemble,   listing,     trace,      traceFormat,
+        test,        report,     feedback,   summary,     jobs,       timeLimit,
+        memory,      noWarnings, noExcerpts, studentView, replayPage, replaySteps,
+        classFolder, pick,       roster,     noReplays};
     parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -324,9 +331,15 @@ Options parseOptions(const QStringList &arguments)
     if (parser.isSet(replayPage) && parser.value(replayPage).isEmpty())
         return refuse(QStringLiteral("--replay needs a name."));
     options.replayPage = parser.value(replayPage);
+    if (parser.isSet(noReplays) && !parser.isSet(feedback))
+        return refuse(QStringLiteral("--no-replays goes only with --feedback."));
+    options.replays = !parser.isSet(noReplays);
+    if (parser.isSet(test))
+        options.replaySteps = grading::kFeedbackReplaySteps;
     if (parser.isSet(replaySteps)) {
-        if (!parser.isSet(replayPage))
-            return refuse(QStringLiteral("--replay-steps goes only with --replay."));
+        if (!parser.isSet(replayPage) && !(parser.isSet(feedback) && options.replays))
+            return refuse(QStringLiteral("--replay-steps goes only with --replay or with "
+                                         "--feedback."));
         if (!readCount(parser.value(replaySteps), options.replaySteps) || options.replaySteps < 1 ||
             options.replaySteps > replay::kMostSteps)
             return refuse(QStringLiteral("--replay-steps needs a whole number from 1 to %1, "

@@ -38,12 +38,13 @@ struct Options {
     QString classFolder; // for Test: a folder per student, in place of FILEs; empty: none
     QString pick;        // with classFolder: the file to grade in each folder; empty: default
     QString roster;      // with classFolder: the class's roster; empty: none
-    quint64 maxSteps = kDefaultMaxSteps;                       // 0: no limit
-    grading::TimeLimit timeLimit{0};                           // for Test; 0: no limit
-    qsizetype jobs = 0; // for Test: FILEs graded at once; 0: one per usable core
+    quint64 maxSteps = kDefaultMaxSteps; // 0: no limit
+    grading::TimeLimit timeLimit{0};     // for Test; 0: no limit
+    qsizetype jobs = 0;                  // for Test: FILEs graded at once; 0: one per usable core
     bool showMemory = false;
     QString replayPage;                          // the page to write; empty: none
-    quint64 replaySteps = replay::kDefaultSteps; // the most steps the page holds
+    quint64 replaySteps = replay::kDefaultSteps; // the most steps a page holds
+    bool replays = true; // with feedbackFolder: replay pages of the failing cases
     bool trace = false;
     TraceFormat traceFormat = TraceFormat::Text;
     bool warnings = true; // warnings about a program that assembled, on standard error

@@ -47,6 +47,9 @@ private slots:
     void hitCountsOnceEachPoint();
     void changingThePast_data();
     void changingThePast();
+    void dataBreakpointsStopAfterEachUse_data();
+    void dataBreakpointsStopAfterEachUse();
+    void reverseContinuePausesAtAStateOfTheRun();
 
 private:
     QTemporaryDir folder;
@@ -596,6 +599,129 @@ void TestDap::changingThePast()
     QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason, dap::Stop::Halted);
     QCOMPARE(consoleTexts(session), output);
     QCOMPARE(session.furthest(), quint64(5));
+}
+
+// A data breakpoint stops after each step that uses its cell (a store; with
+// readWrite a load or arithmetic too), forwards and by reverseContinue, with
+// line breakpoints between and code that a store changes. The steps expected
+// come from the run stepped one at a time.
+void TestDap::dataBreakpointsStopAfterEachUse_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<qint32>("cell");
+    QTest::addColumn<bool>("readWrite");
+    QTest::addColumn<QList<qint32>>("lines");
+    QTest::addColumn<quint64>("spacing");
+    const QString countDown = QString::fromLatin1(kCountDown);
+    QTest::newRow("count, write") << countDown << 6 << false << QList<qint32>{} << quint64(4);
+    QTest::newRow("count, readWrite") << countDown << 6 << true << QList<qint32>{} << quint64(7);
+    QTest::newRow("one, write: never") << countDown << 7 << false << QList<qint32>{} << quint64(4);
+    QTest::newRow("one, readWrite, a line breakpoint on its reader")
+        << countDown << 7 << true << QList<qint32>{2, 4} << quint64(3);
+    QTest::newRow("count, readWrite, a line breakpoint on its store")
+        << countDown << 6 << true << QList<qint32>{3} << quint64(1000);
+    // The store turns the load in cell 0 into a branch that is not taken.
+    const QString changed = QStringLiteral(
+        "slot\tLDA\tval\n\tLDA\tn\n\tSUB\tone\n\tSTA\tn\n\tBRN\tdone\n\tLDA\tjump\n\tSTA\tslot\n"
+        "\tBRA\tslot\ndone\tHLT\nn\tDAT\t1\none\tDAT\t1\nval\tDAT\t42\njump\tDAT\t1008\n");
+    QTest::newRow("code changed by a store, readWrite")
+        << changed << 11 << true << QList<qint32>{} << quint64(2);
+    QTest::newRow("the changed cell, write")
+        << changed << 0 << false << QList<qint32>{7} << quint64(5);
+}
+
+void TestDap::dataBreakpointsStopAfterEachUse()
+{
+    QFETCH(QString, text);
+    QFETCH(qint32, cell);
+    QFETCH(bool, readWrite);
+    QFETCH(QList<qint32>, lines);
+    QFETCH(quint64, spacing);
+    dap::Session session(spacing, 4);
+    dap::LaunchOptions options;
+    options.program = write(text);
+    dap::LaunchError errors;
+    QVERIFY2(session.launch(options, errors), qPrintable(errors.lines.join(u'\n')));
+    QList<quint64> expected;
+    for (dap::Stop stop = session.step();
+         stop.reason == dap::Stop::Step || stop.reason == dap::Stop::Halted;
+         stop = session.step()) {
+        const machine::Step &step = *session.lastStep();
+        const bool reads = step.opcode == 1 || step.opcode == 2 || step.opcode == 3 ||
+                           step.opcode == 4 || step.opcode == 6;
+        if (step.operand == cell && (step.opcode == 5 || (readWrite && reads)))
+            expected << step.number;
+        if (stop.reason == dap::Stop::Halted)
+            break;
+    }
+    QVERIFY(session.halted());
+
+    QVERIFY(session.launch(options, errors));
+    session.breakpoints().setLines(session.program(), lines);
+    session.breakpoints().setData({{0, cell, readWrite}});
+    QList<quint64> forwards;
+    for (;;) {
+        const std::optional<dap::Stop> stop = session.runFor(1000, dap::Resume::FromStop);
+        QVERIFY(stop);
+        if (stop->reason == dap::Stop::Halted)
+            break;
+        if (stop->reason == dap::Stop::DataBreakpoint)
+            forwards << session.processor().executedSteps();
+        else
+            QCOMPARE(stop->reason, dap::Stop::Breakpoint);
+    }
+    QCOMPARE(forwards, expected);
+
+    QList<quint64> backwards;
+    for (;;) {
+        const dap::Stop stop = session.reverseContinue();
+        if (stop.reason == dap::Stop::Start)
+            break;
+        if (stop.reason == dap::Stop::DataBreakpoint)
+            backwards.prepend(session.processor().executedSteps());
+        else
+            QCOMPARE(stop.reason, dap::Stop::Breakpoint);
+    }
+    QCOMPARE(backwards, expected);
+}
+
+// Paused over 20,000,000 recorded steps, reverseContinue rests at a state
+// that the run forwards reaches after as many steps.
+void TestDap::reverseContinuePausesAtAStateOfTheRun()
+{
+    const QString countDown =
+        QStringLiteral("\tBRA\tloop\nloop\tLDA\tcount\n\tSUB\tone\n\tSTA\tcount\n\tBRP\tloop\n"
+                       "\tHLT\ncount\tDAT\t5000000\none\tDAT\t1\n");
+    dap::Session session;
+    dap::LaunchOptions options;
+    options.program = write(countDown);
+    options.maxSteps = 0;
+    dap::LaunchError errors;
+    QVERIFY(session.launch(options, errors));
+    std::optional<dap::Stop> stop;
+    while (!stop)
+        stop = session.runFor(1 << 24, dap::Resume::Onwards);
+    QCOMPARE(stop->reason, dap::Stop::Halted);
+    QVERIFY(session.processor().executedSteps() > 20'000'000);
+
+    session.breakpoints().setLines(session.program(), {1}); // only the first step stands there
+    session.breakpoints().setData({{0, 7, false}});         // "one" is never written
+    session.beginReverse();
+    for (int stretch = 0; stretch < 3; ++stretch)
+        QVERIFY(!session.reverseStretch());
+    QCOMPARE(session.pauseReverse().reason, dap::Stop::Pause);
+    const dap::MachineState paused = session.state();
+    const quint64 at = paused.registers.executedSteps;
+    QVERIFY(at > 0 && at < 20'000'000);
+
+    dap::Session again;
+    QVERIFY(again.launch(options, errors));
+    QVERIFY(!again.runFor(at, dap::Resume::Onwards));
+    QCOMPARE(again.state(), paused);
+    // The paused session goes on forwards from there as the first run did.
+    QCOMPARE(session.step().reason, dap::Stop::Step);
+    QCOMPARE(again.step().reason, dap::Stop::Step);
+    QCOMPARE(session.state(), again.state());
 }
 
 QTEST_APPLESS_MAIN(TestDap)

@@ -83,7 +83,9 @@ def matches(expected, actual):
 
 
 def check_links(path, text, root):
-    for target in re.findall(r"\]\(([^)\s]+)\)", text):
+    # What a fenced block shows, such as a program's output, links nothing.
+    prose = re.sub(r"^(```+).*?^\1", "", text, flags=re.M | re.S)
+    for target in re.findall(r"\]\(([^)\s]+)\)", prose):
         if re.match(r"^[a-z]+:", target) or target.startswith("#"):
             continue
         file = os.path.normpath(os.path.join(os.path.dirname(path), target.split("#")[0]))

@@ -57,6 +57,7 @@ RunResult runToEnd(Processor &processor, QList<int> inputs)
                          QString::number(processor.faultAddress());
             return result;
         case Processor::Stop::Breakpoint:
+        case Processor::Stop::Access:
             result.end = QStringLiteral("breakpoint");
             return result;
         case Processor::Stop::NeedsInput:

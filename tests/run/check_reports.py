@@ -535,10 +535,12 @@ def check_jobs(folder):
             feedback = os.path.join(os.path.dirname(folder), f"feedback-{report}-{jobs}")
             run = korvane(folder, ["--jobs", jobs, "--feedback", feedback, "--max-steps", "500",
                                    "--test", "class.cases", "--report", report, "--", *NAMES], 5)
-            written = {n: open(os.path.join(feedback, n), "rb").read()
-                       for n in sorted(os.listdir(feedback))}
+            written = {os.path.relpath(os.path.join(at, n), feedback):
+                       open(os.path.join(at, n), "rb").read()
+                       for at, _, names in os.walk(feedback) for n in names}
             seen.append((run.stdout, run.stderr, written))
-        check(len(seen[0][2]) == len(NAMES) and seen[0] == seen[1] == seen[2],
+        check(len([n for n in seen[0][2] if n.endswith(".md") and os.sep not in n]) == len(NAMES)
+              and seen[0] == seen[1] == seen[2],
               f"--jobs 1, 2 and 3 wrote different {report} reports")
     # A report that cannot be written stops the grading where one job would.
     seen = []

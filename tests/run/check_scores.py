@@ -19,6 +19,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import urllib.parse
 
 import junitparser
 
@@ -232,9 +233,15 @@ def check_student_views(folder):
             check(value not in text.decode(), f"Gradescope {name} shows {value!r}")
     korvane(folder, ["--report", "gradescope", *FILES], 64)
 
-    # Feedback: a file per FILE, named apart though two FILEs share a name.
+    # Feedback: a file per FILE, named apart though two FILEs share a name;
+    # pages of an earlier run are gone after this one.
+    for stale in ["dee.txt.replays/line-99.html", "ann%2Fprog.txt.replays/line-4.html"]:
+        os.makedirs(os.path.dirname(os.path.join(folder, "feedback", stale)), exist_ok=True)
+        with open(os.path.join(folder, "feedback", stale), "w") as file:
+            file.write("stale")
     korvane(folder, ["--report", "csv", "--feedback", "feedback", "--", *FILES], 5)
-    written = sorted(os.listdir(os.path.join(folder, "feedback")))
+    written = sorted(n for n in os.listdir(os.path.join(folder, "feedback"))
+                     if not n.endswith(".replays"))
     check(len(written) == len(FILES) and all(n.endswith(".md") for n in written),
           f"feedback files {written}")
     for name in FILES:
@@ -250,11 +257,24 @@ def check_student_views(folder):
         visible_failed = [c for c in CHECKS if c["line"] in FAILED[name] and not c["hidden"]]
         check(text.count("reason:") == sum(1 for c in visible_failed if "=>" in c["text"]) or
               name == "eve.txt", f"feedback {name}: the failing cases' details\n{text}")
-        for value in secret:
-            check(value not in text, f"feedback {name} shows {value!r}")
+        check_replays(folder, name, text)
         hints = [c["hint"] for c in CHECKS if c["hint"] and c["line"] in FAILED[name]]
         check(re.findall(r"^Hint: (.*)$", text, re.M) == (hints if name != "eve.txt" else []),
               f"feedback {name}: hints\n{text}")
+    pages = feedback_pages(folder)
+    korvane(folder, ["--report", "csv", "--feedback", "feedback", "--", *FILES], 5)
+    check(feedback_pages(folder) == pages, "the replay pages differ from one run to the next")
+    for path, data in pages.items():
+        for value in secret:
+            check(value.encode() not in data, f"{path} shows {value!r}")
+    korvane(folder, ["--feedback", "feedback", "--no-replays", "--", *FILES], 5)
+    check(not [p for p in feedback_pages(folder) if ".replays/" in p], "--no-replays left pages")
+
+    # Emptying the replay pages' folder removes no file graded.
+    korvane(folder, ["--feedback", "feedback", "--", "dee.txt"], 5)
+    kept = os.path.join("feedback", "dee.txt.replays", "line-4.html")
+    output = korvane(folder, ["--feedback", "feedback", "--", "dee.txt", kept], 73)
+    check(output == b"" and os.path.exists(os.path.join(folder, kept)), "a FILE graded was removed")
 
     # What cannot be created stops everything before the grading.
     with open(os.path.join(folder, "plain"), "w") as file:
@@ -262,6 +282,35 @@ def check_student_views(folder):
     for option, path in [("--feedback", "plain/feedback"), ("--summary", "nowhere/s.csv")]:
         output = korvane(folder, [option, path, "--", *FILES], 73)
         check(output == b"", f"{option} {path}: a report was written")
+
+
+def feedback_pages(folder):
+    """Every file under the feedback folder, by its path there, with its bytes."""
+    top = os.path.join(folder, "feedback")
+    return {os.path.relpath(os.path.join(at, n), top): open(os.path.join(at, n), "rb").read()
+            for at, _, names in os.walk(top) for n in names}
+
+
+def check_replays(folder, name, text):
+    """A page per failing case shown to the student, linked under the case
+    and opening at the end of the run it holds; none for another check."""
+    base = name.replace("/", "%2F")
+    replays = os.path.join(folder, "feedback", base + ".replays")
+    wanted = [c for c in CHECKS if c["line"] in FAILED[name] and "=>" in c["text"] and
+              not c["hidden"] and name not in UNGRADED]
+    written = sorted(os.listdir(replays)) if os.path.isdir(replays) else []
+    check(written == sorted(f"line-{c['line']}.html" for c in wanted),
+          f"replay pages of {name}: {written}")
+    sections = {int(re.match(r"line (\d+)", s).group(1)): s for s in text.split("\n### ")[1:]}
+    for c in CHECKS:
+        link = re.search(r"\[Replay of this run\]\(([^)]*)\)", sections[c["line"]])
+        if not check(bool(link) == (c in wanted), f"feedback {name}, line {c['line']}: link"):
+            continue
+        if link:
+            target, steps = link.group(1).split("#step=")
+            with open(os.path.join(folder, "feedback", urllib.parse.unquote(target))) as page:
+                check(f'"steps":[' in page.read() and int(steps) > 0,
+                      f"feedback {name}: {link.group(1)} opens no page")
 
 
 def check_summary_targets(folder, tally_text):
@@ -300,7 +349,9 @@ def check_jobs(folder):
             run = subprocess.run([KORVANE_RUN, "--jobs", jobs, "--test", "class.cases",
                                   "--report", report, "--feedback", out, "--summary",
                                   out + ".csv", "--", *FILES], cwd=folder, capture_output=True)
-            files = [open(os.path.join(out, n), "rb").read() for n in sorted(os.listdir(out))]
+            files = sorted((os.path.relpath(os.path.join(at, n), out),
+                            open(os.path.join(at, n), "rb").read())
+                           for at, _, names in os.walk(out) for n in names)
             with open(out + ".csv", "rb") as file:
                 seen.append((run.returncode, run.stdout, run.stderr, files, file.read()))
         check(seen[0][0] == 5 and seen[0] == seen[1], f"--jobs 1 and 2: {report} differs")

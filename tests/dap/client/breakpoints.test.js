@@ -99,7 +99,7 @@ test('logpoints write to the debug console without stopping', () =>
         assert.deepEqual(await stops(client), [[26, 0, 'step']]);
         const logs = client.outputs.filter(o => o.category === 'console').map(o => o.output);
         assert.deepEqual(logs, [4, 3, 2, 1, 0].map(n => `count ${n}, acc ${n}, pc 3, [07] 1\n`)
-            .concat(['done\n']));
+            .concat(['done\n', 'halted\n']));
     }));
 
 test('function breakpoints stop where the program counter reaches the label', () =>

@@ -83,9 +83,11 @@ test('typed values: the run waits at INP and takes what is typed in the console'
         assert.equal(state.frame.line, 1);
         assert.equal(state.registers.steps, '0');
 
-        // Not a number: said so, and the input still waits.
-        await client.evaluateRequest({ expression: 'seven', context: 'repl' });
-        assert.equal(h.outputText(client, 'stderr'), 'Invalid input.\n');
+        // Not a number: evaluated, the console says how to type a value, and
+        // the input still waits.
+        await assert.rejects(client.evaluateRequest({ expression: 'seven', context: 'repl' }),
+                             /There is no label, cell or register 'seven'/);
+        assert.equal(h.outputText(client, 'stderr'), '');
         state = await h.readState(client);
         assert.equal(state.frame.line, 1);
 
@@ -328,4 +330,30 @@ test('the VS Code extension\'s first configuration launches and stops on entry',
         const stopped = client.waitForEvent('stopped');
         await h.launch(client, config);
         assert.equal((await stopped).body.reason, 'entry');
+    }));
+
+test('at an INP the console takes a number as the value and evaluates anything else; stops are told there', () =>
+    withClient(async client => {
+        const file = h.temporaryProgram('\tINP\n\tSTA\t1st\n\tOUT\n\tHLT\n1st\tDAT\t8\n');
+        const waiting = client.waitForEvent('stopped');
+        await h.launch(client, { program: file });
+        await waiting;
+        const console = () => client.outputs.filter(o => o.category === 'console').map(o => o.output);
+        const hint = 'The input waits for a value: type a number, such as 42, to give it. ' +
+                     'Anything else is evaluated.\n';
+        assert.deepEqual(console(), ['INP at line 1 waits for a value: type it in the debug console\n']);
+        const rows = [['acc', '0'], ['[04]', '8'], ['steps', '0']];
+        for (const [expression, result] of rows) {
+            const answer = await client.evaluateRequest({ expression, context: 'repl' });
+            assert.equal(answer.body.result, result);
+        }
+        // A label that starts like a number is a value here; the watch shows it.
+        const watched = await client.evaluateRequest({ expression: '1st', context: 'watch' });
+        assert.equal(watched.body.result, '8 (cell 04)');
+        assert.deepEqual(console().slice(1), [hint, hint, hint]);
+        const halted = client.waitForEvent('stopped');
+        await client.evaluateRequest({ expression: '-3.5 apples', context: 'repl' });
+        await h.endAfterHalt(client, halted);
+        assert.equal(h.outputText(client, 'stdout'), '-3\n');
+        assert.deepEqual(console().slice(4), ['halted\n']);
     }));

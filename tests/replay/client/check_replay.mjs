@@ -12,7 +12,7 @@ import { spawnSync } from "node:child_process";
 import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
-import { pathToFileURL } from "node:url";
+import { fileURLToPath, pathToFileURL } from "node:url";
 import puppeteer from "puppeteer-core";
 
 const [runPath, chromiumPath, randomArgument] = process.argv.slice(2);
@@ -383,6 +383,30 @@ check(programs === randomPrograms, `${programs} random programs assembled`);
     "the page says how far the run went and how it ended", seen.summary);
   check(seen.report === plain.stderr.trimEnd(), "the end in korvane-run's words", `${seen.report}\nvs\n${plain.stderr}`);
   await closePage(page, "long run");
+}
+
+// The feedback links the page of a failing case, which opens at the end of
+// the run on the case's inputs; a hidden case has none.
+{
+  const classFolder = path.join(folder, "class");
+  fs.mkdirSync(path.join(classFolder, "a"), { recursive: true });
+  const file = path.join(classFolder, "a", "sum.txt");
+  fs.writeFileSync(file, "\tINP\n\tSTA one\n\tINP\n\tSUB one\n\tOUT\n\tHLT\none\tDAT\n");
+  fs.writeFileSync(path.join(classFolder, "sum.cases"), "3 4 => 7\n[hidden] 5 6 => 11\n");
+  const graded = spawnSync(runPath, ["-w", "--test", "sum.cases", "--feedback", "out", "a/sum.txt"],
+    { cwd: classFolder, encoding: "utf8" });
+  const markdown = path.join(classFolder, "out", "a%2Fsum.txt.md");
+  const link = /\[Replay of this run\]\(([^)]+)\)/.exec(fs.readFileSync(markdown, "utf8"))?.[1] ?? "";
+  const url = new URL(link, pathToFileURL(markdown));
+  check(graded.status === 5 && url.pathname.endsWith("/out/a%252Fsum.txt.replays/line-1.html"),
+    "the feedback links the failing case's page", `${graded.status} ${link}`);
+  const trace = korvaneRun(["--trace", "--trace-format", "json", file], "3\n4\n").stderr.split("\n")
+    .filter((line) => line.startsWith("{")).map((line) => JSON.parse(line));
+  const image = korvaneRun(["--assemble", "-w", file]).stdout.split("\n").slice(0, -1);
+  const page = await openPage(fileURLToPath(url), url.hash);
+  await expectStep(page, modelOf(image, trace), trace.length, "a feedback page at its link");
+  await closePage(page, "a feedback page");
+  check(same(fs.readdirSync(path.dirname(fileURLToPath(url))), ["line-1.html"]), "no page of the hidden case");
 }
 
 // The page is never written over the program, and written whole or not at all.
