@@ -211,21 +211,25 @@ Graded gradeSubmission(const Job &job, const QList<TestCase> &cases, const Submi
 
 Outcome gradeClass(const Job &given, std::ostream &output, std::ostream &errors)
 {
-    QList<TestCase> cases;
+    QList<TestCase> read;
     QString error;
     QString pick;
-    if (const CasesTrouble trouble = readCases(given.casesFile, cases, error, &pick);
+    if (const CasesTrouble trouble = readCases(given.casesFile, read, error, &pick);
         trouble != CasesTrouble::None) {
         tell(output, errors, error);
         return trouble == CasesTrouble::CannotRead ? Outcome::CasesCannotRead
                                                    : Outcome::CasesUnusable;
     }
-    Job job = given;
-    if (job.findSubmissions) {
+    Job found = given;
+    if (found.findSubmissions) {
         output.flush();
-        if (!job.findSubmissions(pick, job.submissions))
+        if (!found.findSubmissions(pick, found.submissions))
             return Outcome::NothingToGrade;
     }
+    // Read from every grading thread at once: const, so that no QList detaches
+    // under another thread's feet.
+    const Job &job = found;
+    const QList<TestCase> &cases = read;
 
     // What the grading writes besides the report can be written, before it
     // starts, and replaces none of the files it reads.
