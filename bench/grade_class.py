@@ -8,6 +8,10 @@ Then the same class where 13 submissions loop without end on 8 cases each
 --jobs 1 and with --jobs 2: the times, their ratio, and the cores and load
 it was measured under.
 
+Then what --similar adds to one call: for that class (two images under
+many labels) and for 200 programs of 60 words, each a few words from the
+others, so that every pair is compared.
+
 Usage: grade_class.py KORVANE_RUN [ROUNDS]   (the best of ROUNDS runs, default 3)
 """
 
@@ -15,6 +19,7 @@ import csv
 import io
 import json
 import os
+import random
 import resource
 import subprocess
 import sys
@@ -122,6 +127,36 @@ def grade_with_jobs(korvane_run, folder, cases, rounds):
           f"least 1.6 on two idle cores)")
 
 
+def close_program(rng, base):
+    """`base`, a list of 59 instruction lines, with 3 to 6 lines replaced,
+    then HLT and its three data cells: 63 cells."""
+    lines = list(base)
+    for _ in range(rng.randrange(3, 7)):
+        lines[rng.randrange(len(lines))] = f"{rng.choice(['ADD', 'SUB', 'LDA'])} {rng.choice('abc')}"
+    return "\n".join(lines + ["HLT", "a DAT 1", "b DAT 2", "c DAT 3"]) + "\n"
+
+
+def similar_cost(korvane_run, folder, cases, files, rounds):
+    """The time of one call with --similar less that of the same call without."""
+    rng = random.Random(7)
+    base = [f"{rng.choice(['ADD', 'SUB', 'LDA'])} {rng.choice('abc')}" for _ in range(59)]
+    close = []
+    for index in range(SUBMISSIONS):
+        close.append(os.path.join(folder, f"close{index:03}.txt"))
+        with open(close[-1], "w") as file:
+            file.write(close_program(rng, base))
+    quiet = {"stdout": subprocess.DEVNULL, "stderr": subprocess.DEVNULL}
+    print(f"What --similar adds to one korvane-run --report csv call, best of {rounds}")
+    for what, class_files in (("the class above", files),
+                              (f"{SUBMISSIONS} programs of 63 cells, all compared", close)):
+        command = [korvane_run, "-w", "--jobs", "1", "--test", cases, "--report", "csv"]
+        plain = best_time(rounds, lambda: subprocess.run([*command, *class_files], **quiet))
+        similar = best_time(rounds, lambda: subprocess.run([*command, "--similar", *class_files],
+                                                           **quiet))
+        print(f"  {what:42} {plain:7.3f} s, with --similar {similar:7.3f} s: "
+              f"{(similar - plain) * 1000:6.1f} ms more (target: under 100)")
+
+
 def main():
     korvane_run = os.path.abspath(sys.argv[1])
     rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 3
@@ -159,6 +194,17 @@ def main():
     print(f"  one korvane-run per submission {per_file:8.3f} s {graded / per_file:10.0f} cases/s")
     print(f"  one call is {per_file / one_call:.1f} times as fast (target: at least 10, "
           f"in under 0.2 s)")
+
+    with tempfile.TemporaryDirectory() as folder:
+        cases = os.path.join(folder, "class.cases")
+        with open(cases, "w") as file:
+            file.writelines(f"{n} => {n * (n + 1) // 2}\n" for n in CASES)
+        files = []
+        for index in range(SUBMISSIONS):
+            files.append(os.path.join(folder, f"student{index:03}.txt"))
+            with open(files[-1], "w") as file:
+                file.write(submission(index))
+        similar_cost(korvane_run, folder, cases, files, rounds)
 
     with tempfile.TemporaryDirectory() as folder:
         cases = os.path.join(folder, "class.cases")

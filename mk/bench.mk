@@ -21,7 +21,8 @@
 #   make bench BENCH_ARGS=--benchmark_filter=CountDown  a part only
 #   make bench-grading   only this: 200 generated submissions with 15 cases
 #              each, graded by one korvane-run call and by one process per
-#              submission (cases per second of each, and their ratio)
+#              submission (cases per second of each, and their ratio), and
+#              what --similar adds to one call
 #   make bench-replay    only this: the size of a --replay page of 10,000
 #              steps and how soon headless Chromium has it ready
 

@@ -175,6 +175,8 @@ struct Graded {
     FileGrade grade;
     QStringList told;
     program::Program program; // as read and assembled, for the replay pages of its feedback
+    // With Job::similar, the image as compared; none when it did not assemble.
+    std::optional<QStringList> compared;
 };
 
 // Reads, assembles and runs one submission against every case. Touches
@@ -203,6 +205,8 @@ Graded gradeSubmission(const Job &job, const QList<TestCase> &cases, const Submi
             graded.told.append(program.linesOf(grade.warnings));
         }
         grade.cases = checkProgram(program, cases, job.maxSteps, job.timeLimit);
+        if (job.similar)
+            graded.compared = comparedImage(program);
     }
     return graded;
 }
@@ -243,8 +247,16 @@ Outcome gradeClass(const Job &given, std::ostream &output, std::ostream &errors)
         return Outcome::CannotCreate;
     }
 
+    // CSV and JSON tell each FILE's likeness to all the others: their rows
+    // wait until every FILE is graded.
+    SimilarFiles similar;
+    const bool rowsWait =
+        job.similar && (job.format == ReportFormat::Csv || job.format == ReportFormat::Json);
+    QList<std::optional<QStringList>> images;
+    QList<FileGrade> waiting;
     const std::unique_ptr<Report> report =
-        makeReport(job.format, cases, job.submissions.size(), output, job.columns, job.studentView);
+        makeReport(job.format, cases, job.submissions.size(), output, job.columns, job.studentView,
+                   job.similar ? &similar : nullptr);
     QList<CheckTally> tallies(cases.size());
     bool allPassed = true;
     bool feedbackWritten = true;
@@ -257,7 +269,15 @@ Outcome gradeClass(const Job &given, std::ostream &output, std::ostream &errors)
             ++(grade.graded && grade.cases[i].passed ? tallies[i].passed : tallies[i].failed);
             tallies[i].ungraded += grade.graded ? 0 : 1;
         }
-        report->add(grade);
+        if (job.similar) {
+            images.append(std::move(graded.compared));
+            similar.names.append(listedName(grade));
+            similar.keys.append(grade.student ? grade.student->name : grade.name);
+        }
+        if (rowsWait)
+            waiting.append(grade);
+        else
+            report->add(grade);
         if (!job.feedbackFolder.isEmpty() && !submissionPath(job.submissions[index]).isEmpty() &&
             !giveFeedback(job, job.submissions[index], graded.program, cases, grade, error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);
@@ -271,6 +291,11 @@ Outcome gradeClass(const Job &given, std::ostream &output, std::ostream &errors)
             [&](qsizetype index) { return gradeSubmission(job, cases, job.submissions[index]); },
             take);
     }
+    if (job.similar) {
+        static_cast<Similarities &>(similar) = findSimilar(images, *job.similar);
+        for (const FileGrade &grade : std::as_const(waiting))
+            report->add(grade);
+    }
     report->finish(tallies);
     output.flush();
     if (!output) {
@@ -279,7 +304,7 @@ Outcome gradeClass(const Job &given, std::ostream &output, std::ostream &errors)
     }
     if (!job.summaryFile.isEmpty()) {
         std::ostringstream text;
-        writeSummary(text, cases, tallies);
+        writeSummary(text, cases, tallies, job.similar ? &similar : nullptr);
         if (!summary.commit(QByteArray::fromStdString(text.str()), error)) {
             tell(output, errors, QLatin1String("korvane-run: ") + error);
             return Outcome::CannotCreate;

@@ -59,6 +59,9 @@ struct Job {
     // The most steps of a replay page beside the feedback, per failing case
     // shown to students; 0: no pages.
     quint64 replaySteps = 0;
+    // CSV, JSON and the summary: the FILEs whose images are the same or
+    // differ by at most this many words; none: not looked for.
+    std::optional<qsizetype> similar;
 };
 
 // How grading ended, as far as the exit status needs to know.

@@ -7,15 +7,15 @@ namespace grading
 
 std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &cases,
                                    qsizetype fileCount, std::ostream &output, ReportColumns columns,
-                                   bool forStudents)
+                                   bool forStudents, const SimilarFiles *similar)
 {
     switch (format) {
     case ReportFormat::Tap:
         break;
     case ReportFormat::Csv:
-        return makeCsvReport(cases, output, columns);
+        return makeCsvReport(cases, output, columns, similar);
     case ReportFormat::Json:
-        return makeJsonReport(cases, output);
+        return makeJsonReport(cases, output, similar);
     case ReportFormat::Junit:
         return makeJunitReport(cases, output, forStudents);
     case ReportFormat::Gradescope:

@@ -8,6 +8,7 @@
 #include "grading/casecheck.h"
 #include "grading/cases.h"
 #include "grading/grading.h"
+#include "grading/similarity.h"
 
 #include <QList>
 #include <QString>
@@ -17,6 +18,13 @@
 
 namespace grading
 {
+
+// The FILEs that look copied, for CSV, JSON and the summary, with the name
+// each of them gives every FILE.
+struct SimilarFiles : Similarities {
+    QStringList names; // as CSV and the summary list the FILEs (listedName())
+    QStringList keys;  // as JSON names them: the student, or the FILE as shown
+};
 
 class Report
 {
@@ -32,19 +40,21 @@ public:
 // The report of `fileCount` FILEs (at least one) graded with `cases`, written
 // to `output`. The cases and the stream must outlive it. A report of one FILE
 // is that FILE's alone; TAP then says only how its cases went.
-// CSV and JSON add the student's columns as `columns` asks. For students,
-// TAP and JUnit show a hidden case only as its line, whether it passed and
-// its hint.
+// CSV and JSON add the student's columns as `columns` asks, and with
+// `similar` each FILE's likeness to the others (filled in before the first
+// FILE is added). For students, TAP and JUnit show a hidden case only as its
+// line, whether it passed and its hint.
 std::unique_ptr<Report> makeReport(ReportFormat format, const QList<TestCase> &cases,
                                    qsizetype fileCount, std::ostream &output,
                                    ReportColumns columns = ReportColumns::Files,
-                                   bool forStudents = false);
+                                   bool forStudents = false, const SimilarFiles *similar = nullptr);
 
 std::unique_ptr<Report> makeTapReport(const QList<TestCase> &cases, qsizetype fileCount,
                                       std::ostream &output, bool forStudents);
 std::unique_ptr<Report> makeCsvReport(const QList<TestCase> &cases, std::ostream &output,
-                                      ReportColumns columns);
-std::unique_ptr<Report> makeJsonReport(const QList<TestCase> &cases, std::ostream &output);
+                                      ReportColumns columns, const SimilarFiles *similar);
+std::unique_ptr<Report> makeJsonReport(const QList<TestCase> &cases, std::ostream &output,
+                                       const SimilarFiles *similar);
 std::unique_ptr<Report> makeJunitReport(const QList<TestCase> &cases, std::ostream &output,
                                         bool forStudents);
 std::unique_ptr<Report> makeGradescopeReport(const QList<TestCase> &cases, std::ostream &output);
@@ -52,9 +62,10 @@ std::unique_ptr<Report> makeGradescopeReport(const QList<TestCase> &cases, std::
 // The summary of a class as CSV: a row per rule and case, with its line in
 // the cases file, the case as written, how many FILEs passed it, failed it,
 // and were given in all, and how many of those that failed it could not be
-// graded.
+// graded. With `similar`, then an empty line and a second table: a row per
+// FILE of each group that looks copied, the largest group first.
 void writeSummary(std::ostream &output, const QList<TestCase> &cases,
-                  const QList<CheckTally> &tallies);
+                  const QList<CheckTally> &tallies, const SimilarFiles *similar = nullptr);
 
 // What the formats share.
 

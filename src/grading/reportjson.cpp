@@ -9,6 +9,11 @@
 // In a class graded by folder each entry also names its "student", its
 // "file" being the path as shown (null when none was handed in), and with a
 // roster gives the student's "id", "email" and "on_roster".
+// With --similar each entry also gives its image's "length" (null when it
+// did not assemble), its "group" (null for none), the "identical" FILEs
+// and the "near" ones [{"file", "distance"}], and the document ends with
+// "similar": [{"group", "files": [{"file", "length", "nearest", "distance"}]}],
+// the largest group first; a FILE is named there as its entry is.
 // Rules count as cases, of kind "forbid" or "max-words". A DIAGNOSTIC is an
 // object: kind, severity, line, column, end_column, message, related, fixes.
 
@@ -59,7 +64,10 @@ QJsonArray numbers(const QList<qint32> &values)
 class JsonReport final : public Report
 {
 public:
-    JsonReport(const QList<TestCase> &cases, std::ostream &output) : cases(cases), output(output) {}
+    JsonReport(const QList<TestCase> &cases, std::ostream &output, const SimilarFiles *similar)
+        : cases(cases), output(output), similar(similar)
+    {
+    }
 
     // A FILE that could not be graded fails every case, with its reason.
     void add(const FileGrade &grade) override
@@ -107,6 +115,8 @@ public:
                           {QLatin1String("cases"), caseResults}};
         if (grade.student)
             addStudent(entry, grade);
+        if (similar)
+            addLikeness(entry, similar->files[files.size()]);
         files.append(entry);
         if (grade.passed())
             ++filesPassed;
@@ -125,12 +135,14 @@ public:
                             {QLatin1String("failed"), tallies[i].failed},
                             {QLatin1String("total"), tallies[i].passed + tallies[i].failed},
                             {QLatin1String("ungraded"), tallies[i].ungraded}});
-        const QJsonObject root{{QLatin1String("passed"), filesPassed},
-                               {QLatin1String("total"), files.size()},
-                               {QLatin1String("cases_passed"), casesPassed},
-                               {QLatin1String("cases_total"), casesTotal},
-                               {QLatin1String("files"), files},
-                               {QLatin1String("summary"), summary}};
+        QJsonObject root{{QLatin1String("passed"), filesPassed},
+                         {QLatin1String("total"), files.size()},
+                         {QLatin1String("cases_passed"), casesPassed},
+                         {QLatin1String("cases_total"), casesTotal},
+                         {QLatin1String("files"), files},
+                         {QLatin1String("summary"), summary}};
+        if (similar)
+            root.insert(QLatin1String("similar"), groups());
         const QByteArray text = QJsonDocument(root).toJson(QJsonDocument::Indented);
         output.write(text.constData(), text.size());
         output.flush();
@@ -150,8 +162,49 @@ private:
         entry.insert(QLatin1String("on_roster"), QLatin1String(onRosterName(student.onRoster)));
     }
 
+    // A count, null for none (-1).
+    static QJsonValue count(qsizetype value)
+    {
+        return value < 0 ? QJsonValue(QJsonValue::Null) : QJsonValue(value);
+    }
+
+    void addLikeness(QJsonObject &entry, const Likeness &likeness) const
+    {
+        QJsonArray identical;
+        for (const qsizetype file : likeness.identical)
+            identical.append(similar->keys[file]);
+        QJsonArray near;
+        for (const Likeness::Near &other : likeness.near)
+            near.append(QJsonObject{{QLatin1String("file"), similar->keys[other.file]},
+                                    {QLatin1String("distance"), other.distance}});
+        entry.insert(QLatin1String("length"), count(likeness.length));
+        entry.insert(QLatin1String("group"), count(likeness.group < 0 ? -1 : likeness.group + 1));
+        entry.insert(QLatin1String("identical"), identical);
+        entry.insert(QLatin1String("near"), near);
+    }
+
+    QJsonArray groups() const
+    {
+        QJsonArray groups;
+        for (qsizetype group = 0; group < similar->groups.size(); ++group) {
+            QJsonArray members;
+            for (const qsizetype file : similar->groups[group].files) {
+                const Likeness &likeness = similar->files[file];
+                const Likeness::Near nearest = likeness.nearest().value_or(Likeness::Near{});
+                members.append(QJsonObject{{QLatin1String("file"), similar->keys[file]},
+                                           {QLatin1String("length"), likeness.length},
+                                           {QLatin1String("nearest"), similar->keys[nearest.file]},
+                                           {QLatin1String("distance"), nearest.distance}});
+            }
+            groups.append(QJsonObject{{QLatin1String("group"), group + 1},
+                                      {QLatin1String("files"), members}});
+        }
+        return groups;
+    }
+
     const QList<TestCase> &cases;
     std::ostream &output;
+    const SimilarFiles *similar; // null: not looked for
     QJsonArray files;
     qsizetype filesPassed = 0;
     qsizetype casesPassed = 0;
@@ -160,9 +213,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<Report> makeJsonReport(const QList<TestCase> &cases, std::ostream &output)
+std::unique_ptr<Report> makeJsonReport(const QList<TestCase> &cases, std::ostream &output,
+                                       const SimilarFiles *similar)
 {
-    return std::make_unique<JsonReport>(cases, output);
+    return std::make_unique<JsonReport>(cases, output, similar);
 }
 
 } // namespace grading

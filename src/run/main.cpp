@@ -66,6 +66,7 @@ int grade(const run::Options &options)
     job.warnings = options.warnings;
     job.feedbackFolder = options.feedbackFolder;
     job.summaryFile = options.summaryFile;
+    job.similar = options.similar;
     std::optional<QList<grading::RosterEntry>> roster;
     if (!options.roster.isEmpty()) {
         QString error;

@@ -2,6 +2,7 @@
 
 #include "app/sampleprograms.h"
 #include "grading/feedbackreplays.h"
+#include "grading/similarity.h"
 #include "machine/instructionset.h"
 #include "program/filename.h"
 #include "program/textfile.h"
@@ -34,6 +35,7 @@ const QLatin1String kPickOption{"pick"};
 const QLatin1String kRosterOption{"roster"};
 const QLatin1String kJobsOption{"jobs"};
 const QLatin1String kTimeLimitOption{"time-limit"};
+const QLatin1String kSimilarOption{"similar"};
 
 // More threads than this would only cost memory.
 constexpr quint64 kMostJobs = 1024;
@@ -42,6 +44,20 @@ constexpr quint64 kMostJobs = 1024;
 const QLatin1String kReportNames[] = {QLatin1String("tap"), QLatin1String("csv"),
                                       QLatin1String("json"), QLatin1String("junit"),
                                       QLatin1String("gradescope")};
+
+// --similar takes its number only as --similar=N; given alone, it stands
+// for the default number, so that a FILE after it is not taken for one.
+QStringList withSimilarDistance(QStringList arguments)
+{
+    const QString alone = QLatin1String("--") + kSimilarOption;
+    for (QString &argument : arguments) {
+        if (argument == QLatin1String("--"))
+            break;
+        if (argument == alone)
+            argument += QLatin1Char('=') + QString::number(grading::kDefaultSimilarDistance);
+    }
+    return arguments;
+}
 
 Options refuse(const QString &reason)
 {
@@ -229,6 +245,13 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("student-view"),
         QStringLiteral("With --test, write TAP or JUnit that students may read: a hidden case "
                        "shows only as its line, whether it passed and its hint."));
+    const QCommandLineOption similar(
+        kSimilarOption,
+        QStringLiteral("With --test, tell in the csv and json reports and the --summary which "
+                       "FILEs assemble to the same memory image, or to images that differ by at "
+                       "most N words (--similar=N; default %1).")
+            .arg(grading::kDefaultSimilarDistance),
+        QStringLiteral("N"));
     const QCommandLineOption noReplays(
         QStringLiteral("no-replays"),
         QStringLiteral("Write no replay pages of the failing cases beside the --feedback."));
@@ -244,16 +267,17 @@ Options parseOptions(const QStringList &arguments)
         sample,      maxSteps,   assemble,   listing,     trace,      traceFormat,
         test,        report,     feedback,   summary,     jobs,       timeLimit,
         memory,      noWarnings, noExcerpts, studentView, replayPage, replaySteps,
-        classFolder, pick,       roster,     noReplays};
+        classFolder, pick,       roster,     noReplays,   similar};
     parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
         QStringLiteral("Program text to assemble (UTF-8); with --test, one or more."),
         QStringLiteral("FILE..."));
 
-    if (!parser.parse(arguments)) {
+    const QStringList given = withSimilarDistance(arguments);
+    if (!parser.parse(given)) {
         const QString unknown =
-            unknownOption(arguments, known + QList<QCommandLineOption>{help, version});
+            unknownOption(given, known + QList<QCommandLineOption>{help, version});
         if (unknown.startsWith(QLatin1String("--")))
             return refuse(QStringLiteral("unknown option '%1'.").arg(unknown));
         if (!unknown.isEmpty())
@@ -283,7 +307,7 @@ Options parseOptions(const QStringList &arguments)
     for (const QLatin1String name :
          {kSampleOption, kMaxStepsOption, kTestOption, kReportOption, kFeedbackOption,
           kSummaryOption, kTraceFormatOption, kReplayOption, kReplayStepsOption, kClassOption,
-          kPickOption, kRosterOption, kJobsOption, kTimeLimitOption}) {
+          kPickOption, kRosterOption, kJobsOption, kTimeLimitOption, kSimilarOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
@@ -356,7 +380,7 @@ Options parseOptions(const QStringList &arguments)
     options.classFolder = parser.value(classFolder);
     options.pick = parser.value(pick);
     options.roster = parser.value(roster);
-    for (const QCommandLineOption *option : {&jobs, &timeLimit, &studentView}) {
+    for (const QCommandLineOption *option : {&jobs, &timeLimit, &studentView, &similar}) {
         if (parser.isSet(*option) && !parser.isSet(test))
             return refuse(QStringLiteral("--%1 goes only with --test.").arg(option->names()[0]));
     }
@@ -382,6 +406,20 @@ Options parseOptions(const QStringList &arguments)
     if (options.studentView && options.report != grading::ReportFormat::Tap &&
         options.report != grading::ReportFormat::Junit)
         return refuse(QStringLiteral("--student-view goes only with --report tap or junit."));
+    if (parser.isSet(similar)) {
+        quint64 distance = 0;
+        if (!readCount(parser.value(similar), distance) ||
+            distance > quint64(grading::kMostSimilarDistance))
+            return refuse(QStringLiteral("--similar needs a whole number from 0 to %1, as "
+                                         "--similar=N, not '%2'.")
+                              .arg(grading::kMostSimilarDistance)
+                              .arg(parser.value(similar)));
+        if (options.report != grading::ReportFormat::Csv &&
+            options.report != grading::ReportFormat::Json && !parser.isSet(summary))
+            return refuse(QStringLiteral("--similar shows only in --report csv or json and in "
+                                         "the --summary; give one of them."));
+        options.similar = qsizetype(distance);
+    }
     options.feedbackFolder = parser.value(feedback);
     options.summaryFile = parser.value(summary);
     options.showMemory = parser.isSet(memory);

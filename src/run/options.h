@@ -13,6 +13,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include <optional>
+
 namespace run
 {
 
@@ -52,6 +54,9 @@ struct Options {
     QString text;
     // For Test: TAP and JUnit that students may read.
     bool studentView = false;
+    // For Test: the FILEs that look copied, in CSV, JSON and the summary:
+    // images that differ by at most this many words; none: not looked for.
+    std::optional<qsizetype> similar;
 
     // The programs named: the FILEs, or the one sample (none for a class folder).
     qsizetype programCount() const { return sample >= 0 ? 1 : programFiles.size(); }

@@ -9,6 +9,9 @@ reached through a link. Reads every report with a real consumer: Python's
 csv and json, TAP::Parser and prove, junitparser; checks each student's
 row against the table below, and that no id nor email shows where students
 read (TAP, JUnit, feedback) and no linked file's text shows anywhere.
+With --similar: the copies under other labels, case and spacing, and the
+near copies, in CSV, JSON and the summary and nowhere else; and for random
+programs, the near ones found are those that Levenshtein's distance finds.
 
 Usage: check_class.py KORVANE_RUN PROVE PERL
 """
@@ -17,6 +20,7 @@ import csv
 import io
 import json
 import os
+import random
 import re
 import shutil
 import subprocess
@@ -37,7 +41,7 @@ BOTH_ZOE = "no submission of their own; the folder 'ZOE SMITH' may be theirs."
 # Each row, in order: student, folder/file graded (None: none), result,
 # score of 4, message (None when graded), id, on_roster.
 ROWS = [
-    ("Ann Lee", "Ann Lee/prog.txt", "pass", 4, None, "1001", "yes"),
+    ("Ann Lee", "Ann Lee/prog.txt", "fail", 1, None, "1001", "yes"),
     ("Chloé Martin", CHLOE + "/prog.txt", "pass", 4, None, "1003", "yes"),
     ("Eve Park", None, "error", 0,
      f"2 files match {DEFAULT}: 'prog copy.txt', 'prog.txt'; choose one with --pick.", "1008",
@@ -58,6 +62,13 @@ ROWS = [
     ("Zoë Smith", None, "error", 0, BOTH_ZOE, "1006", "yes"),
     ("Zoe Smith", None, "error", 0, BOTH_ZOE, "1007", "yes"),
 ]
+# The image of each student's program that assembles: Bob's, Ann's under
+# other labels, case and spacing; the adders under other labels, a label
+# before a line, other case or blank lines, one word from the subtracters;
+# Renée's, Bob's with a word more.
+IMAGES = {"Ann Lee": "sub", "Chloé Martin": "add", "Guest Visitor": "add", "Renée Roy": "sub+",
+          "Sam Poe_10010": "add", "Bob Ray": "sub"}
+APART = {("add", "sub"): 1, ("sub", "sub+"): 1, ("add", "sub+"): 2}
 IDS = [f"10{n:02}" for n in range(1, 11)]
 EMAILS = ["@school.example"]
 
@@ -115,6 +126,104 @@ def check_rows(reports, stderr):
     for extra in ("Guest Visitor", "Ivy Kim", "Sam Poe_10010"):
         check(f"'class/{extra}' is on no line of the roster" in stderr, f"{extra} not flagged")
     check("korvane-run: Dan Ode: no submission" in stderr, f"Dan Ode not told:\n{stderr}")
+
+
+def likeness(names, apart, most):
+    """Each name's likeness to the others as CSV and JSON give it: (identical,
+    near as (name, distance) nearest first), in the order of `names`, and
+    the groups, linked directly or through others, largest first."""
+    found = {}
+    for name in names:
+        others = [(apart(name, o), o) for o in names if o != name]
+        found[name] = ([o for d, o in others if d == 0],
+                       [(o, d) for d, o in sorted(others, key=lambda x: x[0]) if 0 < d <= most])
+    groups = []
+    for name in names:
+        if not found[name][0] and not found[name][1]:
+            continue
+        linked = [g for g in groups if any(o in g for o in found[name][0]) or
+                  any(o in g for o, _ in found[name][1])]
+        merged = sorted(set().union({name}, *linked), key=names.index)
+        groups = [g for g in groups if g not in linked] + [merged]
+    groups.sort(key=lambda g: (-len(g), names.index(g[0])))
+    return found, groups
+
+
+def check_similar(reports, tail, zero):
+    """The copies in the CSV and JSON reports and the summary's groups, with
+    the default distance of 2 and with --similar=0; a FILE that did not
+    assemble takes no part."""
+    names = [r[0] for r in ROWS if r[0] in IMAGES]
+    length = {"sub": 7, "add": 7, "sub+": 8}
+
+    def apart(a, b):
+        pair = (IMAGES[a], IMAGES[b])
+        return 0 if pair[0] == pair[1] else APART.get(pair) or APART[pair[::-1]]
+
+    for most, document in ((2, json.loads(reports["json"])), (0, json.loads(zero))):
+        found, groups = likeness(names, apart, most)
+        check([[m["file"] for m in g["files"]] for g in document["similar"]] == groups,
+              f"--similar={most}: groups {document['similar']}")
+        for entry in document["files"]:
+            name = entry["student"]
+            identical, near = found.get(name, ([], []))
+            group = next((n for n, g in enumerate(groups, 1) if name in g), None)
+            check((entry["length"], entry["group"], entry["identical"],
+                   [(n["file"], n["distance"]) for n in entry["near"]]) ==
+                  (length.get(IMAGES.get(name)), group, identical, near),
+                  f"--similar={most}: JSON {name} {entry}")
+    found, groups = likeness(names, apart, 2)
+    for row in csv.DictReader(io.StringIO(reports["csv"], newline="")):
+        identical, near = found.get(row["student"], ([], []))
+        group = next((str(n) for n, g in enumerate(groups, 1) if row["student"] in g), "")
+        check((row["length"], row["group"], row["identical"], row["near"]) ==
+              (str(length.get(IMAGES.get(row["student"]), "")), group, "; ".join(identical),
+               "; ".join(f"{n} ({d})" for n, d in near)), f"CSV similar {row}")
+    rows = list(csv.DictReader(io.StringIO(tail, newline="")))
+    check([(int(r["group"]), r["file"], int(r["length"])) for r in rows] ==
+          [(n, f, length[IMAGES[f]]) for n, g in enumerate(groups, 1) for f in g] and
+          all((found[r["file"]][0][:1] or [o for o, _ in found[r["file"]][1][:1]]) ==
+              [r["nearest"]] and int(r["distance"]) == apart(r["file"], r["nearest"])
+              for r in rows), f"summary groups {rows}")
+
+
+def check_similar_random(top):
+    """Random programs of data words, a few apart: the JSON report's
+    identical and near ones are those within Levenshtein's distance 1 or 3."""
+    rng = random.Random(47)
+    base, programs = [rng.choice("123") for _ in range(8)], {}
+    for index in range(40):
+        words = list(base)
+        for _ in range(rng.randrange(5)):
+            at, kind = rng.randrange(len(words)), rng.randrange(3)
+            if kind == 0:
+                words.insert(at, rng.choice("123"))
+            elif kind == 1:
+                del words[at]
+            else:
+                words[at] = rng.choice("123")
+        programs[f"p{index:02}.kasm"] = words
+        with open(os.path.join(top, f"p{index:02}.kasm"), "w") as file:
+            file.write("".join(f"{'X' * (k + 1)} DAT {w}\n" for k, w in enumerate(words)))
+
+    def distance(a, b):
+        row = list(range(len(b) + 1))
+        for i, x in enumerate(a, 1):
+            new = [i]
+            for j, y in enumerate(b, 1):
+                new.append(min(row[j] + 1, new[j - 1] + 1, row[j - 1] + (x != y)))
+            row = new
+        return row[-1]
+
+    for most in (1, 3):
+        out, _ = korvane(top, [f"--similar={most}", "--report", "json", *programs], 5)
+        names = list(programs)
+        found, groups = likeness(names, lambda a, b: distance(programs[a], programs[b]), most)
+        document = json.loads(out)
+        seen = {e["file"]: (e["identical"], [(n["file"], n["distance"]) for n in e["near"]])
+                for e in document["files"]}
+        check(seen == found and [[m["file"] for m in g["files"]] for g in document["similar"]] ==
+              groups, f"random programs, --similar={most}: {seen} {document['similar']}")
 
 
 def check_student_views(top, reports):
@@ -191,14 +300,31 @@ def main():
     with tempfile.TemporaryDirectory() as top:
         make_class(top)
         reports, stderr = {}, ""
+        # --similar only in CSV, JSON and the summary; the TAP run's feedback
+        # is compared with the CSV run's.
+        extras = {"csv": ["--feedback", "feedback", "--summary", "summary.csv", "--similar"],
+                  "json": ["--similar"], "tap": ["--feedback", "plain"], "junit": []}
         for form in ("csv", "json", "tap", "junit"):
-            extra = ["--feedback", "feedback", "--summary", "summary.csv"] if form == "csv" else []
             reports[form], stderr = korvane(
-                top, ["--class", "class", "--roster", "roster.csv", "--report", form, *extra], 5)
+                top, ["--class", "class", "--roster", "roster.csv", "--report", form,
+                      *extras[form]], 5)
         with open(os.path.join(top, "summary.csv"), newline="") as file:
-            summary = list(csv.DictReader(file))
+            head, tail = file.read().split("\r\n\r\n")
+        summary = list(csv.DictReader(io.StringIO(head, newline="")))
         check([(int(r["total"]), int(r["ungraded"])) for r in summary] ==
               [(len(ROWS), sum(1 for r in ROWS if r[4]))] * 3, f"summary {summary}")
+        zero, _ = korvane(top, ["--class", "class", "--roster", "roster.csv", "--report", "json",
+                                "--similar=0"], 5)
+        check_similar(reports, tail, zero)
+        similar_tap, _ = korvane(top, ["--class", "class", "--roster", "roster.csv", "--similar",
+                                       "--summary", "similar.csv"], 5)
+        check(similar_tap == reports["tap"] and
+              all(open(os.path.join(at, n), "rb").read() ==
+                  open(os.path.join(top, "plain", os.path.relpath(at, os.path.join(top, "feedback")), n),
+                       "rb").read()
+                  for at, _, files in os.walk(os.path.join(top, "feedback")) for n in files),
+              "--similar changed the TAP report or the feedback")
+        check_similar_random(top)
         check_rows(reports, stderr)
         check_student_views(top, reports)
         check_picks(top)
