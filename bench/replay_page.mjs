@@ -2,6 +2,7 @@
 // headless Chromium: from navigation start to data-steps being set, by the
 // page's own performance.now(). Each step of the program stores and puts out
 // a ten-digit number, so that the data is as large as a step makes it.
+// Chromium is driven through its DevTools protocol by the replay check's client.
 //
 //   node replay_page.mjs KORVANE_RUN CHROMIUM [LOADS]
 
@@ -10,7 +11,7 @@ import fs from "node:fs";
 import os from "node:os";
 import path from "node:path";
 import { pathToFileURL } from "node:url";
-import puppeteer from "puppeteer-core";
+import { launch } from "../tests/replay/client/cdp.mjs";
 
 const [runPath, chromiumPath, loadsArgument] = process.argv.slice(2);
 const loads = Number(loadsArgument ?? 7);
@@ -25,17 +26,12 @@ const run = spawnSync(runPath, ["--replay", page, "--replay-steps", String(steps
 if (run.status !== 3) throw new Error(`korvane-run ended with ${run.status}: ${run.stderr}`);
 const size = fs.statSync(page).size;
 
-const browser = await puppeteer.launch({
-  executablePath: chromiumPath, headless: true,
-  userDataDir: fs.mkdtempSync(path.join(folder, "profile-")),
-  args: ["--no-sandbox", "--disable-gpu", "--disable-background-networking",
-    "--disable-component-update", "--disable-sync", "--no-first-run"],
-});
+const browser = launch(chromiumPath, fs.mkdtempSync(path.join(folder, "profile-")));
 const times = [];
 for (let i = 0; i < loads; i++) {
-  const tab = await browser.newPage();
+  const tab = await browser.newTab();
   // Watches the root element from before the page's script runs.
-  await tab.evaluateOnNewDocument(() => {
+  await tab.addScriptOnNewDocument(() => {
     new MutationObserver((_, observer) => {
       if (document.documentElement.hasAttribute("data-steps")) {
         window.replayReady = performance.now();
@@ -44,10 +40,10 @@ for (let i = 0; i < loads; i++) {
     }).observe(document, { attributes: true, subtree: true, attributeFilter: ["data-steps"] });
   });
   await tab.goto(pathToFileURL(page).href);
-  await tab.waitForFunction(() => window.replayReady !== undefined);
+  await tab.waitFor(() => document.documentElement.hasAttribute("data-steps"));
   const [ready, shown] = await tab.evaluate(() => [window.replayReady,
     document.documentElement.getAttribute("data-steps")]);
-  if (shown !== String(steps)) throw new Error(`data-steps is ${shown}`);
+  if (shown !== String(steps) || ready === undefined) throw new Error(`data-steps is ${shown}, ready ${ready}`);
   times.push(ready);
   await tab.close();
 }

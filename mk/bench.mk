@@ -30,8 +30,6 @@ BENCH_BUILD_DIR ?= build-bench
 BENCH_ARGS ?= --benchmark_repetitions=5
 
 BENCH_DEB_PACKAGES = $(DEB_PACKAGES) libbenchmark-dev binutils python3 valgrind chromium
-# The replay page is opened by puppeteer-core, installed from the tests' lock file.
-BENCH_REPLAY_DIR = $(BENCH_BUILD_DIR)/replay-client
 
 .PHONY: bench bench-build bench-deps bench-configure bench-grading bench-replay bench-replay-run
 
@@ -62,10 +60,8 @@ bench-replay: bench-configure
 	cmake --build $(BENCH_BUILD_DIR) -j $(JOBS) --target korvane-run
 	@$(MAKE) --no-print-directory bench-replay-run
 
+# The page is opened in Chromium through the replay check's protocol client:
+# nothing to install beyond Node.js.
 bench-replay-run:
-	mkdir -p $(BENCH_REPLAY_DIR)
-	cp tests/replay/client/package.json tests/replay/client/package-lock.json \
-	    bench/replay_page.mjs $(BENCH_REPLAY_DIR)/
-	cd $(BENCH_REPLAY_DIR) && npm ci --no-audit --no-fund
-	node $(BENCH_REPLAY_DIR)/replay_page.mjs $(BENCH_BUILD_DIR)/src/run/korvane-run \
+	node bench/replay_page.mjs $(BENCH_BUILD_DIR)/src/run/korvane-run \
 	    "$$(command -v chromium)"
