@@ -186,7 +186,10 @@ QByteArray diagnosticsSarif(const QList<ProgramDiagnostics> &programs, const QSt
     for (qsizetype index = 0; index < programs.size(); ++index) {
         const ProgramDiagnostics &checked = programs[index];
         const Artifact artifact(checked, index);
-        artifacts.append(QJsonObject{{QLatin1String("location"), artifact.location()}});
+        // The artifact's own location names no index; the results' locations do.
+        QJsonObject location = artifact.location();
+        location.remove(QLatin1String("index"));
+        artifacts.append(QJsonObject{{QLatin1String("location"), location}});
         // A FILE that cannot be read is a trouble of the run, not a result about a text.
         if (!checked.message.isEmpty())
             notifications.append(QJsonObject{
