@@ -61,8 +61,9 @@ constexpr QLatin1String kNames[] = {
     QLatin1String("run-into-data"),
     QLatin1String("past-the-end"),
     QLatin1String("looping"),
+    QLatin1String("not-utf-8"),
 };
-static_assert(std::size(kNames) == std::size_t(Code::Looping) + 1, "one name for every code");
+static_assert(std::size(kNames) == std::size_t(Code::NotUtf8) + 1, "one name for every code");
 
 } // namespace
 

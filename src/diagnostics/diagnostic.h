@@ -66,6 +66,8 @@ enum class Code : quint8 {
     RunIntoData,
     PastTheEnd,
     Looping,
+    // A program file that is not UTF-8 text, at its first bad byte.
+    NotUtf8,
 };
 
 // The stable name of a code: "undefined-label", "unknown-mnemonic", ...

@@ -105,8 +105,13 @@ QString Program::lineOf(const diagnostics::Diagnostic &diagnostic) const
 QStringList Program::linesOf(const QList<diagnostics::Diagnostic> &diagnostics) const
 {
     QStringList lines;
-    for (const diagnostics::Diagnostic &diagnostic : diagnostics::flattened(diagnostics))
+    for (const diagnostics::Diagnostic &diagnostic : diagnostics::flattened(diagnostics)) {
         lines.append(lineOf(diagnostic));
+        // A related place, such as a label's first definition, as a note of its own.
+        for (const diagnostics::Related &place : diagnostic.related)
+            lines.append(lineOf(diagnostics::Diagnostic(
+                diagnostics::Severity::Note, diagnostic.code, place.range, place.message)));
+    }
     return lines;
 }
 

@@ -62,7 +62,8 @@ struct Program {
     // about the whole program. Reports, which name the file already, write
     // diagnostics::oneLine() instead.
     QString lineOf(const diagnostics::Diagnostic &diagnostic) const;
-    // Each diagnostic and each of its notes as lineOf() writes it.
+    // Each diagnostic, each related place of it as a note, and each of its
+    // notes, as lineOf() writes them.
     QStringList linesOf(const QList<diagnostics::Diagnostic> &diagnostics) const;
     // "NAME:LINE: " for a cell that a line of the text assembled to; empty for
     // any other address.

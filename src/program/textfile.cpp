@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -63,21 +64,28 @@ qsizetype firstBadUtf8Byte(const QByteArray &bytes)
     return -1;
 }
 
-// "'prog.txt' is not UTF-8 text (byte 0xE9 at line 2, column 1)."
-QString notUtf8Message(const QString &shown, const QByteArray &bytes)
+// The first bad byte of bytes that are not UTF-8, with its place.
+std::optional<BadByte> badByteOf(const QByteArray &bytes)
 {
-    const qsizetype bad = firstBadUtf8Byte(bytes);
-    if (bad < 0)
-        return QStringLiteral("'%1' is not UTF-8 text.").arg(shown);
-    const QByteArray before = bytes.left(bad);
+    const qsizetype at = firstBadUtf8Byte(bytes);
+    if (at < 0)
+        return std::nullopt;
+    const QByteArray before = bytes.left(at);
     const qsizetype lineStart = before.lastIndexOf('\n') + 1; // 0 on the first line
-    const QString byte = QString::number(static_cast<unsigned char>(bytes[bad]), 16)
-                             .toUpper()
-                             .rightJustified(2, QLatin1Char('0'));
+    return BadByte{before.count('\n') + 1, at - lineStart + 1, quint8(bytes[at])};
+}
+
+// "'prog.txt' is not UTF-8 text (byte 0xE9 at line 2 column 1)."
+QString notUtf8Message(const QString &shown, const std::optional<BadByte> &bad)
+{
+    if (!bad)
+        return QStringLiteral("'%1' is not UTF-8 text.").arg(shown);
+    const QString byte =
+        QString::number(bad->value, 16).toUpper().rightJustified(2, QLatin1Char('0'));
     return QStringLiteral("'%1' is not UTF-8 text (byte 0x%2 at line %3 column %4).")
         .arg(shown, byte)
-        .arg(before.count('\n') + 1)
-        .arg(bad - lineStart + 1);
+        .arg(bad->line)
+        .arg(bad->column);
 }
 
 // Opens the file for reading; -1 with the reason when it cannot be, or may not be.
@@ -95,7 +103,7 @@ int openFile(const QByteArray &path, const QString &shown, Opening opening, QStr
 } // namespace
 
 FileTrouble readTextFile(const QString &path, const QString &what, QString &text, QString &error,
-                         Opening opening, const QString &shownAs)
+                         Opening opening, const QString &shownAs, BadByte *bad)
 {
     const QString shown = shownAs.isEmpty() ? shownName(path) : shownAs;
     const int descriptor = openFile(argumentBytes(path), shown, opening, error);
@@ -123,7 +131,14 @@ FileTrouble readTextFile(const QString &path, const QString &what, QString &text
     // The decoder keeps a character cut short at the end for more bytes and
     // does not count it as an error; the check of the bytes does.
     if (decoder.hasError() || firstBadUtf8Byte(bytes) >= 0) {
-        error = notUtf8Message(shown, bytes);
+        // Read anew without keeping a character cut short at the end, so
+        // that it shows as U+FFFD too.
+        text =
+            QStringDecoder(QStringDecoder::Utf8, QStringConverter::Flag::Stateless).decode(bytes);
+        const std::optional<BadByte> found = badByteOf(bytes);
+        error = notUtf8Message(shown, found);
+        if (bad && found)
+            *bad = *found;
         return FileTrouble::NotText;
     }
     // A file saved with Windows line ends reads like one typed into the

@@ -15,6 +15,14 @@ enum class FileTrouble : quint8 {
     NotText,    // it is larger than 1 MiB or not UTF-8
 };
 
+// Where a file that is not UTF-8 first goes wrong: the byte, and its line
+// and byte column, both counted from 1.
+struct BadByte {
+    qint64 line = 0;
+    qint64 column = 0;
+    quint8 value = 0;
+};
+
 // Which files may be opened.
 enum class Opening : quint8 {
     Any, // whatever the name leads to: a link, a pipe, a device
@@ -29,8 +37,11 @@ enum class Opening : quint8 {
 // as `shown` when that is given (a path reached otherwise than as written).
 // Returns the trouble with a one-line reason when the file cannot be read,
 // is larger than 1 MiB or is not UTF-8; `what` names the kind of file in that
-// reason, e.g. "a program".
+// reason, e.g. "a program". A file that is not UTF-8 sets `bad`, when given,
+// to its first bad byte, and `text` to the file read with each bad sequence
+// replaced by U+FFFD, so that the lines up to that byte read as written.
 FileTrouble readTextFile(const QString &path, const QString &what, QString &text, QString &error,
-                         Opening opening = Opening::Any, const QString &shown = {});
+                         Opening opening = Opening::Any, const QString &shown = {},
+                         BadByte *bad = nullptr);
 
 } // namespace program

@@ -151,6 +151,12 @@ QString printed(const program::Program &program, const diagnostics::Diagnostic &
     }
     if (style.excerpts && diagnostic.range.line > 0)
         text += excerpt(program, diagnostic, style);
+    // A related place, such as a label's first definition, as a note of its own.
+    for (const diagnostics::Related &place : diagnostic.related)
+        text += printed(program,
+                        diagnostics::Diagnostic(diagnostics::Severity::Note, diagnostic.code,
+                                                place.range, place.message),
+                        style);
     return text;
 }
 

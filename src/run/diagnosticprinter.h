@@ -21,7 +21,8 @@ struct PrintStyle {
 // The style for standard error: colour when it is a terminal and NO_COLOR is not set.
 PrintStyle styleForStandardError(bool excerpts);
 
-// One diagnostic, every line ending in a line feed.
+// One diagnostic, every line ending in a line feed, then each related
+// place as a note.
 QString printed(const program::Program &program, const diagnostics::Diagnostic &diagnostic,
                 const PrintStyle &style);
 

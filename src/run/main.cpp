@@ -12,11 +12,14 @@
 #include "run/diagnosticprinter.h"
 #include "run/listing.h"
 #include "run/options.h"
+#include "run/programdiagnostics.h"
 #include "run/runner.h"
 #include "run/terminalconsole.h"
 
 #include <QCoreApplication>
+#include <QDir>
 
+#include <algorithm>
 #include <iostream>
 
 #include <unistd.h>
@@ -117,6 +120,27 @@ int grade(const run::Options &options)
     return program::OutputFailed;
 }
 
+// --assemble --diagnostics-format: the diagnostics of every FILE on standard
+// output; the exit status is the greatest of the FILEs' own, so that one that
+// cannot be read outweighs one that does not assemble.
+int writeDiagnostics(const run::Options &options)
+{
+    const QList<run::ProgramDiagnostics> programs = run::checkPrograms(options);
+    int status = program::Success;
+    for (const run::ProgramDiagnostics &checked : programs) {
+        // People reading the log of a CI job see it there too.
+        if (!checked.message.isEmpty())
+            refuse(checked.message, checked.status);
+        status = std::max<int>(status, checked.status);
+    }
+    const QByteArray text = options.diagnosticsFormat == run::DiagnosticsFormat::Sarif
+                                ? run::diagnosticsSarif(programs, QDir::currentPath())
+                                : run::diagnosticsJson(programs);
+    std::cout.write(text.constData(), text.size());
+    std::cout.flush();
+    return std::cout ? status : program::OutputFailed;
+}
+
 replay::Recording::End endOf(machine::RunEnd::Kind kind)
 {
     switch (kind) {
@@ -186,20 +210,29 @@ int main(int argc, char *argv[])
         return refuse(options.text);
     case Action::Test:
         return grade(options);
-    case Action::Run:
     case Action::Assemble:
+        if (options.diagnosticsFormat != run::DiagnosticsFormat::None)
+            return writeDiagnostics(options);
+        break;
+    case Action::Run:
     case Action::Listing:
         break;
     }
 
+    const run::PrintStyle style = run::styleForStandardError(options.excerpts);
     program::Program program;
     QString error;
-    if (const int status = run::readProgram(options, 0, program, error); status != program::Success)
-        return refuse(error, status);
+    if (const int status = run::readProgram(options, 0, program, error);
+        status != program::Success) {
+        // A text that is not UTF-8 is shown at its first bad byte.
+        if (program.errors.isEmpty())
+            return refuse(error, status);
+        std::cerr << run::printed(program, program.errors, style).toStdString() << std::flush;
+        return status;
+    }
 
     // Someone typing at a terminal is asked for each value; a pipe or a file is not.
     run::TerminalConsole console(std::cin, std::cout, std::cerr, isatty(STDIN_FILENO) == 1);
-    const run::PrintStyle style = run::styleForStandardError(options.excerpts);
     if (!program.assemble(error)) {
         console.message(run::printed(program, program.errors, style));
         return program::AssemblyFailed;

@@ -36,6 +36,7 @@ const QLatin1String kRosterOption{"roster"};
 const QLatin1String kJobsOption{"jobs"};
 const QLatin1String kTimeLimitOption{"time-limit"};
 const QLatin1String kSimilarOption{"similar"};
+const QLatin1String kDiagnosticsFormatOption{"diagnostics-format"};
 
 // More threads than this would only cost memory.
 constexpr quint64 kMostJobs = 1024;
@@ -120,6 +121,93 @@ QString unknownOption(const QStringList &arguments, const QList<QCommandLineOpti
     return {};
 }
 
+// A number as a student may type it for the program: "3", "-4", "+7".
+bool isTypedValue(const QString &argument)
+{
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+$"));
+    return number.match(argument).hasMatch();
+}
+
+// The argument as bash reads it back: as it is when it holds only
+// characters the shell leaves alone, else between single quotes.
+QString shellWord(const QString &argument)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_@%+=:,./-]+$"));
+    if (plain.match(argument).hasMatch())
+        return argument;
+    QString quoted = argument;
+    quoted.replace(QLatin1Char('\''), QLatin1String("'\\''"));
+    return QLatin1Char('\'') + quoted + QLatin1Char('\'');
+}
+
+// Values to type given after the FILE (korvane-run prog.txt 3 4) are a
+// beginner's way to give the program its input: the answer is the command
+// that pipes them in, printf '3\n4\n' | korvane-run prog.txt; empty when
+// the arguments are no such thing. A number in place of an option ("-4")
+// counts too. FILEs of --test and --diagnostics-format are never values.
+QString typedValuesHint(const QStringList &arguments, const QList<QCommandLineOption> &options)
+{
+    const auto find = [&](const QString &name) -> const QCommandLineOption * {
+        for (const QCommandLineOption &option : options) {
+            if (option.names().contains(name))
+                return &option;
+        }
+        return nullptr;
+    };
+    QList<qsizetype> positional;
+    bool sample = false;
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (optionsEnded || isTypedValue(argument) || !argument.startsWith(u'-') ||
+            argument == QLatin1String("-")) {
+            positional.append(i);
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+            continue;
+        }
+        const bool isLong = argument.startsWith(QLatin1String("--"));
+        const QString name = isLong ? argument.mid(2).section(QLatin1Char('='), 0, 0)
+                                    : argument.right(1); // the last letter may take a value
+        if (name == kTestOption || name == kDiagnosticsFormatOption)
+            return {};
+        sample = sample || name == kSampleOption;
+        const QCommandLineOption *option = find(name);
+        if (option && !option->valueName().isEmpty() && !argument.contains(u'='))
+            ++i; // its value
+    }
+    // The program is the first argument that is no number, or else the first.
+    qsizetype file = -1;
+    if (!sample) {
+        for (const qsizetype i : positional) {
+            if (!isTypedValue(arguments[i])) {
+                file = i;
+                break;
+            }
+        }
+        if (file < 0 && !positional.isEmpty())
+            file = positional.first();
+    }
+    QStringList values;
+    QStringList command{QStringLiteral("korvane-run")};
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        if (i != file && positional.contains(i)) {
+            if (!isTypedValue(arguments[i]))
+                return {}; // a second FILE: not a slip of this kind
+            values.append(arguments[i]);
+        } else {
+            command.append(shellWord(arguments[i]));
+        }
+    }
+    if (values.isEmpty())
+        return {};
+    return QStringLiteral("values to type come from standard input, not from the command "
+                          "line; try: printf '%1\\n' | %2")
+        .arg(values.join(QLatin1String("\\n")), command.join(QLatin1Char(' ')));
+}
+
 QString description()
 {
     return QStringLiteral(
@@ -137,7 +225,8 @@ QString description()
                "Exit status: 0 the program halted, 1 assembly error, 2 run error (including\n"
                "input that ends while the program waits for a value), 3 step limit reached,\n"
                "64 wrong usage, 65 a FILE that is not UTF-8 text or is larger than 1 MiB,\n"
-               "66 a FILE that cannot be read, 74 standard output cannot be written.\n"
+               "66 a FILE that cannot be read, 74 standard output cannot be written;\n"
+               "with --diagnostics-format, the greatest of these over all FILEs.\n"
                "With --test: 0 every FILE passed every case, 5 some FILE failed a case or\n"
                "could not be graded, 64 wrong usage or a malformed CASES file or roster,\n"
                "66 CASES, the --class DIR or the --roster FILE cannot be read or DIR holds\n"
@@ -145,6 +234,17 @@ QString description()
                "written (or would replace a file read), 74 the report cannot be written.\n"
                "Put -- before FILEs whose names may start with '-'.")
         .arg(machine::mnemonicOf(machine::Output));
+}
+
+// The error at a program file's first byte that is not UTF-8.
+diagnostics::Diagnostic notUtf8Error(const program::BadByte &bad)
+{
+    const auto begin = qint32(bad.column - 1);
+    return diagnostics::Diagnostic(
+        diagnostics::Severity::Error, diagnostics::Code::NotUtf8,
+        diagnostics::Range{qint32(bad.line), begin, begin + 1},
+        QStringLiteral("byte 0x%1 is not UTF-8 text; save the file as UTF-8")
+            .arg(QString::number(bad.value, 16).toUpper().rightJustified(2, QLatin1Char('0'))));
 }
 
 } // namespace
@@ -255,6 +355,11 @@ Options parseOptions(const QStringList &arguments)
     const QCommandLineOption noReplays(
         QStringLiteral("no-replays"),
         QStringLiteral("Write no replay pages of the failing cases beside the --feedback."));
+    const QCommandLineOption diagnosticsFormat(
+        kDiagnosticsFormatOption,
+        QStringLiteral("With --assemble, write the errors and warnings of each FILE with their "
+                       "fixes as json or sarif (SARIF 2.1.0) instead of the image."),
+        QStringLiteral("FORMAT"));
     const QCommandLineOption noWarnings(
         {QStringLiteral("w"), QStringLiteral("no-warnings")},
         QStringLiteral("Do not write warnings about a program that assembled, nor about a "
@@ -267,7 +372,7 @@ Options parseOptions(const QStringList &arguments)
         sample,      maxSteps,   assemble,   listing,     trace,      traceFormat,
         test,        report,     feedback,   summary,     jobs,       timeLimit,
         memory,      noWarnings, noExcerpts, studentView, replayPage, replaySteps,
-        classFolder, pick,       roster,     noReplays,   similar};
+        classFolder, pick,       roster,     noReplays,   similar,    diagnosticsFormat};
     parser.addOptions(known);
     parser.addPositionalArgument(
         QStringLiteral("FILE"),
@@ -275,6 +380,8 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("FILE..."));
 
     const QStringList given = withSimilarDistance(arguments);
+    if (const QString hint = typedValuesHint(arguments, known); !hint.isEmpty())
+        return refuse(hint);
     if (!parser.parse(given)) {
         const QString unknown =
             unknownOption(given, known + QList<QCommandLineOption>{help, version});
@@ -302,12 +409,13 @@ Options parseOptions(const QStringList &arguments)
     }
 
     const QStringList files = parser.positionalArguments();
-    if (files.size() > 1 && !parser.isSet(test))
+    if (files.size() > 1 && !parser.isSet(test) && !parser.isSet(diagnosticsFormat))
         return refuse(QStringLiteral("Only one FILE can be given."));
     for (const QLatin1String name :
          {kSampleOption, kMaxStepsOption, kTestOption, kReportOption, kFeedbackOption,
           kSummaryOption, kTraceFormatOption, kReplayOption, kReplayStepsOption, kClassOption,
-          kPickOption, kRosterOption, kJobsOption, kTimeLimitOption, kSimilarOption}) {
+          kPickOption, kRosterOption, kJobsOption, kTimeLimitOption, kSimilarOption,
+          kDiagnosticsFormatOption}) {
         if (parser.values(name).size() > 1)
             return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
     }
@@ -433,6 +541,23 @@ Options parseOptions(const QStringList &arguments)
         else if (name != QLatin1String("text"))
             return refuse(QStringLiteral("--trace-format needs text or json, not '%1'.").arg(name));
     }
+    if (parser.isSet(diagnosticsFormat)) {
+        if (!parser.isSet(assemble))
+            return refuse(QStringLiteral("--diagnostics-format goes only with --assemble."));
+        const QString name = parser.value(diagnosticsFormat);
+        if (name == QLatin1String("json"))
+            options.diagnosticsFormat = DiagnosticsFormat::Json;
+        else if (name == QLatin1String("sarif"))
+            options.diagnosticsFormat = DiagnosticsFormat::Sarif;
+        else
+            return refuse(
+                QStringLiteral("--diagnostics-format needs json or sarif, not '%1'.").arg(name));
+        if (parser.isSet(sample))
+            return refuse(QStringLiteral("--diagnostics-format reads FILEs, not --sample."));
+        if (parser.isSet(memory))
+            return refuse(
+                QStringLiteral("--diagnostics-format and --memory cannot be used together."));
+    }
     options.warnings = !parser.isSet(noWarnings);
     options.excerpts = !parser.isSet(noExcerpts);
 
@@ -476,10 +601,14 @@ program::ExitStatus readProgram(const Options &options, qsizetype index, program
     }
     const QString &path = options.programFiles.at(index);
     program.name = program::shownName(path);
-    switch (program::readTextFile(path, QStringLiteral("a program"), program.text, error)) {
+    program::BadByte bad;
+    switch (program::readTextFile(path, QStringLiteral("a program"), program.text, error,
+                                  program::Opening::Any, {}, &bad)) {
     case program::FileTrouble::None:
         return program::Success;
     case program::FileTrouble::NotText:
+        if (bad.line > 0)
+            program.errors = {notUtf8Error(bad)};
         return program::ProgramNotText;
     case program::FileTrouble::CannotRead:
         break;

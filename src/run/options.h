@@ -20,6 +20,10 @@ namespace run
 
 inline constexpr quint64 kDefaultMaxSteps = machine::kLongRunSteps;
 
+// What --assemble writes for tools in place of the image: the diagnostics of
+// each FILE as JSON, or as a SARIF 2.1.0 log.
+enum class DiagnosticsFormat : quint8 { None, Json, Sarif };
+
 struct Options {
     enum class Action : quint8 {
         Run,         // assemble and run the program
@@ -31,9 +35,10 @@ struct Options {
         Refuse,      // wrong usage; text holds the one-line reason
     };
     Action action = Action::Run;
-    QStringList programFiles; // as given: one, several with Test, none for a sample
-    int sample = -1;          // built-in sample index, or -1
-    QString casesFile;        // for Test
+    // as given: one, several with Test or a diagnosticsFormat, none for a sample
+    QStringList programFiles;
+    int sample = -1;                                           // built-in sample index, or -1
+    QString casesFile;                                         // for Test
     grading::ReportFormat report = grading::ReportFormat::Tap; // for Test
     QString feedbackFolder;                                    // for Test; empty: none
     QString summaryFile;                                       // for Test; empty: none
@@ -51,6 +56,7 @@ struct Options {
     TraceFormat traceFormat = TraceFormat::Text;
     bool warnings = true; // warnings about a program that assembled, on standard error
     bool excerpts = true; // each diagnostic followed by its source line and a marker
+    DiagnosticsFormat diagnosticsFormat = DiagnosticsFormat::None; // for Assemble
     QString text;
     // For Test: TAP and JUnit that students may read.
     bool studentView = false;
@@ -68,7 +74,9 @@ Options parseOptions(const QStringList &arguments);
 // Program `index` (from 0 to programCount() - 1) to assemble: its file read
 // as UTF-8 (a leading byte order mark dropped) and named as given, or the
 // sample's text named "sample N". Returns Success, or the exit status for a
-// file that cannot be used (ProgramNotText, FileCannotRead) with a one-line reason.
+// file that cannot be used (ProgramNotText, FileCannotRead) with a one-line
+// reason. A file that is not UTF-8 also gets the error at its first bad byte
+// in `program.errors`, and its text read with each bad sequence as U+FFFD.
 program::ExitStatus readProgram(const Options &options, qsizetype index, program::Program &program,
                                 QString &error);
 

@@ -88,8 +88,13 @@ function runDiagnostics(text) {
   return found;
 }
 
+// Each diagnostic, then each related place as the note korvane-run writes for it.
 const shownDiagnostics = (list) =>
-  list.map((d) => [d.range.start.line, d.range.start.character, d.severity, d.message]);
+  list.flatMap((d) => [
+    [d.range.start.line, d.range.start.character, d.severity, d.message],
+    ...(d.relatedInformation ?? []).map((r) =>
+      [r.location.range.start.line, r.location.range.start.character, 3, r.message]),
+  ]);
 
 // --- the server ---------------------------------------------------------------
 
