@@ -27,7 +27,7 @@ class Run
 {
 public:
     Run(benchmark::State &state, quint64 spacing, bool history = true,
-        std::size_t capacity = dap::History::kDefaultCapacity, quint64 steps = kSteps)
+        std::size_t capacity = dap::Timeline::kDefaultCapacity, quint64 steps = kSteps)
         : session(spacing, capacity), steps(steps)
     {
         const QString path = folder.filePath(QStringLiteral("countdown.kasm"));
@@ -90,8 +90,8 @@ void recordForwards(benchmark::State &state)
             state.SkipWithError("the count-down did not halt");
             return;
         }
-        bytes = run.session.history().bytes();
-        checkpoints = run.session.history().size();
+        bytes = run.session.timeline().bytes();
+        checkpoints = run.session.timeline().size();
     }
     state.counters["steps/s"] = benchmark::Counter(double(kSteps) * double(state.iterations()),
                                                    benchmark::Counter::kIsRate);
@@ -114,11 +114,11 @@ void stepBack(benchmark::State &state)
             state.PauseTiming();
             // Just after a checkpoint is where a step back replays most.
             const quint64 at = std::max<quint64>(point * (kSteps / 40), 1);
-            run.session.goTo(at);
+            run.session.timeline().goTo(at);
             state.ResumeTiming();
             QElapsedTimer timer;
             timer.start();
-            const dap::Stop stop = run.session.stepBack();
+            const dap::Stop stop = run.session.timeline().stepBack();
             longest = std::max(longest, double(timer.nsecsElapsed()) / 1e6);
             if (stop.reason != dap::Stop::Step ||
                 run.session.processor().executedSteps() != at - 1) {
@@ -140,7 +140,7 @@ void reverseContinue(benchmark::State &state)
     run.session.breakpoints().setLines(run.session.program(), {1});
     for (auto _ : state) {
         state.PauseTiming();
-        run.session.goTo(0);
+        run.session.timeline().goTo(0);
         run.session.breakpoints().setLines(run.session.program(), {});
         const bool ended = run.toTheEnd();
         run.session.breakpoints().setLines(run.session.program(), {1});
@@ -149,7 +149,7 @@ void reverseContinue(benchmark::State &state)
             state.SkipWithError("the count-down did not halt");
             return;
         }
-        const dap::Stop stop = run.session.reverseContinue();
+        const dap::Stop stop = run.session.timeline().reverseContinue();
         if (stop.reason != dap::Stop::Breakpoint || run.session.processor().executedSteps() != 0) {
             state.SkipWithError("reverseContinue did not go back to the breakpoint");
             return;
@@ -162,7 +162,7 @@ void reverseContinue(benchmark::State &state)
 void watchedForwards(benchmark::State &state)
 {
     for (auto _ : state) {
-        Run run(state, dap::History::kDefaultSpacing);
+        Run run(state, dap::Timeline::kDefaultSpacing);
         run.watch(state.range(0));
         if (!run.toTheEnd()) {
             state.SkipWithError("the count-down did not halt");
@@ -179,7 +179,7 @@ void watchedForwards(benchmark::State &state)
 void pauseReverse(benchmark::State &state)
 {
     constexpr quint64 kLongRun = 1'000'000'002;
-    Run run(state, dap::History::kDefaultSpacing, true, dap::History::kDefaultCapacity, kLongRun);
+    Run run(state, dap::Timeline::kDefaultSpacing, true, dap::Timeline::kDefaultCapacity, kLongRun);
     if (!run.toTheEnd()) {
         state.SkipWithError("the count-down did not halt");
         return;
@@ -188,22 +188,22 @@ void pauseReverse(benchmark::State &state)
     double longestStretch = 0;
     double pause = 0;
     for (auto _ : state) {
-        run.session.beginReverse();
+        run.session.timeline().beginReverse();
         QElapsedTimer timer;
         for (;;) {
             timer.start();
-            const std::optional<dap::Stop> stop = run.session.reverseStretch();
+            const std::optional<dap::Stop> stop = run.session.timeline().reverseStretch();
             longestStretch = std::max(longestStretch, double(timer.nsecsElapsed()) / 1e6);
             if (stop)
                 break;
         }
         // Paused halfway back.
-        run.session.goTo(kLongRun);
-        run.session.beginReverse();
+        run.session.timeline().goTo(kLongRun);
+        run.session.timeline().beginReverse();
         while (run.session.processor().executedSteps() > kLongRun / 2)
-            run.session.reverseStretch();
+            run.session.timeline().reverseStretch();
         timer.start();
-        const dap::Stop stop = run.session.pauseReverse();
+        const dap::Stop stop = run.session.timeline().pauseReverse();
         pause = std::max(pause, double(timer.nsecsElapsed()) / 1e6);
         if (stop.reason != dap::Stop::Pause) {
             state.SkipWithError("the pause did not stop the run");
@@ -227,8 +227,8 @@ void boundedHistory(benchmark::State &state)
             state.SkipWithError("the count-down did not halt");
             return;
         }
-        bytes = run.session.history().bytes();
-        checkpoints = run.session.history().size();
+        bytes = run.session.timeline().bytes();
+        checkpoints = run.session.timeline().size();
     }
     state.counters["history_MiB"] = mebibytes(bytes);
     state.counters["checkpoints"] = double(checkpoints);

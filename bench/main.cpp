@@ -6,7 +6,7 @@
 
 #include "programs.h"
 
-#include "dap/history.h"
+#include "dap/timeline.h"
 
 #include <QApplication>
 
@@ -205,8 +205,8 @@ void printSummary(const SummaryReporter &figures)
     }
     std::printf("korvane-dap going backwards through 10,000,000 steps (history checkpoints every "
                 "%llu steps)\n",
-                static_cast<unsigned long long>(dap::History::kDefaultSpacing));
-    const std::string spacing = "spacing:" + std::to_string(dap::History::kDefaultSpacing);
+                static_cast<unsigned long long>(dap::Timeline::kDefaultSpacing));
+    const std::string spacing = "spacing:" + std::to_string(dap::Timeline::kDefaultSpacing);
     const double plainForwards = figures.seconds("History/forwards10M/spacing:0");
     const double recorded = figures.seconds("History/forwards10M/" + spacing);
     std::printf("  forwards, no history   %12.3f s\n", plainForwards);

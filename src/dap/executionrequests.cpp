@@ -94,14 +94,14 @@ void Adapter::stepBack(const NoArguments &)
 {
     requireStopped();
     respond();
-    report(session.stepBack(), AfterInput::Step);
+    report(session.timeline().stepBack(), AfterInput::Step);
 }
 
 void Adapter::reverseContinue(const NoArguments &)
 {
     requireStopped();
     respond();
-    session.beginReverse();
+    session.timeline().beginReverse();
     phase = Phase::Reversing;
     runChunk();
 }
@@ -110,7 +110,8 @@ void Adapter::pause(const NoArguments &)
 {
     respond();
     if (running())
-        report(phase == Phase::Reversing ? session.pauseReverse() : Stop{Stop::Pause, {}, {}, {}},
+        report(phase == Phase::Reversing ? session.timeline().pauseReverse()
+                                         : Stop{Stop::Pause, {}, {}, {}},
                AfterInput::Continue);
 }
 
@@ -144,7 +145,7 @@ void Adapter::gotoRequest(const GotoArguments &arguments)
     requireStopped();
     const QString refused = arguments.targetId < 1 || arguments.targetId > machine::kMemorySize
                                 ? QStringLiteral("There is no such target.")
-                                : session.jumpTo(qint32(arguments.targetId - 1));
+                                : session.timeline().jumpTo(qint32(arguments.targetId - 1));
     if (!refused.isEmpty())
         throw Refusal{refused};
     respond();
@@ -173,7 +174,7 @@ void Adapter::runChunk()
     chunkTimer.start();
     std::optional<Stop> stop;
     while (!stop && chunkTimer.elapsed() < kChunkMilliseconds)
-        stop = session.reverseStretch();
+        stop = session.timeline().reverseStretch();
     sendConsole();
     if (stop)
         report(*stop, AfterInput::Continue);

@@ -76,12 +76,12 @@ QString valueOf(const Session &session, const Target &target)
 QString assign(Session &session, const Target &target, const QString &value)
 {
     if (target.kind != Target::Register)
-        return session.setCell(target.address, value);
+        return session.timeline().setCell(target.address, value);
     switch (target.which) {
     case Which::Accumulator:
-        return session.setAccumulator(value);
+        return session.timeline().setAccumulator(value);
     case Which::Flags:
-        return session.setFlags(value);
+        return session.timeline().setFlags(value);
     default:
         return QStringLiteral("Only the accumulator and the flags can be changed.");
     }

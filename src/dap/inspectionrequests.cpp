@@ -225,8 +225,8 @@ void Adapter::evaluate(const EvaluateArguments &arguments)
     const std::optional<Target> target = parseTarget(session, arguments.expression);
     // Gone back before an input whose value was typed: values typed in the
     // console replace it, which changes the past.
-    if (!target && arguments.inConsole && session.atRecordedInput()) {
-        const Stop stop = session.retype(arguments.expression);
+    if (!target && arguments.inConsole && session.timeline().atRecordedInput()) {
+        const Stop stop = session.timeline().retype(arguments.expression);
         respond(typed);
         report(stop, AfterInput::Step);
         return;

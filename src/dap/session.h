@@ -3,17 +3,17 @@
 // One debug session on the machine, free of the protocol: the program as
 // launched, the machine with its breakpoints and typed values, and runs that
 // go forwards a step or a stretch of steps at a time, each ending in a stop
-// that says why.
+// that says why, by the run loop's rules.
 //
 // Between stops the machine always rests between two steps, so the whole of
 // it can be kept as a MachineState and put back (an input instruction that
 // waits for its value has not been fetched yet). A run keeps such states in
-// its History as it goes, so that it can go backwards: a state passed before
+// its Timeline as it goes, which takes it backwards: a state passed before
 // is found again by replaying from the nearest one kept.
 
 #include "dap/breakpoints.h"
-#include "dap/history.h"
-#include "dap/machinestate.h"
+#include "dap/timeline.h"
+#include "machine/console.h"
 #include "machine/processor.h"
 #include "machine/runloop.h"
 #include "program/program.h"
@@ -22,7 +22,6 @@
 #include <QString>
 #include <QStringList>
 
-#include <array>
 #include <optional>
 #include <vector>
 
@@ -83,12 +82,12 @@ struct ConsoleLine {
     QString text;
 };
 
-class Session : private machine::StepObserver
+class Session : private machine::StepObserver, private machine::Console
 {
 public:
-    // `spacing` and `capacity`: the checkpoints of the history (see History).
-    explicit Session(quint64 spacing = History::kDefaultSpacing,
-                     std::size_t capacity = History::kDefaultCapacity);
+    // `spacing` and `capacity`: the checkpoints of the timeline.
+    explicit Session(quint64 spacing = Timeline::kDefaultSpacing,
+                     std::size_t capacity = Timeline::kDefaultCapacity);
     ~Session() override;
     Session(const Session &) = delete;
     Session &operator=(const Session &) = delete;
@@ -103,6 +102,9 @@ public:
     const program::Program &program() const { return program_; }
     const LaunchOptions &options() const { return options_; }
     Breakpoints &breakpoints() { return breakpoints_; }
+    // Where the run has been, and the moves back through it and changes to it.
+    Timeline &timeline() { return timeline_; }
+    const Timeline &timeline() const { return timeline_; }
 
     // One instruction forwards; lastStep() then tells what it did.
     Stop step();
@@ -111,25 +113,6 @@ public:
     // Runs until a stop, or returns none after about `steps` steps so that
     // the caller can look for a pause in between.
     std::optional<Stop> runFor(quint64 steps, Resume resume);
-
-    // Going backwards, to the state the run was in when it first passed
-    // there: one step back, or back to the last step before this one at
-    // which the next instruction stood at a breakpoint (to the start when
-    // none did). Going forwards again replays: the values typed are taken
-    // again, and output and messages already sent are not sent again.
-    Stop stepBack();
-    Stop reverseContinue();
-    // reverseContinue a stretch at a time, so that it can be paused: begun,
-    // then gone on with (none while it goes on), or paused at a state of the
-    // run that it has got back to.
-    void beginReverse();
-    std::optional<Stop> reverseStretch();
-    Stop pauseReverse();
-    // The state after that many steps, at most the furthest reached.
-    void goTo(quint64 step);
-    // The most steps the run has reached; steps up to there are replayed.
-    quint64 furthest() const { return furthest_; }
-    const History &history() const { return history_; }
     // The halt instruction has run: the run cannot go further.
     bool halted() const { return processor_.halted(); }
 
@@ -139,11 +122,6 @@ public:
     // space, each taken by korvane-run's rule; the input instruction then
     // runs as step() runs it (a stop for input again when none was a number).
     Stop type(const QString &text);
-    // Gone back to before an input instruction whose value was typed: type()
-    // would not be asked for, but retype() gives it other values, which
-    // changes the past (the values typed after it are dropped).
-    bool atRecordedInput() const;
-    Stop retype(const QString &text);
 
     std::vector<ConsoleLine> takeConsoleLines();
 
@@ -159,43 +137,37 @@ public:
     // Line of the program that the word at `address` came from, or 0.
     qint32 lineOf(qint32 address) const;
 
-    // Changes made by hand while stopped. Each returns an empty text, or why
-    // the value was refused. A change in the past drops the recorded future.
-    QString setAccumulator(const QString &value);
-    QString setFlags(const QString &value);
-    QString setCell(qint32 address, const QString &value);
-    // Goes on from another cell, as if the program counter had been set there.
-    QString jumpTo(qint32 address);
-
 private:
+    friend class Timeline; // replays the run and changes its past
+
     void stepDone(const machine::Step &step) override;
+    // The run loop's console: the values typed, and what a run tells.
+    std::optional<QString> typedText(qint32 address) override;
+    void writeValue(qint32 value) override;
+    void message(const QString &text) override;
+    void operandReport(qint32 address, const QString &line) override;
     bool load(LaunchError &error);
     void findLabels();
     std::optional<Stop> runStretch(quint64 steps, Resume resume);
     void observe();
-    void passStepLimit();
-    quint64 recentFrom() const;
     void watchRecentIfDue();
+    void passStepLimit();
     bool takeInput();
     Stop inputStop() const;
     Stop stepLimitStop();
     Stop faultStop();
+    Stop stopOf(const machine::RunEnd &end);
+    std::optional<Stop> stopAfter(machine::Processor::Stop stop);
     void collectOutput();
-    void message(const QString &text);
-    bool newStep() const { return processor_.executedSteps() > furthest_; }
+    void tell(const QString &text);
+    // Where the word at `address` stands: "line 4", or "address 17" when no line made it.
+    QString placeOf(qint32 address) const;
+    bool newStep() const { return processor_.executedSteps() > timeline_.furthest(); }
     bool recording() const { return !options_.noDebug; }
-    void advanced();
-    struct Found {
-        quint64 step = 0;
-        Stop stop;
-    };
     std::optional<Stop> watchedStep();
-    bool replayWatchedStep(quint64 current, std::optional<Found> &found);
-    bool replayUntil(quint64 end, quint64 current, std::optional<Found> &found);
     QList<qint32> breakpointsHit();
     QStringList dataWords() const;
     std::optional<Stop> dataStop(const QStringList &before);
-    void changedPast();
 
     LaunchOptions options_;
     program::Program program_;
@@ -211,29 +183,12 @@ private:
     bool atStepLimit = false;
     bool capturing = false; // step() keeps the step it runs
     std::optional<machine::Step> lastStep_;
-    // The last steps before the step limit are watched, for where the run was.
-    bool watchingRecent = false;
-    qint32 lowestRecent = -1;
-    qint32 highestRecent = -1;
+    machine::RecentSteps recent;
     std::vector<ConsoleLine> console;
-    History history_;
-    quint64 furthest_ = 0;   // the most steps reached since the run last changed
-    quint64 outputsSent = 0; // output values sent: those replayed are not sent again
-    // Steps replayed at most by one call of reverseStretch().
-    static constexpr quint64 kReverseSlice = 1 << 20;
-    struct Reverse {
-        quint64 from = 0;           // where reverseContinue began
-        quint64 end = 0;            // the stretches before this step count are still to be searched
-        bool replaying = false;     // the stretch before `end` is being replayed
-        quint64 checkpoint = 0;     // where that stretch starts
-        std::optional<Found> found; // its last hit so far
-    };
-    std::optional<Reverse> reverse;
+    quint64 outputsSent = 0;  // output values sent: those replayed are not sent again
     bool hitsCounted = false; // breakpoint hits counted up to hitsCountedTo steps
     quint64 hitsCountedTo = 0;
+    Timeline timeline_;
 };
-
-// The description of a stop at an input instruction that waits for its value.
-QString inputDescription(qint32 line, qint32 address);
 
 } // namespace dap

@@ -10,6 +10,7 @@ namespace machine
 RunLoop::RunLoop(Processor &processor, Console &console, quint64 stepsPerPause, quint64 stepLimit)
     : processor(processor), console(console), stepsPerPause(stepsPerPause), stepLimit(stepLimit)
 {
+    recent.setLimit(stepLimit);
     processor.setOperandReport([this](qint32 instructionAddress, const QString &line) {
         handOnOutput(); // the output made before the report comes first
         this->console.operandReport(instructionAddress, line);
@@ -31,7 +32,7 @@ void RunLoop::setStepObserver(StepObserver *stepObserver)
 // Steps are observed only while someone needs them: the fast path otherwise.
 void RunLoop::observeSteps()
 {
-    processor.setStepObserver(observer || watchingRecent ? this : nullptr);
+    processor.setStepObserver(observer || recent.watching() ? this : nullptr);
 }
 
 QString RunLoop::stepLimitMessage(quint64 steps, const QString &limitName)
@@ -47,30 +48,18 @@ RunEnd RunLoop::run()
     // The next pause is kept across an input: when the step that reaches it
     // is an input instruction, the pause comes as soon as the value is in.
     quint64 pauseAt = nextPause(processor.executedSteps(), stepsPerPause, stepLimit);
-    const quint64 watchFrom =
-        stepLimit == 0 ? kNoStepLimit : stepLimit - std::min(stepLimit, kRecentSteps);
     for (;;) {
-        quint64 stopAt = pauseAt;
-        if (!watchingRecent && processor.executedSteps() >= watchFrom) {
-            watchingRecent = true;
+        if (!recent.watching() && recent.due(processor.executedSteps()))
             observeSteps();
-        }
-        if (!watchingRecent)
-            stopAt = std::min(stopAt, watchFrom);
-
-        const Processor::Stop stop = processor.run(stopAt);
+        const Processor::Stop stop = processor.run(recent.stopAt(pauseAt));
         handOnOutput();
         switch (stop) {
         case Processor::Stop::Halted:
             return {};
-        case Processor::Stop::Fault: {
-            RunEnd end{RunEnd::Fault, processor.faultMessage(), processor.faultAddress()};
-            end.fault = processor.fault();
-            end.previousAddress = processor.lastStepAddress();
-            return end;
-        }
+        case Processor::Stop::Fault:
+            return RunEnd::faultOf(processor);
         case Processor::Stop::NeedsInput:
-            if (!readInput())
+            if (!readInput(processor, console))
                 return {RunEnd::InputEnded, {}, processor.pc() - 1};
             break;
         case Processor::Stop::Breakpoint:
@@ -79,13 +68,8 @@ RunEnd RunLoop::run()
             return {RunEnd::Stopped, {}, -1};
         case Processor::Stop::StepLimit: {
             const quint64 steps = processor.executedSteps();
-            if (stepLimit != 0 && steps >= stepLimit) {
-                RunEnd end{RunEnd::StepLimit, stepLimitMessage(steps, stepLimitName), -1};
-                end.steps = steps;
-                end.lowestRecent = lowestRecent;
-                end.highestRecent = highestRecent;
-                return end;
-            }
+            if (stepLimit != 0 && steps >= stepLimit)
+                return recent.limitEnd(steps, stepLimitMessage(steps, stepLimitName));
             if (steps < pauseAt)
                 break; // stopped only to start watching the last steps
             if (!console.keepRunning(steps))
@@ -97,8 +81,16 @@ RunEnd RunLoop::run()
     }
 }
 
+RunEnd RunEnd::faultOf(const Processor &processor)
+{
+    RunEnd end{Fault, processor.faultMessage(), processor.faultAddress()};
+    end.fault = processor.fault();
+    end.previousAddress = processor.lastStepAddress();
+    return end;
+}
+
 // Asks until a number is typed, the way the input dialog asks.
-bool RunLoop::readInput()
+bool readInput(Processor &processor, Console &console)
 {
     // An input instruction does not branch: it was fetched from the cell
     // before the program counter.
@@ -132,10 +124,8 @@ void RunLoop::handOnOutput()
 
 void RunLoop::stepDone(const Step &step)
 {
-    if (watchingRecent) {
-        lowestRecent = lowestRecent < 0 ? step.address : std::min(lowestRecent, step.address);
-        highestRecent = std::max(highestRecent, step.address);
-    }
+    if (recent.watching())
+        recent.saw(step.address);
     if (observer) {
         handOnOutput();
         observer->stepDone(step);

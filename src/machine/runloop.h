@@ -16,6 +16,8 @@
 
 #include <QString>
 
+#include <algorithm>
+
 namespace machine
 {
 
@@ -45,10 +47,56 @@ struct RunEnd {
     machine::Fault fault{};
     // StepLimit: the steps run.
     quint64 steps = 0;
+
+    // The fault that stopped the processor's run.
+    static RunEnd faultOf(const Processor &processor);
 };
 
 // How many steps before a step limit are watched for RunEnd's recent addresses.
 inline constexpr quint64 kRecentSteps = 1000;
+
+// The watch on the last steps before a step limit, for where the run was:
+// runs stop where it starts, and their steps are then observed.
+class RecentSteps
+{
+public:
+    // For a run that stops at `stepLimit` steps (0: none), nothing watched yet.
+    void setLimit(quint64 stepLimit)
+    {
+        from = stepLimit == 0 ? kNoStepLimit : stepLimit - std::min(stepLimit, kRecentSteps);
+        watching_ = false;
+        lowest = highest = -1;
+    }
+    // Starts watching once `executed` steps reach the last ones; whether it watches.
+    bool due(quint64 executed) { return watching_ = watching_ || executed >= from; }
+    bool watching() const { return watching_; }
+    // Where a stretch that would stop at `stopAt` stops instead, so that the watch starts in time.
+    quint64 stopAt(quint64 stopAt) const { return watching_ ? stopAt : std::min(stopAt, from); }
+    void saw(qint32 address)
+    {
+        lowest = lowest < 0 ? address : std::min(lowest, address);
+        highest = std::max(highest, address);
+    }
+    // The end of a run stopped at the step limit after `steps` steps.
+    RunEnd limitEnd(quint64 steps, const QString &message) const
+    {
+        RunEnd end{RunEnd::StepLimit, message, -1};
+        end.steps = steps;
+        end.lowestRecent = lowest;
+        end.highestRecent = highest;
+        return end;
+    }
+
+private:
+    quint64 from = kNoStepLimit;
+    bool watching_ = false;
+    qint32 lowest = -1;
+    qint32 highest = -1;
+};
+
+// Takes a typed text for the input instruction that stopped the processor's
+// run, asking the console until one is a number: false once its input has ended.
+bool readInput(Processor &processor, Console &console);
 
 class RunLoop : private StepObserver
 {
@@ -75,7 +123,6 @@ public:
                                     const QString &limitName = QStringLiteral("--max-steps"));
 
 private:
-    bool readInput();
     void handOnOutput();
     void observeSteps();
     void stepDone(const Step &step) override;
@@ -86,10 +133,7 @@ private:
     const quint64 stepLimit;
     QString stepLimitName = QStringLiteral("--max-steps");
     StepObserver *observer = nullptr;
-    // The last steps before the step limit are watched, for where the run was.
-    bool watchingRecent = false;
-    qint32 lowestRecent = -1;
-    qint32 highestRecent = -1;
+    RecentSteps recent;
 };
 
 } // namespace machine

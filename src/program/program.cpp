@@ -96,6 +96,15 @@ diagnostics::Diagnostic Program::runError(qint32 address, diagnostics::Code code
     return diagnostics::runError(*source, fromLine ? address : -1, code, message);
 }
 
+QList<diagnostics::Diagnostic> Program::runEnd(const machine::RunEnd &end, quint64 maxSteps) const
+{
+    const QList<diagnostics::Diagnostic> error{
+        end.kind == machine::RunEnd::Fault
+            ? runError(end.address, diagnostics::Code::RunError, diagnostics::faultText(end.fault))
+            : runError(-1, diagnostics::Code::StepLimit, diagnostics::stepLimitText(end.steps))};
+    return error + runNotes(runStopOf(end, maxSteps));
+}
+
 QString Program::lineOf(const diagnostics::Diagnostic &diagnostic) const
 {
     return name + (diagnostic.range.line > 0 ? QStringLiteral(":") : QStringLiteral(": ")) +

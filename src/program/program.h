@@ -58,6 +58,9 @@ struct Program {
     // none), with korvane-run's text of it.
     diagnostics::Diagnostic runError(qint32 address, diagnostics::Code code,
                                      const QString &message) const;
+    // The error that ended a run by a fault or at the step limit of a run
+    // allowed `maxSteps` steps, as korvane-run writes it, then its notes.
+    QList<diagnostics::Diagnostic> runEnd(const machine::RunEnd &end, quint64 maxSteps) const;
     // One line: "NAME:LINE:COLUMN: SEVERITY: TEXT", or "NAME: SEVERITY: TEXT"
     // about the whole program. Reports, which name the file already, write
     // diagnostics::oneLine() instead.

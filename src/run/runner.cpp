@@ -1,6 +1,5 @@
 #include "run/runner.h"
 
-#include "diagnostics/runerror.h"
 #include "machine/instructionset.h"
 #include "machine/runloop.h"
 #include "machine/typedinput.h"
@@ -44,30 +43,21 @@ program::ExitStatus Runner::run(quint64 maxSteps)
     switch (end.kind) {
     case machine::RunEnd::Halted:
         break;
-    case machine::RunEnd::Fault: {
-        report(program.runError(end.address, diagnostics::Code::RunError,
-                                diagnostics::faultText(end.fault)),
-               program::runStopOf(end, maxSteps));
-        status = program::RunFailed;
+    case machine::RunEnd::Fault:
+    case machine::RunEnd::StepLimit:
+        report(program.runEnd(end, maxSteps));
+        status =
+            end.kind == machine::RunEnd::Fault ? program::RunFailed : program::StepLimitReached;
         break;
-    }
-    case machine::RunEnd::StepLimit: {
-        report(program.runError(-1, diagnostics::Code::StepLimit,
-                                diagnostics::stepLimitText(end.steps)),
-               program::runStopOf(end, maxSteps));
-        status = program::StepLimitReached;
-        break;
-    }
     case machine::RunEnd::InputEnded:
         // The input is not read once the output has failed.
         if (!terminal.flush())
             return program::OutputFailed;
-        report(program.runError(end.address, diagnostics::Code::InputEnded,
-                                QStringLiteral("standard input ended while the program was "
-                                               "waiting for a value (%1 at address %2)")
-                                    .arg(machine::mnemonicOf(machine::Input))
-                                    .arg(program::addressText(end.address))),
-               std::nullopt);
+        report({program.runError(end.address, diagnostics::Code::InputEnded,
+                                 QStringLiteral("standard input ended while the program was "
+                                                "waiting for a value (%1 at address %2)")
+                                     .arg(machine::mnemonicOf(machine::Input))
+                                     .arg(program::addressText(end.address)))});
         status = program::RunFailed;
         break;
     case machine::RunEnd::Stopped:
@@ -78,13 +68,8 @@ program::ExitStatus Runner::run(quint64 maxSteps)
     return terminal.flush() ? status : program::OutputFailed;
 }
 
-// The error that ended the run, then the notes that help to read it.
-void Runner::report(const diagnostics::Diagnostic &error,
-                    const std::optional<diagnostics::RunStop> &stop)
+void Runner::report(const QList<diagnostics::Diagnostic> &list)
 {
-    QList<diagnostics::Diagnostic> list{error};
-    if (stop)
-        list += program.runNotes(*stop);
     endReport_ = list;
     terminal.message(printed(program, list, printStyle));
 }

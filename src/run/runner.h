@@ -55,8 +55,7 @@ private:
     void operandReport(qint32 address, const QString &line) override;
     bool keepRunning(quint64 executedSteps) override;
     // The error that ended the run, then the notes on how it ended.
-    void report(const diagnostics::Diagnostic &error,
-                const std::optional<diagnostics::RunStop> &stop);
+    void report(const QList<diagnostics::Diagnostic> &list);
 
     const program::Program &program;
     TerminalConsole &terminal;

@@ -248,9 +248,9 @@ void TestDap::changesByHand()
     dap::LaunchError errors;
     QVERIFY(session.launch(options, errors));
     const dap::MachineState before = session.state();
-    const QString refused = what == QLatin1String("acc")     ? session.setAccumulator(value)
-                            : what == QLatin1String("flags") ? session.setFlags(value)
-                                                             : session.setCell(7, value);
+    const QString refused = what == QLatin1String("acc") ? session.timeline().setAccumulator(value)
+                            : what == QLatin1String("flags") ? session.timeline().setFlags(value)
+                                                             : session.timeline().setCell(7, value);
     QCOMPARE(refused, refusal);
     const dap::MachineState after = session.state();
     if (!refusal.isEmpty()) {
@@ -348,7 +348,8 @@ void TestDap::restoredStateRunsTheSame()
                                       0,
                                       0});
     for (int address = 0; address < testdata::samples()[5].image.size(); ++address)
-        QCOMPARE(session.setCell(address, testdata::samples()[5].image[address]), QString());
+        QCOMPARE(session.timeline().setCell(address, testdata::samples()[5].image[address]),
+                 QString());
     const auto fromStart = runToEnd();
     QCOMPARE(fromStart.second.size(), 3);
     QVERIFY(fromStart.second[0].startsWith(QStringLiteral("The past was changed at step 0: the ")));
@@ -416,13 +417,13 @@ void TestDap::backwardsVisitsTheSameStates()
     QVERIFY(session.launch(options, errors));
     const QList<dap::MachineState> states = forwardsToTheEnd(session);
     QVERIFY(session.halted());
-    QVERIFY(session.history().size() <= 4);
+    QVERIFY(session.timeline().size() <= 4);
     const QStringList console = consoleTexts(session);
     for (qsizetype index = states.size() - 2; index >= 0; --index) {
-        QCOMPARE(session.stepBack().reason, dap::Stop::Step);
+        QCOMPARE(session.timeline().stepBack().reason, dap::Stop::Step);
         QCOMPARE(session.state(), states[index]);
     }
-    QCOMPARE(session.stepBack().reason, dap::Stop::Start);
+    QCOMPARE(session.timeline().stepBack().reason, dap::Stop::Start);
     QCOMPARE(session.state(), states.first());
     QCOMPARE(forwardsToTheEnd(session), states);
     QCOMPARE(consoleTexts(session), QStringList()); // nothing sent again
@@ -462,7 +463,7 @@ void TestDap::reverseContinue()
     const QList<dap::MachineState> states = forwardsToTheEnd(session);
     QCOMPARE(states.size(), 27);
     for (const quint64 step : reached) {
-        const dap::Stop stop = session.reverseContinue();
+        const dap::Stop stop = session.timeline().reverseContinue();
         QCOMPARE(session.processor().executedSteps(), step);
         QCOMPARE(session.state(), states[qsizetype(step)]);
         if (stop.reason == dap::Stop::Breakpoint)
@@ -495,11 +496,11 @@ void TestDap::replayTakesTypedValuesAgain()
     QCOMPARE(consoleTexts(session), (QStringList{"Invalid input.", "7"}));
     QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason,
              dap::Stop::Input); // the second INP
-    QCOMPARE(session.furthest(), quint64(2));
+    QCOMPARE(session.timeline().furthest(), quint64(2));
 
-    QCOMPARE(session.reverseContinue().reason, dap::Stop::Start);
+    QCOMPARE(session.timeline().reverseContinue().reason, dap::Stop::Start);
     QVERIFY(!session.waitingForInput());
-    QVERIFY(session.atRecordedInput());
+    QVERIFY(session.timeline().atRecordedInput());
     QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason,
              dap::Stop::Input); // the same INP waits again
     QCOMPARE(session.processor().executedSteps(), quint64(2));
@@ -507,7 +508,7 @@ void TestDap::replayTakesTypedValuesAgain()
     QCOMPARE(session.type(QStringLiteral("8")).reason, dap::Stop::Step);
     QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason, dap::Stop::Halted);
     QCOMPARE(consoleTexts(session), QStringList{"8"});
-    QCOMPARE(session.furthest(), quint64(5));
+    QCOMPARE(session.timeline().furthest(), quint64(5));
 }
 
 // A hit count counts each point of the run once: gone through again, by
@@ -527,9 +528,9 @@ void TestDap::hitCountsOnceEachPoint()
     };
     QVERIFY(stopsTo(8));
     QVERIFY(stopsTo(18));
-    QCOMPARE(session.reverseContinue().reason, dap::Stop::Breakpoint);
+    QCOMPARE(session.timeline().reverseContinue().reason, dap::Stop::Breakpoint);
     QCOMPARE(session.processor().executedSteps(), quint64(8));
-    QCOMPARE(session.reverseContinue().reason, dap::Stop::Start);
+    QCOMPARE(session.timeline().reverseContinue().reason, dap::Stop::Start);
     QVERIFY(stopsTo(8));
     QVERIFY(stopsTo(18));
     QCOMPARE(session.runFor(1000, dap::Resume::FromStop)->reason,
@@ -537,10 +538,10 @@ void TestDap::hitCountsOnceEachPoint()
     QCOMPARE(session.breakpoints().lines().first().hits, quint64(5));
 
     // Changed at step 8: the points after it count anew.
-    QCOMPARE(session.reverseContinue().reason, dap::Stop::Breakpoint);
-    QCOMPARE(session.reverseContinue().reason, dap::Stop::Breakpoint);
+    QCOMPARE(session.timeline().reverseContinue().reason, dap::Stop::Breakpoint);
+    QCOMPARE(session.timeline().reverseContinue().reason, dap::Stop::Breakpoint);
     QCOMPARE(session.processor().executedSteps(), quint64(8));
-    QCOMPARE(session.setAccumulator(QStringLiteral("3")), QString());
+    QCOMPARE(session.timeline().setAccumulator(QStringLiteral("3")), QString());
     QVERIFY(stopsTo(13)); // the 6th hit
 }
 
@@ -569,24 +570,24 @@ void TestDap::changingThePast()
     QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason, dap::Stop::Halted);
     QCOMPARE(consoleTexts(session), (QStringList{"3", "7"}));
     if (change == QLatin1String("none")) {
-        QCOMPARE(session.setAccumulator(QStringLiteral("1")), QString());
+        QCOMPARE(session.timeline().setAccumulator(QStringLiteral("1")), QString());
         QCOMPARE(consoleTexts(session), QStringList());
         return;
     }
-    const dap::Stop back =
-        change == QLatin1String("retype") ? session.reverseContinue() : session.stepBack();
+    const dap::Stop back = change == QLatin1String("retype") ? session.timeline().reverseContinue()
+                                                             : session.timeline().stepBack();
     Q_UNUSED(back);
     if (change == QLatin1String("acc")) {
         for (int step = 0; step < 3; ++step)
-            session.stepBack(); // before the first OUT: step 1
-        QCOMPARE(session.setAccumulator(QStringLiteral("40")), QString());
+            session.timeline().stepBack(); // before the first OUT: step 1
+        QCOMPARE(session.timeline().setAccumulator(QStringLiteral("40")), QString());
     } else if (change == QLatin1String("cell")) {
         for (int step = 0; step < 3; ++step)
-            session.stepBack(); // step 1, x still 7
-        QCOMPARE(session.setCell(5, QStringLiteral("9")), QString());
+            session.timeline().stepBack(); // step 1, x still 7
+        QCOMPARE(session.timeline().setCell(5, QStringLiteral("9")), QString());
     } else {
-        QVERIFY(session.atRecordedInput());
-        QCOMPARE(session.retype(QStringLiteral("9")).reason, dap::Stop::Step);
+        QVERIFY(session.timeline().atRecordedInput());
+        QCOMPARE(session.timeline().retype(QStringLiteral("9")).reason, dap::Stop::Step);
     }
     const QStringList changed = consoleTexts(session);
     QCOMPARE(changed.size(), 1);
@@ -598,7 +599,7 @@ void TestDap::changingThePast()
                                   "are dropped, and the run goes on anew from here."));
     QCOMPARE(session.runFor(100, dap::Resume::FromStop)->reason, dap::Stop::Halted);
     QCOMPARE(consoleTexts(session), output);
-    QCOMPARE(session.furthest(), quint64(5));
+    QCOMPARE(session.timeline().furthest(), quint64(5));
 }
 
 // A data breakpoint stops after each step that uses its cell (a store; with
@@ -674,7 +675,7 @@ void TestDap::dataBreakpointsStopAfterEachUse()
 
     QList<quint64> backwards;
     for (;;) {
-        const dap::Stop stop = session.reverseContinue();
+        const dap::Stop stop = session.timeline().reverseContinue();
         if (stop.reason == dap::Stop::Start)
             break;
         if (stop.reason == dap::Stop::DataBreakpoint)
@@ -706,10 +707,10 @@ void TestDap::reverseContinuePausesAtAStateOfTheRun()
 
     session.breakpoints().setLines(session.program(), {1}); // only the first step stands there
     session.breakpoints().setData({{0, 7, false}});         // "one" is never written
-    session.beginReverse();
+    session.timeline().beginReverse();
     for (int stretch = 0; stretch < 3; ++stretch)
-        QVERIFY(!session.reverseStretch());
-    QCOMPARE(session.pauseReverse().reason, dap::Stop::Pause);
+        QVERIFY(!session.timeline().reverseStretch());
+    QCOMPARE(session.timeline().pauseReverse().reason, dap::Stop::Pause);
     const dap::MachineState paused = session.state();
     const quint64 at = paused.registers.executedSteps;
     QVERIFY(at > 0 && at < 20'000'000);

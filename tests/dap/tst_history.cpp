@@ -1,7 +1,8 @@
 // The checkpoints of a run's history: taken at their spacing, thinned to
 // doubling distances into the past once there are too many, found again by
 // step count, and dropped from where the run was changed.
-#include "dap/history.h"
+#include "dap/session.h"
+#include "dap/timeline.h"
 
 #include <QTest>
 
@@ -22,7 +23,7 @@ quint64 stepOf(const dap::MachineState &state)
 }
 
 // The step counts of the checkpoints, from the first.
-QList<quint64> steps(const dap::History &history)
+QList<quint64> steps(const dap::Timeline &history)
 {
     QList<quint64> kept{stepOf(history.atOrBefore(0))};
     while (const dap::MachineState *next = history.after(kept.last()))
@@ -46,7 +47,8 @@ private slots:
 
 void TestHistory::recordsAtItsSpacing()
 {
-    dap::History history(10, 100);
+    dap::Session session(10, 100);
+    dap::Timeline &history = session.timeline();
     history.reset(at(0));
     for (quint64 step = 1; step <= 35; ++step)
         history.record(at(step));
@@ -69,7 +71,8 @@ void TestHistory::thinsToDoublingDistances()
 {
     QFETCH(quint64, length);
     constexpr std::size_t capacity = 8;
-    dap::History history(10, capacity);
+    dap::Session session(10, capacity);
+    dap::Timeline &history = session.timeline();
     history.reset(at(0));
     for (quint64 step = 1; step <= length; ++step)
         history.record(at(step));
@@ -86,7 +89,8 @@ void TestHistory::thinsToDoublingDistances()
 
 void TestHistory::findsTheNearestCheckpoint()
 {
-    dap::History history(10, 100);
+    dap::Session session(10, 100);
+    dap::Timeline &history = session.timeline();
     history.reset(at(0));
     for (quint64 step = 1; step <= 30; ++step)
         history.record(at(step));
@@ -103,7 +107,8 @@ void TestHistory::findsTheNearestCheckpoint()
 
 void TestHistory::rewriteDropsTheFuture()
 {
-    dap::History history(10, 100);
+    dap::Session session(10, 100);
+    dap::Timeline &history = session.timeline();
     history.reset(at(0));
     for (quint64 step = 1; step <= 40; ++step)
         history.record(at(step));
