@@ -138,7 +138,7 @@ QStringList furtherEdits(const program::Program &program, const diagnostics::Dia
         const QStringList parts = after.split(QLatin1Char('\n'));
         for (qsizetype k = 0; k < parts.size(); ++k)
             shown.append(QStringLiteral("+ line %1: ").arg(number + added + k) +
-                         diagnostics::shown(parts[k]));
+                         Echo(parts[k]).text);
         added += qint32(parts.size()) - 1;
     }
     return shown;
