@@ -416,7 +416,7 @@ Stop Session::faultStop()
     // Written as korvane-run writes it: a diagnostic at the instruction's word.
     Stop stop{Stop::RunError,
               program_.lineOf(program_.runError(address, diagnostics::Code::RunError,
-                                                diagnostics::faultText(processor_.fault()))),
+                                                program_.faultText(processor_.fault(), address))),
               {},
               {}};
     diagnostics::RunStop where;

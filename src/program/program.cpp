@@ -96,6 +96,11 @@ diagnostics::Diagnostic Program::runError(qint32 address, diagnostics::Code code
     return diagnostics::runError(*source, fromLine ? address : -1, code, message);
 }
 
+QString Program::faultText(const machine::Fault &fault, qint32 address) const
+{
+    return source ? diagnostics::faultText(*source, fault, address) : diagnostics::faultText(fault);
+}
+
 QString Program::lineOf(const diagnostics::Diagnostic &diagnostic) const
 {
     return name + (diagnostic.range.line > 0 ? QStringLiteral(":") : QStringLiteral(": ")) +

@@ -46,7 +46,7 @@ program::ExitStatus Runner::run(quint64 maxSteps)
         break;
     case machine::RunEnd::Fault: {
         report(program.runError(end.address, diagnostics::Code::RunError,
-                                diagnostics::faultText(end.fault)),
+                                program.faultText(end.fault, end.address)),
                program::runStopOf(end, maxSteps));
         status = program::RunFailed;
         break;
