@@ -309,6 +309,7 @@ private:
     Diagnostic comment(const SourceLine &line, qsizetype from) const;
     std::optional<Diagnostic> nearLabel(const SourceLine &line, const Word &word) const;
     QString freeName(const QString &wanted) const;
+    bool nearAName(const QString &key) const;
     Edit appendLine(const QString &text) const;
 
     const SourceText &text;
@@ -542,6 +543,12 @@ std::optional<Diagnostic> ProgramCheck::nearLabel(const SourceLine &line, const 
         best = distance;
         nearest.append(it.value());
     }
+    // A name a refused line would define, as near, may be the one meant.
+    for (auto it = failedLabels.constBegin(); it != failedLabels.constEnd(); ++it) {
+        if (it.key() != word.key && qAbs(it.key().size() - word.key.size()) <= limit &&
+            editDistance(word.key, it.key()) <= best)
+            return std::nullopt;
+    }
     return meantLabel(line, word, nearest);
 }
 
@@ -569,6 +576,19 @@ std::optional<Diagnostic> ProgramCheck::meantLabel(const SourceLine &line, const
                     QLatin1String(" is not defined; did you mean ") + alternatives(named) +
                     QLatin1Char('?');
     return found;
+}
+
+// Whether a name is near a label, or near one a refused line would define:
+// then it is probably that one misspelt, not a new variable.
+bool ProgramCheck::nearAName(const QString &key) const
+{
+    const qsizetype limit = key.size() >= 5 ? 2 : 1;
+    const auto near = [&](const QString &other) {
+        return other != key && qAbs(other.size() - key.size()) <= limit &&
+               editDistance(key, other) <= limit;
+    };
+    return std::any_of(labels.keyBegin(), labels.keyEnd(), near) ||
+           std::any_of(failedLabels.keyBegin(), failedLabels.keyEnd(), near);
 }
 
 // Both of two words are mnemonics: which one stands where a name belongs.
@@ -641,7 +661,8 @@ std::optional<Diagnostic> ProgramCheck::operand(const SourceLine &line, const Wo
     if (bare != word.written && hasLabel(bare.toUpper()))
         if (std::optional<Diagnostic> meant = meantLabel(line, word, {labels[bare.toUpper()]}))
             return meant;
-    if (!hasLabel(word.key + QLatin1Char(':')))
+    // A name a refused line would define is no misspelling of another.
+    if (!hasLabel(word.key + QLatin1Char(':')) && !failedLabels.contains(word.key))
         if (std::optional<Diagnostic> near = nearLabel(line, word))
             return near;
     return error(Code::UndefinedLabel, line.rangeOf(word),
@@ -800,7 +821,7 @@ void ProgramCheck::notesOnName(const SourceLine &line, Diagnostic &found) const
             note(Code::DefinitionFailed, at.rangeOf(named != at.words.end() ? *named : at.words[0]),
                  QLatin1String("the label ") + quoted(use->written) +
                      QLatin1String(" would be defined here, but this line has an error")));
-    } else if (found.fixes.isEmpty() && use != &line.words.first()) {
+    } else if (found.fixes.isEmpty() && use != &line.words.first() && !nearAName(use->key)) {
         // A name that an instruction reads or writes is a variable: one DAT line defines it.
         const Word &instruction = *(use - 1);
         if (!isMnemonic(instruction) || instruction.mnemonic->opcode >= machine::Branch ||
@@ -923,15 +944,22 @@ void ProgramCheck::prepare()
         // A refused line defines nothing, whatever the first pass entered; the
         // name it was meant to define: its first word, or the one after a
         // DAT written before its label.
-        QString name;
-        if (!words.isEmpty() && !isMnemonic(words[0]))
-            name = words[0].key;
-        else if (words.size() >= 2 && isData(words[0].mnemonic) && !isMnemonic(words[1]))
-            name = words[1].key;
-        if (name.endsWith(QLatin1Char(':')))
-            name.chop(1);
-        if (!name.isEmpty() && !failedLabels.contains(name))
-            failedLabels.insert(name, k);
+        // Every name before the first mnemonic counts (after a line number too).
+        QStringList names;
+        for (const Word &word : words) {
+            if (isMnemonic(word))
+                break;
+            names.append(word.key);
+        }
+        if (names.isEmpty() && words.size() >= 2 && isData(words[0].mnemonic) &&
+            !isMnemonic(words[1]))
+            names.append(words[1].key);
+        for (QString &name : names) {
+            if (name.endsWith(QLatin1Char(':')))
+                name.chop(1);
+            if (!name.isEmpty() && !failedLabels.contains(name))
+                failedLabels.insert(name, k);
+        }
     }
 }
 
