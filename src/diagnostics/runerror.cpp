@@ -78,6 +78,34 @@ QString faultText(const SourceText &text, const machine::Fault &fault, qint32 ad
     return found;
 }
 
+namespace
+{
+
+// "cell 05 (line 6, 'x DAT abc')", or "cell 05" for a cell no line assembled to.
+QString cellOf(const SourceText &text, qint32 address)
+{
+    QString cell = QLatin1String("cell ") + machine::addressText(address);
+    if (address >= 0 && address < text.lines().size()) {
+        const SourceLine &line = text.lines()[address];
+        cell += QStringLiteral(" (line %1, ").arg(line.number) + quoted(line.text.trimmed()) +
+                QLatin1Char(')');
+    }
+    return cell;
+}
+
+} // namespace
+
+QString operandText(const SourceText &text, qint32 address, const QString &mnemonic, qint32 operand,
+                    const QString &held)
+{
+    QString found = mnemonic;
+    if (address >= 0 && address < text.lines().size())
+        found += QStringLiteral(" on line %1").arg(text.lines()[address].number);
+    return found + QLatin1String(" reads ") + cellOf(text, operand) +
+           QLatin1String(", which holds ") + quoted(held) +
+           QLatin1String(", not a number; the accumulator keeps its value");
+}
+
 QString stepLimitText(quint64 steps, const QString &limitName)
 {
     return QStringLiteral("the program ran %1 %2 without halting and was stopped (see %3)")
