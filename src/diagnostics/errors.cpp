@@ -324,6 +324,9 @@ private:
     QHash<qint64, qsizetype> dataValues;
     // Names the first word of a refused line would have defined.
     QHash<QString, qsizetype> failedLabels;
+    // The labels of data lines, and the names refused lines meant to give
+    // data: the variables and constants.
+    QSet<QString> dataLabels;
     // The names stores write into.
     QSet<QString> storedInto;
     // Whether the program writes its mnemonics in lower case, as fixes then do.
@@ -366,6 +369,8 @@ void ProgramCheck::collectLabels()
         }
         if (words.size() >= 2 && isMnemonic(words[0]) && isData(words[1].mnemonic))
             mnemonicLabels.insert(words[0].key);
+        if (words.size() >= 2 && words[0].role == Role::Label && isData(words[1].mnemonic))
+            dataLabels.insert(words[0].key);
         if (std::any_of(words.begin(), words.end(),
                         [](const Word &word) { return isMnemonic(word); }) &&
             std::none_of(words.begin(), words.end(),
@@ -578,8 +583,8 @@ std::optional<Diagnostic> ProgramCheck::meantLabel(const SourceLine &line, const
     return found;
 }
 
-// Whether a name is near a label, or near one a refused line would define:
-// then it is probably that one misspelt, not a new variable.
+// Whether a name is near the label of a data line, or of a refused line
+// meant to hold data: then it is probably that one misspelt, not a new variable.
 bool ProgramCheck::nearAName(const QString &key) const
 {
     const qsizetype limit = key.size() >= 5 ? 2 : 1;
@@ -587,8 +592,7 @@ bool ProgramCheck::nearAName(const QString &key) const
         return other != key && qAbs(other.size() - key.size()) <= limit &&
                editDistance(key, other) <= limit;
     };
-    return std::any_of(labels.keyBegin(), labels.keyEnd(), near) ||
-           std::any_of(failedLabels.keyBegin(), failedLabels.keyEnd(), near);
+    return std::any_of(dataLabels.begin(), dataLabels.end(), near);
 }
 
 // Both of two words are mnemonics: which one stands where a name belongs.
@@ -954,11 +958,17 @@ void ProgramCheck::prepare()
         if (names.isEmpty() && words.size() >= 2 && isData(words[0].mnemonic) &&
             !isMnemonic(words[1]))
             names.append(words[1].key);
+        // A line with a DAT or with no mnemonic at all was meant to hold data.
+        const bool data = std::none_of(words.begin(), words.end(), [](const Word &word) {
+            return isMnemonic(word) && !isData(word.mnemonic);
+        });
         for (QString &name : names) {
             if (name.endsWith(QLatin1Char(':')))
                 name.chop(1);
             if (!name.isEmpty() && !failedLabels.contains(name))
                 failedLabels.insert(name, k);
+            if (!name.isEmpty() && data)
+                dataLabels.insert(name);
         }
     }
 }
