@@ -454,7 +454,8 @@ void judge(const Correct &original, const Mutant &mutant, Tally &tally)
         for (const diagnostics::Fix &fix : error.fixes)
             tally.unchecked += fixHolds(text, errors, error, fix) ? 0 : 1;
     }
-    for (int round = 0; round < 20 && !errors.isEmpty(); ++round) {
+    // One fix a round; a fix may take a line away, or leave an error for the next.
+    for (qsizetype round = 0; round < 2 * mutant.lines.size() + 10 && !errors.isEmpty(); ++round) {
         const diagnostics::Fix *fix = firstFix(errors);
         if (fix == nullptr)
             break;
