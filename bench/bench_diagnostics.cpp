@@ -2,10 +2,12 @@
 // 20 errors) and as an editor would (all of them): a 100-line program with
 // three mistakes, and that program repeated up to 1 MiB. And the whole of
 // korvane-run --assemble, process start included, on 1 MiB with an error on
-// every line: its time and the peak memory of its process.
+// every line: its time and the peak memory of its process. And, as counters,
+// the share of beginners' mistakes that the first fixes repair.
 
 #include "diagnostics/errors.h"
 
+#include "mistakes.h"
 #include "programs.h"
 
 #include <QFile>
@@ -124,6 +126,22 @@ void check(benchmark::State &state, const QString &text, qsizetype errorLimit)
     state.counters["bytes"] = double(text.toUtf8().size());
 }
 
+// Not a time: how many beginners' mistakes the first fixes repair, per
+// kind and over all (the same programs as the test), as counters.
+void repairRate(benchmark::State &state)
+{
+    QList<mistakes::Tally> tallies;
+    for (auto _ : state)
+        tallies = mistakes::tallies(60, 20261208);
+    for (const mistakes::Tally &tally : std::as_const(tallies)) {
+        QString name = tally.kind;
+        name.replace(QLatin1Char(' '), QLatin1Char('_'));
+        state.counters[(name + QLatin1String("_%")).toStdString()] =
+            tally.refused() ? 100.0 * tally.repaired / tally.refused() : 100.0;
+    }
+    state.counters["wrong_repairs"] = tallies.isEmpty() ? 0 : tallies.last().wrong;
+}
+
 const bool registered = [] {
     static const QString small = hundredLines();
     static const QString large = oneMebibyte();
@@ -139,6 +157,9 @@ const bool registered = [] {
     benchmark::RegisterBenchmark("CheckRun/1MiB-every-line", assembleEveryLineWrong)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+    benchmark::RegisterBenchmark("Mistakes/repair-rate", repairRate)
+        ->Unit(benchmark::kMillisecond)
+        ->Iterations(1);
     return true;
 }();
 

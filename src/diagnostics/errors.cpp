@@ -1,6 +1,8 @@
 #include "diagnostics/errors.h"
 
 #include "diagnostics/characters.h"
+#include "diagnostics/fixcheck.h"
+#include "diagnostics/labelname.h"
 #include "diagnostics/mnemonic.h"
 #include "diagnostics/otherlanguages.h"
 #include "diagnostics/sourcetext.h"
@@ -9,6 +11,7 @@
 #include "machine/word.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 
@@ -55,13 +58,25 @@ Diagnostic oddCharacter(const SourceLine &line, const Word &word, const OddChara
     return found;
 }
 
+// Whether a mnemonic fits a line that has an operand after it, or none: DAT
+// takes a value or none.
+bool fitsOperand(const QString &mnemonic, bool operand)
+{
+    const machine::Instruction *row = rowOf(mnemonic);
+    return row != nullptr &&
+           (row->operand == Operand::Value || (row->operand == Operand::Address) == operand);
+}
+
 // The error about a word where an instruction belongs, when it is near
-// enough to some: "did you mean", with one fix per mnemonic.
-std::optional<Diagnostic> misspelt(const SourceLine &line, const Word &word)
+// enough to some that fit the line (with an operand after the word or
+// without): "did you mean", with one fix per mnemonic whose fix is right.
+std::optional<Diagnostic> misspelt(const SourceLine &line, const Word &word, const FixCheck *check)
 {
     const machine::Instruction *other = otherLanguageMnemonic(word.key);
     QStringList nearest =
         other != nullptr ? QStringList{QString(other->mnemonic)} : nearestMnemonics(word.key);
+    const bool operand = &word != &line.words.last();
+    nearest.removeIf([&](const QString &mnemonic) { return !fitsOperand(mnemonic, operand); });
     if (nearest.isEmpty())
         return std::nullopt;
     // Suggested in the case the student writes in.
@@ -70,14 +85,20 @@ std::optional<Diagnostic> misspelt(const SourceLine &line, const Word &word)
         for (QString &mnemonic : nearest)
             mnemonic = mnemonic.toLower();
     }
-    Diagnostic found =
-        error(Code::UnknownMnemonic, line.rangeOf(word),
-              quoted(word.written) + QLatin1String(" is not an instruction; did you mean ") +
-                  alternatives(nearest) + QLatin1Char('?'));
-    for (const QString &mnemonic : std::as_const(nearest))
-        found.fixes.append(Fix{QLatin1String("Replace ") + quoted(word.written) +
-                                   QLatin1String(" with '") + mnemonic + QLatin1Char('\''),
-                               {Edit{line.rangeOf(word), mnemonic}}});
+    Diagnostic found(Severity::Error, Code::UnknownMnemonic, line.rangeOf(word), QString());
+    nearest.removeIf([&](const QString &mnemonic) {
+        Fix fix{QLatin1String("Replace ") + quoted(word.written) + QLatin1String(" with '") +
+                    mnemonic + QLatin1Char('\''),
+                {Edit{line.rangeOf(word), mnemonic}}};
+        if (check != nullptr && !check->right(found, fix))
+            return true;
+        found.fixes.append(fix);
+        return false;
+    });
+    if (nearest.isEmpty())
+        return std::nullopt;
+    found.message = quoted(word.written) + QLatin1String(" is not an instruction; did you mean ") +
+                    alternatives(nearest) + QLatin1Char('?');
     return found;
 }
 
@@ -99,11 +120,11 @@ std::optional<Diagnostic> oddCharacterIn(const SourceLine &line, const Word &wor
 }
 
 // A word where an instruction belongs and that is none.
-Diagnostic notAnInstruction(const SourceLine &line, const Word &word)
+Diagnostic notAnInstruction(const SourceLine &line, const Word &word, const FixCheck *check)
 {
     if (std::optional<Diagnostic> odd = oddCharacterIn(line, word))
         return *odd;
-    if (std::optional<Diagnostic> near = misspelt(line, word))
+    if (std::optional<Diagnostic> near = misspelt(line, word, check))
         return *near;
     return error(Code::UnknownMnemonic, line.rangeOf(word),
                  quoted(word.written) + QLatin1String(" is not an instruction"));
@@ -178,6 +199,41 @@ QString nameForNumber(QStringView number)
     return QLatin1String("n") + QString::number(ok ? value : 0);
 }
 
+// The number a name of nameForNumber() stands for: 5 for "five".
+std::optional<qint64> numberForName(const QString &name)
+{
+    static const char *const small[] = {"zero", "one",   "two",   "three", "four", "five",
+                                        "six",  "seven", "eight", "nine",  "ten"};
+    for (qint64 value = 0; value <= 10; ++value) {
+        if (name.compare(QLatin1String(small[value]), Qt::CaseInsensitive) == 0)
+            return value;
+    }
+    bool ok = false;
+    qint64 value = 0;
+    if (name.startsWith(QLatin1String("minus")))
+        value = -name.mid(5).toLongLong(&ok);
+    else if (name.startsWith(QLatin1Char('n')))
+        value = name.mid(1).toLongLong(&ok);
+    if (!ok || nameForNumber(QString::number(value)) != name)
+        return std::nullopt;
+    return value;
+}
+
+// The name an operand was meant to be when marks surround it: quotes,
+// straight or curly, a comma or semicolon after it, or "+0" (no offset).
+QString bareOperand(QStringView word)
+{
+    static const QString quotes = QStringLiteral("'\"\u2018\u2019\u201C\u201D\u00AB\u00BB`");
+    while (!word.isEmpty() && quotes.contains(word.front()))
+        word = word.mid(1);
+    if (word.endsWith(QLatin1String("+0")))
+        word.chop(2);
+    while (!word.isEmpty() && (quotes.contains(word.back()) || word.back() == QLatin1Char(',') ||
+                               word.back() == QLatin1Char(';')))
+        word.chop(1);
+    return word.toString();
+}
+
 // A line that holds carriage returns alone: the line ends of old Macs, which
 // the assembler reads as blanks, so the lines run together.
 Diagnostic carriageReturns(const SourceLine &line)
@@ -196,19 +252,47 @@ Diagnostic carriageReturns(const SourceLine &line)
     return found;
 }
 
+} // namespace
+
+// The errors of one text. With `checkFixes`, every fix it offers is one that
+// FixCheck found right; without, it is the check of a fixed text.
 class ProgramCheck
 {
 public:
-    explicit ProgramCheck(const SourceText &text)
-        : lines(text.lines()), appendedLine(text.appendedLine()), labels(text.labels())
+    ProgramCheck(const SourceText &text, bool checkFixes)
+        : text(text), lines(text.lines()), appendedLine(text.appendedLine()), labels(text.labels()),
+          checkFixes(checkFixes)
     {
     }
+    // Lines cut from a larger text, whose labels also count but for those removed.
+    ProgramCheck(const SourceText &part, const QHash<QString, qint32> &outer,
+                 const QSet<QString> &removed)
+        : ProgramCheck(part, false)
+    {
+        outerLabels = &outer;
+        removedLabels = &removed;
+    }
 
+    // Reads the labels and finds the lines the assembler refuses.
+    void prepare();
     // The errors as errors() gives them.
     QList<Diagnostic> run(qsizetype limit, qsizetype *omitted);
+    bool refuses(qint32 k) const { return errorCount[k] > 0; }
+    // Every error of line k.
+    QList<Diagnostic> errorsOn(qint32 k) const;
 
 private:
     void collectLabels();
+    const FixCheck *fixCheck() const;
+    bool hasLabel(const QString &key) const
+    {
+        return labels.contains(key) || (outerLabels != nullptr && outerLabels->contains(key) &&
+                                        !removedLabels->contains(key));
+    }
+    std::optional<Diagnostic> lineNumber(const SourceLine &line) const;
+    std::optional<Diagnostic> labelAlone(const SourceLine &line) const;
+    std::optional<Diagnostic> meantLabel(const SourceLine &line, const Word &word,
+                                         QList<qsizetype> candidates) const;
     // Whether the assembler accepts a line of these words, given every label.
     bool accepts(Words words) const;
     Diagnostic errorOn(qint32 k, quint8 count, quint8 part) const;
@@ -225,8 +309,10 @@ private:
     Diagnostic comment(const SourceLine &line, qsizetype from) const;
     std::optional<Diagnostic> nearLabel(const SourceLine &line, const Word &word) const;
     QString freeName(const QString &wanted) const;
+    bool nearAName(const QString &key) const;
     Edit appendLine(const QString &text) const;
 
+    const SourceText &text;
     const QList<SourceLine> &lines;
     const qint32 appendedLine;
     // Each label the assembler's first pass enters, with the index of the
@@ -238,8 +324,27 @@ private:
     QHash<qint64, qsizetype> dataValues;
     // Names the first word of a refused line would have defined.
     QHash<QString, qsizetype> failedLabels;
+    // The labels of data lines, and the names refused lines meant to give
+    // data: the variables and constants.
+    QSet<QString> dataLabels;
+    // The names stores write into.
+    QSet<QString> storedInto;
     // Whether the program writes its mnemonics in lower case, as fixes then do.
     bool lowerCase = false;
+    // Mnemonics written where a data line's label belongs ("out DAT 1").
+    QSet<QString> mnemonicLabels;
+    // The line of the last instruction that is no DAT, or -1.
+    qint32 lastInstruction = -1;
+    const bool checkFixes;
+    const QHash<QString, qint32> *outerLabels = nullptr;
+    const QSet<QString> *removedLabels = nullptr;
+    mutable std::unique_ptr<FixCheck> fixCheck_;
+    // The lines the assembler refuses, with the number of errors on each
+    // (two when the words before a comment hold one of their own).
+    QList<std::pair<qint32, quint8>> refused;
+    QList<quint8> errorCount;
+    // The line the window's assembler reports first among the pairs of words.
+    qint32 firstPairError = -1;
 };
 
 void ProgramCheck::collectLabels()
@@ -255,14 +360,30 @@ void ProgramCheck::collectLabels()
                 caseSeen = true;
             }
         }
-        if (words.size() == 3 && words[0].role == Role::Label && isData(words[1].mnemonic) &&
-            isNumber(words[2].written) && !dataValues.contains(words[2].key.toLongLong()))
-            dataValues.insert(words[2].key.toLongLong(), k);
         for (qsizetype at = 0; at + 1 < words.size(); ++at) {
             if (isMnemonic(words[at]) && words[at].mnemonic->operand == Operand::Address &&
                 !operands.contains(words[at + 1].key))
                 operands.insert(words[at + 1].key, k);
+            if (isMnemonic(words[at]) && words[at].mnemonic->opcode == machine::Store)
+                storedInto.insert(words[at + 1].key);
         }
+        if (words.size() >= 2 && isMnemonic(words[0]) && isData(words[1].mnemonic))
+            mnemonicLabels.insert(words[0].key);
+        if (words.size() >= 2 && words[0].role == Role::Label && isData(words[1].mnemonic))
+            dataLabels.insert(words[0].key);
+        if (std::any_of(words.begin(), words.end(),
+                        [](const Word &word) { return isMnemonic(word); }) &&
+            std::none_of(words.begin(), words.end(),
+                         [](const Word &word) { return isData(word.mnemonic); }))
+            lastInstruction = qint32(k);
+    }
+    // A cell that a store changes holds a variable, not the number it starts with.
+    for (qsizetype k = 0; k < lines.size(); ++k) {
+        const Words &words = lines[k].words;
+        if (words.size() == 3 && words[0].role == Role::Label && isData(words[1].mnemonic) &&
+            isNumber(words[2].written) && !dataValues.contains(words[2].key.toLongLong()) &&
+            !storedInto.contains(words[0].key))
+            dataValues.insert(words[2].key.toLongLong(), k);
     }
 }
 
@@ -270,7 +391,7 @@ void ProgramCheck::collectLabels()
 QString ProgramCheck::freeName(const QString &wanted) const
 {
     QString name = wanted;
-    for (int n = 2; labels.contains(name.toUpper()) || rowOf(name.toUpper()) != nullptr; ++n)
+    for (int n = 2; hasLabel(name.toUpper()) || rowOf(name.toUpper()) != nullptr; ++n)
         name = wanted + QString::number(n);
     return name;
 }
@@ -286,18 +407,30 @@ std::optional<Diagnostic> ProgramCheck::labelWithoutData(const SourceLine &line)
 {
     const Word &name = line.words[0];
     const auto use = operands.constFind(name.key);
-    if (use == operands.constEnd() || labels.contains(name.key) || isMnemonic(name) ||
+    // A word alone after the last instruction, or before a number there,
+    // can only be a variable.
+    const auto at = std::lower_bound(
+        lines.begin(), lines.end(), line.number,
+        [](const SourceLine &stored, qint32 number) { return stored.number < number; });
+    // A word near an instruction that fits the line was meant to be that one.
+    const bool afterCode = lastInstruction >= 0 && at - lines.begin() > lastInstruction &&
+                           !misspelt(line, name, nullptr);
+    if ((use == operands.constEnd() && !afterCode) || hasLabel(name.key) || isMnemonic(name) ||
+        !isFreeLabelName(name.written) ||
         (line.words.size() == 2 && !isNumber(line.words[1].written)) || line.words.size() > 2)
         return std::nullopt;
     const QString data(machine::instruction(machine::Data).mnemonic);
     const QString dataWord = lowerCase ? data.toLower() : data;
+    const QString why =
+        use != operands.constEnd()
+            ? QStringLiteral(" is used as an operand on line %1, so it names a cell")
+                  .arg(lines[*use].number)
+            : QStringLiteral(" stands after the last instruction, so it names a cell");
     Diagnostic found = error(
         Code::LabelWithoutData, line.rangeOf(name),
-        quoted(name.written) +
-            QStringLiteral(" is used as an operand on line %1, so it names a "
-                           "cell, but a label needs an instruction after it; "
-                           "a variable is written '")
-                .arg(lines[*use].number) +
+        quoted(name.written) + why +
+            QStringLiteral(", but a label needs an instruction after it; "
+                           "a variable is written '") +
             shown(name.written) + QLatin1Char(' ') + dataWord +
             (line.words.size() == 2 ? QLatin1Char(' ') + shown(line.words[1].written) : QString()) +
             QLatin1Char('\''));
@@ -343,7 +476,7 @@ std::optional<Diagnostic> ProgramCheck::dataLine(const SourceLine &line) const
     const Words &words = line.words;
     const Word &data = words[0];
     const Word &second = words[1];
-    if (isMnemonic(second) || labels.contains(second.key))
+    if (isMnemonic(second) || hasLabel(second.key))
         return std::nullopt; // an operand the assembler accepts, or another error
     if (isNumber(second.written) && words.size() == 2) {
         const QString name = freeName(nameForNumber(second.written));
@@ -360,6 +493,8 @@ std::optional<Diagnostic> ProgramCheck::dataLine(const SourceLine &line) const
     // DAT NAME or DAT NAME VALUE: the label written after the directive.
     const Word &last = words.size() == 3 ? words[2] : second;
     if (words.size() == 3 && isMnemonic(last))
+        return std::nullopt;
+    if (!isFreeLabelName(second.written))
         return std::nullopt;
     QString swapped = second.written.toString() + QLatin1Char(' ') + data.written.toString();
     if (words.size() == 3)
@@ -394,8 +529,9 @@ Diagnostic ProgramCheck::comment(const SourceLine &line, qsizetype from) const
 // The labels nearest to an undefined one, when they are near enough to be what was meant.
 std::optional<Diagnostic> ProgramCheck::nearLabel(const SourceLine &line, const Word &word) const
 {
-    // One- and two-letter names are near too many others to guess between.
-    if (word.key.size() < 3)
+    // One- and two-letter names are near too many others to guess between;
+    // a word that is no name (table+1) was not misspelt.
+    if (word.key.size() < 3 || !isLabelName(word.written))
         return std::nullopt;
     const qsizetype limit = word.key.size() >= 5 ? 2 : 1;
     qsizetype best = limit + 1;
@@ -412,22 +548,51 @@ std::optional<Diagnostic> ProgramCheck::nearLabel(const SourceLine &line, const 
         best = distance;
         nearest.append(it.value());
     }
-    if (nearest.isEmpty())
-        return std::nullopt;
+    // A name a refused line would define, as near, may be the one meant.
+    for (auto it = failedLabels.constBegin(); it != failedLabels.constEnd(); ++it) {
+        if (it.key() != word.key && qAbs(it.key().size() - word.key.size()) <= limit &&
+            editDistance(word.key, it.key()) <= best)
+            return std::nullopt;
+    }
+    return meantLabel(line, word, nearest);
+}
+
+// The labels an undefined one was meant to be, those whose fix is right:
+// "did you mean", with one fix per label.
+std::optional<Diagnostic> ProgramCheck::meantLabel(const SourceLine &line, const Word &word,
+                                                   QList<qsizetype> nearest) const
+{
     std::sort(nearest.begin(), nearest.end());
     QStringList named;
     Diagnostic found = error(Code::UndefinedLabel, line.rangeOf(word), QString());
     for (const qsizetype k : std::as_const(nearest)) {
         const Word &label = lines[k].words[0];
+        const Fix fix{QLatin1String("Replace ") + quoted(word.written) + QLatin1String(" with ") +
+                          quoted(label.written),
+                      {Edit{line.rangeOf(word), label.written.toString()}}};
+        if (fixCheck() != nullptr && !fixCheck()->right(found, fix))
+            continue;
         named << quoted(label.written) + QStringLiteral(" (line %1)").arg(lines[k].number);
-        found.fixes.append(Fix{QLatin1String("Replace ") + quoted(word.written) +
-                                   QLatin1String(" with ") + quoted(label.written),
-                               {Edit{line.rangeOf(word), label.written.toString()}}});
+        found.fixes.append(fix);
     }
+    if (named.isEmpty())
+        return std::nullopt;
     found.message = QLatin1String("label ") + quoted(word.written) +
                     QLatin1String(" is not defined; did you mean ") + alternatives(named) +
                     QLatin1Char('?');
     return found;
+}
+
+// Whether a name is near the label of a data line, or of a refused line
+// meant to hold data: then it is probably that one misspelt, not a new variable.
+bool ProgramCheck::nearAName(const QString &key) const
+{
+    const qsizetype limit = key.size() >= 5 ? 2 : 1;
+    const auto near = [&](const QString &other) {
+        return other != key && qAbs(other.size() - key.size()) <= limit &&
+               editDistance(key, other) <= limit;
+    };
+    return std::any_of(dataLabels.begin(), dataLabels.end(), near);
 }
 
 // Both of two words are mnemonics: which one stands where a name belongs.
@@ -437,6 +602,9 @@ std::optional<Diagnostic> ProgramCheck::twoMnemonics(const SourceLine &line) con
     const Word &second = line.words[1];
     const Operand firstTakes = first.mnemonic->operand;
     const Operand secondTakes = second.mnemonic->operand;
+    // A variable named like an instruction ("STA out" ... "out DAT 1").
+    if (firstTakes == Operand::Address && mnemonicLabels.contains(second.key))
+        return mnemonicAsLabel(line, second);
     // LABEL DAT, or LABEL before an instruction that takes no operand (add HLT).
     if (secondTakes == Operand::Value ||
         (secondTakes == Operand::None && firstTakes != Operand::None))
@@ -467,14 +635,14 @@ std::optional<Diagnostic> ProgramCheck::noMnemonic(const SourceLine &line) const
         return variable;
     // Two words are MNEMONIC OPERAND or LABEL MNEMONIC; three LABEL MNEMONIC OPERAND.
     const qsizetype likely = words.size() == 2 ? 0 : 1;
-    if (std::optional<Diagnostic> near = misspelt(line, words[likely]))
+    if (std::optional<Diagnostic> near = misspelt(line, words[likely], fixCheck()))
         return near;
-    if (std::optional<Diagnostic> near = misspelt(line, words[1 - likely]))
+    if (std::optional<Diagnostic> near = misspelt(line, words[1 - likely], fixCheck()))
         return near;
     if (words.size() > 3)
         return extraWords(line, 3);
     if (words.size() == 3)
-        return notAnInstruction(line, words[1]);
+        return notAnInstruction(line, words[1], fixCheck());
     return error(Code::MissingInstruction, line.rangeOf(words[0], words[1]),
                  QLatin1String("neither ") + quoted(words[0].written) + QLatin1String(" nor ") +
                      quoted(words[1].written) + QLatin1String(" is an instruction"));
@@ -483,7 +651,7 @@ std::optional<Diagnostic> ProgramCheck::noMnemonic(const SourceLine &line) const
 // An operand must name a label of the program.
 std::optional<Diagnostic> ProgramCheck::operand(const SourceLine &line, const Word &word) const
 {
-    if (labels.contains(word.key))
+    if (hasLabel(word.key))
         return std::nullopt;
     if (isMnemonic(word))
         return mnemonicAsLabel(line, word);
@@ -491,7 +659,14 @@ std::optional<Diagnostic> ProgramCheck::operand(const SourceLine &line, const Wo
         return odd;
     if (isNumber(word.written) || isImmediate(word.written))
         return numberAsOperand(line, word);
-    if (!labels.contains(word.key + QLatin1Char(':')))
+    if (!checkFixes) // judging a fixed text: only what is wrong counts
+        return error(Code::UndefinedLabel, line.rangeOf(word), QString());
+    const QString bare = bareOperand(word.written);
+    if (bare != word.written && hasLabel(bare.toUpper()))
+        if (std::optional<Diagnostic> meant = meantLabel(line, word, {labels[bare.toUpper()]}))
+            return meant;
+    // A name a refused line would define is no misspelling of another.
+    if (!hasLabel(word.key + QLatin1Char(':')) && !failedLabels.contains(word.key))
         if (std::optional<Diagnostic> near = nearLabel(line, word))
             return near;
     return error(Code::UndefinedLabel, line.rangeOf(word),
@@ -506,13 +681,26 @@ std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
         return blankLine(line);
     const bool firstIsMnemonic = isMnemonic(words[0]);
     const bool secondIsMnemonic = words.size() > 1 && isMnemonic(words[1]);
+    if (std::optional<Diagnostic> number = lineNumber(line))
+        return number;
     switch (words.size()) {
     case 1:
         if (firstIsMnemonic)
             return std::nullopt;
+        if (words[0].written.size() > 1 && words[0].written.startsWith(QLatin1Char('.'))) {
+            Diagnostic found =
+                error(Code::UnknownMnemonic, line.rangeOf(words[0]),
+                      quoted(words[0].written) + QLatin1String(" is a directive of other assembly "
+                                                               "languages; this one needs none"));
+            found.fixes.append(
+                Fix{QStringLiteral("Remove the line"), {Edit{line.whole(), QString()}}});
+            return found;
+        }
+        if (std::optional<Diagnostic> label = labelAlone(line))
+            return label;
         if (std::optional<Diagnostic> variable = labelWithoutData(line))
             return variable;
-        return notAnInstruction(line, words[0]);
+        return notAnInstruction(line, words[0], fixCheck());
     case 2:
         if (firstIsMnemonic && secondIsMnemonic)
             return twoMnemonics(line);
@@ -534,6 +722,13 @@ std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
             return noMnemonic(line);
         if (isData(words[1].mnemonic))
             return std::nullopt; // any value is accepted; a warning says when it reads as 0
+        if (isMnemonic(words[2]) && words[1].mnemonic->operand == Operand::None &&
+            words[2].mnemonic->operand == Operand::None) {
+            // LABEL INP OUT: two lines joined.
+            SourceLine joined = line;
+            joined.words = Words(&words[1], 2);
+            return twoMnemonics(joined);
+        }
         return operand(line, words[2]);
     default:
         if (firstIsMnemonic)
@@ -542,6 +737,48 @@ std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
             return extraWords(line, 3);
         return noMnemonic(line);
     }
+}
+
+// A number before a line that would be right without it: a line number
+// pasted with the program.
+std::optional<Diagnostic> ProgramCheck::lineNumber(const SourceLine &line) const
+{
+    const Words &words = line.words;
+    if (words.size() < 2 || !isNumber(words[0].written) || !words[0].written.front().isDigit() ||
+        accepts(words) || !accepts(Words(&words[1], words.size() - 1)))
+        return std::nullopt;
+    Diagnostic found = error(Code::ExtraWords, line.rangeOf(words[0]),
+                             quoted(words[0].written) +
+                                 QLatin1String(" is a line number; the editor numbers the lines, "
+                                               "and the program holds none"));
+    found.fixes.append(Fix{QStringLiteral("Remove the line number"),
+                           {Edit{Range{line.number, words[0].begin, words[1].begin}, QString()}}});
+    return found;
+}
+
+// A label with a colon on a line of its own: it belongs before the
+// instruction of the next line, without the colon.
+std::optional<Diagnostic> ProgramCheck::labelAlone(const SourceLine &line) const
+{
+    const Word &word = line.words[0];
+    if (!word.written.endsWith(QLatin1Char(':')) || !isFreeLabelName(word.written.chopped(1)))
+        return std::nullopt;
+    const QStringView name = word.written.chopped(1);
+    Diagnostic found =
+        error(Code::LabelWithColon, line.rangeOf(word),
+              quoted(word.written) +
+                  QLatin1String(" stands on a line of its own; a label is written without a "
+                                "colon before the instruction of its line"));
+    const auto at = std::lower_bound(
+        lines.begin(), lines.end(), line.number,
+        [](const SourceLine &stored, qint32 number) { return stored.number < number; });
+    const auto next = at + 1;
+    if (next < lines.end() && !next->words.isEmpty() && isMnemonic(next->words[0]))
+        found.fixes.append(Fix{
+            QLatin1String("Move ") + quoted(name) + QStringLiteral(" to line %1").arg(next->number),
+            {Edit{line.whole(), QString()},
+             Edit{Range{next->number, 0, 0}, name.toString() + QLatin1Char(' ')}}});
+    return found;
 }
 
 Diagnostic ProgramCheck::tooLong(const SourceLine &line) const
@@ -588,14 +825,18 @@ void ProgramCheck::notesOnName(const SourceLine &line, Diagnostic &found) const
             note(Code::DefinitionFailed, at.rangeOf(named != at.words.end() ? *named : at.words[0]),
                  QLatin1String("the label ") + quoted(use->written) +
                      QLatin1String(" would be defined here, but this line has an error")));
-    } else if (found.fixes.isEmpty() && use != &line.words.first()) {
+    } else if (found.fixes.isEmpty() && use != &line.words.first() && !nearAName(use->key)) {
         // A name that an instruction reads or writes is a variable: one DAT line defines it.
         const Word &instruction = *(use - 1);
-        if (!isMnemonic(instruction) || instruction.mnemonic->opcode >= machine::Branch)
+        if (!isMnemonic(instruction) || instruction.mnemonic->opcode >= machine::Branch ||
+            !isFreeLabelName(use->written))
             return;
         const QString data(machine::instruction(machine::Data).mnemonic);
-        const QString definition =
+        QString definition =
             shown(use->written) + QLatin1Char(' ') + (lowerCase ? data.toLower() : data);
+        // A name a fix gives a number holds that number.
+        if (const std::optional<qint64> number = numberForName(use->written.toString()))
+            definition += QLatin1Char(' ') + QString::number(*number);
         Diagnostic define = note(Code::DefineVariable, line.rangeOf(*use),
                                  QLatin1String("to use ") + quoted(use->written) +
                                      QLatin1String(" as a variable, define it on a line of its "
@@ -617,12 +858,12 @@ bool ProgramCheck::accepts(Words words) const
         // MNEMONIC LABEL or LABEL MNEMONIC.
         if (isMnemonic(words[0]) == isMnemonic(words[1]))
             return false;
-        return !isMnemonic(words[0]) || labels.contains(words[1].key);
+        return !isMnemonic(words[0]) || hasLabel(words[1].key);
     case 3:
         // LABEL DAT VALUE or LABEL MNEMONIC LABEL.
         if (isMnemonic(words[0]) || !isMnemonic(words[1]))
             return false;
-        return isData(words[1].mnemonic) || labels.contains(words[2].key);
+        return isData(words[1].mnemonic) || hasLabel(words[2].key);
     default:
         return false; // an empty line, or more than three words
     }
@@ -645,7 +886,7 @@ Diagnostic ProgramCheck::errorOn(qint32 k, quint8 count, quint8 part) const
     } else {
         found = comment(line, mark - words.begin());
     }
-    if (found.code == Code::UndefinedLabel)
+    if (found.code == Code::UndefinedLabel && checkFixes)
         notesOnName(line, found);
     if (line.text.contains(QLatin1Char('\r')))
         found.notes.append(carriageReturns(line));
@@ -655,16 +896,43 @@ Diagnostic ProgramCheck::errorOn(qint32 k, quint8 count, quint8 part) const
                 found.notes.append(otherLanguageNote(line, word));
         }
     }
+    // The finders that say "did you mean" checked their fixes as they chose them.
+    if (fixCheck() != nullptr) {
+        const bool checked =
+            found.code == Code::UnknownMnemonic || found.code == Code::UndefinedLabel;
+        Diagnostic own = found;
+        fixCheck()->keepRightFixes(found);
+        if (checked)
+            found.fixes = own.fixes;
+    }
     return found;
 }
 
-QList<Diagnostic> ProgramCheck::run(qsizetype limit, qsizetype *omitted)
+const FixCheck *ProgramCheck::fixCheck() const
+{
+    if (!checkFixes)
+        return nullptr;
+    if (!fixCheck_) {
+        QSet<qint32> numbers;
+        for (const auto &[k, count] : refused)
+            numbers.insert(lines[k].number);
+        fixCheck_ = std::make_unique<FixCheck>(text, numbers);
+    }
+    return fixCheck_.get();
+}
+
+QList<Diagnostic> ProgramCheck::errorsOn(qint32 k) const
+{
+    QList<Diagnostic> found;
+    for (quint8 part = 0; part < errorCount[k]; ++part)
+        found.append(errorOn(k, errorCount[k], part));
+    return found;
+}
+
+void ProgramCheck::prepare()
 {
     collectLabels();
-    // Each refused line with the number of errors on it: two when the words
-    // before a comment hold an error of their own.
-    QList<std::pair<qint32, quint8>> refused;
-    qint32 firstPairError = -1;
+    errorCount.fill(0, lines.size());
     for (qint32 k = 0; k < lines.size(); ++k) {
         const Words &words = lines[k].words;
         if (accepts(words))
@@ -673,22 +941,41 @@ QList<Diagnostic> ProgramCheck::run(qsizetype limit, qsizetype *omitted)
         const qsizetype from = mark - words.begin();
         const bool twoErrors = mark != words.end() && from > 0 && !accepts(words.first(from));
         refused.append({k, twoErrors ? 2 : 1});
+        errorCount[k] = twoErrors ? 2 : 1;
         // The first pass refuses a pair of words before the second pass looks at any line.
         if (firstPairError < 0 && words.size() == 2 && isMnemonic(words[0]) == isMnemonic(words[1]))
             firstPairError = k;
         // A refused line defines nothing, whatever the first pass entered; the
         // name it was meant to define: its first word, or the one after a
         // DAT written before its label.
-        QString name;
-        if (!words.isEmpty() && !isMnemonic(words[0]))
-            name = words[0].key;
-        else if (words.size() >= 2 && isData(words[0].mnemonic) && !isMnemonic(words[1]))
-            name = words[1].key;
-        if (name.endsWith(QLatin1Char(':')))
-            name.chop(1);
-        if (!name.isEmpty() && !failedLabels.contains(name))
-            failedLabels.insert(name, k);
+        // Every name before the first mnemonic counts (after a line number too).
+        QStringList names;
+        for (const Word &word : words) {
+            if (isMnemonic(word))
+                break;
+            names.append(word.key);
+        }
+        if (names.isEmpty() && words.size() >= 2 && isData(words[0].mnemonic) &&
+            !isMnemonic(words[1]))
+            names.append(words[1].key);
+        // A line with a DAT or with no mnemonic at all was meant to hold data.
+        const bool data = std::none_of(words.begin(), words.end(), [](const Word &word) {
+            return isMnemonic(word) && !isData(word.mnemonic);
+        });
+        for (QString &name : names) {
+            if (name.endsWith(QLatin1Char(':')))
+                name.chop(1);
+            if (!name.isEmpty() && !failedLabels.contains(name))
+                failedLabels.insert(name, k);
+            if (!name.isEmpty() && data)
+                dataLabels.insert(name);
+        }
     }
+}
+
+QList<Diagnostic> ProgramCheck::run(qsizetype limit, qsizetype *omitted)
+{
+    prepare();
     // The assembler refuses a program longer than the memory before anything
     // else; that error comes before the first about a line past the last cell.
     const bool tooLongProgram = lines.size() > machine::kMemorySize;
@@ -745,11 +1032,28 @@ QList<Diagnostic> ProgramCheck::run(qsizetype limit, qsizetype *omitted)
     return found;
 }
 
-} // namespace
-
 QList<Diagnostic> errors(const SourceText &text, qsizetype limit, qsizetype *omitted)
 {
-    return ProgramCheck(text).run(limit, omitted);
+    return ProgramCheck(text, true).run(limit, omitted);
+}
+
+ErrorFinder::ErrorFinder(const SourceText &part, const QHash<QString, qint32> &outer,
+                         const QSet<QString> &removed)
+    : check_(std::make_unique<ProgramCheck>(part, outer, removed))
+{
+    check_->prepare();
+}
+
+ErrorFinder::~ErrorFinder() = default;
+
+bool ErrorFinder::refuses(qint32 k) const
+{
+    return check_->refuses(k);
+}
+
+QList<Diagnostic> ErrorFinder::errorsOn(qint32 k) const
+{
+    return check_->errorsOn(k);
 }
 
 QList<Diagnostic> check(const QString &source, qsizetype errorLimit)

@@ -5,8 +5,12 @@
 #include "diagnostics/diagnostic.h"
 #include "diagnostics/sourcetext.h"
 
+#include <QHash>
 #include <QList>
+#include <QSet>
 #include <QString>
+
+#include <memory>
 
 namespace diagnostics
 {
@@ -26,5 +30,25 @@ QList<Diagnostic> errors(const SourceText &text, qsizetype limit = 0, qsizetype 
 
 // The errors of a text, each followed by its notes.
 QList<Diagnostic> check(const QString &source, qsizetype errorLimit = 0);
+
+class ProgramCheck;
+
+// The errors of some lines of a text line by line, as the check of a fix
+// reads them: which lines the assembler refuses, and the errors of one,
+// without fixes or notes. The labels of the whole text (`outer`, but for
+// those `removed`) count besides those of the lines.
+class ErrorFinder
+{
+public:
+    ErrorFinder(const SourceText &part, const QHash<QString, qint32> &outer,
+                const QSet<QString> &removed);
+    ~ErrorFinder();
+    // Whether the assembler refuses line k (counted from 0, as cells are).
+    bool refuses(qint32 k) const;
+    QList<Diagnostic> errorsOn(qint32 k) const;
+
+private:
+    std::unique_ptr<ProgramCheck> check_;
+};
 
 } // namespace diagnostics

@@ -1,8 +1,10 @@
 #include "diagnostics/runerror.h"
 
+#include "diagnostics/characters.h"
 #include "diagnostics/mnemonic.h"
 #include "machine/instructionset.h"
 #include "machine/instructionword.h"
+#include "machine/word.h"
 
 namespace diagnostics
 {
@@ -29,6 +31,79 @@ QString faultText(const machine::Fault &fault)
                QString::number(fault.opcode) + QLatin1Char('>');
     }
     return {};
+}
+
+QString faultText(const SourceText &text, const machine::Fault &fault, qint32 address)
+{
+    if ((fault.kind != machine::Fault::UnknownOpcode && fault.kind != machine::Fault::BadWord) ||
+        !machine::isAddress(address))
+        return faultText(fault);
+    const bool fromLine = address < text.lines().size();
+    QString found = QLatin1String("cell ") + machine::addressText(address);
+    if (fromLine) {
+        const SourceLine &line = text.lines()[address];
+        found += QStringLiteral(" (line %1, ").arg(line.number) + quoted(line.text.trimmed()) +
+                 QLatin1Char(')');
+    } else {
+        found += QLatin1String(", past the program's last line,");
+    }
+    if (fault.kind == machine::Fault::UnknownOpcode)
+        found += QStringLiteral(" holds %1, whose operation code %2 is no instruction's")
+                     .arg(fault.word)
+                     .arg(fault.opcode);
+    else if (fault.status == machine::Decimal::OutOfRange)
+        found += QLatin1String(" holds ") + quoted(fault.word) +
+                 QLatin1String(", a number too large to be an instruction word");
+    else
+        found += QLatin1String(" holds ") + quoted(fault.word) +
+                 QLatin1String(", which is no instruction word");
+    const Word *mnemonic = fromLine ? text.mnemonicOf(address) : nullptr;
+    if (!fromLine) {
+        // The notes tell how the run got there.
+    } else if (mnemonic == nullptr || isData(mnemonic->mnemonic)) {
+        found += QLatin1String("; it is data, and the run took it for an instruction");
+    } else {
+        const bool operand = text.operandOf(address) != nullptr;
+        const QString name = mnemonic->written.toString();
+        if (mnemonic->mnemonic->operand == machine::Operand::None && operand)
+            found += QLatin1String("; ") + name +
+                     QLatin1String(" takes no operand, and the one written after it made its "
+                                   "word none");
+        else if (mnemonic->mnemonic->operand == machine::Operand::Address && !operand)
+            found += QLatin1String("; ") + name +
+                     QLatin1String(" needs an operand, the label of the cell it works on");
+        else
+            found += QLatin1String("; a store changed the cell's word");
+    }
+    return found;
+}
+
+namespace
+{
+
+// "cell 05 (line 6, 'x DAT abc')", or "cell 05" for a cell no line assembled to.
+QString cellOf(const SourceText &text, qint32 address)
+{
+    QString cell = QLatin1String("cell ") + machine::addressText(address);
+    if (address >= 0 && address < text.lines().size()) {
+        const SourceLine &line = text.lines()[address];
+        cell += QStringLiteral(" (line %1, ").arg(line.number) + quoted(line.text.trimmed()) +
+                QLatin1Char(')');
+    }
+    return cell;
+}
+
+} // namespace
+
+QString operandText(const SourceText &text, qint32 address, const QString &mnemonic, qint32 operand,
+                    const QString &held)
+{
+    QString found = mnemonic;
+    if (address >= 0 && address < text.lines().size())
+        found += QStringLiteral(" on line %1").arg(text.lines()[address].number);
+    return found + QLatin1String(" reads ") + cellOf(text, operand) +
+           QLatin1String(", which holds ") + quoted(held) +
+           QLatin1String(", not a number; the accumulator keeps its value");
 }
 
 QString stepLimitText(quint64 steps, const QString &limitName)

@@ -192,7 +192,7 @@ CaseResult runCase(const program::Program &program, const TestCase &testCase, qu
     } else if (end.kind != machine::RunEnd::Halted) {
         // A fault; a case's console never stops a run or runs out of input otherwise.
         result.ending = CaseResult::Error;
-        result.reason = (program.locationOf(end.address) + end.message).trimmed();
+        result.reason = program.locationOf(end.address) + program.faultText(end.fault, end.address);
     }
     // Only the step limit watches where a run looped; the clock does not.
     if (end.kind == machine::RunEnd::StepLimit || result.ending == CaseResult::Error)

@@ -1,10 +1,10 @@
 #include "lsp/labels.h"
 
+#include "diagnostics/labelname.h"
 #include "diagnostics/mnemonic.h"
 #include "lsp/documentmodel.h"
 
 #include <QJsonArray>
-#include <QRegularExpression>
 
 namespace lsp
 {
@@ -88,11 +88,7 @@ Answer rename(const DocumentRequest &request)
     const IndexedWord *word = labelAt(index, request.at);
     if (word == nullptr)
         return Failure{jsonrpc::RequestFailed, QStringLiteral("there is no label here to rename")};
-    // A letter of any script or '_' first, then letters (with their combining
-    // marks), digits and underscores: a name every reader takes for a label,
-    // never for a number.
-    static const QRegularExpression labelName(QStringLiteral("^[\\p{L}_][\\p{L}\\p{M}\\p{Nd}_]*$"));
-    if (!labelName.match(newName).hasMatch())
+    if (!diagnostics::isLabelName(newName))
         return Failure{jsonrpc::RequestFailed,
                        QStringLiteral("'%1' is not a valid label: use a letter or '_' first, "
                                       "then letters, digits and '_'")

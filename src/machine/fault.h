@@ -17,7 +17,7 @@ struct Fault {
         ProgramCounterOutside, // number: the program counter
         BadWord,               // word: the cell's word, status: why it is no instruction word
         AddressOutside,        // opcode: the instruction, number: the address it names
-        UnknownOpcode,         // opcode: the operation code no instruction has
+        UnknownOpcode, // opcode: the operation code no instruction has, word: the cell's word
     };
     Kind kind = None;
     qint32 number = 0;

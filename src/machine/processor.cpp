@@ -437,7 +437,7 @@ Q_ALWAYS_INLINE Processor::Outcome Processor::execute()
         changes_.output.push_back(accumulator_);
         return Outcome::Continue;
     }
-    return fault(Fault{Fault::UnknownOpcode, 0, opcode_, {}, Decimal::Ok});
+    return fault(Fault{Fault::UnknownOpcode, 0, opcode_, text(cell(pc_ - 1)), Decimal::Ok});
 }
 
 } // namespace machine

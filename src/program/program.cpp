@@ -100,9 +100,14 @@ QList<diagnostics::Diagnostic> Program::runEnd(const machine::RunEnd &end, quint
 {
     const QList<diagnostics::Diagnostic> error{
         end.kind == machine::RunEnd::Fault
-            ? runError(end.address, diagnostics::Code::RunError, diagnostics::faultText(end.fault))
+            ? runError(end.address, diagnostics::Code::RunError, faultText(end.fault, end.address))
             : runError(-1, diagnostics::Code::StepLimit, diagnostics::stepLimitText(end.steps))};
     return error + runNotes(runStopOf(end, maxSteps));
+}
+
+QString Program::faultText(const machine::Fault &fault, qint32 address) const
+{
+    return source ? diagnostics::faultText(*source, fault, address) : diagnostics::faultText(fault);
 }
 
 QString Program::lineOf(const diagnostics::Diagnostic &diagnostic) const

@@ -54,6 +54,9 @@ struct Program {
     bool holdsData(qint32 address) const;
     // Notes on how a run of the assembled program ended.
     QList<diagnostics::Diagnostic> runNotes(const diagnostics::RunStop &stop) const;
+    // A fault at the cell `address` in plain words: one text for every front
+    // end but the window.
+    QString faultText(const machine::Fault &fault, qint32 address) const;
     // The error that ended a run at the instruction at `address` (-1 for
     // none), with korvane-run's text of it.
     diagnostics::Diagnostic runError(qint32 address, diagnostics::Code code,

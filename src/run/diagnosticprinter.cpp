@@ -1,6 +1,7 @@
 #include "run/diagnosticprinter.h"
 
 #include "diagnostics/characters.h"
+#include "diagnostics/fixcheck.h"
 #include "diagnostics/sourcetext.h"
 
 #include <cstdlib>
@@ -78,6 +79,13 @@ QString gutter(qint32 number, qsizetype width)
                       : QString(width, QLatin1Char(' ')) + QLatin1String(" | ");
 }
 
+// Whether the marker's line shows an edit under the place it replaces.
+bool shownUnder(const diagnostics::Edit &edit, qint32 line)
+{
+    return edit.range.line == line && !edit.replacement.trimmed().isEmpty() &&
+           !edit.replacement.contains(QLatin1Char('\n'));
+}
+
 // The replacements of the diagnostic's first fix that go into this line, each
 // under the place it replaces.
 QString fixLine(const diagnostics::Diagnostic &diagnostic, const Echo &echo)
@@ -87,8 +95,7 @@ QString fixLine(const diagnostics::Diagnostic &diagnostic, const Echo &echo)
     QString line;
     for (const diagnostics::Edit &edit : diagnostic.fixes.first().edits) {
         // A blank, a deletion or a new line would show as nothing.
-        if (edit.range.line != diagnostic.range.line || edit.replacement.trimmed().isEmpty() ||
-            edit.replacement.contains(QLatin1Char('\n')))
+        if (!shownUnder(edit, diagnostic.range.line))
             continue;
         const qsizetype column = echo.columnAt(edit.range.begin);
         if (column < line.size())
@@ -96,6 +103,45 @@ QString fixLine(const diagnostics::Diagnostic &diagnostic, const Echo &echo)
         line += QString(column - line.size(), QLatin1Char(' ')) + edit.replacement;
     }
     return line;
+}
+
+// The edits of the first fix that the line under the marker does not show,
+// one line each: "- line N" for a line taken away, "+ line N: TEXT" for one
+// written; a line changed is both.
+QStringList furtherEdits(const program::Program &program, const diagnostics::Diagnostic &diagnostic)
+{
+    if (diagnostic.fixes.isEmpty())
+        return {};
+    const QList<diagnostics::Edit> &edits = diagnostic.fixes.first().edits;
+    QList<qint32> lines;
+    for (const diagnostics::Edit &edit : edits) {
+        if (!shownUnder(edit, diagnostic.range.line) && !lines.contains(edit.range.line))
+            lines.append(edit.range.line);
+    }
+    std::sort(lines.begin(), lines.end());
+    const qint32 appended = program.source ? program.source->appendedLine() : 0;
+    QStringList shown;
+    qint32 added = 0; // lines that the edits before add
+    for (const qint32 number : std::as_const(lines)) {
+        const QString before = diagnostics::lineOfText(program.text, number).toString();
+        diagnostics::Fix here;
+        for (const diagnostics::Edit &edit : edits) {
+            if (edit.range.line == number)
+                here.edits.append(diagnostics::Edit{
+                    diagnostics::Range{1, edit.range.begin, edit.range.end}, edit.replacement});
+        }
+        const QString after = diagnostics::applied(number >= appended ? QString() : before, here);
+        if (number < appended)
+            shown.append(QStringLiteral("- line %1").arg(number + added));
+        if (after.isEmpty())
+            continue;
+        const QStringList parts = after.split(QLatin1Char('\n'));
+        for (qsizetype k = 0; k < parts.size(); ++k)
+            shown.append(QStringLiteral("+ line %1: ").arg(number + added + k) +
+                         Echo(parts[k]).text);
+        added += qint32(parts.size()) - 1;
+    }
+    return shown;
 }
 
 QString excerpt(const program::Program &program, const diagnostics::Diagnostic &diagnostic,
@@ -119,6 +165,8 @@ QString excerpt(const program::Program &program, const diagnostics::Diagnostic &
                    marker + QLatin1Char('\n');
     if (!fix.isEmpty())
         text += gutter(0, width) + fix + QLatin1Char('\n');
+    for (const QString &edit : furtherEdits(program, diagnostic))
+        text += gutter(0, width) + edit + QLatin1Char('\n');
     return text;
 }
 

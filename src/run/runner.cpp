@@ -1,6 +1,7 @@
 #include "run/runner.h"
 
 #include "machine/instructionset.h"
+#include "machine/instructionword.h"
 #include "machine/runloop.h"
 #include "machine/typedinput.h"
 #include "program/filename.h"
@@ -114,7 +115,17 @@ void Runner::operandReport(qint32 address, const QString &line)
 {
     if (recorder_)
         recorder_->operandReported(line);
-    terminal.message(program.locationOf(address) + line);
+    // In plain words when the program text is known; the recording keeps the window's.
+    const machine::Decoded decoded = machine::decodeWord(processor_.word(address));
+    if (!program.source || !decoded.ok() || !machine::isAddress(decoded.address)) {
+        terminal.message(program.locationOf(address) + line);
+        return;
+    }
+    terminal.message(program.locationOf(address) +
+                     diagnostics::operandText(*program.source, address,
+                                              machine::mnemonicOf(decoded.opcode), decoded.address,
+                                              processor_.word(decoded.address)) +
+                     QLatin1Char('\n'));
 }
 
 // Each stretch of steps hands on its output.

@@ -307,18 +307,19 @@ void TestDiagnostics::messages_data()
     row("lone word, did you mean, in the student's case", "oupt",
         {"1:1: error: 'oupt' is not an instruction; did you mean out?"});
     row("upper case", "OUPT", {"1:1: error: 'OUPT' is not an instruction; did you mean OUT?"});
-    row("two equally near, both named", "SUA",
+    row("two equally near, both named", "SUA x\nx DAT",
         {"1:1: error: 'SUA' is not an instruction; did you mean SUB or STA?"});
-    row("equally near, all named", "BRX",
+    row("equally near, all named", "BRX x\nx HLT",
         {"1:1: error: 'BRX' is not an instruction; did you mean BRA, BRZ, BRP, BRN or BRG?"});
+    row("only the mnemonics that take no operand, on a line without one", "SUA",
+        {"1:1: error: 'SUA' is not an instruction"});
     row("two edits in a long word", "INPT",
         {"1:1: error: 'INPT' is not an instruction; did you mean INP?"});
     row("a word of another assembly language", "input",
         {"1:1: error: 'input' is not an instruction; did you mean inp?",
          "1:1: note: other assembly languages write 'input' where this machine writes INP; it "
          "knows only its own fifteen words"});
-    row("after a label, with an operand", "L INPT X",
-        {"1:3: error: 'INPT' is not an instruction; did you mean INP?"});
+    row("after a label, with an operand", "L INPT X", {"1:3: error: 'INPT' is not an instruction"});
     row("three edits: no guess", "TOTAL", {"1:1: error: 'TOTAL' is not an instruction"});
     row("neither word", "foo qux", {"1:1: error: neither 'foo' nor 'qux' is an instruction"});
     row("two instructions", "INP\tOUT",
