@@ -1,5 +1,6 @@
 #include "run/runner.h"
 
+#include "diagnostics/runerror.h"
 #include "machine/instructionset.h"
 #include "machine/instructionword.h"
 #include "machine/runloop.h"
