@@ -77,6 +77,9 @@ struct Program {
     QString text;
     QList<qint32> mistakes; // the lines of its mistakes
     QStringList expected;
+    QStringList says;  // one-line texts among those of its diagnostics
+    QString fixTitle;  // the first fix of the first diagnostic with one
+    QStringList fixed; // the program after it
 };
 
 QList<Program> readPrograms(const QString &name)
@@ -87,6 +90,7 @@ QList<Program> readPrograms(const QString &name)
     QList<Program> programs;
     QStringList lines;
     bool inExpect = false;
+    enum { Expect, Says, Fixed } part = Expect;
     const auto finish = [&] {
         if (!programs.isEmpty())
             programs.last().text = lines.join(QLatin1Char('\n'));
@@ -95,8 +99,9 @@ QList<Program> readPrograms(const QString &name)
     for (const QString &line : QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'))) {
         if (line.startsWith(QLatin1String("== "))) {
             finish();
-            programs.append(Program{line.mid(3), {}, {}, {}});
+            programs.append(Program{line.mid(3), {}, {}, {}, {}, {}, {}});
             inExpect = false;
+            part = Expect;
         } else if (programs.isEmpty()) {
             continue; // the comments before the first program
         } else if (line.startsWith(QLatin1String("-- mistakes "))) {
@@ -106,9 +111,16 @@ QList<Program> readPrograms(const QString &name)
             if (!inExpect)
                 programs.last().text = lines.join(QLatin1Char('\n'));
             inExpect = true;
+        } else if (inExpect && line == QLatin1String("-- says")) {
+            part = Says;
+        } else if (inExpect && line.startsWith(QLatin1String("-- fixed by "))) {
+            part = Fixed;
+            programs.last().fixTitle = unescaped(line.mid(12));
+        } else if (inExpect && part == Fixed) {
+            programs.last().fixed << unescaped(line);
         } else if (inExpect) {
             if (!line.isEmpty())
-                programs.last().expected << line;
+                (part == Says ? programs.last().says : programs.last().expected) << unescaped(line);
         } else {
             lines << unescaped(line);
         }
@@ -243,11 +255,23 @@ void TestDiagnostics::beginners_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QList<qint32>>("mistakes");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<QStringList>("says");
+    QTest::addColumn<QString>("fixTitle");
+    QTest::addColumn<QStringList>("fixed");
     const QList<Program> programs = readPrograms(QStringLiteral("beginners.txt"));
     QVERIFY(programs.size() >= 40);
     for (const Program &program : programs)
         QTest::newRow(qPrintable(program.title))
-            << program.text << program.mistakes << program.expected;
+            << program.text << program.mistakes << program.expected << program.says
+            << program.fixTitle << program.fixed;
+}
+
+// The lines of a text without the empty ones at its end.
+static QStringList withoutEmptyEnd(QStringList lines)
+{
+    while (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
 }
 
 // The errors of a program, or the warnings of one that assembles.
@@ -263,10 +287,23 @@ void TestDiagnostics::beginners()
     QFETCH(QString, text);
     QFETCH(QList<qint32>, mistakes);
     QFETCH(QStringList, expected);
+    QFETCH(QStringList, says);
+    QFETCH(QString, fixTitle);
+    QFETCH(QStringList, fixed);
     const QList<Diagnostic> found = everything(text);
     QCOMPARE(positions(found), expected);
     QCOMPARE(disagreement(text, found), QString());
     QVERIFY(!found.isEmpty());
+    for (const QString &message : std::as_const(says))
+        QVERIFY2(oneLines(found).contains(message), qPrintable(oneLines(found).join('\n')));
+    if (!fixTitle.isEmpty()) {
+        const auto withFix = std::find_if(found.begin(), found.end(),
+                                          [](const Diagnostic &d) { return !d.fixes.isEmpty(); });
+        QVERIFY(withFix != found.end());
+        QCOMPARE(withFix->fixes.first().title, fixTitle);
+        QCOMPARE(withoutEmptyEnd(applied(text, withFix->fixes.first()).split(QLatin1Char('\n'))),
+                 withoutEmptyEnd(fixed));
+    }
     // The first error or warning, or a note that belongs to it, is at a mistake.
     bool atMistake = mistakes.contains(found.first().range.line);
     for (qsizetype k = 1; k < found.size() && found[k].severity == Severity::Note; ++k)
@@ -358,7 +395,7 @@ void TestDiagnostics::messages_data()
         {"2:5: error: label 'loop' is not defined",
          "1:1: note: labels take no colon; this line defines the label 'loop:'",
          "3:5: error: 'LDAA' is not an instruction; did you mean LDA?",
-         "4:5: error: label 'sum' is not defined",
+         "3:10: error: label 'x' is not defined", "4:5: error: label 'sum' is not defined",
          "3:1: note: the label 'sum' would be defined here, but this line has an error"});
 }
 
