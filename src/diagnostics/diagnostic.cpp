@@ -54,6 +54,7 @@ constexpr QLatin1String kNames[] = {
     QLatin1String("empty-program"),
     QLatin1String("no-halt"),
     QLatin1String("unlabelled-data"),
+    QLatin1String("data-label-before-instruction"),
     QLatin1String("operand-not-taken"),
     QLatin1String("missing-operand"),
     QLatin1String("duplicate-label"),

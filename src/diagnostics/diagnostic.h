@@ -58,6 +58,7 @@ enum class Code : quint8 {
     EmptyProgram,
     NoHalt,
     UnlabelledData,
+    DataLabelBeforeInstruction,
     OperandNotTaken,
     MissingOperand,
     DuplicateLabel,

@@ -764,7 +764,10 @@ bool ProgramCheck::numbered(const Words &words) const
 std::optional<Diagnostic> ProgramCheck::lineNumber(const SourceLine &line) const
 {
     const Words &words = line.words;
-    if (!numbered(words))
+    // A number alone, among numbered lines, numbers a line left empty.
+    const bool alone = words.size() == 1 && isNumber(words[0].written) &&
+                       words[0].written.front().isDigit() && numberedLines.size() > 1;
+    if (!alone && !numbered(words))
         return std::nullopt;
     Diagnostic found = error(Code::LineNumbers, line.rangeOf(words[0]),
                              quoted(words[0].written) +
@@ -1052,6 +1055,9 @@ void ProgramCheck::prepare()
         for (const SourceLine &line : lines) {
             if (numbered(line.words))
                 numberedLines.append({line.number, line.words[1].begin});
+            else if (line.words.size() == 1 && isNumber(line.words[0].written) &&
+                     line.words[0].written.front().isDigit())
+                numberedLines.append({line.number, line.words[0].end});
         }
     }
     errorCount.fill(0, lines.size());
