@@ -179,7 +179,9 @@ std::optional<Diagnostic> listOnLine(const ShapeContext &context, const SourceLi
     qsizetype at = 0;
     if (words.size() > 1 && !isMnemonicWord(words[0]) && isMnemonicWord(words[1]))
         at = 1;
-    if (words.isEmpty() || !isMnemonicWord(words[at]) || at + 1 >= words.size())
+    // An instruction that takes no operand has other errors to tell.
+    if (words.isEmpty() || !isMnemonicWord(words[at]) || at + 1 >= words.size() ||
+        words[at].mnemonic->operand == machine::Operand::None)
         return std::nullopt;
     const Word &first = words[at + 1];
     const Word &last = words.last();

@@ -1054,15 +1054,16 @@ void TestDiagnostics::mistakesRepaired()
                  qPrintable(text + QLatin1String("\n") + oneLines(told).join('\n')));
         for (int round = 0; round < 10; ++round) {
             const QList<Diagnostic> errors = diagnostics::check(text);
-            const auto fixable = std::find_if(errors.begin(), errors.end(), [](const Diagnostic &d) {
-                return d.severity == Severity::Error && !d.fixes.isEmpty();
-            });
+            const auto fixable =
+                std::find_if(errors.begin(), errors.end(), [](const Diagnostic &d) {
+                    return d.severity == Severity::Error && !d.fixes.isEmpty();
+                });
             if (fixable == errors.end())
                 break;
             text = applied(text, fixable->fixes.first());
         }
-        QVERIFY2(image(text) == image(sample.text), qPrintable(QLatin1String(sample.name) +
-                                                              QLatin1String(":\n") + text));
+        QVERIFY2(image(text) == image(sample.text),
+                 qPrintable(QLatin1String(sample.name) + QLatin1String(":\n") + text));
     }
     QVERIFY(made > 0);
 }
