@@ -1,9 +1,11 @@
 #include "diagnostics/errors.h"
 
 #include "diagnostics/characters.h"
+#include "diagnostics/directives.h"
 #include "diagnostics/fixcheck.h"
 #include "diagnostics/labelname.h"
 #include "diagnostics/mnemonic.h"
+#include "diagnostics/operandshapes.h"
 #include "diagnostics/otherlanguages.h"
 #include "diagnostics/sourcetext.h"
 #include "diagnostics/spelling.h"
@@ -294,7 +296,8 @@ private:
     std::optional<Diagnostic> meantLabel(const SourceLine &line, const Word &word,
                                          QList<qsizetype> candidates) const;
     // Whether the assembler accepts a line of these words, given every label.
-    bool accepts(Words words) const;
+    // `more`: labels that count too.
+    bool accepts(Words words, const QSet<QString> *more = nullptr) const;
     Diagnostic errorOn(qint32 k, quint8 count, quint8 part) const;
     std::optional<Diagnostic> lineError(const SourceLine &line) const;
     std::optional<Diagnostic> twoMnemonics(const SourceLine &line) const;
@@ -311,6 +314,13 @@ private:
     QString freeName(const QString &wanted) const;
     bool nearAName(const QString &key) const;
     Edit appendLine(const QString &text) const;
+    ShapeContext shapes() const;
+    bool numbered(const Words &words) const;
+    std::optional<Diagnostic> labelBeforeNextLine(const SourceLine &line) const;
+    Diagnostic mnemonicAsVariable(const SourceLine &line, const Word &word) const;
+    // The operand of a refused line whose word where the mnemonic belongs is
+    // near one that takes an operand ("LDAA y"), or null.
+    const Word *operandOfMisspelt(const Words &words) const;
 
     const SourceText &text;
     const QList<SourceLine> &lines;
@@ -335,6 +345,15 @@ private:
     QSet<QString> mnemonicLabels;
     // The line of the last instruction that is no DAT, or -1.
     qint32 lastInstruction = -1;
+    // The names branches go to.
+    QSet<QString> branchTargets;
+    // Labels that lines would define without a number pasted in front of them.
+    QSet<QString> numberedLabels;
+    // The line numbers of the lines with a number pasted in front, and the
+    // byte where the words after it begin.
+    QList<std::pair<qint32, qint32>> numberedLines;
+    // Refused lines whose operand is told as an error of its own.
+    QSet<qint32> operandToo;
     const bool checkFixes;
     const QHash<QString, qint32> *outerLabels = nullptr;
     const QSet<QString> *removedLabels = nullptr;
@@ -366,11 +385,16 @@ void ProgramCheck::collectLabels()
                 operands.insert(words[at + 1].key, k);
             if (isMnemonic(words[at]) && words[at].mnemonic->opcode == machine::Store)
                 storedInto.insert(words[at + 1].key);
+            if (isMnemonic(words[at]) && words[at].mnemonic->opcode >= machine::Branch)
+                branchTargets.insert(words[at + 1].key);
         }
         if (words.size() >= 2 && isMnemonic(words[0]) && isData(words[1].mnemonic))
             mnemonicLabels.insert(words[0].key);
         if (words.size() >= 2 && words[0].role == Role::Label && isData(words[1].mnemonic))
             dataLabels.insert(words[0].key);
+        if (words.size() >= 3 && isNumber(words[0].written) && words[0].written.front().isDigit() &&
+            !isMnemonic(words[1]) && isMnemonic(words[2]))
+            numberedLabels.insert(words[1].key);
         if (std::any_of(words.begin(), words.end(),
                         [](const Word &word) { return isMnemonic(word); }) &&
             std::none_of(words.begin(), words.end(),
@@ -399,6 +423,17 @@ QString ProgramCheck::freeName(const QString &wanted) const
 Edit ProgramCheck::appendLine(const QString &text) const
 {
     return Edit{Range{appendedLine, 0, 0}, text};
+}
+
+ShapeContext ProgramCheck::shapes() const
+{
+    ShapeContext context{[this](const QString &key) { return hasLabel(key); },
+                         [this](const QString &wanted) { return freeName(wanted); }};
+    if (checkFixes) {
+        context.lines = &lines;
+        context.labels = &labels;
+    }
+    return context;
 }
 
 // A name used as an operand and written alone, or before a value, where an
@@ -604,7 +639,9 @@ std::optional<Diagnostic> ProgramCheck::twoMnemonics(const SourceLine &line) con
     const Operand secondTakes = second.mnemonic->operand;
     // A variable named like an instruction ("STA out" ... "out DAT 1").
     if (firstTakes == Operand::Address && mnemonicLabels.contains(second.key))
-        return mnemonicAsLabel(line, second);
+        return mnemonicAsVariable(line, second);
+    if (secondTakes == Operand::Value)
+        return mnemonicAsVariable(line, first);
     // LABEL DAT, or LABEL before an instruction that takes no operand (add HLT).
     if (secondTakes == Operand::Value ||
         (secondTakes == Operand::None && firstTakes != Operand::None))
@@ -659,6 +696,8 @@ std::optional<Diagnostic> ProgramCheck::operand(const SourceLine &line, const Wo
         return odd;
     if (isNumber(word.written) || isImmediate(word.written))
         return numberAsOperand(line, word);
+    if (std::optional<Diagnostic> shape = operandShape(shapes(), line, word))
+        return shape;
     if (!checkFixes) // judging a fixed text: only what is wrong counts
         return error(Code::UndefinedLabel, line.rangeOf(word), QString());
     const QString bare = bareOperand(word.written);
@@ -683,20 +722,17 @@ std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
     const bool secondIsMnemonic = words.size() > 1 && isMnemonic(words[1]);
     if (std::optional<Diagnostic> number = lineNumber(line))
         return number;
+    if (std::optional<Diagnostic> directive = otherDirective(line, lowerCase))
+        return directive;
+    if (std::optional<Diagnostic> list = listOnLine(shapes(), line))
+        return list;
     switch (words.size()) {
     case 1:
         if (firstIsMnemonic)
             return std::nullopt;
-        if (words[0].written.size() > 1 && words[0].written.startsWith(QLatin1Char('.'))) {
-            Diagnostic found =
-                error(Code::UnknownMnemonic, line.rangeOf(words[0]),
-                      quoted(words[0].written) + QLatin1String(" is a directive of other assembly "
-                                                               "languages; this one needs none"));
-            found.fixes.append(
-                Fix{QStringLiteral("Remove the line"), {Edit{line.whole(), QString()}}});
-            return found;
-        }
         if (std::optional<Diagnostic> label = labelAlone(line))
+            return label;
+        if (std::optional<Diagnostic> label = labelBeforeNextLine(line))
             return label;
         if (std::optional<Diagnostic> variable = labelWithoutData(line))
             return variable;
@@ -716,6 +752,8 @@ std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
         if (firstIsMnemonic && !secondIsMnemonic && isData(words[0].mnemonic))
             if (std::optional<Diagnostic> data = dataLine(line))
                 return data;
+        if (firstIsMnemonic && secondIsMnemonic && isData(words[1].mnemonic))
+            return mnemonicAsVariable(line, words[0]);
         if (firstIsMnemonic)
             return secondIsMnemonic ? mnemonicAsLabel(line, words[0]) : extraWords(line, 2);
         if (!secondIsMnemonic)
@@ -740,20 +778,121 @@ std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
 }
 
 // A number before a line that would be right without it: a line number
-// pasted with the program.
+// pasted with the program. The lines of a program pasted so all have one,
+// and one fix removes every one of them.
+bool ProgramCheck::numbered(const Words &words) const
+{
+    return words.size() >= 2 && isNumber(words[0].written) && words[0].written.front().isDigit() &&
+           accepts(Words(&words[1], words.size() - 1), &numberedLabels);
+}
+
 std::optional<Diagnostic> ProgramCheck::lineNumber(const SourceLine &line) const
 {
     const Words &words = line.words;
-    if (words.size() < 2 || !isNumber(words[0].written) || !words[0].written.front().isDigit() ||
-        accepts(words) || !accepts(Words(&words[1], words.size() - 1)))
+    // A number alone, among numbered lines, numbers a line left empty.
+    const bool alone = words.size() == 1 && isNumber(words[0].written) &&
+                       words[0].written.front().isDigit() && numberedLines.size() > 1;
+    if (!alone && !numbered(words))
         return std::nullopt;
-    Diagnostic found = error(Code::ExtraWords, line.rangeOf(words[0]),
+    Diagnostic found = error(Code::LineNumbers, line.rangeOf(words[0]),
                              quoted(words[0].written) +
                                  QLatin1String(" is a line number; the editor numbers the lines, "
                                                "and the program holds none"));
-    found.fixes.append(Fix{QStringLiteral("Remove the line number"),
-                           {Edit{Range{line.number, words[0].begin, words[1].begin}, QString()}}});
+    Fix fix{numberedLines.size() > 1 ? QStringLiteral("Remove the line numbers from every line")
+                                     : QStringLiteral("Remove the line number"),
+            {}};
+    for (const auto &[number, rest] : numberedLines) {
+        const SourceLine &at = *std::lower_bound(
+            lines.begin(), lines.end(), number,
+            [](const SourceLine &stored, qint32 wanted) { return stored.number < wanted; });
+        fix.edits.append(Edit{Range{number, at.words[0].begin, rest}, QString()});
+    }
+    if (!fix.edits.isEmpty())
+        found.fixes.append(fix);
     return found;
+}
+
+// A label alone on its line that branches go to: it belongs before the
+// instruction of the next line.
+std::optional<Diagnostic> ProgramCheck::labelBeforeNextLine(const SourceLine &line) const
+{
+    const Word &word = line.words[0];
+    if (!branchTargets.contains(word.key) || hasLabel(word.key) || !isFreeLabelName(word.written))
+        return std::nullopt;
+    const auto next = std::upper_bound(
+        lines.begin(), lines.end(), line.number,
+        [](qint32 number, const SourceLine &stored) { return number < stored.number; });
+    if (next == lines.end() || next->words.isEmpty() || !isMnemonic(next->words[0]) ||
+        isData(next->words[0].mnemonic))
+        return std::nullopt;
+    const QString joined = word.written.toString() + QLatin1Char(' ') +
+                           span(next->words.first(), next->words.last()).toString();
+    Diagnostic found = error(Code::LabelAlone, line.rangeOf(word),
+                             quoted(word.written) +
+                                 QLatin1String(" stands on a line of its own, and branches go to "
+                                               "it; a label is written before the instruction "
+                                               "of its line: '") +
+                                 shown(joined) + QLatin1Char('\''));
+    found.fixes.append(
+        Fix{QLatin1String("Move ") + quoted(word.written) +
+                QStringLiteral(" to line %1").arg(next->number),
+            {Edit{line.whole(), QString()},
+             Edit{Range{next->number, 0, 0}, word.written.toString() + QLatin1Char(' ')}}});
+    return found;
+}
+
+// A variable named like an instruction ("STA out" ... "out DAT 1"): told
+// where it is used and where it is defined; renamed everywhere by the fix.
+Diagnostic ProgramCheck::mnemonicAsVariable(const SourceLine &line, const Word &word) const
+{
+    const bool definition = &word == &line.words[0];
+    Diagnostic found(Severity::Error, Code::MnemonicAsVariable, line.rangeOf(word),
+                     quoted(word.written) +
+                         QLatin1String(" is an instruction, so it cannot name a variable; give "
+                                       "the variable another name, here and on every line that "
+                                       "uses it"));
+    if (!checkFixes)
+        return found;
+    const QString renamed = freeName(word.written.toString() + QLatin1Char('1'));
+    Fix fix{QLatin1String("Rename the variable ") + quoted(word.written) + QLatin1String(" to '") +
+                renamed + QLatin1String("' on every line"),
+            {}};
+    for (const SourceLine &other : lines) {
+        const Words &words = other.words;
+        if (words.size() >= 2 && words[0].key == word.key && isData(words[1].mnemonic)) {
+            fix.edits.append(Edit{other.rangeOf(words[0]), renamed});
+            if (!definition && found.related.isEmpty())
+                found.related.append(Related{other.rangeOf(words[0]),
+                                             QLatin1String("the variable ") + quoted(word.written) +
+                                                 QLatin1String(" is defined here")});
+        }
+        for (qsizetype at = 0; at + 1 < words.size(); ++at) {
+            if (isMnemonic(words[at]) && words[at].mnemonic->operand == Operand::Address &&
+                words[at + 1].key == word.key)
+                fix.edits.append(Edit{other.rangeOf(words[at + 1]), renamed});
+        }
+    }
+    found.fixes.append(fix);
+    return found;
+}
+
+const Word *ProgramCheck::operandOfMisspelt(const Words &words) const
+{
+    if (words.size() < 2 || words.size() > 3 ||
+        std::any_of(words.begin(), words.end(),
+                    [](const Word &word) { return isMnemonic(word) || startsComment(word); }))
+        return nullptr;
+    const Word &word = words[words.size() - 2];
+    const Word &operand = words.last();
+    if (hasLabel(operand.key) || isNumber(operand.written))
+        return nullptr;
+    const machine::Instruction *other = otherLanguageMnemonic(word.key);
+    const QStringList nearest =
+        other != nullptr ? QStringList{QString(other->mnemonic)} : nearestMnemonics(word.key);
+    const bool takesOne = std::any_of(nearest.begin(), nearest.end(), [](const QString &mnemonic) {
+        return rowOf(mnemonic)->operand == Operand::Address;
+    });
+    return takesOne ? &operand : nullptr;
 }
 
 // A label with a colon on a line of its own: it belongs before the
@@ -849,8 +988,11 @@ void ProgramCheck::notesOnName(const SourceLine &line, Diagnostic &found) const
     }
 }
 
-bool ProgramCheck::accepts(Words words) const
+bool ProgramCheck::accepts(Words words, const QSet<QString> *more) const
 {
+    const auto hasLabel = [&](const QString &key) {
+        return this->hasLabel(key) || (more != nullptr && more->contains(key));
+    };
     switch (words.size()) {
     case 1:
         return isMnemonic(words[0]);
@@ -876,7 +1018,9 @@ Diagnostic ProgramCheck::errorOn(qint32 k, quint8 count, quint8 part) const
     const Words &words = line.words;
     const auto mark = std::find_if(words.begin(), words.end(), startsComment);
     Diagnostic found;
-    if (mark == words.end()) {
+    if (operandToo.contains(k) && part == 1) {
+        found = *operand(line, *operandOfMisspelt(words));
+    } else if (mark == words.end()) {
         found = *lineError(line);
     } else if (count == 2 && part == 0) {
         // What the words before the comment hold, then the comment itself.
@@ -932,6 +1076,15 @@ QList<Diagnostic> ProgramCheck::errorsOn(qint32 k) const
 void ProgramCheck::prepare()
 {
     collectLabels();
+    if (checkFixes) {
+        for (const SourceLine &line : lines) {
+            if (numbered(line.words))
+                numberedLines.append({line.number, line.words[1].begin});
+            else if (line.words.size() == 1 && isNumber(line.words[0].written) &&
+                     line.words[0].written.front().isDigit())
+                numberedLines.append({line.number, line.words[0].end});
+        }
+    }
     errorCount.fill(0, lines.size());
     for (qint32 k = 0; k < lines.size(); ++k) {
         const Words &words = lines[k].words;
@@ -939,7 +1092,11 @@ void ProgramCheck::prepare()
             continue;
         const auto mark = std::find_if(words.begin(), words.end(), startsComment);
         const qsizetype from = mark - words.begin();
-        const bool twoErrors = mark != words.end() && from > 0 && !accepts(words.first(from));
+        bool twoErrors = mark != words.end() && from > 0 && !accepts(words.first(from));
+        if (!twoErrors && operandOfMisspelt(words) != nullptr) {
+            operandToo.insert(k);
+            twoErrors = true;
+        }
         refused.append({k, twoErrors ? 2 : 1});
         errorCount[k] = twoErrors ? 2 : 1;
         // The first pass refuses a pair of words before the second pass looks at any line.

@@ -75,7 +75,9 @@ public:
             }
             break;
         case Operand::Address:
-            if (!hasOperand)
+            if (!hasOperand && labelled && dataLabelAfter(index) >= 0)
+                dataLabelBefore(words[0], mnemonic);
+            else if (!hasOperand)
                 add(Code::MissingOperand, line.rangeOf(mnemonic),
                     QLatin1String("no operand after ") + name + QLatin1String("; the word ") +
                         word + QLatin1String(" stops the run with an error when reached"));
@@ -85,6 +87,43 @@ public:
     }
 
 private:
+    // For a line "x STA" (a label, then an instruction that takes an operand
+    // and has none): the index of a data line that defines x too, or -1.
+    qint32 dataLabelAfter(qint32 k) const
+    {
+        const Words &words = lines[k].words;
+        if (words.size() != 2 || words[0].mnemonic != nullptr || words[1].mnemonic == nullptr ||
+            words[1].mnemonic->operand != Operand::Address)
+            return -1;
+        for (qint32 other = 0; other < lines.size(); ++other) {
+            const Words &data = lines[other].words;
+            if (other != k && data.size() >= 2 && data[0].key == words[0].key &&
+                data[1].mnemonic != nullptr && data[1].mnemonic->operand == Operand::Value)
+                return other;
+        }
+        return -1;
+    }
+
+    // "x STA" where x labels a data line: the operand written before the instruction.
+    void dataLabelBefore(const Word &label, const Word &mnemonic)
+    {
+        const QString swapped =
+            mnemonic.written.toString() + QLatin1Char(' ') + label.written.toString();
+        const SourceLine &data = lines[dataLabelAfter(index)];
+        Diagnostic &warning = add(
+            Code::DataLabelBeforeInstruction, line.rangeOf(label, mnemonic),
+            quoted(label.written) +
+                QStringLiteral(" labels the data line %1, and stands before ").arg(data.number) +
+                quoted(mnemonic.written) +
+                QLatin1String(" as its label; an operand comes after "
+                              "the instruction: '") +
+                shown(swapped) + QLatin1Char('\''));
+        warning.related.append(
+            Related{data.rangeOf(data.words[0]), QStringLiteral("the data line")});
+        warning.fixes.append(Fix{QLatin1String("Write '") + shown(swapped) + QLatin1Char('\''),
+                                 {Edit{line.rangeOf(label, mnemonic), swapped}}});
+    }
+
     Diagnostic &add(Code code, const Range &range, const QString &message)
     {
         found.append(Diagnostic(Severity::Warning, code, range, message));
@@ -101,7 +140,8 @@ private:
 
         // The first definition of a name is the one every operand reaches.
         const qint32 used = text.labelLine(label.key);
-        if (used == index || used < 0 || used >= lines.size())
+        if (used == index || used < 0 || used >= lines.size() || dataLabelAfter(used) >= 0 ||
+            dataLabelAfter(index) >= 0)
             return;
         const SourceLine &first = lines[used];
         QString text = QLatin1String("label ") + quoted(label.written) +
