@@ -1093,7 +1093,9 @@ void ProgramCheck::prepare()
         const auto mark = std::find_if(words.begin(), words.end(), startsComment);
         const qsizetype from = mark - words.begin();
         bool twoErrors = mark != words.end() && from > 0 && !accepts(words.first(from));
-        if (!twoErrors && operandOfMisspelt(words) != nullptr) {
+        // The operand of a misspelt instruction is used there, not meant to be defined.
+        const Word *misspeltOperand = operandOfMisspelt(words);
+        if (!twoErrors && misspeltOperand != nullptr) {
             operandToo.insert(k);
             twoErrors = true;
         }
@@ -1108,7 +1110,7 @@ void ProgramCheck::prepare()
         // Every name before the first mnemonic counts (after a line number too).
         QStringList names;
         for (const Word &word : words) {
-            if (isMnemonic(word))
+            if (isMnemonic(word) || &word == misspeltOperand)
                 break;
             names.append(word.key);
         }
