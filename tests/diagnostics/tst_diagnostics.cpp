@@ -19,7 +19,6 @@
 #include <QTest>
 
 #include <algorithm>
-#include <functional>
 
 using diagnostics::Diagnostic;
 using diagnostics::Severity;
@@ -27,7 +26,6 @@ using diagnostics::Severity;
 Q_DECLARE_METATYPE(diagnostics::Range)
 Q_DECLARE_METATYPE(diagnostics::RunStop)
 Q_DECLARE_METATYPE(machine::Fault)
-Q_DECLARE_METATYPE(std::function<QStringList(QStringList)>)
 
 namespace
 {
@@ -233,8 +231,6 @@ private slots:
     void shownAsWritten();
     void utf16Units_data();
     void utf16Units();
-    void mistakesRepaired_data();
-    void mistakesRepaired();
 };
 
 void TestDiagnostics::programs_data()
@@ -917,155 +913,6 @@ void TestDiagnostics::utf16Units()
     QFETCH(qsizetype, units);
     QCOMPARE(diagnostics::charsBefore(text, bytes), units);
     QCOMPARE(diagnostics::utf8Length(text), qint32(text.toUtf8().size()));
-}
-
-// A sample with one mistake of a kind made on its lines, or none where the
-// sample has no place for it.
-using Mistake = std::function<QStringList(QStringList)>;
-
-// Each word of the lines, split as the assembler splits them.
-static QStringList wordsOf(const QString &line)
-{
-    static const QRegularExpression blanks(QStringLiteral("[ \t]+"));
-    return line.split(blanks, Qt::SkipEmptyParts);
-}
-
-static bool takesAddress(const QString &word)
-{
-    return std::any_of(machine::kInstructionSet.begin(), machine::kInstructionSet.end(),
-                       [&](const machine::Instruction &row) {
-                           return row.mnemonic == word.toUpper() &&
-                                  row.operand == machine::Operand::Address;
-                       });
-}
-
-// The first operand of the program written between `before` and `after`.
-static Mistake aroundOperand(const QString &before, const QString &after)
-{
-    return [=](QStringList lines) {
-        for (QString &line : lines) {
-            const QStringList words = wordsOf(line);
-            if (words.size() >= 2 && takesAddress(words[words.size() - 2])) {
-                line = line.left(line.size() - words.last().size()) + before + words.last() + after;
-                return lines;
-            }
-        }
-        return QStringList();
-    };
-}
-
-// Every whole word `from` of the lines written `to`.
-static QStringList renamed(QStringList lines, const QString &from, const QString &to)
-{
-    const QRegularExpression word(QStringLiteral("\\b%1\\b").arg(from));
-    for (QString &line : lines)
-        line.replace(word, to);
-    return lines;
-}
-
-void TestDiagnostics::mistakesRepaired_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<Mistake>("mistake");
-    const auto row = [](const char *kind, const char *how, const Mistake &mistake) {
-        QTest::newRow(qPrintable(QString::fromLatin1(kind) + QLatin1String(": ") + how))
-            << QString::fromLatin1(kind) << mistake;
-    };
-    row("quoted-operand", "straight", aroundOperand(QStringLiteral("\""), QStringLiteral("\"")));
-    row("quoted-operand", "curly", aroundOperand(u"\u2018"_qs, u"\u2019"_qs));
-    row("operand-brackets", "square", aroundOperand(QStringLiteral("["), QStringLiteral("]")));
-    row("operand-arithmetic", "+0", aroundOperand(QString(), QStringLiteral("+0")));
-    row("operand-list", "a comma after", aroundOperand(QString(), QStringLiteral(",")));
-    row("line-numbers", "every line", [](QStringList lines) {
-        for (qsizetype k = 0; k < lines.size(); ++k)
-            lines[k] = QString::number(k + 1) + QLatin1Char(' ') + lines[k];
-        return lines;
-    });
-    row("label-alone", "a branch's label", [](QStringList lines) {
-        for (QString &line : lines) {
-            const QStringList words = wordsOf(line);
-            const bool branchedTo = std::any_of(lines.begin(), lines.end(), [&](const QString &l) {
-                const QStringList other = wordsOf(l);
-                return other.size() >= 2 && other.last() == words.value(0) &&
-                       other[other.size() - 2].startsWith(QLatin1String("BR"));
-            });
-            if (!line.front().isSpace() && words.size() >= 2 && branchedTo) {
-                line.insert(words[0].size(), QLatin1Char('\n'));
-                return lines.join(QLatin1Char('\n')).split(QLatin1Char('\n'));
-            }
-        }
-        return QStringList();
-    });
-    row("mnemonic-as-variable", "OUT", [](const QStringList &lines) {
-        for (const QString &line : lines) {
-            const QStringList words = wordsOf(line);
-            if (words.size() >= 2 && words[1] == QLatin1String("DAT"))
-                return renamed(lines, words[0], QStringLiteral("out"));
-        }
-        return QStringList();
-    });
-    row("other-directive", ".text and .data", [](QStringList lines) {
-        const auto data = std::find_if(lines.begin(), lines.end(), [](const QString &line) {
-            return wordsOf(line).value(1) == QLatin1String("DAT");
-        });
-        if (data == lines.end())
-            return QStringList();
-        lines.insert(data - lines.begin(), QStringLiteral(".data"));
-        lines.prepend(QStringLiteral("section .text"));
-        return lines;
-    });
-    row("other-directive", "DW", [](QStringList lines) {
-        for (QString &line : lines) {
-            const QStringList words = wordsOf(line);
-            if (words.size() == 3 && words[1] == QLatin1String("DAT")) {
-                line.replace(QLatin1String("DAT"), QLatin1String("DW"));
-                return lines;
-            }
-        }
-        return QStringList();
-    });
-}
-
-// Each kind of mistake made on the samples is told at its kind, and taking the
-// first fix of the first error again and again gives back a program that
-// assembles to the sample's memory image: never one that runs differently.
-void TestDiagnostics::mistakesRepaired()
-{
-    QFETCH(QString, kind);
-    QFETCH(Mistake, mistake);
-    const auto image = [](const QString &text) {
-        Assembler assembler(Assembler::kDefaultSymbolCapacity);
-        try {
-            return assembler.assemble(text);
-        } catch (const QString &message) {
-            return QLatin1String("refused: ") + message;
-        }
-    };
-    int made = 0;
-    for (const testdata::Sample &sample : testdata::samples()) {
-        const QStringList lines = mistake(sample.text.split(QLatin1Char('\n')));
-        if (lines.isEmpty())
-            continue;
-        ++made;
-        QString text = lines.join(QLatin1Char('\n'));
-        const QList<Diagnostic> told = diagnostics::check(text);
-        QVERIFY2(std::any_of(told.begin(), told.end(),
-                             [&](const Diagnostic &d) { return d.name() == kind; }),
-                 qPrintable(text + QLatin1String("\n") + oneLines(told).join('\n')));
-        for (int round = 0; round < 10; ++round) {
-            const QList<Diagnostic> errors = diagnostics::check(text);
-            const auto fixable =
-                std::find_if(errors.begin(), errors.end(), [](const Diagnostic &d) {
-                    return d.severity == Severity::Error && !d.fixes.isEmpty();
-                });
-            if (fixable == errors.end())
-                break;
-            text = applied(text, fixable->fixes.first());
-        }
-        QVERIFY2(image(text) == image(sample.text),
-                 qPrintable(QLatin1String(sample.name) + QLatin1String(":\n") + text));
-    }
-    QVERIFY(made > 0);
 }
 
 QTEST_APPLESS_MAIN(TestDiagnostics)

@@ -251,6 +251,46 @@ const QList<Kind> &kinds()
              m.at << 1 << qint32(data + 2);
              return true;
          }},
+        {"operand in brackets",
+         [](Mutant &m, QRandomGenerator &r) {
+             const bool square = r.bounded(2);
+             return changeWord(m, r, usesLabel, [&](Words &w) {
+                 w.words.last() = (square ? u'[' : u'(') + w.words.last() + (square ? u']' : u')');
+             });
+         }},
+        {"another assembler's data word",
+         [](Mutant &m, QRandomGenerator &r) {
+             static const char *const words[] = {"DW", ".word", "DB"};
+             const char *word = words[r.bounded(3)];
+             return changeWord(
+                 m, r,
+                 [](const Words &w, qsizetype) {
+                     return w.isData() && w.labelled() && w.hasOperand();
+                 },
+                 [&](Words &w) { w.words[1] = QString::fromLatin1(word); });
+         }},
+        {"a variable named like an instruction",
+         [](Mutant &m, QRandomGenerator &r) {
+             // Renames every use too, so it comes first on a program.
+             const qsizetype k =
+                 m.at.isEmpty()
+                     ? pick(m, r,
+                            [](const Words &w, qsizetype) { return w.isData() && w.labelled(); })
+                     : -1;
+             if (k < 0)
+                 return false;
+             const QString label = Words(m.lines[k]).words[0];
+             for (qsizetype at = 0; at < m.lines.size(); ++at) {
+                 Words words(m.lines[at]);
+                 if (!words.words.contains(label))
+                     continue;
+                 for (QString &word : words.words)
+                     word = word == label ? QStringLiteral("out") : word;
+                 m.lines[at] = words.line();
+                 m.at.append(qint32(at + 1));
+             }
+             return true;
+         }},
         {"x+0 as the operand",
          [](Mutant &m, QRandomGenerator &r) {
              return changeWord(m, r, usesLabel, [](Words &w) { w.words.last() += u"+0"; });
