@@ -157,18 +157,24 @@ def similar_cost(korvane_run, folder, cases, files, rounds):
               f"{(similar - plain) * 1000:6.1f} ms more (target: under 100)")
 
 
+def write_class(folder):
+    """The cases file and the generated submissions, written into `folder`."""
+    cases = os.path.join(folder, "class.cases")
+    with open(cases, "w") as file:
+        file.writelines(f"{n} => {n * (n + 1) // 2}\n" for n in CASES)
+    files = []
+    for index in range(SUBMISSIONS):
+        files.append(os.path.join(folder, f"student{index:03}.txt"))
+        with open(files[-1], "w") as file:
+            file.write(submission(index))
+    return cases, files
+
+
 def main():
     korvane_run = os.path.abspath(sys.argv[1])
     rounds = int(sys.argv[2]) if len(sys.argv) > 2 else 3
     with tempfile.TemporaryDirectory() as folder:
-        cases = os.path.join(folder, "class.cases")
-        with open(cases, "w") as file:
-            file.writelines(f"{n} => {n * (n + 1) // 2}\n" for n in CASES)
-        files = []
-        for index in range(SUBMISSIONS):
-            files.append(os.path.join(folder, f"student{index:03}.txt"))
-            with open(files[-1], "w") as file:
-                file.write(submission(index))
+        cases, files = write_class(folder)
         command = [korvane_run, "-w", "--test", cases]
 
         # Both ways must grade alike before their speed means anything.
@@ -196,14 +202,7 @@ def main():
           f"in under 0.2 s)")
 
     with tempfile.TemporaryDirectory() as folder:
-        cases = os.path.join(folder, "class.cases")
-        with open(cases, "w") as file:
-            file.writelines(f"{n} => {n * (n + 1) // 2}\n" for n in CASES)
-        files = []
-        for index in range(SUBMISSIONS):
-            files.append(os.path.join(folder, f"student{index:03}.txt"))
-            with open(files[-1], "w") as file:
-                file.write(submission(index))
+        cases, files = write_class(folder)
         similar_cost(korvane_run, folder, cases, files, rounds)
 
     with tempfile.TemporaryDirectory() as folder:
