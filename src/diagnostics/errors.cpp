@@ -358,6 +358,8 @@ private:
     const QHash<QString, qint32> *outerLabels = nullptr;
     const QSet<QString> *removedLabels = nullptr;
     mutable std::unique_ptr<FixCheck> fixCheck_;
+    // Whether a word is near a mnemonic that takes an operand, by its upper-cased key.
+    mutable QHash<QString, bool> nearOperandTaker;
     // The lines the assembler refuses, with the number of errors on each
     // (two when the words before a comment hold one of their own).
     QList<std::pair<qint32, quint8>> refused;
@@ -886,13 +888,19 @@ const Word *ProgramCheck::operandOfMisspelt(const Words &words) const
     const Word &operand = words.last();
     if (hasLabel(operand.key) || isNumber(operand.written))
         return nullptr;
-    const machine::Instruction *other = otherLanguageMnemonic(word.key);
-    const QStringList nearest =
-        other != nullptr ? QStringList{QString(other->mnemonic)} : nearestMnemonics(word.key);
-    const bool takesOne = std::any_of(nearest.begin(), nearest.end(), [](const QString &mnemonic) {
-        return rowOf(mnemonic)->operand == Operand::Address;
-    });
-    return takesOne ? &operand : nullptr;
+    // A long text repeats its words: each is looked up among the mnemonics once.
+    auto known = nearOperandTaker.constFind(word.key);
+    if (known == nearOperandTaker.constEnd()) {
+        const machine::Instruction *other = otherLanguageMnemonic(word.key);
+        const QStringList nearest =
+            other != nullptr ? QStringList{QString(other->mnemonic)} : nearestMnemonics(word.key);
+        known = nearOperandTaker.insert(
+            QString(word.key.constData(), word.key.size()),
+            std::any_of(nearest.begin(), nearest.end(), [](const QString &mnemonic) {
+                return rowOf(mnemonic)->operand == Operand::Address;
+            }));
+    }
+    return *known ? &operand : nullptr;
 }
 
 // A label with a colon on a line of its own: it belongs before the
