@@ -125,7 +125,10 @@ QList<Scenario> readScenarios(const QString &path)
             scenario.input = text;
         else if (kind == "status")
             scenario.status = header.value(0).toInt();
-        else if (kind == "stdout")
+        else if (kind == "fails") {
+            scenario.status = header.value(0).toInt();
+            scenario.err = text;
+        } else if (kind == "stdout")
             scenario.out = text;
         else if (kind == "stderr")
             scenario.err = text;

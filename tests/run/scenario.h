@@ -16,6 +16,8 @@
 //   --- status N                  the exit status expected (0 when left out)
 //   --- stdout [OPTIONS]          standard output expected (empty when left out)
 //   --- stderr [OPTIONS]          standard error expected (empty when left out)
+//   --- fails N [OPTIONS]         the exit status N, with the section's text as
+//                                 the standard error expected
 //
 // A section holds the lines up to the next line starting with "== ", "$ " or
 // "--- ", each ending in a line feed; blank lines at its end only separate it
