@@ -38,25 +38,10 @@ def submission(index, loops=False):
     labels differ from one to the next, as students' do. With `loops`, every
     15th counts down by 2 until n is exactly 0: for an odd n, never."""
     n, total, step = f"n{index}", f"sum{index}", f"step{index}"
-    if loops and index % LOOPING_EVERY == LOOPING_EVERY - 1:
-        return f"""        INP
-        STA {n}
-loop    LDA {total}
-        ADD {n}
-        STA {total}
-        LDA {n}
-        SUB {step}
-        STA {n}
-        BRZ done
-        BRA loop
-done    LDA {total}
-        OUT
-        HLT
-{n}     DAT
-{total} DAT
-{step}  DAT 2
-"""
-    by = 2 if index % 4 == 3 else 1
+    looping = loops and index % LOOPING_EVERY == LOOPING_EVERY - 1
+    by = 2 if looping or index % 4 == 3 else 1
+    ending = ("        BRZ done\n        BRA loop\ndone    LDA {total}\n" if looping
+              else "        BRP loop\n        LDA {total}\n").format(total=total)
     return f"""        INP
         STA {n}
 loop    LDA {total}
@@ -65,9 +50,7 @@ loop    LDA {total}
         LDA {n}
         SUB {step}
         STA {n}
-        BRP loop
-        LDA {total}
-        OUT
+{ending}        OUT
         HLT
 {n}     DAT
 {total} DAT
