@@ -45,10 +45,10 @@ std::optional<Diagnostic> otherDirective(const SourceLine &line, bool lowerCase)
     const Words &words = line.words;
     if (words.isEmpty())
         return std::nullopt;
-    if (words.size() <= 2 && isPlacingDirective(words[0].key)) {
+    if (words.size() <= 2 && isPlacingDirective(words[0].key())) {
         const Range range = line.rangeOf(words[0], words.last());
-        const QStringView span(words[0].written.data(),
-                               words.last().written.data() + words.last().written.size());
+        const QStringView span(words[0].written().data(),
+                               words.last().written().data() + words.last().written().size());
         Diagnostic found = error(range, quoted(span) + QLatin1String(" is a directive of other "
                                                                      "assembly languages; this "
                                                                      "one needs none"));
@@ -57,18 +57,18 @@ std::optional<Diagnostic> otherDirective(const SourceLine &line, bool lowerCase)
     }
     // [LABEL] DIRECTIVE VALUE
     const qsizetype at = words.size() - 2;
-    if (words.size() < 2 || words.size() > 3 || !isValueDirective(words[at].key))
+    if (words.size() < 2 || words.size() > 3 || !isValueDirective(words[at].key()))
         return std::nullopt;
     const QString data(machine::instruction(machine::Data).mnemonic);
     const QString dataWord = lowerCase ? data.toLower() : data;
-    QString label = at == 1 ? words[0].written.toString() : QString();
+    QString label = at == 1 ? words[0].written().toString() : QString();
     if (label.endsWith(QLatin1Char(':')))
         label.chop(1);
     const bool named = isFreeLabelName(label);
     const QString written = (named ? label : QStringLiteral("name")) + QLatin1Char(' ') + dataWord +
-                            QLatin1Char(' ') + words.last().written.toString();
+                            QLatin1Char(' ') + words.last().written().toString();
     Diagnostic found = error(line.rangeOf(words[at]),
-                             quoted(words[at].written) +
+                             quoted(words[at].written()) +
                                  QLatin1String(" is a directive of other assembly languages; this "
                                                "one puts a value in a cell with DAT: '") +
                                  shown(written) + QLatin1Char('\''));
@@ -77,7 +77,7 @@ std::optional<Diagnostic> otherDirective(const SourceLine &line, bool lowerCase)
         // line keeps its layout.
         Fix fix{QLatin1String("Write '") + shown(written) + QLatin1Char('\''),
                 {Edit{line.rangeOf(words[at]), dataWord}}};
-        if (words[0].written.endsWith(QLatin1Char(':')))
+        if (words[0].written().endsWith(QLatin1Char(':')))
             fix.edits.append(Edit{Range{line.number, words[0].end - 1, words[0].end}, QString()});
         found.fixes.append(fix);
     }

@@ -30,13 +30,13 @@ using machine::Operand;
 
 bool isMnemonic(const Word &word)
 {
-    return word.mnemonic != nullptr;
+    return word.mnemonic() != nullptr;
 }
 
 // The text from the first byte of one word to the last byte of another, as written.
 QStringView span(const Word &first, const Word &last)
 {
-    return QStringView(first.written.data(), last.written.data() + last.written.size());
+    return QStringView(first.written().data(), last.written().data() + last.written().size());
 }
 
 Diagnostic error(Code code, const Range &range, const QString &message)
@@ -55,8 +55,8 @@ Diagnostic oddCharacter(const SourceLine &line, const Word &word, const OddChara
     static constexpr Code codes[] = {Code::UnusualSpace, Code::InvisibleCharacter,
                                      Code::LookAlikeCharacter};
     Diagnostic found =
-        error(codes[odd.kind], line.rangeOf(word), oddCharacterMessage(word.written, odd));
-    found.fixes.append(oddCharacterFix(word.written, line.number, word.begin, odd));
+        error(codes[odd.kind], line.rangeOf(word), oddCharacterMessage(word.written(), odd));
+    found.fixes.append(oddCharacterFix(word.written(), line.number, word.begin, odd));
     return found;
 }
 
@@ -74,22 +74,22 @@ bool fitsOperand(const QString &mnemonic, bool operand)
 // without): "did you mean", with one fix per mnemonic whose fix is right.
 std::optional<Diagnostic> misspelt(const SourceLine &line, const Word &word, const FixCheck *check)
 {
-    const machine::Instruction *other = otherLanguageMnemonic(word.key);
+    const machine::Instruction *other = otherLanguageMnemonic(word.key());
     QStringList nearest =
-        other != nullptr ? QStringList{QString(other->mnemonic)} : nearestMnemonics(word.key);
+        other != nullptr ? QStringList{QString(other->mnemonic)} : nearestMnemonics(word.key());
     const bool operand = &word != &line.words.last();
     nearest.removeIf([&](const QString &mnemonic) { return !fitsOperand(mnemonic, operand); });
     if (nearest.isEmpty())
         return std::nullopt;
     // Suggested in the case the student writes in.
-    const bool lower = word.written.toString() == word.written.toString().toLower();
+    const bool lower = word.written().toString() == word.written().toString().toLower();
     if (lower) {
         for (QString &mnemonic : nearest)
             mnemonic = mnemonic.toLower();
     }
     Diagnostic found(Severity::Error, Code::UnknownMnemonic, line.rangeOf(word), QString());
     nearest.removeIf([&](const QString &mnemonic) {
-        Fix fix{QLatin1String("Replace ") + quoted(word.written) + QLatin1String(" with '") +
+        Fix fix{QLatin1String("Replace ") + quoted(word.written()) + QLatin1String(" with '") +
                     mnemonic + QLatin1Char('\''),
                 {Edit{line.rangeOf(word), mnemonic}}};
         if (check != nullptr && !check->right(found, fix))
@@ -99,24 +99,25 @@ std::optional<Diagnostic> misspelt(const SourceLine &line, const Word &word, con
     });
     if (nearest.isEmpty())
         return std::nullopt;
-    found.message = quoted(word.written) + QLatin1String(" is not an instruction; did you mean ") +
-                    alternatives(nearest) + QLatin1Char('?');
+    found.message = quoted(word.written()) +
+                    QLatin1String(" is not an instruction; did you mean ") + alternatives(nearest) +
+                    QLatin1Char('?');
     return found;
 }
 
 // Said after the error about a word of another assembly language.
 Diagnostic otherLanguageNote(const SourceLine &line, const Word &word)
 {
-    const machine::Instruction *other = otherLanguageMnemonic(word.key);
+    const machine::Instruction *other = otherLanguageMnemonic(word.key());
     return note(Code::OtherLanguageWord, line.rangeOf(word),
-                QLatin1String("other assembly languages write ") + quoted(word.written) +
+                QLatin1String("other assembly languages write ") + quoted(word.written()) +
                     QLatin1String(" where this machine writes ") + QString(other->mnemonic) +
                     QLatin1String("; it knows only its own fifteen words"));
 }
 
 std::optional<Diagnostic> oddCharacterIn(const SourceLine &line, const Word &word)
 {
-    if (const std::optional<OddCharacter> odd = firstOddCharacter(word.written))
+    if (const std::optional<OddCharacter> odd = firstOddCharacter(word.written()))
         return oddCharacter(line, word, *odd);
     return std::nullopt;
 }
@@ -129,13 +130,13 @@ Diagnostic notAnInstruction(const SourceLine &line, const Word &word, const FixC
     if (std::optional<Diagnostic> near = misspelt(line, word, check))
         return *near;
     return error(Code::UnknownMnemonic, line.rangeOf(word),
-                 quoted(word.written) + QLatin1String(" is not an instruction"));
+                 quoted(word.written()) + QLatin1String(" is not an instruction"));
 }
 
 Diagnostic mnemonicAsLabel(const SourceLine &line, const Word &word)
 {
     return error(Code::MnemonicAsLabel, line.rangeOf(word),
-                 quoted(word.written) +
+                 quoted(word.written()) +
                      QLatin1String(" is an instruction, and instructions cannot be labels"));
 }
 
@@ -182,9 +183,9 @@ bool isImmediate(QStringView word)
 // (a '#' before a number is an immediate operand, not a comment).
 bool startsComment(const Word &word)
 {
-    return word.written.startsWith(QLatin1Char(';')) ||
-           word.written.startsWith(QLatin1String("//")) ||
-           (word.written.startsWith(QLatin1Char('#')) && !isImmediate(word.written));
+    return word.written().startsWith(QLatin1Char(';')) ||
+           word.written().startsWith(QLatin1String("//")) ||
+           (word.written().startsWith(QLatin1Char('#')) && !isImmediate(word.written()));
 }
 
 // A label for the cell that holds a number: "five" for 5, "n12" for 12, "minus3" for -3.
@@ -377,39 +378,39 @@ void ProgramCheck::collectLabels()
         const Words &words = lines[k].words;
         for (const Word &word : words) {
             if (!caseSeen && isMnemonic(word)) {
-                lowerCase = word.written.toString() != word.key;
+                lowerCase = word.written().toString() != word.key();
                 caseSeen = true;
             }
         }
         for (qsizetype at = 0; at + 1 < words.size(); ++at) {
-            if (isMnemonic(words[at]) && words[at].mnemonic->operand == Operand::Address &&
-                !operands.contains(words[at + 1].key))
-                operands.insert(words[at + 1].key, k);
-            if (isMnemonic(words[at]) && words[at].mnemonic->opcode == machine::Store)
-                storedInto.insert(words[at + 1].key);
-            if (isMnemonic(words[at]) && words[at].mnemonic->opcode >= machine::Branch)
-                branchTargets.insert(words[at + 1].key);
+            if (isMnemonic(words[at]) && words[at].mnemonic()->operand == Operand::Address &&
+                !operands.contains(words[at + 1].key()))
+                operands.insert(words[at + 1].key(), k);
+            if (isMnemonic(words[at]) && words[at].mnemonic()->opcode == machine::Store)
+                storedInto.insert(words[at + 1].key());
+            if (isMnemonic(words[at]) && words[at].mnemonic()->opcode >= machine::Branch)
+                branchTargets.insert(words[at + 1].key());
         }
-        if (words.size() >= 2 && isMnemonic(words[0]) && isData(words[1].mnemonic))
-            mnemonicLabels.insert(words[0].key);
-        if (words.size() >= 2 && words[0].role == Role::Label && isData(words[1].mnemonic))
-            dataLabels.insert(words[0].key);
-        if (words.size() >= 3 && isNumber(words[0].written) && words[0].written.front().isDigit() &&
-            !isMnemonic(words[1]) && isMnemonic(words[2]))
-            numberedLabels.insert(words[1].key);
+        if (words.size() >= 2 && isMnemonic(words[0]) && isData(words[1].mnemonic()))
+            mnemonicLabels.insert(words[0].key());
+        if (words.size() >= 2 && words[0].role == Role::Label && isData(words[1].mnemonic()))
+            dataLabels.insert(words[0].key());
+        if (words.size() >= 3 && isNumber(words[0].written()) &&
+            words[0].written().front().isDigit() && !isMnemonic(words[1]) && isMnemonic(words[2]))
+            numberedLabels.insert(words[1].key());
         if (std::any_of(words.begin(), words.end(),
                         [](const Word &word) { return isMnemonic(word); }) &&
             std::none_of(words.begin(), words.end(),
-                         [](const Word &word) { return isData(word.mnemonic); }))
+                         [](const Word &word) { return isData(word.mnemonic()); }))
             lastInstruction = qint32(k);
     }
     // A cell that a store changes holds a variable, not the number it starts with.
     for (qsizetype k = 0; k < lines.size(); ++k) {
         const Words &words = lines[k].words;
-        if (words.size() == 3 && words[0].role == Role::Label && isData(words[1].mnemonic) &&
-            isNumber(words[2].written) && !dataValues.contains(words[2].key.toLongLong()) &&
-            !storedInto.contains(words[0].key))
-            dataValues.insert(words[2].key.toLongLong(), k);
+        if (words.size() == 3 && words[0].role == Role::Label && isData(words[1].mnemonic()) &&
+            isNumber(words[2].written()) && !dataValues.contains(words[2].key().toLongLong()) &&
+            !storedInto.contains(words[0].key()))
+            dataValues.insert(words[2].key().toLongLong(), k);
     }
 }
 
@@ -443,7 +444,7 @@ ShapeContext ProgramCheck::shapes() const
 std::optional<Diagnostic> ProgramCheck::labelWithoutData(const SourceLine &line) const
 {
     const Word &name = line.words[0];
-    const auto use = operands.constFind(name.key);
+    const auto use = operands.constFind(name.key());
     // A word alone after the last instruction, or before a number there,
     // can only be a variable.
     const auto at = std::lower_bound(
@@ -452,9 +453,9 @@ std::optional<Diagnostic> ProgramCheck::labelWithoutData(const SourceLine &line)
     // A word near an instruction that fits the line was meant to be that one.
     const bool afterCode = lastInstruction >= 0 && at - lines.begin() > lastInstruction &&
                            !misspelt(line, name, nullptr);
-    if ((use == operands.constEnd() && !afterCode) || hasLabel(name.key) || isMnemonic(name) ||
-        !isFreeLabelName(name.written) ||
-        (line.words.size() == 2 && !isNumber(line.words[1].written)) || line.words.size() > 2)
+    if ((use == operands.constEnd() && !afterCode) || hasLabel(name.key()) || isMnemonic(name) ||
+        !isFreeLabelName(name.written()) ||
+        (line.words.size() == 2 && !isNumber(line.words[1].written())) || line.words.size() > 2)
         return std::nullopt;
     const QString data(machine::instruction(machine::Data).mnemonic);
     const QString dataWord = lowerCase ? data.toLower() : data;
@@ -463,29 +464,30 @@ std::optional<Diagnostic> ProgramCheck::labelWithoutData(const SourceLine &line)
             ? QStringLiteral(" is used as an operand on line %1, so it names a cell")
                   .arg(lines[*use].number)
             : QStringLiteral(" stands after the last instruction, so it names a cell");
-    Diagnostic found = error(
-        Code::LabelWithoutData, line.rangeOf(name),
-        quoted(name.written) + why +
-            QStringLiteral(", but a label needs an instruction after it; "
-                           "a variable is written '") +
-            shown(name.written) + QLatin1Char(' ') + dataWord +
-            (line.words.size() == 2 ? QLatin1Char(' ') + shown(line.words[1].written) : QString()) +
-            QLatin1Char('\''));
-    found.fixes.append(
-        Fix{QLatin1String("Insert '") + dataWord + QLatin1String("' after ") + quoted(name.written),
-            {Edit{Range{line.number, name.end, name.end}, QLatin1Char(' ') + dataWord}}});
+    Diagnostic found =
+        error(Code::LabelWithoutData, line.rangeOf(name),
+              quoted(name.written()) + why +
+                  QStringLiteral(", but a label needs an instruction after it; "
+                                 "a variable is written '") +
+                  shown(name.written()) + QLatin1Char(' ') + dataWord +
+                  (line.words.size() == 2 ? QLatin1Char(' ') + shown(line.words[1].written())
+                                          : QString()) +
+                  QLatin1Char('\''));
+    found.fixes.append(Fix{
+        QLatin1String("Insert '") + dataWord + QLatin1String("' after ") + quoted(name.written()),
+        {Edit{Range{line.number, name.end, name.end}, QLatin1Char(' ') + dataWord}}});
     return found;
 }
 
 // A number where a label belongs: operands are labels of cells that hold numbers.
 Diagnostic ProgramCheck::numberAsOperand(const SourceLine &line, const Word &word) const
 {
-    const bool immediate = word.written.startsWith(QLatin1Char('#'));
-    const QStringView number = immediate ? word.written.mid(1) : word.written;
+    const bool immediate = word.written().startsWith(QLatin1Char('#'));
+    const QStringView number = immediate ? word.written().mid(1) : word.written();
     const qint64 value = number.toLongLong();
     Diagnostic found = error(
         Code::NumberAsOperand, line.rangeOf(word),
-        quoted(word.written) +
+        quoted(word.written()) +
             (immediate ? QLatin1String(" is a number ('#' marks one in other assembly languages)")
                        : QLatin1String(" is a number")) +
             QLatin1String(", but operands are labels: the instruction works on the cell a label "
@@ -494,9 +496,9 @@ Diagnostic ProgramCheck::numberAsOperand(const SourceLine &line, const Word &wor
     if (known != dataValues.constEnd()) {
         const Word &label = lines[*known].words[0];
         found.fixes.append(Fix{
-            QLatin1String("Use ") + quoted(label.written) +
+            QLatin1String("Use ") + quoted(label.written()) +
                 QStringLiteral(", which holds %1 (line %2)").arg(value).arg(lines[*known].number),
-            {Edit{line.rangeOf(word), label.written.toString()}}});
+            {Edit{line.rangeOf(word), label.written().toString()}}});
         return found;
     }
     const QString name = freeName(nameForNumber(number));
@@ -513,10 +515,10 @@ std::optional<Diagnostic> ProgramCheck::dataLine(const SourceLine &line) const
     const Words &words = line.words;
     const Word &data = words[0];
     const Word &second = words[1];
-    if (isMnemonic(second) || hasLabel(second.key))
+    if (isMnemonic(second) || hasLabel(second.key()))
         return std::nullopt; // an operand the assembler accepts, or another error
-    if (isNumber(second.written) && words.size() == 2) {
-        const QString name = freeName(nameForNumber(second.written));
+    if (isNumber(second.written()) && words.size() == 2) {
+        const QString name = freeName(nameForNumber(second.written()));
         Diagnostic found = error(
             Code::DataWithoutLabel, line.rangeOf(data, second),
             quoted(span(data, second)) +
@@ -531,11 +533,11 @@ std::optional<Diagnostic> ProgramCheck::dataLine(const SourceLine &line) const
     const Word &last = words.size() == 3 ? words[2] : second;
     if (words.size() == 3 && isMnemonic(last))
         return std::nullopt;
-    if (!isFreeLabelName(second.written))
+    if (!isFreeLabelName(second.written()))
         return std::nullopt;
-    QString swapped = second.written.toString() + QLatin1Char(' ') + data.written.toString();
+    QString swapped = second.written().toString() + QLatin1Char(' ') + data.written().toString();
     if (words.size() == 3)
-        swapped += QLatin1Char(' ') + last.written.toString();
+        swapped += QLatin1Char(' ') + last.written().toString();
     Diagnostic found = error(Code::DataLabelAfterDat, line.rangeOf(data, last),
                              quoted(span(data, last)) +
                                  QLatin1String(": the label comes first; a data line is 'name "
@@ -549,9 +551,9 @@ std::optional<Diagnostic> ProgramCheck::dataLine(const SourceLine &line) const
 Diagnostic ProgramCheck::comment(const SourceLine &line, qsizetype from) const
 {
     const Word &mark = line.words[from];
-    const QString sign = mark.written.startsWith(QLatin1String("//"))
+    const QString sign = mark.written().startsWith(QLatin1String("//"))
                              ? QStringLiteral("//")
-                             : QString(mark.written.front());
+                             : QString(mark.written().front());
     Diagnostic found =
         error(Code::Comment, line.rangeOf(mark, line.words.last()),
               QLatin1String("the language has no comments: '") + sign +
@@ -568,16 +570,16 @@ std::optional<Diagnostic> ProgramCheck::nearLabel(const SourceLine &line, const 
 {
     // One- and two-letter names are near too many others to guess between;
     // a word that is no name (table+1) was not misspelt.
-    if (word.key.size() < 3 || !isLabelName(word.written))
+    if (word.key().size() < 3 || !isLabelName(word.written()))
         return std::nullopt;
-    const qsizetype limit = word.key.size() >= 5 ? 2 : 1;
+    const qsizetype limit = word.key().size() >= 5 ? 2 : 1;
     qsizetype best = limit + 1;
     QList<qsizetype> nearest;
     for (auto it = labels.constBegin(); it != labels.constEnd(); ++it) {
-        if (it.key().size() < 3 || qAbs(it.key().size() - word.key.size()) > limit ||
+        if (it.key().size() < 3 || qAbs(it.key().size() - word.key().size()) > limit ||
             failedLabels.contains(it.key()))
             continue;
-        const qsizetype distance = editDistance(word.key, it.key());
+        const qsizetype distance = editDistance(word.key(), it.key());
         if (distance > limit || distance > best)
             continue;
         if (distance < best)
@@ -587,8 +589,8 @@ std::optional<Diagnostic> ProgramCheck::nearLabel(const SourceLine &line, const 
     }
     // A name a refused line would define, as near, may be the one meant.
     for (auto it = failedLabels.constBegin(); it != failedLabels.constEnd(); ++it) {
-        if (it.key() != word.key && qAbs(it.key().size() - word.key.size()) <= limit &&
-            editDistance(word.key, it.key()) <= best)
+        if (it.key() != word.key() && qAbs(it.key().size() - word.key().size()) <= limit &&
+            editDistance(word.key(), it.key()) <= best)
             return std::nullopt;
     }
     return meantLabel(line, word, nearest);
@@ -604,17 +606,17 @@ std::optional<Diagnostic> ProgramCheck::meantLabel(const SourceLine &line, const
     Diagnostic found = error(Code::UndefinedLabel, line.rangeOf(word), QString());
     for (const qsizetype k : std::as_const(nearest)) {
         const Word &label = lines[k].words[0];
-        const Fix fix{QLatin1String("Replace ") + quoted(word.written) + QLatin1String(" with ") +
-                          quoted(label.written),
-                      {Edit{line.rangeOf(word), label.written.toString()}}};
+        const Fix fix{QLatin1String("Replace ") + quoted(word.written()) + QLatin1String(" with ") +
+                          quoted(label.written()),
+                      {Edit{line.rangeOf(word), label.written().toString()}}};
         if (fixCheck() != nullptr && !fixCheck()->right(found, fix))
             continue;
-        named << quoted(label.written) + QStringLiteral(" (line %1)").arg(lines[k].number);
+        named << quoted(label.written()) + QStringLiteral(" (line %1)").arg(lines[k].number);
         found.fixes.append(fix);
     }
     if (named.isEmpty())
         return std::nullopt;
-    found.message = QLatin1String("label ") + quoted(word.written) +
+    found.message = QLatin1String("label ") + quoted(word.written()) +
                     QLatin1String(" is not defined; did you mean ") + alternatives(named) +
                     QLatin1Char('?');
     return found;
@@ -637,10 +639,10 @@ std::optional<Diagnostic> ProgramCheck::twoMnemonics(const SourceLine &line) con
 {
     const Word &first = line.words[0];
     const Word &second = line.words[1];
-    const Operand firstTakes = first.mnemonic->operand;
-    const Operand secondTakes = second.mnemonic->operand;
+    const Operand firstTakes = first.mnemonic()->operand;
+    const Operand secondTakes = second.mnemonic()->operand;
     // A variable named like an instruction ("STA out" ... "out DAT 1").
-    if (firstTakes == Operand::Address && mnemonicLabels.contains(second.key))
+    if (firstTakes == Operand::Address && mnemonicLabels.contains(second.key()))
         return mnemonicAsVariable(line, second);
     if (secondTakes == Operand::Value)
         return mnemonicAsVariable(line, first);
@@ -651,12 +653,13 @@ std::optional<Diagnostic> ProgramCheck::twoMnemonics(const SourceLine &line) con
     if (firstTakes == Operand::None) {
         Diagnostic found =
             error(Code::TwoInstructions, line.rangeOf(first, second),
-                  QLatin1String("two instructions on one line, ") + quoted(first.written) +
-                      QLatin1String(" and ") + quoted(second.written) +
+                  QLatin1String("two instructions on one line, ") + quoted(first.written()) +
+                      QLatin1String(" and ") + quoted(second.written()) +
                       QLatin1String("; each needs a line of its own"));
-        found.fixes.append(Fix{
-            QLatin1String("Put ") + quoted(second.written) + QLatin1String(" on a line of its own"),
-            {Edit{Range{line.number, first.end, second.begin}, QStringLiteral("\n")}}});
+        found.fixes.append(
+            Fix{QLatin1String("Put ") + quoted(second.written()) +
+                    QLatin1String(" on a line of its own"),
+                {Edit{Range{line.number, first.end, second.begin}, QStringLiteral("\n")}}});
         return found;
     }
     return mnemonicAsLabel(line, second); // MNEMONIC NAME
@@ -683,35 +686,36 @@ std::optional<Diagnostic> ProgramCheck::noMnemonic(const SourceLine &line) const
     if (words.size() == 3)
         return notAnInstruction(line, words[1], fixCheck());
     return error(Code::MissingInstruction, line.rangeOf(words[0], words[1]),
-                 QLatin1String("neither ") + quoted(words[0].written) + QLatin1String(" nor ") +
-                     quoted(words[1].written) + QLatin1String(" is an instruction"));
+                 QLatin1String("neither ") + quoted(words[0].written()) + QLatin1String(" nor ") +
+                     quoted(words[1].written()) + QLatin1String(" is an instruction"));
 }
 
 // An operand must name a label of the program.
 std::optional<Diagnostic> ProgramCheck::operand(const SourceLine &line, const Word &word) const
 {
-    if (hasLabel(word.key))
+    if (hasLabel(word.key()))
         return std::nullopt;
     if (isMnemonic(word))
         return mnemonicAsLabel(line, word);
     if (std::optional<Diagnostic> odd = oddCharacterIn(line, word))
         return odd;
-    if (isNumber(word.written) || isImmediate(word.written))
+    if (isNumber(word.written()) || isImmediate(word.written()))
         return numberAsOperand(line, word);
     if (std::optional<Diagnostic> shape = operandShape(shapes(), line, word))
         return shape;
     if (!checkFixes) // judging a fixed text: only what is wrong counts
         return error(Code::UndefinedLabel, line.rangeOf(word), QString());
-    const QString bare = bareOperand(word.written);
-    if (bare != word.written && hasLabel(bare.toUpper()))
+    const QString bare = bareOperand(word.written());
+    if (bare != word.written() && hasLabel(bare.toUpper()))
         if (std::optional<Diagnostic> meant = meantLabel(line, word, {labels[bare.toUpper()]}))
             return meant;
     // A name a refused line would define is no misspelling of another.
-    if (!hasLabel(word.key + QLatin1Char(':')) && !failedLabels.contains(word.key))
+    if (!hasLabel(word.key() + QLatin1Char(':')) && !failedLabels.contains(word.key()))
         if (std::optional<Diagnostic> near = nearLabel(line, word))
             return near;
     return error(Code::UndefinedLabel, line.rangeOf(word),
-                 QLatin1String("label ") + quoted(word.written) + QLatin1String(" is not defined"));
+                 QLatin1String("label ") + quoted(word.written()) +
+                     QLatin1String(" is not defined"));
 }
 
 // What the assembler refuses in one line, given every label of the program.
@@ -744,26 +748,26 @@ std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
             return twoMnemonics(line);
         if (!firstIsMnemonic && !secondIsMnemonic)
             return noMnemonic(line);
-        if (firstIsMnemonic && isData(words[0].mnemonic))
+        if (firstIsMnemonic && isData(words[0].mnemonic()))
             if (std::optional<Diagnostic> data = dataLine(line))
                 return data;
         if (firstIsMnemonic)
             return operand(line, words[1]);
         return std::nullopt; // LABEL MNEMONIC
     case 3:
-        if (firstIsMnemonic && !secondIsMnemonic && isData(words[0].mnemonic))
+        if (firstIsMnemonic && !secondIsMnemonic && isData(words[0].mnemonic()))
             if (std::optional<Diagnostic> data = dataLine(line))
                 return data;
-        if (firstIsMnemonic && secondIsMnemonic && isData(words[1].mnemonic))
+        if (firstIsMnemonic && secondIsMnemonic && isData(words[1].mnemonic()))
             return mnemonicAsVariable(line, words[0]);
         if (firstIsMnemonic)
             return secondIsMnemonic ? mnemonicAsLabel(line, words[0]) : extraWords(line, 2);
         if (!secondIsMnemonic)
             return noMnemonic(line);
-        if (isData(words[1].mnemonic))
+        if (isData(words[1].mnemonic()))
             return std::nullopt; // any value is accepted; a warning says when it reads as 0
-        if (isMnemonic(words[2]) && words[1].mnemonic->operand == Operand::None &&
-            words[2].mnemonic->operand == Operand::None) {
+        if (isMnemonic(words[2]) && words[1].mnemonic()->operand == Operand::None &&
+            words[2].mnemonic()->operand == Operand::None) {
             // LABEL INP OUT: two lines joined.
             SourceLine joined = line;
             joined.words = Words(&words[1], 2);
@@ -784,7 +788,8 @@ std::optional<Diagnostic> ProgramCheck::lineError(const SourceLine &line) const
 // and one fix removes every one of them.
 bool ProgramCheck::numbered(const Words &words) const
 {
-    return words.size() >= 2 && isNumber(words[0].written) && words[0].written.front().isDigit() &&
+    return words.size() >= 2 && isNumber(words[0].written()) &&
+           words[0].written().front().isDigit() &&
            accepts(Words(&words[1], words.size() - 1), &numberedLabels);
 }
 
@@ -792,12 +797,12 @@ std::optional<Diagnostic> ProgramCheck::lineNumber(const SourceLine &line) const
 {
     const Words &words = line.words;
     // A number alone, among numbered lines, numbers a line left empty.
-    const bool alone = words.size() == 1 && isNumber(words[0].written) &&
-                       words[0].written.front().isDigit() && numberedLines.size() > 1;
+    const bool alone = words.size() == 1 && isNumber(words[0].written()) &&
+                       words[0].written().front().isDigit() && numberedLines.size() > 1;
     if (!alone && !numbered(words))
         return std::nullopt;
     Diagnostic found = error(Code::LineNumbers, line.rangeOf(words[0]),
-                             quoted(words[0].written) +
+                             quoted(words[0].written()) +
                                  QLatin1String(" is a line number; the editor numbers the lines, "
                                                "and the program holds none"));
     Fix fix{numberedLines.size() > 1 ? QStringLiteral("Remove the line numbers from every line")
@@ -819,27 +824,28 @@ std::optional<Diagnostic> ProgramCheck::lineNumber(const SourceLine &line) const
 std::optional<Diagnostic> ProgramCheck::labelBeforeNextLine(const SourceLine &line) const
 {
     const Word &word = line.words[0];
-    if (!branchTargets.contains(word.key) || hasLabel(word.key) || !isFreeLabelName(word.written))
+    if (!branchTargets.contains(word.key()) || hasLabel(word.key()) ||
+        !isFreeLabelName(word.written()))
         return std::nullopt;
     const auto next = std::upper_bound(
         lines.begin(), lines.end(), line.number,
         [](qint32 number, const SourceLine &stored) { return number < stored.number; });
     if (next == lines.end() || next->words.isEmpty() || !isMnemonic(next->words[0]) ||
-        isData(next->words[0].mnemonic))
+        isData(next->words[0].mnemonic()))
         return std::nullopt;
-    const QString joined = word.written.toString() + QLatin1Char(' ') +
+    const QString joined = word.written().toString() + QLatin1Char(' ') +
                            span(next->words.first(), next->words.last()).toString();
     Diagnostic found = error(Code::LabelAlone, line.rangeOf(word),
-                             quoted(word.written) +
+                             quoted(word.written()) +
                                  QLatin1String(" stands on a line of its own, and branches go to "
                                                "it; a label is written before the instruction "
                                                "of its line: '") +
                                  shown(joined) + QLatin1Char('\''));
     found.fixes.append(
-        Fix{QLatin1String("Move ") + quoted(word.written) +
+        Fix{QLatin1String("Move ") + quoted(word.written()) +
                 QStringLiteral(" to line %1").arg(next->number),
             {Edit{line.whole(), QString()},
-             Edit{Range{next->number, 0, 0}, word.written.toString() + QLatin1Char(' ')}}});
+             Edit{Range{next->number, 0, 0}, word.written().toString() + QLatin1Char(' ')}}});
     return found;
 }
 
@@ -849,28 +855,29 @@ Diagnostic ProgramCheck::mnemonicAsVariable(const SourceLine &line, const Word &
 {
     const bool definition = &word == &line.words[0];
     Diagnostic found(Severity::Error, Code::MnemonicAsVariable, line.rangeOf(word),
-                     quoted(word.written) +
+                     quoted(word.written()) +
                          QLatin1String(" is an instruction, so it cannot name a variable; give "
                                        "the variable another name, here and on every line that "
                                        "uses it"));
     if (!checkFixes)
         return found;
-    const QString renamed = freeName(word.written.toString() + QLatin1Char('1'));
-    Fix fix{QLatin1String("Rename the variable ") + quoted(word.written) + QLatin1String(" to '") +
-                renamed + QLatin1String("' on every line"),
+    const QString renamed = freeName(word.written().toString() + QLatin1Char('1'));
+    Fix fix{QLatin1String("Rename the variable ") + quoted(word.written()) +
+                QLatin1String(" to '") + renamed + QLatin1String("' on every line"),
             {}};
     for (const SourceLine &other : lines) {
         const Words &words = other.words;
-        if (words.size() >= 2 && words[0].key == word.key && isData(words[1].mnemonic)) {
+        if (words.size() >= 2 && words[0].key() == word.key() && isData(words[1].mnemonic())) {
             fix.edits.append(Edit{other.rangeOf(words[0]), renamed});
             if (!definition && found.related.isEmpty())
-                found.related.append(Related{other.rangeOf(words[0]),
-                                             QLatin1String("the variable ") + quoted(word.written) +
-                                                 QLatin1String(" is defined here")});
+                found.related.append(
+                    Related{other.rangeOf(words[0]), QLatin1String("the variable ") +
+                                                         quoted(word.written()) +
+                                                         QLatin1String(" is defined here")});
         }
         for (qsizetype at = 0; at + 1 < words.size(); ++at) {
-            if (isMnemonic(words[at]) && words[at].mnemonic->operand == Operand::Address &&
-                words[at + 1].key == word.key)
+            if (isMnemonic(words[at]) && words[at].mnemonic()->operand == Operand::Address &&
+                words[at + 1].key() == word.key())
                 fix.edits.append(Edit{other.rangeOf(words[at + 1]), renamed});
         }
     }
@@ -886,16 +893,16 @@ const Word *ProgramCheck::operandOfMisspelt(const Words &words) const
         return nullptr;
     const Word &word = words[words.size() - 2];
     const Word &operand = words.last();
-    if (hasLabel(operand.key) || isNumber(operand.written))
+    if (hasLabel(operand.key()) || isNumber(operand.written()))
         return nullptr;
     // A long text repeats its words: each is looked up among the mnemonics once.
-    auto known = nearOperandTaker.constFind(word.key);
+    auto known = nearOperandTaker.constFind(word.key());
     if (known == nearOperandTaker.constEnd()) {
-        const machine::Instruction *other = otherLanguageMnemonic(word.key);
+        const machine::Instruction *other = otherLanguageMnemonic(word.key());
         const QStringList nearest =
-            other != nullptr ? QStringList{QString(other->mnemonic)} : nearestMnemonics(word.key);
+            other != nullptr ? QStringList{QString(other->mnemonic)} : nearestMnemonics(word.key());
         known = nearOperandTaker.insert(
-            QString(word.key.constData(), word.key.size()),
+            QString(word.key().constData(), word.key().size()),
             std::any_of(nearest.begin(), nearest.end(), [](const QString &mnemonic) {
                 return rowOf(mnemonic)->operand == Operand::Address;
             }));
@@ -908,12 +915,12 @@ const Word *ProgramCheck::operandOfMisspelt(const Words &words) const
 std::optional<Diagnostic> ProgramCheck::labelAlone(const SourceLine &line) const
 {
     const Word &word = line.words[0];
-    if (!word.written.endsWith(QLatin1Char(':')) || !isFreeLabelName(word.written.chopped(1)))
+    if (!word.written().endsWith(QLatin1Char(':')) || !isFreeLabelName(word.written().chopped(1)))
         return std::nullopt;
-    const QStringView name = word.written.chopped(1);
+    const QStringView name = word.written().chopped(1);
     Diagnostic found =
         error(Code::LabelWithColon, line.rangeOf(word),
-              quoted(word.written) +
+              quoted(word.written()) +
                   QLatin1String(" stands on a line of its own; a label is written without a "
                                 "colon before the instruction of its line"));
     const auto at = std::lower_bound(
@@ -952,44 +959,44 @@ void ProgramCheck::notesOnName(const SourceLine &line, Diagnostic &found) const
     }
     if (use == nullptr)
         return;
-    if (const auto colon = labels.constFind(use->key + QLatin1Char(':'));
+    if (const auto colon = labels.constFind(use->key() + QLatin1Char(':'));
         colon != labels.constEnd()) {
         const SourceLine &at = lines[*colon];
         const Word &label = at.words[0];
         Diagnostic colonNote =
             note(Code::LabelWithColon, at.rangeOf(label),
                  QLatin1String("labels take no colon; this line defines the label ") +
-                     quoted(label.written));
+                     quoted(label.written()));
         colonNote.fixes.append(Fix{QStringLiteral("Remove the colon"),
                                    {Edit{Range{at.number, label.end - 1, label.end}, QString()}}});
         found.notes.append(colonNote);
-    } else if (const auto failed = failedLabels.constFind(use->key);
+    } else if (const auto failed = failedLabels.constFind(use->key());
                failed != failedLabels.constEnd()) {
         const SourceLine &at = lines[*failed];
         const auto named = std::find_if(at.words.begin(), at.words.end(),
-                                        [&](const Word &word) { return word.key == use->key; });
+                                        [&](const Word &word) { return word.key() == use->key(); });
         found.notes.append(
             note(Code::DefinitionFailed, at.rangeOf(named != at.words.end() ? *named : at.words[0]),
-                 QLatin1String("the label ") + quoted(use->written) +
+                 QLatin1String("the label ") + quoted(use->written()) +
                      QLatin1String(" would be defined here, but this line has an error")));
-    } else if (found.fixes.isEmpty() && use != &line.words.first() && !nearAName(use->key)) {
+    } else if (found.fixes.isEmpty() && use != &line.words.first() && !nearAName(use->key())) {
         // A name that an instruction reads or writes is a variable: one DAT line defines it.
         const Word &instruction = *(use - 1);
-        if (!isMnemonic(instruction) || instruction.mnemonic->opcode >= machine::Branch ||
-            !isFreeLabelName(use->written))
+        if (!isMnemonic(instruction) || instruction.mnemonic()->opcode >= machine::Branch ||
+            !isFreeLabelName(use->written()))
             return;
         const QString data(machine::instruction(machine::Data).mnemonic);
         QString definition =
-            shown(use->written) + QLatin1Char(' ') + (lowerCase ? data.toLower() : data);
+            shown(use->written()) + QLatin1Char(' ') + (lowerCase ? data.toLower() : data);
         // A name a fix gives a number holds that number.
-        if (const std::optional<qint64> number = numberForName(use->written.toString()))
+        if (const std::optional<qint64> number = numberForName(use->written().toString()))
             definition += QLatin1Char(' ') + QString::number(*number);
         Diagnostic define = note(Code::DefineVariable, line.rangeOf(*use),
-                                 QLatin1String("to use ") + quoted(use->written) +
+                                 QLatin1String("to use ") + quoted(use->written()) +
                                      QLatin1String(" as a variable, define it on a line of its "
                                                    "own after the program: '") +
                                      definition + QLatin1Char('\''));
-        define.fixes.append(Fix{QLatin1String("Define ") + quoted(use->written) +
+        define.fixes.append(Fix{QLatin1String("Define ") + quoted(use->written()) +
                                     QLatin1String(" after the last line"),
                                 {appendLine(definition)}});
         found.notes.append(define);
@@ -1008,12 +1015,12 @@ bool ProgramCheck::accepts(Words words, const QSet<QString> *more) const
         // MNEMONIC LABEL or LABEL MNEMONIC.
         if (isMnemonic(words[0]) == isMnemonic(words[1]))
             return false;
-        return !isMnemonic(words[0]) || hasLabel(words[1].key);
+        return !isMnemonic(words[0]) || hasLabel(words[1].key());
     case 3:
         // LABEL DAT VALUE or LABEL MNEMONIC LABEL.
         if (isMnemonic(words[0]) || !isMnemonic(words[1]))
             return false;
-        return isData(words[1].mnemonic) || hasLabel(words[2].key);
+        return isData(words[1].mnemonic()) || hasLabel(words[2].key());
     default:
         return false; // an empty line, or more than three words
     }
@@ -1044,7 +1051,7 @@ Diagnostic ProgramCheck::errorOn(qint32 k, quint8 count, quint8 part) const
         found.notes.append(carriageReturns(line));
     if (found.code == Code::UnknownMnemonic) {
         for (const Word &word : words) {
-            if (word.begin == found.range.begin && otherLanguageMnemonic(word.key) != nullptr)
+            if (word.begin == found.range.begin && otherLanguageMnemonic(word.key()) != nullptr)
                 found.notes.append(otherLanguageNote(line, word));
         }
     }
@@ -1065,9 +1072,10 @@ const FixCheck *ProgramCheck::fixCheck() const
     if (!checkFixes)
         return nullptr;
     if (!fixCheck_) {
-        QSet<qint32> numbers;
+        QList<qint32> numbers;
+        numbers.reserve(refused.size());
         for (const auto &[k, count] : refused)
-            numbers.insert(lines[k].number);
+            numbers.append(lines[k].number);
         fixCheck_ = std::make_unique<FixCheck>(text, numbers);
     }
     return fixCheck_.get();
@@ -1088,12 +1096,13 @@ void ProgramCheck::prepare()
         for (const SourceLine &line : lines) {
             if (numbered(line.words))
                 numberedLines.append({line.number, line.words[1].begin});
-            else if (line.words.size() == 1 && isNumber(line.words[0].written) &&
-                     line.words[0].written.front().isDigit())
+            else if (line.words.size() == 1 && isNumber(line.words[0].written()) &&
+                     line.words[0].written().front().isDigit())
                 numberedLines.append({line.number, line.words[0].end});
         }
     }
     errorCount.fill(0, lines.size());
+    refused.reserve(lines.size());
     for (qint32 k = 0; k < lines.size(); ++k) {
         const Words &words = lines[k].words;
         if (accepts(words))
@@ -1115,28 +1124,26 @@ void ProgramCheck::prepare()
         // A refused line defines nothing, whatever the first pass entered; the
         // name it was meant to define: its first word, or the one after a
         // DAT written before its label.
-        // Every name before the first mnemonic counts (after a line number too).
-        QStringList names;
-        for (const Word &word : words) {
-            if (isMnemonic(word) || &word == misspeltOperand)
-                break;
-            names.append(word.key);
-        }
-        if (names.isEmpty() && words.size() >= 2 && isData(words[0].mnemonic) &&
-            !isMnemonic(words[1]))
-            names.append(words[1].key);
         // A line with a DAT or with no mnemonic at all was meant to hold data.
         const bool data = std::none_of(words.begin(), words.end(), [](const Word &word) {
-            return isMnemonic(word) && !isData(word.mnemonic);
+            return isMnemonic(word) && !isData(word.mnemonic());
         });
-        for (QString &name : names) {
+        const auto meant = [&](const Word &word) {
+            QString name = word.key();
             if (name.endsWith(QLatin1Char(':')))
                 name.chop(1);
             if (!name.isEmpty() && !failedLabels.contains(name))
                 failedLabels.insert(name, k);
             if (!name.isEmpty() && data)
                 dataLabels.insert(name);
-        }
+        };
+        // Every name before the first mnemonic counts (after a line number too).
+        const Word *named = words.begin();
+        for (; named != words.end() && !isMnemonic(*named) && named != misspeltOperand; ++named)
+            meant(*named);
+        if (named == words.begin() && words.size() >= 2 && isData(words[0].mnemonic()) &&
+            !isMnemonic(words[1]))
+            meant(words[1]);
     }
 }
 

@@ -78,7 +78,7 @@ QString applied(const QString &text, const Fix &fix)
     return result;
 }
 
-FixCheck::FixCheck(const SourceText &text, QSet<qint32> refused)
+FixCheck::FixCheck(const SourceText &text, QList<qint32> refused)
     : text_(text), refused_(std::move(refused))
 {
 }
@@ -86,8 +86,13 @@ FixCheck::FixCheck(const SourceText &text, QSet<qint32> refused)
 // The label a stored line defines, or an empty key.
 QString definedBy(const SourceLine &line)
 {
-    return !line.words.isEmpty() && line.words[0].role == Role::Label ? line.words[0].key
+    return !line.words.isEmpty() && line.words[0].role == Role::Label ? line.words[0].key()
                                                                       : QString();
+}
+
+bool FixCheck::refused(qint32 number) const
+{
+    return std::binary_search(refused_.begin(), refused_.end(), number);
 }
 
 bool FixCheck::right(const Diagnostic &about, const Fix &fix) const
@@ -142,10 +147,10 @@ bool FixCheck::right(const Diagnostic &about, const Fix &fix) const
     }
     if (!removed.isEmpty()) {
         for (const SourceLine &line : lines) {
-            if (involved.contains(line.number) || refused_.contains(line.number))
+            if (involved.contains(line.number) || refused(line.number))
                 continue;
             for (const Word &word : line.words) {
-                if (word.role == Role::Operand && removed.contains(word.key))
+                if (word.role == Role::Operand && removed.contains(word.key()))
                     return false; // a line that assembled names a label no more defined
             }
         }
@@ -186,7 +191,7 @@ bool FixCheck::right(const Diagnostic &about, const Fix &fix) const
             return false; // a line the fix wrote whole
         if (!inPart.edited && original != about.range.line)
             continue;
-        if (!inPart.edited && !refused_.contains(original))
+        if (!inPart.edited && !refused(original))
             return false;
         // A line cut in parts by line feeds alone holds only words it had.
         if (inPart.split &&

@@ -8,7 +8,7 @@
 #include "diagnostics/diagnostic.h"
 #include "diagnostics/sourcetext.h"
 
-#include <QSet>
+#include <QList>
 #include <QString>
 
 #include <functional>
@@ -23,8 +23,8 @@ QString applied(const QString &text, const Fix &fix);
 class FixCheck
 {
 public:
-    // `refused`: the numbers of the lines of `text` the assembler refuses.
-    FixCheck(const SourceText &text, QSet<qint32> refused);
+    // `refused`: the numbers of the lines of `text` the assembler refuses, in order.
+    FixCheck(const SourceText &text, QList<qint32> refused);
 
     // Whether applying `fix` to the text removes `about` (an error) and adds
     // no error: no line the assembler accepted is refused after it, no error
@@ -38,8 +38,10 @@ public:
     void keepRightFixes(Diagnostic &found) const;
 
 private:
+    bool refused(qint32 number) const;
+
     const SourceText &text_;
-    const QSet<qint32> refused_;
+    const QList<qint32> refused_;
 };
 
 } // namespace diagnostics

@@ -57,10 +57,10 @@ public:
         for (qint32 k = 0; k < lines.size(); ++k) {
             Cell &cell = cells[k];
             if (const Word *mnemonic = text.mnemonicOf(k))
-                cell.row = mnemonic->mnemonic;
+                cell.row = mnemonic->mnemonic();
             cell.operand = text.operandOf(k);
             if (cell.row != nullptr && cell.row->operand == Operand::Address && cell.operand)
-                cell.target = text.labelLine(cell.operand->key);
+                cell.target = text.labelLine(cell.operand->key());
         }
     }
 
@@ -113,7 +113,7 @@ private:
         const QString word = image.value(cell.target);
         bool isNumber = false;
         const qint64 value = word.toLongLong(&isNumber, 10);
-        QString text = QLatin1String("STA writes into ") + quoted(cell.operand->written) +
+        QString text = QLatin1String("STA writes into ") + quoted(cell.operand->written()) +
                        QLatin1String(", which labels the instruction on ") + lineOf(cell.target) +
                        QLatin1String(", so the program overwrites its own code");
         if (isNumber) {
@@ -138,7 +138,7 @@ private:
             return; // a DAT 1202 is a legal OUT
         add(Code::BranchIntoData, lines[k].rangeOf(*cell.operand),
             QString(cell.row->mnemonic) + QLatin1String(" jumps to ") +
-                quoted(cell.operand->written) + QLatin1String(", the data on ") +
+                quoted(cell.operand->written()) + QLatin1String(", the data on ") +
                 lineOf(cell.target) + QLatin1String(", whose word ") + word + QLatin1Char(' ') +
                 decoding(word) +
                 QLatin1String("; a run that takes this branch stops there with an error"));

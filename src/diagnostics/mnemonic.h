@@ -5,7 +5,7 @@
 
 #include "machine/instructionset.h"
 
-#include <QString>
+#include <QStringView>
 
 namespace diagnostics
 {
@@ -21,7 +21,7 @@ constexpr bool everyMnemonicHasThreeLetters()
 static_assert(everyMnemonicHasThreeLetters(), "rowOf looks only at words of three letters");
 
 // The row of a mnemonic, or null for a word that is none.
-inline const machine::Instruction *rowOf(const QString &key)
+inline const machine::Instruction *rowOf(QStringView key)
 {
     // Every mnemonic has three letters; most words are labels of other lengths.
     if (key.size() != 3)

@@ -46,7 +46,7 @@ const Quote *quoteOf(QChar c)
 
 bool isMnemonicWord(const Word &word)
 {
-    return word.mnemonic != nullptr;
+    return word.mnemonic() != nullptr;
 }
 
 Diagnostic error(Code code, const Range &range, const QString &message)
@@ -56,8 +56,8 @@ Diagnostic error(Code code, const Range &range, const QString &message)
 
 Fix replaceWith(const SourceLine &line, const Word &word, const QString &name)
 {
-    return Fix{QLatin1String("Replace ") + quoted(word.written) + QLatin1String(" with '") + name +
-                   QLatin1Char('\''),
+    return Fix{QLatin1String("Replace ") + quoted(word.written()) + QLatin1String(" with '") +
+                   name + QLatin1Char('\''),
                {Edit{line.rangeOf(word), name}}};
 }
 
@@ -75,7 +75,7 @@ std::optional<Diagnostic> quotedOperand(const ShapeContext &context, const Sourc
 {
     QStringList names;
     QString bare;
-    for (const QChar c : word.written) {
+    for (const QChar c : word.written()) {
         if (const Quote *quote = quoteOf(c)) {
             if (!names.contains(QLatin1String(quote->name)))
                 names.append(QLatin1String(quote->name));
@@ -86,7 +86,7 @@ std::optional<Diagnostic> quotedOperand(const ShapeContext &context, const Sourc
     if (names.isEmpty())
         return std::nullopt;
     Diagnostic found = error(Code::QuotedOperand, line.rangeOf(word),
-                             quoted(word.written) + QLatin1String(" holds ") + listed(names) +
+                             quoted(word.written()) + QLatin1String(" holds ") + listed(names) +
                                  QLatin1String(": an operand is a label, written without quotes"));
     if (!bare.isEmpty() && context.hasLabel(bare.toUpper()))
         found.fixes.append(replaceWith(line, word, bare));
@@ -98,7 +98,7 @@ std::optional<Diagnostic> bracketed(const ShapeContext &context, const SourceLin
 {
     static const QString opening = QStringLiteral("([{");
     static const QString closing = QStringLiteral(")]}");
-    const QStringView written = word.written;
+    const QStringView written = word.written();
     const qsizetype kind = written.isEmpty() ? -1 : opening.indexOf(written.front());
     if (kind < 0 || written.size() < 3 || written.back() != closing[kind])
         return std::nullopt;
@@ -116,14 +116,14 @@ std::optional<Diagnostic> arithmetic(const ShapeContext &context, const SourceLi
                                      const Word &word)
 {
     static const QRegularExpression shape(QStringLiteral("^(.+?)([+-])([0-9]{1,2})$"));
-    const QRegularExpressionMatch match = shape.match(word.written.toString());
+    const QRegularExpressionMatch match = shape.match(word.written().toString());
     if (!match.hasMatch() || !isLabelName(match.capturedView(1)))
         return std::nullopt;
     const QString name = match.captured(1);
     const qint32 offset = match.captured(3).toInt() * (match.captured(2) == u"-" ? -1 : 1);
     Diagnostic found =
         error(Code::OperandArithmetic, line.rangeOf(word),
-              quoted(word.written) +
+              quoted(word.written()) +
                   QLatin1String(" is arithmetic: an operand is one label; for another cell than ") +
                   quoted(name) + QLatin1String(", give that cell a label of its own"));
     if (!context.hasLabel(name.toUpper()))
@@ -142,7 +142,7 @@ std::optional<Diagnostic> arithmetic(const ShapeContext &context, const SourceLi
     if (cell.words.isEmpty())
         return found;
     if (cell.words[0].role == Role::Label) {
-        const QString label = cell.words[0].written.toString();
+        const QString label = cell.words[0].written().toString();
         found.fixes.append(
             Fix{QLatin1String("Use ") + quoted(label) +
                     QStringLiteral(", the label of that cell (line %1)").arg(cell.number),
@@ -181,20 +181,20 @@ std::optional<Diagnostic> listOnLine(const ShapeContext &context, const SourceLi
         at = 1;
     // An instruction that takes no operand has other errors to tell.
     if (words.isEmpty() || !isMnemonicWord(words[at]) || at + 1 >= words.size() ||
-        words[at].mnemonic->operand == machine::Operand::None)
+        words[at].mnemonic()->operand == machine::Operand::None)
         return std::nullopt;
     const Word &first = words[at + 1];
     const Word &last = words.last();
     const bool comma = std::any_of(&first, words.end(), [](const Word &word) {
-        return word.written.contains(QLatin1Char(','));
+        return word.written().contains(QLatin1Char(','));
     });
     if (!comma)
         return std::nullopt;
-    const QStringView span(first.written.data(), last.written.data() + last.written.size());
+    const QStringView span(first.written().data(), last.written().data() + last.written().size());
     QStringList items =
         span.toString().split(QRegularExpression(QStringLiteral("[,\\s]+")), Qt::SkipEmptyParts);
     const Range range = line.rangeOf(first, last);
-    if (isData(words[at].mnemonic)) {
+    if (isData(words[at].mnemonic())) {
         Diagnostic found = error(
             Code::DataList, range,
             quoted(span) + QLatin1String(" is a list, but a DAT line holds one value; write one "
@@ -202,11 +202,11 @@ std::optional<Diagnostic> listOnLine(const ShapeContext &context, const SourceLi
         if (at == 1 && items.size() > 1 && context.lines != nullptr) {
             // The first value keeps the line and its label; each next one gets a line
             // written as this one is, labelled after it.
-            const QString label = words[0].written.toString();
-            const QStringView gap1(words[0].written.data() + words[0].written.size(),
-                                   words[1].written.data());
-            const QStringView gap2(words[1].written.data() + words[1].written.size(),
-                                   first.written.data());
+            const QString label = words[0].written().toString();
+            const QStringView gap1(words[0].written().data() + words[0].written().size(),
+                                   words[1].written().data());
+            const QStringView gap2(words[1].written().data() + words[1].written().size(),
+                                   first.written().data());
             QString text = items[0];
             QStringList names;
             for (qsizetype k = 1; k < items.size(); ++k) {
@@ -216,7 +216,7 @@ std::optional<Diagnostic> listOnLine(const ShapeContext &context, const SourceLi
                         name += QLatin1Char('_');
                 }
                 names.append(name);
-                text += QLatin1Char('\n') + name + gap1.toString() + words[1].written.toString() +
+                text += QLatin1Char('\n') + name + gap1.toString() + words[1].written().toString() +
                         gap2.toString() + items[k];
             }
             found.fixes.append(
@@ -228,14 +228,14 @@ std::optional<Diagnostic> listOnLine(const ShapeContext &context, const SourceLi
         // One operand with a comma after it (or before it).
         Diagnostic found =
             error(Code::OperandList, range,
-                  quoted(first.written) + QLatin1String(" has a comma: an operand is one label, "
-                                                        "written without one"));
+                  quoted(first.written()) + QLatin1String(" has a comma: an operand is one label, "
+                                                          "written without one"));
         if (context.hasLabel(items[0].toUpper()) && isLabelName(items[0]))
             found.fixes.append(replaceWith(line, first, items[0]));
         return found;
     }
     return error(Code::OperandList, range,
-                 quoted(span) + QLatin1String(" is a list, but ") + quoted(words[at].written) +
+                 quoted(span) + QLatin1String(" is a list, but ") + quoted(words[at].written()) +
                      QLatin1String(" takes one operand: one label; each instruction works on "
                                    "one cell"));
 }

@@ -60,16 +60,16 @@ QString faultText(const SourceText &text, const machine::Fault &fault, qint32 ad
     const Word *mnemonic = fromLine ? text.mnemonicOf(address) : nullptr;
     if (!fromLine) {
         // The notes tell how the run got there.
-    } else if (mnemonic == nullptr || isData(mnemonic->mnemonic)) {
+    } else if (mnemonic == nullptr || isData(mnemonic->mnemonic())) {
         found += QLatin1String("; it is data, and the run took it for an instruction");
     } else {
         const bool operand = text.operandOf(address) != nullptr;
-        const QString name = mnemonic->written.toString();
-        if (mnemonic->mnemonic->operand == machine::Operand::None && operand)
+        const QString name = mnemonic->written().toString();
+        if (mnemonic->mnemonic()->operand == machine::Operand::None && operand)
             found += QLatin1String("; ") + name +
                      QLatin1String(" takes no operand, and the one written after it made its "
                                    "word none");
-        else if (mnemonic->mnemonic->operand == machine::Operand::Address && !operand)
+        else if (mnemonic->mnemonic()->operand == machine::Operand::Address && !operand)
             found += QLatin1String("; ") + name +
                      QLatin1String(" needs an operand, the label of the cell it works on");
         else
@@ -121,8 +121,8 @@ Diagnostic runError(const SourceText &text, qint32 address, Code code, const QSt
     const SourceLine &line = text.lines()[address];
     // The mnemonic; a data line as a whole.
     const Word *mnemonic = text.mnemonicOf(address);
-    found.range = mnemonic != nullptr && !isData(mnemonic->mnemonic) ? line.rangeOf(*mnemonic)
-                                                                     : line.allWords();
+    found.range = mnemonic != nullptr && !isData(mnemonic->mnemonic()) ? line.rangeOf(*mnemonic)
+                                                                       : line.allWords();
     return found;
 }
 

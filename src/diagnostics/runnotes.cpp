@@ -48,7 +48,7 @@ private:
     bool isData(qint32 address) const
     {
         const Word *mnemonic = text.mnemonicOf(address);
-        return mnemonic != nullptr && diagnostics::isData(mnemonic->mnemonic);
+        return mnemonic != nullptr && diagnostics::isData(mnemonic->mnemonic());
     }
     // "cell 04 (line 5)", or the cell alone when no line of the program made it.
     QString placeOf(qint32 address) const
@@ -69,10 +69,10 @@ private:
         const Word *operand = text.operandOf(address);
         if (mnemonic == nullptr || operand == nullptr)
             return -1;
-        const Instruction *row = mnemonic->mnemonic;
+        const Instruction *row = mnemonic->mnemonic();
         if (row->operand != Operand::Address || row->opcode < machine::Branch)
             return -1;
-        return text.labelLine(operand->key);
+        return text.labelLine(operand->key());
     }
 
     // Three ways into data: the run starts on it, a branch names it, or the

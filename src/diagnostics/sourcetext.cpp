@@ -66,7 +66,7 @@ namespace
 // The roles of a line's words, as the assembler reads a line of each shape.
 void assignRoles(Word *words, qsizetype size)
 {
-    const auto mnemonic = [&](qsizetype at) { return words[at].mnemonic != nullptr; };
+    const auto mnemonic = [&](qsizetype at) { return words[at].mnemonic() != nullptr; };
     switch (size) {
     case 1:
         if (mnemonic(0))
@@ -85,7 +85,7 @@ void assignRoles(Word *words, qsizetype size)
         if (!mnemonic(0) && mnemonic(1)) {
             words[0].role = Role::Label;
             words[1].role = Role::Mnemonic;
-            words[2].role = isData(words[1].mnemonic) ? Role::Value : Role::Operand;
+            words[2].role = isData(words[1].mnemonic()) ? Role::Value : Role::Operand;
         }
         break;
     default:
@@ -96,25 +96,17 @@ void assignRoles(Word *words, qsizetype size)
 } // namespace
 
 SourceText::SourceText(const QString &text)
-    : text_(text), upper_(text.toUpper()),
-      appendedLine_(qint32(text.count(QLatin1Char('\n'))) +
-                    (text.isEmpty() || text.endsWith(QLatin1Char('\n')) ? 1 : 2))
+    : text_(text), appendedLine_(qint32(text.count(QLatin1Char('\n'))) +
+                                 (text.isEmpty() || text.endsWith(QLatin1Char('\n')) ? 1 : 2))
 {
-    // A character whose upper case is longer ('ß' is "SS") moves the rest;
-    // the words' keys are then upper-cased one by one.
-    const bool sharedKeys = upper_.size() == text_.size();
     const QStringView all(text_);
-    lines_.reserve(all.count(u'\n') + 1);
-    // Room for every word at once, so that the lines can point at their
-    // words as they are read: no more words than runs of characters that do
-    // not split words.
-    qsizetype runs = 0;
-    bool inRun = false;
-    for (const QChar c : all) {
-        runs += !inRun && !separates(c);
-        inRun = !separates(c);
-    }
-    words_.reserve(runs);
+    lines_.reserve(appendedLine_);
+    // Room for every word and every key at once, so that they never move:
+    // a word and the blank after it take two characters at least, and no
+    // key of ASCII letters is longer than its word. Room reserved and never
+    // written takes no memory.
+    words_.reserve(std::size_t(all.size() / 2 + 1));
+    keys_.reserve(all.size());
     qint32 number = 0;
     qsizetype start = 0;
     while (start <= all.size()) {
@@ -137,7 +129,7 @@ SourceText::SourceText(const QString &text)
             qsizetype step = 1;
             for (qsizetype at = 0; at < first; at += step)
                 bytes += bytesOf(line.text, at, step);
-            const qsizetype firstWord = words_.size();
+            const qsizetype firstWord = qsizetype(words_.size());
             qsizetype at = first;
             while (at < last) {
                 if (separates(line.text[at])) {
@@ -153,28 +145,54 @@ SourceText::SourceText(const QString &text)
                     at += step;
                 }
                 word.end = bytes;
-                word.written = line.text.sliced(wordStart, at - wordStart);
-                word.key = sharedKeys ? QString::fromRawData(upper_.constData() + start + wordStart,
-                                                             at - wordStart)
-                                      : word.written.toString().toUpper();
-                word.mnemonic = rowOf(word.key);
-                words_.append(std::move(word));
+                word.written_ = line.text.data() + wordStart;
+                word.writtenSize_ = qint32(at - wordStart);
+                setKey(word);
+                if (const machine::Instruction *row = rowOf(QStringView(word.key_, word.keySize_)))
+                    word.row_ = qint8(row - machine::kInstructionSet.data());
+                words_.push_back(word);
             }
             Word *lineWords = words_.data() + firstWord;
-            assignRoles(lineWords, words_.size() - firstWord);
-            line.words = Words(lineWords, words_.size() - firstWord);
+            const qsizetype count = qsizetype(words_.size()) - firstWord;
+            assignRoles(lineWords, count);
+            line.words = Words(lineWords, count);
             lines_.append(line);
         }
         start = stop + 1;
     }
-    Q_ASSERT(words_.size() <= runs); // the words never moved
     for (qint32 k = 0; k < lines_.size(); ++k) {
         // A line of two or three words that starts with a name and has a
         // mnemonic second defines a label, whatever else is wrong with it;
         // the first definition is the one used.
         const Words &words = lines_[k].words;
-        if (!words.isEmpty() && words[0].role == Role::Label && !labels_.contains(words[0].key))
-            labels_.insert(words[0].key, k);
+        if (!words.isEmpty() && words[0].role == Role::Label && !labels_.contains(words[0].key()))
+            labels_.insert(words[0].key(), k);
+    }
+}
+
+void SourceText::setKey(Word &word)
+{
+    const QStringView written = word.written();
+    bool ascii = true;
+    bool lower = false;
+    for (const QChar c : written) {
+        ascii = ascii && c.unicode() < 0x80;
+        lower = lower || (c >= u'a' && c <= u'z');
+    }
+    word.key_ = word.written_;
+    word.keySize_ = word.writtenSize_;
+    if (!ascii) {
+        // Its upper case may be longer ('ß' is "SS").
+        ownKeys_.append(written.toString().toUpper());
+        word.key_ = ownKeys_.last().constData();
+        word.keySize_ = qint32(ownKeys_.last().size());
+    } else if (lower) {
+        const qsizetype from = keys_.size();
+        keys_.resize(from + written.size()); // within the room reserved
+        QChar *key = keys_.data() + from;
+        for (const QChar c : written)
+            *key++ = c >= u'a' && c <= u'z' ? QChar(c.unicode() - (u'a' - u'A')) : c;
+        word.key_ = keys_.constData() + from;
     }
 }
 

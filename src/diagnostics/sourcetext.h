@@ -14,8 +14,11 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <QtGlobal>
+
+#include <vector>
 
 namespace diagnostics
 {
@@ -25,17 +28,33 @@ namespace diagnostics
 // line has none. Words of a line of no such shape are Other.
 enum class Role : quint8 { Label, Mnemonic, Operand, Value, Other };
 
+class SourceText;
+
+// A word of a line. Its characters are the SourceText's, so that the words
+// of a text take no allocation of their own; a copy of its key that outlives
+// the SourceText needs its own data (QString(key.constData(), key.size())).
 struct Word {
-    QStringView written; // as in the text
-    // Upper-cased: what the assembler compares. It shares the text's
-    // upper-cased copy that the SourceText keeps: a copy that outlives the
-    // SourceText needs its own data (QString(key.constData(), key.size())).
-    QString key;
-    // The instruction table's row the word names, or null for a word that is no mnemonic.
-    const machine::Instruction *mnemonic = nullptr;
     qint32 begin = 0; // bytes into the line's UTF-8 text, from 0
     qint32 end = 0;   // end excluded
     Role role = Role::Other;
+
+    // As in the text.
+    QStringView written() const { return QStringView(written_, writtenSize_); }
+    // Upper-cased: what the assembler compares.
+    QString key() const { return QString::fromRawData(key_, keySize_); }
+    // The instruction table's row the word names, or null for a word that is no mnemonic.
+    const machine::Instruction *mnemonic() const
+    {
+        return row_ < 0 ? nullptr : &machine::kInstructionSet[std::size_t(row_)];
+    }
+
+private:
+    friend class SourceText;
+    const QChar *written_ = nullptr;
+    const QChar *key_ = nullptr;
+    qint32 writtenSize_ = 0;
+    qint32 keySize_ = 0;
+    qint8 row_ = -1;
 };
 
 // The words of one line: a view into the words a SourceText keeps.
@@ -109,8 +128,15 @@ public:
 
 private:
     const QString text_;
-    QString upper_; // the text upper-cased, which the words' keys share
-    QList<Word> words_;
+    // Points a word's key at the word itself when it is written in upper
+    // case, else at an upper-cased copy.
+    void setKey(Word &word);
+
+    // The keys of the words of ASCII characters written in lower case, one
+    // after the other, and of the other words one by one.
+    QString keys_;
+    QStringList ownKeys_;
+    std::vector<Word> words_;
     QList<SourceLine> lines_;
     QHash<QString, qint32> labels_;
     qint32 appendedLine_ = 1;

@@ -41,12 +41,12 @@ public:
     {
         const Words &words = line.words;
         // An accepted line is MNEMONIC, MNEMONIC NAME, LABEL MNEMONIC or LABEL MNEMONIC OPERAND.
-        const bool labelled = words.size() > 1 && words[0].mnemonic == nullptr;
+        const bool labelled = words.size() > 1 && words[0].mnemonic() == nullptr;
         const qsizetype at = labelled ? 1 : 0;
         if (at >= words.size())
             return false;
         const Word &mnemonic = words[at];
-        const Instruction *row = mnemonic.mnemonic;
+        const Instruction *row = mnemonic.mnemonic();
         if (row == nullptr)
             return false;
         const bool hasOperand = at + 1 < words.size();
@@ -92,13 +92,13 @@ private:
     qint32 dataLabelAfter(qint32 k) const
     {
         const Words &words = lines[k].words;
-        if (words.size() != 2 || words[0].mnemonic != nullptr || words[1].mnemonic == nullptr ||
-            words[1].mnemonic->operand != Operand::Address)
+        if (words.size() != 2 || words[0].mnemonic() != nullptr || words[1].mnemonic() == nullptr ||
+            words[1].mnemonic()->operand != Operand::Address)
             return -1;
         for (qint32 other = 0; other < lines.size(); ++other) {
             const Words &data = lines[other].words;
-            if (other != k && data.size() >= 2 && data[0].key == words[0].key &&
-                data[1].mnemonic != nullptr && data[1].mnemonic->operand == Operand::Value)
+            if (other != k && data.size() >= 2 && data[0].key() == words[0].key() &&
+                data[1].mnemonic() != nullptr && data[1].mnemonic()->operand == Operand::Value)
                 return other;
         }
         return -1;
@@ -108,13 +108,13 @@ private:
     void dataLabelBefore(const Word &label, const Word &mnemonic)
     {
         const QString swapped =
-            mnemonic.written.toString() + QLatin1Char(' ') + label.written.toString();
+            mnemonic.written().toString() + QLatin1Char(' ') + label.written().toString();
         const SourceLine &data = lines[dataLabelAfter(index)];
         Diagnostic &warning = add(
             Code::DataLabelBeforeInstruction, line.rangeOf(label, mnemonic),
-            quoted(label.written) +
+            quoted(label.written()) +
                 QStringLiteral(" labels the data line %1, and stands before ").arg(data.number) +
-                quoted(mnemonic.written) +
+                quoted(mnemonic.written()) +
                 QLatin1String(" as its label; an operand comes after "
                               "the instruction: '") +
                 shown(swapped) + QLatin1Char('\''));
@@ -133,23 +133,23 @@ private:
     void checkLabel(const Instruction &row)
     {
         const Word &label = line.words[0];
-        if (label.key.endsWith(QLatin1Char(':')))
+        if (label.key().endsWith(QLatin1Char(':')))
             add(Code::LabelWithColon, line.rangeOf(label),
                 QLatin1String("labels take no colon; this line defines the label ") +
-                    quoted(label.written));
+                    quoted(label.written()));
 
         // The first definition of a name is the one every operand reaches.
-        const qint32 used = text.labelLine(label.key);
+        const qint32 used = text.labelLine(label.key());
         if (used == index || used < 0 || used >= lines.size() || dataLabelAfter(used) >= 0 ||
             dataLabelAfter(index) >= 0)
             return;
         const SourceLine &first = lines[used];
-        QString text = QLatin1String("label ") + quoted(label.written) +
+        QString text = QLatin1String("label ") + quoted(label.written()) +
                        QLatin1String(" is defined again; line ") + QString::number(first.number) +
                        QLatin1String(" defines the one that is used");
         // A data line takes its value from that definition too.
         if (row.operand == Operand::Value) {
-            const qint32 value = line.words.size() > 2 ? line.words[2].key.toInt(nullptr, 10) : 0;
+            const qint32 value = line.words.size() > 2 ? line.words[2].key().toInt(nullptr, 10) : 0;
             if (word != QString::number(value))
                 text += QLatin1String(", so this cell holds ") + word;
         }
@@ -162,13 +162,13 @@ private:
     void checkValue(const Word &value)
     {
         bool ok = false;
-        value.key.toInt(&ok, 10);
+        value.key().toInt(&ok, 10);
         if (ok)
             return;
-        const std::optional<OddCharacter> odd = firstOddCharacter(value.written);
+        const std::optional<OddCharacter> odd = firstOddCharacter(value.written());
         if (!odd) {
             add(Code::DataNotANumber, line.rangeOf(value),
-                QLatin1String("data value ") + quoted(value.written) +
+                QLatin1String("data value ") + quoted(value.written()) +
                     QLatin1String(" is not a whole number from -2147483648 to 2147483647; the "
                                   "cell holds ") +
                     word);
@@ -176,9 +176,9 @@ private:
         }
         // A sign or a digit that only looks like one.
         Diagnostic &warning = add(Code::DataNotANumber, line.rangeOf(value),
-                                  oddCharacterMessage(value.written, *odd) +
+                                  oddCharacterMessage(value.written(), *odd) +
                                       QLatin1String("; the cell holds ") + word);
-        warning.fixes.append(oddCharacterFix(value.written, line.number, value.begin, *odd));
+        warning.fixes.append(oddCharacterFix(value.written(), line.number, value.begin, *odd));
     }
 
     const SourceText &text;

@@ -92,7 +92,7 @@ QString writtenMnemonic(const program::Program &program, qint32 address)
     if (address < 0 || address >= program.image.size())
         return {};
     const diagnostics::Word *mnemonic = program.source->mnemonicOf(address);
-    return mnemonic != nullptr ? mnemonic->key : QString();
+    return mnemonic != nullptr ? mnemonic->key() : QString();
 }
 
 // "cell 07 (line 8, a DAT)", or "cell 50 (past the program)".

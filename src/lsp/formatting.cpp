@@ -101,7 +101,7 @@ Formatting formattingOf(const Document &document, const Layout &given)
         for (const diagnostics::Word &word : line.words) {
             const qint32 at = document
                                   .positionOf(document.checked().documentOffset(
-                                      word.written.data() - checked.data()))
+                                      word.written().data() - checked.data()))
                                   .line;
             if (shown >= 0 && at != shown)
                 return refused(
@@ -116,8 +116,8 @@ Formatting formattingOf(const Document &document, const Layout &given)
     // that assembles, only the first word of a line can be one.
     qint32 widest = 0;
     for (const diagnostics::SourceLine &line : lines) {
-        if (!line.words.isEmpty() && line.words[0].mnemonic == nullptr)
-            widest = qMax(widest, displayWidth(line.words[0].written));
+        if (!line.words.isEmpty() && line.words[0].mnemonic() == nullptr)
+            widest = qMax(widest, displayWidth(line.words[0].written()));
     }
     const qint32 mnemonicColumn = columnAfter(widest, layout.tabSize);
     // Every mnemonic is three letters long.
@@ -130,18 +130,18 @@ Formatting formattingOf(const Document &document, const Layout &given)
             continue;
         QString shaped;
         qsizetype next = 0;
-        if (words[0].mnemonic == nullptr) {
-            shaped += words[0].written;
+        if (words[0].mnemonic() == nullptr) {
+            shaped += words[0].written();
             next = 1;
         }
         // A label alone on its line gets no white space after it.
         if (next < words.size()) {
             shaped += padding(displayWidth(shaped), mnemonicColumn, layout);
-            shaped += words[next++].written;
+            shaped += words[next++].written();
         }
         for (; next < words.size(); ++next) {
             shaped += padding(mnemonicColumn + 3, operandColumn, layout);
-            shaped += words[next].written;
+            shaped += words[next].written();
         }
         const qint32 line = shownLine[k];
         const qsizetype start = document.offsetOf({line, 0});

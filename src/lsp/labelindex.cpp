@@ -45,28 +45,28 @@ LabelIndex::LabelIndex(const std::shared_ptr<const diagnostics::SourceText> &tex
             case Role::Mnemonic:
             case Role::Other:
                 // A line the assembler refuses: its mnemonics still get their hover.
-                if (word.mnemonic == nullptr)
+                if (word.mnemonic() == nullptr)
                     continue;
                 indexed.kind = IndexedWord::Mnemonic;
-                indexed.instruction = word.mnemonic;
+                indexed.instruction = word.mnemonic();
                 break;
             }
             // A word holds no line end, so it stays on one line of the document.
             const Position start = document.positionOf(
-                document.checked().documentOffset(word.written.data() - text->text().data()));
+                document.checked().documentOffset(word.written().data() - text->text().data()));
             indexed.place =
-                Place{start.line, start.character, start.character + qint32(word.written.size())};
-            indexed.written = word.written.toString();
-            indexed.key = QString(word.key.constData(), word.key.size()); // its own copy
+                Place{start.line, start.character, start.character + qint32(word.written().size())};
+            indexed.written = word.written().toString();
+            indexed.key = QString(word.key().constData(), word.key().size()); // its own copy
             indexed.cell = cell;
             words_.append(indexed);
         }
         // The first definition is the one the assembler uses.
-        if (label >= 0 && text->labelLine(line.words[0].key) == cell) {
-            const bool isData = diagnostics::isData(text->mnemonicOf(cell)->mnemonic);
+        if (label >= 0 && text->labelLine(line.words[0].key()) == cell) {
+            const bool isData = diagnostics::isData(text->mnemonicOf(cell)->mnemonic());
             const diagnostics::Word *value = text->operandOf(cell);
             const qint32 held =
-                isData && value != nullptr ? dataValueOf(value->written.toString()) : 0;
+                isData && value != nullptr ? dataValueOf(value->written().toString()) : 0;
             definitions_.insert(words_[label].key,
                                 LabelDefinition{cell, isData, held, words_[label].place});
         }

@@ -65,7 +65,7 @@ bool Program::assemble(QString &error)
         const diagnostics::SourceLine &line = lines[k];
         lineNumbers[std::size_t(k)] = line.number;
         const bool labelled = line.words.first().role == diagnostics::Role::Label;
-        labels.append(labelled ? line.words.first().written.toString() : QString());
+        labels.append(labelled ? line.words.first().written().toString() : QString());
     }
     warnings = diagnostics::warnings(*source, image, kWarningLimit, &omitted);
     return true;
@@ -76,7 +76,7 @@ bool Program::holdsData(qint32 address) const
     if (!source || address < 0 || address >= image.size())
         return false;
     const diagnostics::Word *mnemonic = source->mnemonicOf(address);
-    return mnemonic != nullptr && diagnostics::isData(mnemonic->mnemonic);
+    return mnemonic != nullptr && diagnostics::isData(mnemonic->mnemonic());
 }
 
 QList<diagnostics::Diagnostic> Program::runNotes(const diagnostics::RunStop &stop) const

@@ -144,7 +144,8 @@ FileTrouble readTextFile(const QString &path, const QString &what, QString &text
     // A file saved with Windows line ends reads like one typed into the
     // editor; otherwise each blank line would keep a carriage return and
     // count as a line of white space.
-    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    if (text.contains(QLatin1Char('\r')))
+        text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     return FileTrouble::None;
 }
 

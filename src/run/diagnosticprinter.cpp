@@ -123,14 +123,16 @@ QStringList furtherEdits(const program::Program &program, const diagnostics::Dia
     QStringList shown;
     qint32 added = 0; // lines that the edits before add
     for (const qint32 number : std::as_const(lines)) {
-        const QString before = diagnostics::lineOfText(program.text, number).toString();
+        const QString before = number >= appended
+                                   ? QString()
+                                   : diagnostics::lineOfText(program.text, number).toString();
         diagnostics::Fix here;
         for (const diagnostics::Edit &edit : edits) {
             if (edit.range.line == number)
                 here.edits.append(diagnostics::Edit{
                     diagnostics::Range{1, edit.range.begin, edit.range.end}, edit.replacement});
         }
-        const QString after = diagnostics::applied(number >= appended ? QString() : before, here);
+        const QString after = diagnostics::applied(before, here);
         if (number < appended)
             shown.append(QStringLiteral("- line %1").arg(number + added));
         if (after.isEmpty())

@@ -863,7 +863,7 @@ void TestDiagnostics::words()
                        .arg(line.number)
                        .arg(word.begin)
                        .arg(word.end)
-                       .arg(word.key);
+                       .arg(word.key());
     }
     QCOMPARE(got, expected);
 }

@@ -140,9 +140,9 @@ void TestFormatting::keepsTheImage()
     const diagnostics::SourceText read(once);
     for (const diagnostics::SourceLine &line : read.lines()) {
         for (const diagnostics::Word &word : line.words) {
-            if (word.mnemonic != nullptr) {
+            if (word.mnemonic() != nullptr) {
                 columns.insert(
-                    lsp::displayWidth(line.text.first(word.written.data() - line.text.data())));
+                    lsp::displayWidth(line.text.first(word.written().data() - line.text.data())));
                 break;
             }
         }
