@@ -18,11 +18,11 @@
 
 #include <fcntl.h>
 #include <spawn.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace
 {
@@ -68,24 +68,35 @@ QString everyLineWrong()
 // wall time is mostly waiting).
 double assembleOnce(const char *path, double &cpuSeconds)
 {
+    int pipe[2];
+    if (::pipe(pipe) != 0)
+        return -1;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    char *const arguments[] = {const_cast<char *>(KORVANE_RUN_PATH),
+    posix_spawn_file_actions_adddup2(&actions, pipe[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, pipe[0]);
+    char *const arguments[] = {const_cast<char *>(KORVANE_PEAKRSS_PATH),
+                               const_cast<char *>(KORVANE_RUN_PATH),
                                const_cast<char *>("--assemble"), const_cast<char *>(path), nullptr};
     pid_t child = 0;
-    const int failed = posix_spawn(&child, KORVANE_RUN_PATH, &actions, nullptr, arguments, environ);
+    const int failed =
+        posix_spawn(&child, KORVANE_PEAKRSS_PATH, &actions, nullptr, arguments, environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0)
-        return -1;
+    ::close(pipe[1]);
+    char line[64] = {};
+    const ssize_t got = failed == 0 ? ::read(pipe[0], line, sizeof line - 1) : -1;
+    ::close(pipe[0]);
     int status = 0;
-    rusage usage{};
-    if (wait4(child, &status, 0, &usage) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 1)
-        return -1; // 1: the program does not assemble
-    const auto seconds = [](const timeval &t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
-    cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
-    return double(usage.ru_maxrss) / 1024.0;
+    if (failed != 0 || waitpid(child, &status, 0) != child || got <= 0)
+        return -1;
+    long peakKiB = 0;
+    long long cpuMicroseconds = 0;
+    int exitStatus = 0;
+    if (std::sscanf(line, "%ld %lld %d", &peakKiB, &cpuMicroseconds, &exitStatus) != 3 ||
+        exitStatus != 1) // 1: the program does not assemble
+        return -1;
+    cpuSeconds = double(cpuMicroseconds) / 1e6;
+    return double(peakKiB) / 1024.0;
 }
 
 void assembleEveryLineWrong(benchmark::State &state)
