@@ -34,6 +34,12 @@ class SourceText;
 // of a text take no allocation of their own; a copy of its key that outlives
 // the SourceText needs its own data (QString(key.constData(), key.size())).
 struct Word {
+private:
+    // First, so that the word takes 40 bytes.
+    const QChar *written_ = nullptr;
+    const QChar *key_ = nullptr;
+
+public:
     qint32 begin = 0; // bytes into the line's UTF-8 text, from 0
     qint32 end = 0;   // end excluded
     Role role = Role::Other;
@@ -50,12 +56,11 @@ struct Word {
 
 private:
     friend class SourceText;
-    const QChar *written_ = nullptr;
-    const QChar *key_ = nullptr;
+    qint8 row_ = -1;
     qint32 writtenSize_ = 0;
     qint32 keySize_ = 0;
-    qint8 row_ = -1;
 };
+static_assert(sizeof(Word) <= 40, "a text of a mebibyte has a quarter of a million words");
 
 // The words of one line: a view into the words a SourceText keeps.
 class Words
