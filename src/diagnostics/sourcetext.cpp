@@ -106,7 +106,7 @@ SourceText::SourceText(const QString &text)
     // key of ASCII letters is longer than its word. Room reserved and never
     // written takes no memory.
     words_.reserve(std::size_t(all.size() / 2 + 1));
-    keys_.reserve(all.size());
+    keys_.reserve(std::size_t(all.size()));
     qint32 number = 0;
     qsizetype start = 0;
     while (start <= all.size()) {
@@ -187,12 +187,9 @@ void SourceText::setKey(Word &word)
         word.key_ = ownKeys_.last().constData();
         word.keySize_ = qint32(ownKeys_.last().size());
     } else if (lower) {
-        const qsizetype from = keys_.size();
-        keys_.resize(from + written.size()); // within the room reserved
-        QChar *key = keys_.data() + from;
+        word.key_ = keys_.data() + keys_.size(); // within the room reserved
         for (const QChar c : written)
-            *key++ = c >= u'a' && c <= u'z' ? QChar(c.unicode() - (u'a' - u'A')) : c;
-        word.key_ = keys_.constData() + from;
+            keys_.push_back(c >= u'a' && c <= u'z' ? QChar(c.unicode() - (u'a' - u'A')) : c);
     }
 }
 

@@ -139,7 +139,7 @@ private:
 
     // The keys of the words of ASCII characters written in lower case, one
     // after the other, and of the other words one by one.
-    QString keys_;
+    std::vector<QChar> keys_;
     QStringList ownKeys_;
     std::vector<Word> words_;
     QList<SourceLine> lines_;
