@@ -102,11 +102,21 @@ SourceText::SourceText(const QString &text)
     const QStringView all(text_);
     lines_.reserve(appendedLine_);
     // Room for every word and every key at once, so that they never move:
-    // a word and the blank after it take two characters at least, and no
-    // key of ASCII letters is longer than its word. Room reserved and never
-    // written takes no memory.
-    words_.reserve(std::size_t(all.size() / 2 + 1));
-    keys_.reserve(std::size_t(all.size()));
+    // no more words than runs of characters that do not split words, and no
+    // more characters in keys (of ASCII words, as long as the words) than in
+    // those runs. Just that much, so that an editor checking one text after
+    // another gets the same memory back each time.
+    qsizetype runs = 0;
+    qsizetype inWords = 0;
+    bool inRun = false;
+    for (const QChar c : all) {
+        const bool inWord = !separates(c);
+        runs += inWord && !inRun;
+        inWords += inWord;
+        inRun = inWord;
+    }
+    words_.reserve(std::size_t(runs));
+    keys_.reserve(std::size_t(inWords));
     qint32 number = 0;
     qsizetype start = 0;
     while (start <= all.size()) {
