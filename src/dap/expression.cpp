@@ -64,11 +64,7 @@ QString valueOf(const Session &session, const Target &target)
     case Target::Cell:
         return session.processor().word(target.address);
     case Target::Label:
-        for (const Label &label : session.labels()) {
-            if (label.address == target.address)
-                return describeLabel(session, label);
-        }
-        break;
+        return describeLabel(session, target.address);
     }
     return {};
 }
@@ -87,22 +83,18 @@ QString assign(Session &session, const Target &target, const QString &value)
     }
 }
 
-QString describeLabel(const Session &session, const Label &label)
+QString describeLabel(const Session &session, qint32 address)
 {
-    const QString cell = QStringLiteral("cell ") + program::addressText(label.address);
-    if (!label.data)
+    const QString cell = QStringLiteral("cell ") + program::addressText(address);
+    if (!session.program().holdsData(address))
         return cell;
-    return session.processor().word(label.address) + QLatin1String(" (") + cell + QLatin1Char(')');
+    return session.processor().word(address) + QLatin1String(" (") + cell + QLatin1Char(')');
 }
 
 QString cellName(const Session &session, qint32 address)
 {
-    QString name = program::addressText(address);
-    for (const Label &label : session.labels()) {
-        if (label.address == address)
-            return name + QLatin1Char(' ') + label.name;
-    }
-    return name;
+    const QString label = session.program().labels.value(address);
+    return program::addressText(address) + (label.isEmpty() ? QString() : QLatin1Char(' ') + label);
 }
 
 QString describeCell(const Session &session, qint32 address)
@@ -116,11 +108,7 @@ QString describeCell(const Session &session, qint32 address)
         return text + word;
     text += row->mnemonic;
     if (row->operand == machine::Operand::Address) {
-        text += QLatin1Char(' ') + program::addressText(decoded.address);
-        for (const Label &label : session.labels()) {
-            if (label.address == decoded.address)
-                text += QLatin1Char(' ') + label.name;
-        }
+        text += QLatin1Char(' ') + cellName(session, decoded.address);
     }
     return text;
 }
