@@ -10,7 +10,6 @@
 #include <QDir>
 
 #include <cerrno>
-#include <cstring>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -137,7 +136,7 @@ bool writeReplays(const QByteArray &feedbackPath, const program::Program &progra
         if (!made && ::mkdir(folder.constData(), 0777) != 0) {
             error = QStringLiteral("Cannot create the folder '%1': %2.")
                         .arg(program::shownName(program::argumentText(folder.constData())),
-                             QString::fromLocal8Bit(std::strerror(errno)));
+                             program::systemError(errno));
             return false;
         }
         made = true;
