@@ -48,11 +48,6 @@ const machine::Instruction *mnemonicNamed(const QString &word)
     return diagnostics::rowOf(word.toUpper());
 }
 
-bool isBranch(const machine::Instruction &row)
-{
-    return row.opcode >= machine::Branch && row.opcode <= machine::BranchIfFlag;
-}
-
 QJsonArray mnemonicItems()
 {
     QJsonArray items;
@@ -115,7 +110,7 @@ Answer completion(const DocumentRequest &request)
     const machine::Instruction *row = mnemonicNamed(before.last());
     if (row == nullptr || row->operand != machine::Operand::Address || before.size() > 2)
         return QJsonArray();
-    return labelItems(document.model().index, !isBranch(*row));
+    return labelItems(document.model().index, !row->isBranch());
 }
 
 } // namespace lsp
