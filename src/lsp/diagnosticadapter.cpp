@@ -56,11 +56,6 @@ QJsonObject textEdit(const Document &document, const diagnostics::Edit &edit)
                        {QStringLiteral("newText"), edit.replacement}};
 }
 
-QJsonObject location(const QString &uri, const QJsonObject &range)
-{
-    return QJsonObject{{QStringLiteral("uri"), uri}, {QStringLiteral("range"), range}};
-}
-
 Finding findingOf(const Document &document, const QString &uri,
                   const diagnostics::Diagnostic &found)
 {
@@ -75,7 +70,7 @@ Finding findingOf(const Document &document, const QString &uri,
         QJsonArray related;
         for (const diagnostics::Related &place : found.related)
             related.append(QJsonObject{
-                {QStringLiteral("location"), location(uri, rangeOf(document, place.range))},
+                {QStringLiteral("location"), locationJson(uri, rangeOf(document, place.range))},
                 {QStringLiteral("message"), place.message}});
         diagnostic.insert(QStringLiteral("relatedInformation"), related);
     }

@@ -33,7 +33,7 @@ Answer definition(const DocumentRequest &request)
     const LabelDefinition *defined = word ? index.definition(word->key) : nullptr;
     if (defined == nullptr)
         return QJsonValue();
-    return placeLocation(request.uri, defined->place);
+    return locationJson(request.uri, placeRange(defined->place));
 }
 
 Answer references(const DocumentRequest &request)
@@ -48,7 +48,7 @@ Answer references(const DocumentRequest &request)
                                      .toBool(true);
     QJsonArray found;
     for (const Place &place : index.occurrences(word->key, withDeclaration))
-        found.append(placeLocation(request.uri, place));
+        found.append(locationJson(request.uri, placeRange(place)));
     return found;
 }
 
@@ -99,7 +99,7 @@ Answer rename(const DocumentRequest &request)
         return Failure{
             jsonrpc::RequestFailed,
             QStringLiteral("'%1' is a mnemonic, and mnemonics cannot name labels").arg(newName)};
-    if (key != word->key && index.isUsedAsLabel(key)) {
+    if (key != word->key && !index.writtenLabel(key).isEmpty()) {
         QString why =
             QStringLiteral("'%1' is already used as a label in this program").arg(newName);
         // Written otherwise, the name is the same one only in capitals: say so.
