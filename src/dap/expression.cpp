@@ -10,33 +10,11 @@ namespace dap
 
 QString registerValue(const Session &session, Which which)
 {
-    const machine::Processor::Registers registers = session.processor().registers();
-    switch (which) {
-    case Which::ProgramCounter:
-        return QString::number(registers.pc);
-    case Which::Accumulator:
-        return QString::number(registers.accumulator);
-    case Which::Flags:
-        return QString::number(registers.flags);
-    case Which::Opcode:
-        return QString::number(registers.opcode);
-    case Which::Address:
-        return QString::number(registers.address);
-    case Which::Steps:
-        return QString::number(registers.executedSteps);
-    }
-    return {};
-}
-
-std::optional<Target> registerTarget(const QString &name)
-{
-    const QString simple = name.simplified();
-    for (const Register &row : registerTable()) {
-        if (simple.compare(QLatin1String(row.name), Qt::CaseInsensitive) == 0 ||
-            simple.compare(QLatin1String(row.evaluateName), Qt::CaseInsensitive) == 0)
-            return Target{Target::Register, row.which, 0};
-    }
-    return std::nullopt;
+    // The step count in full: operandValue() stops it at the largest qint64.
+    if (which == Which::Steps)
+        return QString::number(session.processor().executedSteps());
+    return QString::number(
+        operandValue(session.processor(), Target{Target::Register, which, 0}).value_or(0));
 }
 
 std::optional<Target> cellTarget(const QString &name)

@@ -17,9 +17,6 @@ QString registerValue(const Session &session, Which which);
 // What an expression or a variable's name stands for: one reader for all (readOperand).
 using Target = Operand;
 
-// A register by its name or short name ("acc", "accumulator", "pc", "program
-// counter", ...), upper and lower case alike.
-std::optional<Target> registerTarget(const QString &name);
 // A cell by the name the Memory scope gives it: "07" or "07 first".
 std::optional<Target> cellTarget(const QString &name);
 // A register, a cell as "[NN]" or a label, as readOperand reads them.
