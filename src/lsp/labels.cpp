@@ -14,10 +14,10 @@ namespace
 
 using jsonrpc::Failure;
 
-// The label under the cursor, or null for a word that is none.
-const IndexedWord *labelAt(const LabelIndex &index, const Position &at)
+// The label under the request's cursor, or null for a word that is none.
+const IndexedWord *labelAt(const DocumentRequest &request)
 {
-    const IndexedWord *word = index.wordAt(at);
+    const IndexedWord *word = request.document.model().index.wordAt(request.at);
     if (word == nullptr ||
         (word->kind != IndexedWord::LabelDefinition && word->kind != IndexedWord::LabelUse))
         return nullptr;
@@ -29,7 +29,7 @@ const IndexedWord *labelAt(const LabelIndex &index, const Position &at)
 Answer definition(const DocumentRequest &request)
 {
     const LabelIndex &index = request.document.model().index;
-    const IndexedWord *word = labelAt(index, request.at);
+    const IndexedWord *word = labelAt(request);
     const LabelDefinition *defined = word ? index.definition(word->key) : nullptr;
     if (defined == nullptr)
         return QJsonValue();
@@ -39,7 +39,7 @@ Answer definition(const DocumentRequest &request)
 Answer references(const DocumentRequest &request)
 {
     const LabelIndex &index = request.document.model().index;
-    const IndexedWord *word = labelAt(index, request.at);
+    const IndexedWord *word = labelAt(request);
     if (word == nullptr)
         return QJsonValue();
     const bool withDeclaration = request.params.value(QLatin1String("context"))
@@ -55,7 +55,7 @@ Answer references(const DocumentRequest &request)
 Answer highlight(const DocumentRequest &request)
 {
     const LabelIndex &index = request.document.model().index;
-    const IndexedWord *word = labelAt(index, request.at);
+    const IndexedWord *word = labelAt(request);
     if (word == nullptr)
         return QJsonValue();
     // DocumentHighlightKind: 2 read, 3 write (where the label is defined).
@@ -73,8 +73,7 @@ Answer highlight(const DocumentRequest &request)
 
 Answer prepareRename(const DocumentRequest &request)
 {
-    const LabelIndex &index = request.document.model().index;
-    const IndexedWord *word = labelAt(index, request.at);
+    const IndexedWord *word = labelAt(request);
     if (word == nullptr)
         return QJsonValue();
     return QJsonObject{{QStringLiteral("range"), placeRange(word->place)},
@@ -85,7 +84,7 @@ Answer rename(const DocumentRequest &request)
 {
     const QString newName = request.params.value(QLatin1String("newName")).toString();
     const LabelIndex &index = request.document.model().index;
-    const IndexedWord *word = labelAt(index, request.at);
+    const IndexedWord *word = labelAt(request);
     if (word == nullptr)
         return Failure{jsonrpc::RequestFailed, QStringLiteral("there is no label here to rename")};
     if (!diagnostics::isLabelName(newName))
