@@ -38,15 +38,23 @@ const std::array<Register, 6> &registerTable()
     return table;
 }
 
+std::optional<Operand> registerTarget(const QString &name)
+{
+    const QString simple = name.simplified();
+    for (const Register &row : registerTable()) {
+        if (simple.compare(QLatin1String(row.name), Qt::CaseInsensitive) == 0 ||
+            simple.compare(QLatin1String(row.evaluateName), Qt::CaseInsensitive) == 0)
+            return Operand{Operand::Register, row.which, 0};
+    }
+    return std::nullopt;
+}
+
 std::optional<Operand> readOperand(const QString &text, const LabelLookup &labels, QString &error)
 {
     static const QRegularExpression cell(QStringLiteral("^\\[\\s*(\\d+)\\s*\\]$"));
     const QString name = text.simplified();
-    for (const Register &row : registerTable()) {
-        if (name.compare(QLatin1String(row.name), Qt::CaseInsensitive) == 0 ||
-            name.compare(QLatin1String(row.evaluateName), Qt::CaseInsensitive) == 0)
-            return Operand{Operand::Register, row.which, 0};
-    }
+    if (const std::optional<Operand> named = registerTarget(name))
+        return named;
     if (const QRegularExpressionMatch match = cell.match(name); match.hasMatch()) {
         bool ok = false;
         const qint32 address = match.captured(1).toInt(&ok);

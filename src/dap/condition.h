@@ -44,6 +44,10 @@ struct Operand {
     qint32 address = 0;               // Cell, Label: the cell
 };
 
+// A register by its name or short name ("acc", "accumulator", "pc", "program
+// counter", ...), upper and lower case alike.
+std::optional<Operand> registerTarget(const QString &name);
+
 // The one reader of such names: the operand, or none with why in `error`.
 std::optional<Operand> readOperand(const QString &name, const LabelLookup &labels, QString &error);
 

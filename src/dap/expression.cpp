@@ -10,33 +10,11 @@ namespace dap
 
 QString registerValue(const Session &session, Which which)
 {
-    const machine::Processor::Registers registers = session.processor().registers();
-    switch (which) {
-    case Which::ProgramCounter:
-        return QString::number(registers.pc);
-    case Which::Accumulator:
-        return QString::number(registers.accumulator);
-    case Which::Flags:
-        return QString::number(registers.flags);
-    case Which::Opcode:
-        return QString::number(registers.opcode);
-    case Which::Address:
-        return QString::number(registers.address);
-    case Which::Steps:
-        return QString::number(registers.executedSteps);
-    }
-    return {};
-}
-
-std::optional<Target> registerTarget(const QString &name)
-{
-    const QString simple = name.simplified();
-    for (const Register &row : registerTable()) {
-        if (simple.compare(QLatin1String(row.name), Qt::CaseInsensitive) == 0 ||
-            simple.compare(QLatin1String(row.evaluateName), Qt::CaseInsensitive) == 0)
-            return Target{Target::Register, row.which, 0};
-    }
-    return std::nullopt;
+    // The step count in full: operandValue() stops it at the largest qint64.
+    if (which == Which::Steps)
+        return QString::number(session.processor().executedSteps());
+    return QString::number(
+        operandValue(session.processor(), Target{Target::Register, which, 0}).value_or(0));
 }
 
 std::optional<Target> cellTarget(const QString &name)
@@ -64,11 +42,7 @@ QString valueOf(const Session &session, const Target &target)
     case Target::Cell:
         return session.processor().word(target.address);
     case Target::Label:
-        for (const Label &label : session.labels()) {
-            if (label.address == target.address)
-                return describeLabel(session, label);
-        }
-        break;
+        return describeLabel(session, target.address);
     }
     return {};
 }
@@ -87,22 +61,18 @@ QString assign(Session &session, const Target &target, const QString &value)
     }
 }
 
-QString describeLabel(const Session &session, const Label &label)
+QString describeLabel(const Session &session, qint32 address)
 {
-    const QString cell = QStringLiteral("cell ") + program::addressText(label.address);
-    if (!label.data)
+    const QString cell = QStringLiteral("cell ") + program::addressText(address);
+    if (!session.program().holdsData(address))
         return cell;
-    return session.processor().word(label.address) + QLatin1String(" (") + cell + QLatin1Char(')');
+    return session.processor().word(address) + QLatin1String(" (") + cell + QLatin1Char(')');
 }
 
 QString cellName(const Session &session, qint32 address)
 {
-    QString name = program::addressText(address);
-    for (const Label &label : session.labels()) {
-        if (label.address == address)
-            return name + QLatin1Char(' ') + label.name;
-    }
-    return name;
+    const QString label = session.program().labels.value(address);
+    return program::addressText(address) + (label.isEmpty() ? QString() : QLatin1Char(' ') + label);
 }
 
 QString describeCell(const Session &session, qint32 address)
@@ -116,11 +86,7 @@ QString describeCell(const Session &session, qint32 address)
         return text + word;
     text += row->mnemonic;
     if (row->operand == machine::Operand::Address) {
-        text += QLatin1Char(' ') + program::addressText(decoded.address);
-        for (const Label &label : session.labels()) {
-            if (label.address == decoded.address)
-                text += QLatin1Char(' ') + label.name;
-        }
+        text += QLatin1Char(' ') + cellName(session, decoded.address);
     }
     return text;
 }

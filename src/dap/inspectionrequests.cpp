@@ -132,6 +132,7 @@ void Adapter::stackTrace(const NoArguments &)
 void Adapter::scopes(const NoArguments &)
 {
     requireStopped();
+    const QStringList &labels = session.program().labels; // empty for a line without one
     const auto scope = [](const QString &name, Scope reference, qsizetype count,
                           const QString &hint) {
         QJsonObject json{{QStringLiteral("name"), name},
@@ -144,9 +145,10 @@ void Adapter::scopes(const NoArguments &)
     };
     respond(
         {{QStringLiteral("scopes"),
-          QJsonArray{scope(QStringLiteral("Registers"), Registers, 6, QStringLiteral("registers")),
-                     scope(QStringLiteral("Labels"), Labels, session.labels().size(), {}),
-                     scope(QStringLiteral("Memory"), Memory, machine::kMemorySize, {})}}});
+          QJsonArray{
+              scope(QStringLiteral("Registers"), Registers, 6, QStringLiteral("registers")),
+              scope(QStringLiteral("Labels"), Labels, labels.size() - labels.count(QString()), {}),
+              scope(QStringLiteral("Memory"), Memory, machine::kMemorySize, {})}}});
 }
 
 void Adapter::variables(const VariablesArguments &arguments)
@@ -159,8 +161,11 @@ void Adapter::variables(const VariablesArguments &arguments)
             list.append(variable(row.name, registerValue(session, row.which), row.evaluateName));
         break;
     case Labels:
-        for (const Label &label : session.labels())
-            list.append(variable(label.name, describeLabel(session, label), label.name));
+        for (qint32 address = 0; address < session.program().labels.size(); ++address) {
+            const QString &label = session.program().labels.at(address);
+            if (!label.isEmpty())
+                list.append(variable(label, describeLabel(session, address), label));
+        }
         break;
     case Memory:
         for (qint32 address = 0; address < machine::kMemorySize; ++address)

@@ -52,7 +52,6 @@ bool Session::load(LaunchError &error)
         return false;
     }
     program_ = std::move(program);
-    findLabels();
     for (const QString &warning : program_.linesOf(program_.warnings))
         tell(warning);
     program::loadImage(program_, processor_);
@@ -69,25 +68,6 @@ bool Session::load(LaunchError &error)
     breakpoints_.clearHits();
     timeline_.reset(state());
     return true;
-}
-
-void Session::findLabels()
-{
-    labels_.clear();
-    for (qint32 address = 0; address < program_.labels.size(); ++address) {
-        const QString &name = program_.labels.at(address);
-        if (!name.isEmpty())
-            labels_.append({name, address, program_.holdsData(address)});
-    }
-}
-
-const Label *Session::label(const QString &name) const
-{
-    for (const Label &label : labels_) {
-        if (label.name.compare(name, Qt::CaseInsensitive) == 0)
-            return &label;
-    }
-    return nullptr;
 }
 
 void Session::observe()

@@ -36,13 +36,6 @@ struct LaunchOptions {
     bool noDebug = false;
 };
 
-// A label of the program: where it stands, and whether its line is a DAT line.
-struct Label {
-    QString name; // as written
-    qint32 address = 0;
-    bool data = false;
-};
-
 // Why a run stopped.
 struct Stop {
     enum Reason : quint8 {
@@ -131,9 +124,6 @@ public:
     // there as it went then, with the values typed after it taken again.
     void restore(const MachineState &state);
     const machine::Processor &processor() const { return processor_; }
-    const QList<Label> &labels() const { return labels_; }
-    // The label of that name, upper and lower case alike, or null.
-    const Label *label(const QString &name) const;
     // Line of the program that the word at `address` came from, or 0.
     qint32 lineOf(qint32 address) const;
 
@@ -147,7 +137,6 @@ private:
     void message(const QString &text) override;
     void operandReport(qint32 address, const QString &line) override;
     bool load(LaunchError &error);
-    void findLabels();
     std::optional<Stop> runStretch(quint64 steps, Resume resume);
     void observe();
     void watchRecentIfDue();
@@ -173,7 +162,6 @@ private:
     program::Program program_;
     machine::Processor processor_;
     Breakpoints breakpoints_;
-    QList<Label> labels_;
     bool launched_ = false;
     bool waiting = false;
     QStringList typed; // values typed, in order: the launch input, then the console

@@ -88,6 +88,22 @@ QString codeName(char32_t code)
     return QStringLiteral("U+%1").arg(quint32(code), 4, 16, QLatin1Char('0')).toUpper();
 }
 
+// An odd character named after its code point and `name`, with the
+// replacement its kind offers: a blank for a space, the ASCII character a
+// look-alike stands for, nothing for an invisible one.
+OddCharacter oddOf(OddCharacter::Kind kind, char32_t code, const QString &name, char looksLike = 0)
+{
+    OddCharacter odd;
+    odd.kind = kind;
+    odd.code = code;
+    odd.name = codeName(code) + name;
+    if (kind == OddCharacter::Space)
+        odd.replacement = QStringLiteral(" ");
+    else if (kind == OddCharacter::LookAlike)
+        odd.replacement = QString(QLatin1Char(looksLike));
+    return odd;
+}
+
 // Fullwidth forms of ASCII (U+FF01 to U+FF5E) have names made from the ASCII ones.
 std::optional<OddCharacter> fullwidth(char32_t code)
 {
@@ -107,12 +123,8 @@ std::optional<OddCharacter> fullwidth(char32_t code)
         what = QStringLiteral("HYPHEN-MINUS");
     else if (ascii == '+')
         what = QStringLiteral("PLUS SIGN");
-    OddCharacter odd;
-    odd.kind = OddCharacter::LookAlike;
-    odd.code = code;
-    odd.name = codeName(code) + (what.isEmpty() ? QString() : QStringLiteral(" FULLWIDTH ") + what);
-    odd.replacement = QString(QLatin1Char(ascii));
-    return odd;
+    return oddOf(OddCharacter::LookAlike, code,
+                 what.isEmpty() ? QString() : QStringLiteral(" FULLWIDTH ") + what, ascii);
 }
 
 // What is odd about one character; nothing for an ordinary one.
@@ -121,32 +133,18 @@ std::optional<OddCharacter> classify(char32_t code)
     if (code < 0x80 && code != 0x7F && (code >= 0x20 || code == u'\t'))
         return std::nullopt;
     for (const Known &known : kKnown) {
-        if (known.code == code) {
-            OddCharacter odd;
-            odd.kind = known.kind;
-            odd.code = code;
-            odd.name = codeName(code) + QLatin1Char(' ') + QLatin1String(known.name);
-            if (known.kind == OddCharacter::Space)
-                odd.replacement = QStringLiteral(" ");
-            else if (known.kind == OddCharacter::LookAlike)
-                odd.replacement = QString(QLatin1Char(known.looksLike));
-            return odd;
-        }
+        if (known.code == code)
+            return oddOf(known.kind, code, QLatin1Char(' ') + QLatin1String(known.name),
+                         known.looksLike);
     }
     if (std::optional<OddCharacter> wide = fullwidth(code))
         return wide;
     // Other controls, formatting characters and spaces show as nothing or as a gap.
     const QChar::Category category = QChar::category(code);
     if (category == QChar::Other_Control || category == QChar::Other_Format ||
-        category == QChar::Other_Surrogate || QChar::isSpace(code)) {
-        OddCharacter odd;
-        odd.kind = QChar::isSpace(code) ? OddCharacter::Space : OddCharacter::Invisible;
-        odd.code = code;
-        odd.name = codeName(code);
-        if (odd.kind == OddCharacter::Space)
-            odd.replacement = QStringLiteral(" ");
-        return odd;
-    }
+        category == QChar::Other_Surrogate || QChar::isSpace(code))
+        return oddOf(QChar::isSpace(code) ? OddCharacter::Space : OddCharacter::Invisible, code,
+                     QString());
     return std::nullopt;
 }
 

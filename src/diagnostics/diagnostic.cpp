@@ -146,4 +146,12 @@ QJsonObject toJson(const Diagnostic &diagnostic)
     return object;
 }
 
+QJsonArray toJson(const QList<Diagnostic> &diagnostics)
+{
+    QJsonArray array;
+    for (const Diagnostic &diagnostic : flattened(diagnostics))
+        array.append(toJson(diagnostic));
+    return array;
+}
+
 } // namespace diagnostics

@@ -6,6 +6,7 @@
 // The checks of a program produce lists of these; korvane-run, the reports
 // and editors render them, and none of them builds message texts of its own.
 
+#include <QJsonArray>
 #include <QJsonObject>
 #include <QLatin1String>
 #include <QList>
@@ -155,5 +156,7 @@ QString oneLine(const Diagnostic &diagnostic);
 // (1-based bytes, end excluded), message, related (line, column, end_column,
 // message) and fixes (title, edits of line, column, end_column, replacement).
 QJsonObject toJson(const Diagnostic &diagnostic);
+// Each diagnostic and its notes, in the order of flattened().
+QJsonArray toJson(const QList<Diagnostic> &diagnostics);
 
 } // namespace diagnostics

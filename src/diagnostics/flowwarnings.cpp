@@ -21,10 +21,7 @@ struct Cell {
     const Word *operand = nullptr;    // the word after the mnemonic, if any
     qint32 target = -1;               // the cell the operand names, -1 for none
     bool isData() const { return row != nullptr && row->opcode == machine::Data; }
-    bool isBranch() const
-    {
-        return row != nullptr && row->operand == Operand::Address && row->opcode >= machine::Branch;
-    }
+    bool isBranch() const { return row != nullptr && row->isBranch(); }
 };
 
 // "decodes to LDA 12" or "decodes to operation code 61, which no instruction has".

@@ -9,6 +9,23 @@
 namespace diagnostics
 {
 
+namespace
+{
+
+// "cell 05 (line 6, 'x DAT abc')", or "cell 05" for a cell no line assembled to.
+QString cellOf(const SourceText &text, qint32 address)
+{
+    QString cell = QLatin1String("cell ") + machine::addressText(address);
+    if (address >= 0 && address < text.lines().size()) {
+        const SourceLine &line = text.lines()[address];
+        cell += QStringLiteral(" (line %1, ").arg(line.number) + quoted(line.text.trimmed()) +
+                QLatin1Char(')');
+    }
+    return cell;
+}
+
+} // namespace
+
 QString faultText(const machine::Fault &fault)
 {
     switch (fault.kind) {
@@ -39,14 +56,9 @@ QString faultText(const SourceText &text, const machine::Fault &fault, qint32 ad
         !machine::isAddress(address))
         return faultText(fault);
     const bool fromLine = address < text.lines().size();
-    QString found = QLatin1String("cell ") + machine::addressText(address);
-    if (fromLine) {
-        const SourceLine &line = text.lines()[address];
-        found += QStringLiteral(" (line %1, ").arg(line.number) + quoted(line.text.trimmed()) +
-                 QLatin1Char(')');
-    } else {
+    QString found = cellOf(text, address);
+    if (!fromLine)
         found += QLatin1String(", past the program's last line,");
-    }
     if (fault.kind == machine::Fault::UnknownOpcode)
         found += QStringLiteral(" holds %1, whose operation code %2 is no instruction's")
                      .arg(fault.word)
@@ -77,23 +89,6 @@ QString faultText(const SourceText &text, const machine::Fault &fault, qint32 ad
     }
     return found;
 }
-
-namespace
-{
-
-// "cell 05 (line 6, 'x DAT abc')", or "cell 05" for a cell no line assembled to.
-QString cellOf(const SourceText &text, qint32 address)
-{
-    QString cell = QLatin1String("cell ") + machine::addressText(address);
-    if (address >= 0 && address < text.lines().size()) {
-        const SourceLine &line = text.lines()[address];
-        cell += QStringLiteral(" (line %1, ").arg(line.number) + quoted(line.text.trimmed()) +
-                QLatin1Char(')');
-    }
-    return cell;
-}
-
-} // namespace
 
 QString operandText(const SourceText &text, qint32 address, const QString &mnemonic, qint32 operand,
                     const QString &held)

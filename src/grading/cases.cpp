@@ -42,15 +42,6 @@ bool readValues(const QString &side, QList<qint32> &values, QString &wrong)
     return true;
 }
 
-// A plain run of decimal digits up to `most`.
-bool readCount(const QString &text, quint64 most, quint64 &count)
-{
-    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
-    bool ok = false;
-    count = digits.match(text).hasMatch() ? text.toULongLong(&ok, 10) : 0;
-    return ok && count <= most;
-}
-
 // One line of the cases file, read word by word. Each word keeps where it
 // starts, so that a wrong one can be named by its column.
 class LineReader
@@ -322,6 +313,14 @@ private:
 };
 
 } // namespace
+
+bool readCount(const QString &text, quint64 most, quint64 &count)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
+    bool ok = false;
+    count = digits.match(text).hasMatch() ? text.toULongLong(&ok, 10) : 0;
+    return ok && count <= most;
+}
 
 QString TestCase::title(bool forStudents) const
 {

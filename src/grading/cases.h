@@ -67,6 +67,10 @@ enum class CasesTrouble : quint8 {
 // (COLUMN its first byte, counted from 1), a file without a case as "CASES:
 // holds no case", CASES being `path`. The pattern of a pick: line goes to
 // `pick` when given, empty without one.
+// A plain run of decimal digits (no sign, blanks or other base) up to
+// `most`: a count as the cases file and korvane-run's options take one.
+bool readCount(const QString &text, quint64 most, quint64 &count);
+
 CasesTrouble readCases(const QString &path, QList<TestCase> &cases, QString &error,
                        QString *pick = nullptr);
 

@@ -8,7 +8,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 #include <memory>
 
 #include <dirent.h>
@@ -22,11 +21,6 @@ namespace grading
 
 namespace
 {
-
-QString systemError(int number)
-{
-    return QString::fromLocal8Bit(std::strerror(number));
-}
 
 // The names in the folder open as `descriptor`, but "." and "..", in the
 // order of their bytes; false when it cannot be read.
@@ -88,7 +82,7 @@ public:
         QList<QByteArray> names;
         if (top < 0 || !namesIn(top, names)) {
             error = QStringLiteral("Cannot read the class folder '%1': %2.")
-                        .arg(program::shownName(given), systemError(errno));
+                        .arg(program::shownName(given), program::systemError(errno));
             if (top >= 0)
                 ::close(top);
             return false;
@@ -179,7 +173,7 @@ private:
             ::close(folder);
         if (!listed) {
             submission.reason = QStringLiteral("Cannot read the folder '%1': %2.")
-                                    .arg(program::shownName(path), systemError(number));
+                                    .arg(program::shownName(path), program::systemError(number));
             return;
         }
         QStringList found;

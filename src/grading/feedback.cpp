@@ -2,12 +2,12 @@
 
 #include "grading/report.h"
 #include "program/filename.h"
+#include "program/outputfile.h"
 
 #include <QStringList>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,11 +18,6 @@ namespace grading
 
 namespace
 {
-
-QString systemError(int number)
-{
-    return QString::fromLocal8Bit(std::strerror(number));
-}
 
 // Text in a Markdown code span, fenced with more backticks than it holds in a row.
 QString codeSpan(const QString &text)
@@ -71,7 +66,7 @@ bool makeFeedbackFolder(const QString &folder, QString &error)
         const QByteArray part = path.left(at);
         if (::mkdir(part.constData(), 0777) != 0 && errno != EEXIST) {
             error = QStringLiteral("Cannot create the folder '%1': %2.")
-                        .arg(program::shownName(folder), systemError(errno));
+                        .arg(program::shownName(folder), program::systemError(errno));
             return false;
         }
     }
@@ -148,23 +143,14 @@ bool writeFeedbackBytes(const QByteArray &path, const QByteArray &bytes, QString
 {
     const int descriptor =
         ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
-    qsizetype written = 0;
-    while (descriptor >= 0 && written < bytes.size()) {
-        const ssize_t count =
-            ::write(descriptor, bytes.constData() + written, std::size_t(bytes.size() - written));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count <= 0)
-            break;
-        written += count;
-    }
+    bool written = descriptor >= 0 && program::writeAll(descriptor, bytes);
     const int number = errno;
-    if (descriptor >= 0 && ::close(descriptor) != 0 && written == bytes.size())
-        written = -1;
-    if (descriptor < 0 || written != bytes.size()) {
+    if (descriptor >= 0 && ::close(descriptor) != 0)
+        written = false;
+    if (!written) {
         error = QStringLiteral("Cannot write the feedback file '%1': %2.")
                     .arg(program::shownName(program::argumentText(path.constData())),
-                         systemError(number));
+                         program::systemError(number));
         return false;
     }
     return true;

@@ -10,7 +10,6 @@
 #include <QDir>
 
 #include <cerrno>
-#include <cstring>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,20 +45,20 @@ private:
     qsizetype asked = 0;
 };
 
-replay::Recording::End endOf(CaseResult::Ending ending)
+machine::RunEnd::Kind endOf(CaseResult::Ending ending)
 {
     switch (ending) {
     case CaseResult::Error:
-        return replay::Recording::End::Fault;
+        return machine::RunEnd::Fault;
     case CaseResult::Stopped:
-        return replay::Recording::End::StepLimit;
+        return machine::RunEnd::StepLimit;
     case CaseResult::Input:
-        return replay::Recording::End::InputEnded;
+        return machine::RunEnd::InputEnded;
     case CaseResult::Halted:
     case CaseResult::Broken:
         break;
     }
-    return replay::Recording::End::Halted;
+    return machine::RunEnd::Halted;
 }
 
 // The case's run again, from the freshly loaded image, as grading ran it.
@@ -137,7 +136,7 @@ bool writeReplays(const QByteArray &feedbackPath, const program::Program &progra
         if (!made && ::mkdir(folder.constData(), 0777) != 0) {
             error = QStringLiteral("Cannot create the folder '%1': %2.")
                         .arg(program::shownName(program::argumentText(folder.constData())),
-                             QString::fromLocal8Bit(std::strerror(errno)));
+                             program::systemError(errno));
             return false;
         }
         made = true;

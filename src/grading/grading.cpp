@@ -6,6 +6,7 @@
 #include "grading/feedbackreplays.h"
 #include "grading/inorder.h"
 #include "grading/report.h"
+#include "machine/decimal.h"
 #include "program/filename.h"
 #include "program/outputfile.h"
 #include "program/program.h"
@@ -38,9 +39,8 @@ void tell(std::ostream &output, std::ostream &errors, const QString &text)
 // A text of nothing but blanks, tabs and line ends.
 bool isBlank(const QString &text)
 {
-    return std::all_of(text.cbegin(), text.cend(), [](QChar c) {
-        return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == u'\v' || c == u'\f';
-    });
+    return std::all_of(text.cbegin(), text.cend(),
+                       [](QChar c) { return machine::isCSpace(c.unicode()); });
 }
 
 // The program's text, or false with why it cannot be graded. A submitted file

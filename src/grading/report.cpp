@@ -124,10 +124,4 @@ QStringList reportLines(const QList<diagnostics::Diagnostic> &diagnostics)
     return lines;
 }
 
-QString firstLine(const QString &text)
-{
-    const qsizetype end = text.indexOf(QLatin1Char('\n'));
-    return end < 0 ? text : text.left(end);
-}
-
 } // namespace grading

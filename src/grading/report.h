@@ -94,7 +94,5 @@ QStringList failureDetails(const TestCase &testCase, const FileGrade &grade, qsi
 // Each diagnostic on a line of its own, as a report gives it:
 // "LINE:COLUMN: severity: text", or "severity: text" about the whole program.
 QStringList reportLines(const QList<diagnostics::Diagnostic> &diagnostics);
-// The text up to its first line end.
-QString firstLine(const QString &text);
 
 } // namespace grading

@@ -81,7 +81,7 @@ public:
             output << field(listedName(grade));
         output << ',' << passed << ',' << caseCount - passed << ',' << caseCount << ','
                << resultName(grade) << ','
-               << (grade.graded ? std::string() : field(firstLine(grade.message))) << ','
+               << (grade.graded ? std::string() : field(grade.message.section(u'\n', 0, 0))) << ','
                << grade.score(cases) << ',' << maxScore(cases) << ','
                << field(failedLines(cases, grade));
         if (columns == ReportColumns::StudentsWithRoster) {

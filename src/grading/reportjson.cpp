@@ -32,14 +32,6 @@ namespace grading
 namespace
 {
 
-QJsonArray objects(const QList<diagnostics::Diagnostic> &diagnostics)
-{
-    QJsonArray array;
-    for (const diagnostics::Diagnostic &diagnostic : diagnostics::flattened(diagnostics))
-        array.append(diagnostics::toJson(diagnostic));
-    return array;
-}
-
 QLatin1String kindName(TestCase::Kind kind)
 {
     switch (kind) {
@@ -90,7 +82,7 @@ public:
                 object.insert(QLatin1String("reason"), result.passed
                                                            ? QJsonValue(QJsonValue::Null)
                                                            : QJsonValue(failureReason(result)));
-                object.insert(QLatin1String("notes"), objects(result.notes));
+                object.insert(QLatin1String("notes"), diagnostics::toJson(result.notes));
             } else {
                 object.insert(QLatin1String("passed"), false);
                 object.insert(QLatin1String("output"), QJsonArray());
@@ -110,8 +102,8 @@ public:
                           {QLatin1String("max_score"), maxScore(cases)},
                           {QLatin1String("message"),
                            grade.graded ? QJsonValue(QJsonValue::Null) : QJsonValue(grade.message)},
-                          {QLatin1String("errors"), objects(grade.errors)},
-                          {QLatin1String("warnings"), objects(grade.warnings)},
+                          {QLatin1String("errors"), diagnostics::toJson(grade.errors)},
+                          {QLatin1String("warnings"), diagnostics::toJson(grade.warnings)},
                           {QLatin1String("cases"), caseResults}};
         if (grade.student)
             addStudent(entry, grade);

@@ -119,7 +119,8 @@ private:
                 xml.writeEndElement();
             } else if (!grade.graded) {
                 xml.writeStartElement(QLatin1String("error"));
-                xml.writeAttribute(QLatin1String("message"), xmlText(firstLine(grade.message)));
+                xml.writeAttribute(QLatin1String("message"),
+                                   xmlText(grade.message.section(u'\n', 0, 0)));
                 xml.writeCharacters(xmlText(grade.message));
                 xml.writeEndElement();
             } else if (!grade.cases[i].passed) {
@@ -137,7 +138,8 @@ private:
                              const CaseResult &result)
     {
         xml.writeStartElement(QLatin1String("failure"));
-        xml.writeAttribute(QLatin1String("message"), xmlText(firstLine(failureReason(result))));
+        xml.writeAttribute(QLatin1String("message"),
+                           xmlText(failureReason(result).section(u'\n', 0, 0)));
         if (testCase.isRule()) {
             xml.writeCharacters(xmlText(result.reason));
             xml.writeEndElement();

@@ -6,6 +6,7 @@
 #include "program/program.h"
 
 #include <QJsonArray>
+#include <QRegularExpression>
 
 namespace lsp
 {
@@ -29,28 +30,13 @@ QStringList wordsBefore(QStringView line, qsizetype cursor)
     qsizetype end = qMin(cursor, line.size());
     while (end > 0 && !isBlank(line[end - 1]))
         --end; // the word being typed is not complete
-    QStringList words;
-    qsizetype i = 0;
-    while (i < end) {
-        while (i < end && isBlank(line[i]))
-            ++i;
-        const qsizetype start = i;
-        while (i < end && !isBlank(line[i]))
-            ++i;
-        if (i > start)
-            words.append(line.mid(start, i - start).toString());
-    }
-    return words;
+    static const QRegularExpression blanks(QStringLiteral("[ \t\r]+"));
+    return line.first(end).toString().split(blanks, Qt::SkipEmptyParts);
 }
 
 const machine::Instruction *mnemonicNamed(const QString &word)
 {
     return diagnostics::rowOf(word.toUpper());
-}
-
-bool isBranch(const machine::Instruction &row)
-{
-    return row.opcode >= machine::Branch && row.opcode <= machine::BranchIfFlag;
 }
 
 QJsonArray mnemonicItems()
@@ -115,7 +101,7 @@ Answer completion(const DocumentRequest &request)
     const machine::Instruction *row = mnemonicNamed(before.last());
     if (row == nullptr || row->operand != machine::Operand::Address || before.size() > 2)
         return QJsonArray();
-    return labelItems(document.model().index, !isBranch(*row));
+    return labelItems(document.model().index, !row->isBranch());
 }
 
 } // namespace lsp

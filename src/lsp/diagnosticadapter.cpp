@@ -13,20 +13,6 @@ namespace lsp
 namespace
 {
 
-// The protocol's DiagnosticSeverity: 1 error, 2 warning, 3 information.
-int severityOf(diagnostics::Severity severity)
-{
-    switch (severity) {
-    case diagnostics::Severity::Error:
-        return 1;
-    case diagnostics::Severity::Warning:
-        return 2;
-    case diagnostics::Severity::Note:
-        return 3;
-    }
-    return 1;
-}
-
 // A byte range of one line of the checked text as the protocol's range in
 // the document; line 0 (the whole program) is the start of the document. A
 // range over carriage returns alone spans the lines the editor shows.
@@ -56,18 +42,15 @@ QJsonObject textEdit(const Document &document, const diagnostics::Edit &edit)
                        {QStringLiteral("newText"), edit.replacement}};
 }
 
-QJsonObject location(const QString &uri, const QJsonObject &range)
-{
-    return QJsonObject{{QStringLiteral("uri"), uri}, {QStringLiteral("range"), range}};
-}
-
 Finding findingOf(const Document &document, const QString &uri,
                   const diagnostics::Diagnostic &found)
 {
     Finding finding;
     QJsonObject &diagnostic = finding.diagnostic;
     diagnostic.insert(QStringLiteral("range"), rangeOf(document, found.range));
-    diagnostic.insert(QStringLiteral("severity"), severityOf(found.severity));
+    // The protocol's DiagnosticSeverity counts in the order of ours: 1 error,
+    // 2 warning, 3 information (a note).
+    diagnostic.insert(QStringLiteral("severity"), int(found.severity) + 1);
     diagnostic.insert(QStringLiteral("code"), QString(found.name()));
     diagnostic.insert(QStringLiteral("source"), QStringLiteral("korvane"));
     diagnostic.insert(QStringLiteral("message"), found.message);
@@ -75,7 +58,7 @@ Finding findingOf(const Document &document, const QString &uri,
         QJsonArray related;
         for (const diagnostics::Related &place : found.related)
             related.append(QJsonObject{
-                {QStringLiteral("location"), location(uri, rangeOf(document, place.range))},
+                {QStringLiteral("location"), locationJson(uri, rangeOf(document, place.range))},
                 {QStringLiteral("message"), place.message}});
         diagnostic.insert(QStringLiteral("relatedInformation"), related);
     }

@@ -37,6 +37,11 @@ QJsonObject rangeJson(const Position &start, const Position &end)
                        {QStringLiteral("end"), toJson(end)}};
 }
 
+QJsonObject locationJson(const QString &uri, const QJsonObject &range)
+{
+    return QJsonObject{{QStringLiteral("uri"), uri}, {QStringLiteral("range"), range}};
+}
+
 Document::Document(QString text, qint32 version) : text_(std::move(text)), version_(version)
 {
     reindex();

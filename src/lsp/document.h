@@ -30,6 +30,8 @@ bool operator<(const Position &a, const Position &b);
 QJsonObject toJson(const Position &position);
 Position positionFrom(const QJsonValue &value);
 QJsonObject rangeJson(const Position &start, const Position &end);
+// A Location: {"uri": .., "range": ..}.
+QJsonObject locationJson(const QString &uri, const QJsonObject &range);
 
 class Document
 {

@@ -7,16 +7,6 @@
 namespace lsp
 {
 
-namespace
-{
-
-QString cellText(qint32 cell)
-{
-    return program::addressText(cell);
-}
-
-} // namespace
-
 Answer hover(const DocumentRequest &request)
 {
     const DocumentModel &model = request.document.model();
@@ -31,7 +21,7 @@ Answer hover(const DocumentRequest &request)
         shown = QStringLiteral("%1: %2").arg(QString(row->mnemonic), QString(row->meaning));
         if (model.assembled && word->cell < model.program.image.size())
             shown += QStringLiteral("\n\nThis line assembles to %1 (cell %2).")
-                         .arg(model.program.image[word->cell], cellText(word->cell));
+                         .arg(model.program.image[word->cell], program::addressText(word->cell));
         break;
     }
     case IndexedWord::LabelDefinition:
@@ -41,17 +31,17 @@ Answer hover(const DocumentRequest &request)
             shown = QStringLiteral("'%1' is not defined").arg(word->written);
         } else if (defined->isData) {
             shown = QStringLiteral("'%1': data label, cell %2, holding %3")
-                        .arg(word->written, cellText(defined->cell))
+                        .arg(word->written, program::addressText(defined->cell))
                         .arg(defined->value);
         } else {
             shown = QStringLiteral("'%1': code label, cell %2")
-                        .arg(word->written, cellText(defined->cell));
+                        .arg(word->written, program::addressText(defined->cell));
         }
         break;
     }
     case IndexedWord::DataValue:
         shown = QStringLiteral("cell %1 will hold %2")
-                    .arg(cellText(word->cell))
+                    .arg(program::addressText(word->cell))
                     .arg(dataValueOf(word->written));
         break;
     }

@@ -11,11 +11,6 @@ QJsonObject placeRange(const Place &place)
     return rangeJson({place.line, place.start}, {place.line, place.end});
 }
 
-QJsonObject placeLocation(const QString &uri, const Place &place)
-{
-    return QJsonObject{{QStringLiteral("uri"), uri}, {QStringLiteral("range"), placeRange(place)}};
-}
-
 qint32 dataValueOf(const QString &written)
 {
     return written.toInt(nullptr, 10);
@@ -100,11 +95,6 @@ const LabelDefinition *LabelIndex::definition(const QString &key) const
 {
     const auto found = definitions_.constFind(key);
     return found == definitions_.cend() ? nullptr : &found.value();
-}
-
-bool LabelIndex::isUsedAsLabel(const QString &key) const
-{
-    return !writtenLabel(key).isEmpty();
 }
 
 QString LabelIndex::writtenLabel(const QString &key) const

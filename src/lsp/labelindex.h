@@ -27,9 +27,8 @@ struct Place {
     qint32 end = 0;
 };
 
-// A place as the protocol's Range, and as its Location in a document.
+// A place as the protocol's Range.
 QJsonObject placeRange(const Place &place);
-QJsonObject placeLocation(const QString &uri, const Place &place);
 
 struct IndexedWord {
     enum Kind : quint8 { Mnemonic, LabelDefinition, LabelUse, DataValue };
@@ -63,7 +62,6 @@ public:
     QList<Place> occurrences(const QString &key, bool withDefinitions = true) const;
     // The first definition of a label (the one the assembler uses), or null.
     const LabelDefinition *definition(const QString &key) const;
-    bool isUsedAsLabel(const QString &key) const;
     // A label as first written in the text; empty when none has the key.
     QString writtenLabel(const QString &key) const;
 

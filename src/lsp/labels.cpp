@@ -14,10 +14,10 @@ namespace
 
 using jsonrpc::Failure;
 
-// The label under the cursor, or null for a word that is none.
-const IndexedWord *labelAt(const LabelIndex &index, const Position &at)
+// The label under the request's cursor, or null for a word that is none.
+const IndexedWord *labelAt(const DocumentRequest &request)
 {
-    const IndexedWord *word = index.wordAt(at);
+    const IndexedWord *word = request.document.model().index.wordAt(request.at);
     if (word == nullptr ||
         (word->kind != IndexedWord::LabelDefinition && word->kind != IndexedWord::LabelUse))
         return nullptr;
@@ -29,17 +29,17 @@ const IndexedWord *labelAt(const LabelIndex &index, const Position &at)
 Answer definition(const DocumentRequest &request)
 {
     const LabelIndex &index = request.document.model().index;
-    const IndexedWord *word = labelAt(index, request.at);
+    const IndexedWord *word = labelAt(request);
     const LabelDefinition *defined = word ? index.definition(word->key) : nullptr;
     if (defined == nullptr)
         return QJsonValue();
-    return placeLocation(request.uri, defined->place);
+    return locationJson(request.uri, placeRange(defined->place));
 }
 
 Answer references(const DocumentRequest &request)
 {
     const LabelIndex &index = request.document.model().index;
-    const IndexedWord *word = labelAt(index, request.at);
+    const IndexedWord *word = labelAt(request);
     if (word == nullptr)
         return QJsonValue();
     const bool withDeclaration = request.params.value(QLatin1String("context"))
@@ -48,14 +48,14 @@ Answer references(const DocumentRequest &request)
                                      .toBool(true);
     QJsonArray found;
     for (const Place &place : index.occurrences(word->key, withDeclaration))
-        found.append(placeLocation(request.uri, place));
+        found.append(locationJson(request.uri, placeRange(place)));
     return found;
 }
 
 Answer highlight(const DocumentRequest &request)
 {
     const LabelIndex &index = request.document.model().index;
-    const IndexedWord *word = labelAt(index, request.at);
+    const IndexedWord *word = labelAt(request);
     if (word == nullptr)
         return QJsonValue();
     // DocumentHighlightKind: 2 read, 3 write (where the label is defined).
@@ -73,8 +73,7 @@ Answer highlight(const DocumentRequest &request)
 
 Answer prepareRename(const DocumentRequest &request)
 {
-    const LabelIndex &index = request.document.model().index;
-    const IndexedWord *word = labelAt(index, request.at);
+    const IndexedWord *word = labelAt(request);
     if (word == nullptr)
         return QJsonValue();
     return QJsonObject{{QStringLiteral("range"), placeRange(word->place)},
@@ -85,7 +84,7 @@ Answer rename(const DocumentRequest &request)
 {
     const QString newName = request.params.value(QLatin1String("newName")).toString();
     const LabelIndex &index = request.document.model().index;
-    const IndexedWord *word = labelAt(index, request.at);
+    const IndexedWord *word = labelAt(request);
     if (word == nullptr)
         return Failure{jsonrpc::RequestFailed, QStringLiteral("there is no label here to rename")};
     if (!diagnostics::isLabelName(newName))
@@ -99,7 +98,7 @@ Answer rename(const DocumentRequest &request)
         return Failure{
             jsonrpc::RequestFailed,
             QStringLiteral("'%1' is a mnemonic, and mnemonics cannot name labels").arg(newName)};
-    if (key != word->key && index.isUsedAsLabel(key)) {
+    if (key != word->key && !index.writtenLabel(key).isEmpty()) {
         QString why =
             QStringLiteral("'%1' is already used as a label in this program").arg(newName);
         // Written otherwise, the name is the same one only in capitals: say so.

@@ -8,11 +8,6 @@ namespace machine
 namespace
 {
 
-bool isCSpace(char16_t c)
-{
-    return c == u' ' || c == u'\t' || c == u'\n' || c == u'\v' || c == u'\f' || c == u'\r';
-}
-
 bool isDigit(char16_t c)
 {
     return c >= u'0' && c <= u'9';

@@ -27,4 +27,11 @@ struct Decimal {
 
 Decimal parseDecimal(QStringView text);
 
+// The white space that stoi skips: space, tab, line feed, vertical tab, form
+// feed, carriage return. Typed values are separated by it too.
+constexpr bool isCSpace(char32_t c)
+{
+    return c == U' ' || (c >= U'\t' && c <= U'\r');
+}
+
 } // namespace machine

@@ -51,6 +51,7 @@ struct Instruction {
     QLatin1String meaning;
 
     constexpr bool isInstruction() const { return operand != Operand::Value; }
+    constexpr bool isBranch() const { return opcode >= Branch && opcode <= BranchIfFlag; }
 };
 
 // In the order in which the assembler enters them into its opcode table.

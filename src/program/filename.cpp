@@ -124,4 +124,9 @@ QString unambiguousName(const QString &text)
     return escapedName(text, true);
 }
 
+QString systemError(int number)
+{
+    return QString::fromLocal8Bit(std::strerror(number));
+}
+
 } // namespace program

@@ -29,4 +29,7 @@ QString shownName(const QString &text);
 // is the name with a backslash, "lit\x0a.txt" the one with a line feed.
 QString unambiguousName(const QString &text);
 
+// The system's text for an errno value, as messages about a file end with it.
+QString systemError(int number);
+
 } // namespace program

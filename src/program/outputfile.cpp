@@ -5,7 +5,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -16,11 +15,6 @@ namespace program
 
 namespace
 {
-
-QString systemError(int number)
-{
-    return QString::fromLocal8Bit(std::strerror(number));
-}
 
 bool isDevice(mode_t mode)
 {
@@ -51,6 +45,8 @@ mode_t newFileMode(const struct stat *replaced)
     return 0666 & ~mask;
 }
 
+} // namespace
+
 bool writeAll(int descriptor, const QByteArray &bytes)
 {
     for (qsizetype written = 0; written < bytes.size();) {
@@ -64,8 +60,6 @@ bool writeAll(int descriptor, const QByteArray &bytes)
     }
     return true;
 }
-
-} // namespace
 
 OutputFile::OutputFile(const QString &what) : what(what) {}
 

@@ -60,4 +60,8 @@ private:
     int descriptor = -1;
 };
 
+// Writes all of `bytes` to the open file, going on after a write that a
+// signal interrupted; false, with errno set, when a write fails.
+bool writeAll(int descriptor, const QByteArray &bytes);
+
 } // namespace program

@@ -33,21 +33,21 @@ QString summaryOf(const Recording &recording)
     const QString steps = stepsText(recording.completedSteps);
     QString text;
     switch (recording.end) {
-    case Recording::End::Halted:
+    case machine::RunEnd::Halted:
         text = QStringLiteral("The program halted after %1.").arg(steps);
         break;
-    case Recording::End::Fault:
+    case machine::RunEnd::Fault:
         text = QStringLiteral("The run ended with an error after %1.").arg(steps);
         break;
-    case Recording::End::StepLimit:
+    case machine::RunEnd::StepLimit:
         text = QStringLiteral("The run was stopped at its step limit after %1.").arg(steps);
         break;
-    case Recording::End::InputEnded:
+    case machine::RunEnd::InputEnded:
         text = QStringLiteral("The run ended after %1: the input ended while the program "
                               "waited for a value.")
                    .arg(steps);
         break;
-    case Recording::End::Stopped:
+    case machine::RunEnd::Stopped:
         text = QStringLiteral("The run was stopped after %1: its output could not be written.")
                    .arg(steps);
         break;
@@ -58,18 +58,18 @@ QString summaryOf(const Recording &recording)
     return text;
 }
 
-const char *endName(Recording::End end)
+const char *endName(machine::RunEnd::Kind end)
 {
     switch (end) {
-    case Recording::End::Halted:
+    case machine::RunEnd::Halted:
         return "halt";
-    case Recording::End::Fault:
+    case machine::RunEnd::Fault:
         return "fault";
-    case Recording::End::StepLimit:
+    case machine::RunEnd::StepLimit:
         return "step-limit";
-    case Recording::End::InputEnded:
+    case machine::RunEnd::InputEnded:
         return "input-ended";
-    case Recording::End::Stopped:
+    case machine::RunEnd::Stopped:
         break;
     }
     return "stopped";

@@ -5,6 +5,7 @@
 // korvane-run's words.
 
 #include "machine/processor.h"
+#include "machine/runloop.h"
 #include "program/program.h"
 
 #include <QString>
@@ -23,14 +24,6 @@ inline constexpr quint64 kDefaultSteps = 10'000;
 inline constexpr quint64 kMostSteps = 1'000'000;
 
 struct Recording {
-    enum class End : quint8 {
-        Halted,     // the halt instruction ran
-        Fault,      // a run error ended it
-        StepLimit,  // stopped at the step limit
-        InputEnded, // the input ended while an input instruction waited
-        Stopped,    // stopped early, its output not written
-    };
-
     program::Program program; // assembled
     quint64 stepLimit = kDefaultSteps;
     // The first steps of the run, at most stepLimit of them, step 1 first.
@@ -39,7 +32,7 @@ struct Recording {
     // number, by the number of its step.
     std::map<quint64, QString> operandReports;
     quint64 completedSteps = 0; // every step the run completed, recorded or not
-    End end = End::Halted;
+    machine::RunEnd::Kind end = machine::RunEnd::Halted; // Stopped: its output not written
     QStringList report; // the error and notes on how the run ended, one line each
 };
 

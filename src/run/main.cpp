@@ -141,23 +141,6 @@ int writeDiagnostics(const run::Options &options)
     return std::cout ? status : program::OutputFailed;
 }
 
-replay::Recording::End endOf(machine::RunEnd::Kind kind)
-{
-    switch (kind) {
-    case machine::RunEnd::Halted:
-        return replay::Recording::End::Halted;
-    case machine::RunEnd::Fault:
-        return replay::Recording::End::Fault;
-    case machine::RunEnd::StepLimit:
-        return replay::Recording::End::StepLimit;
-    case machine::RunEnd::InputEnded:
-        return replay::Recording::End::InputEnded;
-    case machine::RunEnd::Stopped:
-        break;
-    }
-    return replay::Recording::End::Stopped;
-}
-
 // The run, recorded and written as a page; the page's file is made before
 // the run, so that a name that cannot be used is refused at once.
 program::ExitStatus runReplayed(const run::Options &options, const program::Program &program,
@@ -179,7 +162,7 @@ program::ExitStatus runReplayed(const run::Options &options, const program::Prog
     runner.setRecorder(&recorder);
     const program::ExitStatus status = runner.run(options.maxSteps);
     runner.setRecorder(nullptr);
-    recording.end = endOf(runner.endKind());
+    recording.end = runner.endKind();
     recording.report = program.linesOf(runner.endReport());
     if (!page.commit(replay::pageOf(recording), error)) {
         refuse(error);

@@ -68,15 +68,13 @@ Options refuse(const QString &reason)
     return options;
 }
 
-// A plain run of decimal digits: no sign, no blanks, no other base.
-bool readCount(const QString &text, quint64 &count)
+const QCommandLineOption *optionNamed(const QList<QCommandLineOption> &options, const QString &name)
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]+$"));
-    if (!digits.match(text).hasMatch())
-        return false;
-    bool ok = false;
-    count = text.toULongLong(&ok, 10);
-    return ok;
+    for (const QCommandLineOption &option : options) {
+        if (option.names().contains(name))
+            return &option;
+    }
+    return nullptr;
 }
 
 // The first argument that names no option, as written ("-dash.txt" rather
@@ -84,13 +82,6 @@ bool readCount(const QString &text, quint64 &count)
 // and everything after "--" are not options.
 QString unknownOption(const QStringList &arguments, const QList<QCommandLineOption> &options)
 {
-    const auto find = [&](const QString &name) {
-        for (const QCommandLineOption &option : options) {
-            if (option.names().contains(name))
-                return &option;
-        }
-        return static_cast<const QCommandLineOption *>(nullptr);
-    };
     bool valueNext = false;
     for (const QString &argument : arguments.mid(1)) {
         if (valueNext) {
@@ -101,14 +92,14 @@ QString unknownOption(const QStringList &arguments, const QList<QCommandLineOpti
             break;
         if (argument.startsWith(QLatin1String("--"))) {
             const QString name = argument.mid(2).section(QLatin1Char('='), 0, 0);
-            const QCommandLineOption *option = find(name);
+            const QCommandLineOption *option = optionNamed(options, name);
             // addHelpOption() also offers --help-all.
             if (!option && name != QLatin1String("help-all"))
                 return argument;
             valueNext = option && !option->valueName().isEmpty() && !argument.contains(u'=');
         } else if (argument.startsWith(u'-') && argument.size() > 1) {
             for (qsizetype i = 1; i < argument.size(); ++i) {
-                const QCommandLineOption *option = find(argument.mid(i, 1));
+                const QCommandLineOption *option = optionNamed(options, argument.mid(i, 1));
                 if (!option)
                     return argument;
                 if (!option->valueName().isEmpty()) {
@@ -147,13 +138,6 @@ QString shellWord(const QString &argument)
 // counts too. FILEs of --test and --diagnostics-format are never values.
 QString typedValuesHint(const QStringList &arguments, const QList<QCommandLineOption> &options)
 {
-    const auto find = [&](const QString &name) -> const QCommandLineOption * {
-        for (const QCommandLineOption &option : options) {
-            if (option.names().contains(name))
-                return &option;
-        }
-        return nullptr;
-    };
     QList<qsizetype> positional;
     bool sample = false;
     bool optionsEnded = false;
@@ -174,7 +158,7 @@ QString typedValuesHint(const QStringList &arguments, const QList<QCommandLineOp
         if (name == kTestOption || name == kDiagnosticsFormatOption)
             return {};
         sample = sample || name == kSampleOption;
-        const QCommandLineOption *option = find(name);
+        const QCommandLineOption *option = optionNamed(options, name);
         if (option && !option->valueName().isEmpty() && !argument.contains(u'='))
             ++i; // its value
     }
@@ -472,8 +456,9 @@ Options parseOptions(const QStringList &arguments)
         if (!parser.isSet(replayPage) && !(parser.isSet(feedback) && options.replays))
             return refuse(QStringLiteral("--replay-steps goes only with --replay or with "
                                          "--feedback."));
-        if (!readCount(parser.value(replaySteps), options.replaySteps) || options.replaySteps < 1 ||
-            options.replaySteps > replay::kMostSteps)
+        if (!grading::readCount(parser.value(replaySteps), replay::kMostSteps,
+                                options.replaySteps) ||
+            options.replaySteps < 1)
             return refuse(QStringLiteral("--replay-steps needs a whole number from 1 to %1, "
                                          "not '%2'.")
                               .arg(replay::kMostSteps)
@@ -494,7 +479,7 @@ Options parseOptions(const QStringList &arguments)
     }
     if (parser.isSet(jobs)) {
         quint64 count = 0;
-        if (!readCount(parser.value(jobs), count) || count == 0 || count > kMostJobs)
+        if (!grading::readCount(parser.value(jobs), kMostJobs, count) || count == 0)
             return refuse(QStringLiteral("--jobs needs a whole number from 1 to %1, not '%2'.")
                               .arg(kMostJobs)
                               .arg(parser.value(jobs)));
@@ -516,8 +501,7 @@ Options parseOptions(const QStringList &arguments)
         return refuse(QStringLiteral("--student-view goes only with --report tap or junit."));
     if (parser.isSet(similar)) {
         quint64 distance = 0;
-        if (!readCount(parser.value(similar), distance) ||
-            distance > quint64(grading::kMostSimilarDistance))
+        if (!grading::readCount(parser.value(similar), grading::kMostSimilarDistance, distance))
             return refuse(QStringLiteral("--similar needs a whole number from 0 to %1, as "
                                          "--similar=N, not '%2'.")
                               .arg(grading::kMostSimilarDistance)
@@ -566,13 +550,15 @@ Options parseOptions(const QStringList &arguments)
 
     if (!samples.isEmpty()) {
         quint64 index = 0;
-        if (!readCount(samples.first(), index) || index >= quint64(sampleProgramCount))
+        if (!grading::readCount(samples.first(), sampleProgramCount - 1, index))
             return refuse(QStringLiteral("--sample needs a number from 0 to %1, not '%2'.")
                               .arg(sampleProgramCount - 1)
                               .arg(samples.first()));
         options.sample = int(index);
     }
-    if (!stepLimits.isEmpty() && !readCount(stepLimits.first(), options.maxSteps))
+    if (!stepLimits.isEmpty() &&
+        !grading::readCount(stepLimits.first(), std::numeric_limits<quint64>::max(),
+                            options.maxSteps))
         return refuse(QStringLiteral("--max-steps needs a whole number from 0 to %1, not '%2'.")
                           .arg(std::numeric_limits<quint64>::max())
                           .arg(stepLimits.first()));

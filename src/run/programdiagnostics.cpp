@@ -42,14 +42,6 @@ ProgramDiagnostics check(const Options &options, qsizetype index)
     return checked;
 }
 
-QJsonArray objects(const QList<diagnostics::Diagnostic> &list)
-{
-    QJsonArray array;
-    for (const diagnostics::Diagnostic &diagnostic : diagnostics::flattened(list))
-        array.append(diagnostics::toJson(diagnostic));
-    return array;
-}
-
 } // namespace
 
 QList<ProgramDiagnostics> checkPrograms(const Options &options)
@@ -64,14 +56,14 @@ QByteArray diagnosticsJson(const QList<ProgramDiagnostics> &programs)
 {
     QJsonArray files;
     for (const ProgramDiagnostics &checked : programs)
-        files.append(QJsonObject{{QLatin1String("file"), checked.name},
-                                 {QLatin1String("path"), checked.path},
-                                 {QLatin1String("assembled"), checked.assembled},
-                                 {QLatin1String("message"), checked.message.isEmpty()
-                                                                ? QJsonValue(QJsonValue::Null)
-                                                                : QJsonValue(checked.message)},
-                                 {QLatin1String("errors"), objects(checked.errors)},
-                                 {QLatin1String("warnings"), objects(checked.warnings)}});
+        files.append(QJsonObject{
+            {QLatin1String("file"), checked.name},
+            {QLatin1String("path"), checked.path},
+            {QLatin1String("assembled"), checked.assembled},
+            {QLatin1String("message"), checked.message.isEmpty() ? QJsonValue(QJsonValue::Null)
+                                                                 : QJsonValue(checked.message)},
+            {QLatin1String("errors"), diagnostics::toJson(checked.errors)},
+            {QLatin1String("warnings"), diagnostics::toJson(checked.warnings)}});
     return QJsonDocument(QJsonObject{{QLatin1String("files"), files}})
         .toJson(QJsonDocument::Indented);
 }

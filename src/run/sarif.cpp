@@ -114,19 +114,6 @@ private:
     QJsonObject location_;
 };
 
-QLatin1String levelOf(diagnostics::Severity severity)
-{
-    switch (severity) {
-    case diagnostics::Severity::Error:
-        break;
-    case diagnostics::Severity::Warning:
-        return QLatin1String("warning");
-    case diagnostics::Severity::Note:
-        return QLatin1String("note");
-    }
-    return QLatin1String("error");
-}
-
 class Log
 {
 public:
@@ -142,7 +129,8 @@ public:
         QJsonObject result{
             {QLatin1String("ruleId"), kind},
             {QLatin1String("ruleIndex"), ruleIndex},
-            {QLatin1String("level"), levelOf(diagnostic.severity)},
+            // SARIF's levels are named as the severities are.
+            {QLatin1String("level"), diagnostics::severityName(diagnostic.severity)},
             {QLatin1String("message"), text(diagnostic.message)},
             {QLatin1String("locations"),
              QJsonArray{QJsonObject{{QLatin1String("physicalLocation"),

@@ -1,5 +1,7 @@
 #include "run/terminalconsole.h"
 
+#include "machine/decimal.h"
+
 #include <charconv>
 #include <istream>
 #include <ostream>
@@ -15,11 +17,6 @@ constexpr std::size_t kBufferSize = 1 << 16;
 // A typed value longer than this is no 32-bit number whatever follows; only
 // its start is kept, so that a runaway line cannot fill the memory.
 constexpr std::size_t kLongestValueKept = 4096;
-
-bool separatesValues(int c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
 
 } // namespace
 
@@ -52,11 +49,11 @@ std::optional<QString> TerminalConsole::readValue(std::string_view prompt)
         }
         if (c == '\n')
             atLineStart = true;
-        if (!separatesValues(c))
+        if (!machine::isCSpace(char32_t(c)))
             break;
     }
     std::string value;
-    for (; c != std::char_traits<char>::eof() && !separatesValues(c); c = input.get()) {
+    for (; c != std::char_traits<char>::eof() && !machine::isCSpace(char32_t(c)); c = input.get()) {
         if (value.size() < kLongestValueKept)
             value += char(c);
     }
