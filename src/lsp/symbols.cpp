@@ -22,10 +22,12 @@ constexpr int kDeclaration = 1; // bit of the declaration modifier
 
 bool definesData(const QList<IndexedWord> &words, qsizetype definition)
 {
-    // The mnemonic follows its label on the line.
+    // The mnemonic follows its label in the line the assembler reads, which
+    // spans editor lines where a carriage return alone ends one.
     const qsizetype next = definition + 1;
-    return next < words.size() && words[next].place.line == words[definition].place.line &&
-           words[next].key == QLatin1String(machine::instruction(machine::Data).mnemonic);
+    return next < words.size() && words[next].cell == words[definition].cell &&
+           words[next].kind == IndexedWord::Mnemonic &&
+           words[next].instruction->opcode == machine::Data;
 }
 
 bool isNumber(const QString &word)

@@ -192,7 +192,7 @@ async function main() {
   // Lines ended by CR LF, LF or CR alone, as the protocol counts them: the
   // diagnostics, notes and fixes korvane-run finds in the same bytes, placed
   // inside the document's lines, and no edit holding a carriage return.
-  for (const { name, text } of features.lineEnds) {
+  for (const { name, text, dataLabels } of features.lineEnds) {
     const uri = uriOf(name);
     const diagnostics = await open(name);
     check(same(shownDiagnostics(diagnostics), runDiagnostics(text)),
@@ -208,6 +208,8 @@ async function main() {
     check(ranges.every((r) => inside(r.start) && inside(r.end)),
           `${name}: every place inside the document's lines`, JSON.stringify(ranges));
     const symbols = await connection.sendRequest("textDocument/documentSymbol", { textDocument: { uri } });
+    check(!dataLabels || same(symbols.filter((s) => s.kind === 13).map((s) => s.name), dataLabels),
+          `${name}: a label before DAT on the next editor line is a data label`, JSON.stringify(symbols));
     check(symbols.every((s) => inside(s.range.end) && s.range.end.line === s.range.start.line),
           `${name}: each label's line ends before its line end`, JSON.stringify(symbols));
     check(diagnostics.some((d) => d.code === "carriage-return-line-ends") === /\r(?!\n)/.test(text),
