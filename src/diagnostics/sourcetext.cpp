@@ -170,6 +170,8 @@ SourceText::SourceText(const QString &text)
         }
         start = stop + 1;
     }
+    // Nothing outgrew its room, so nothing moved.
+    Q_ASSERT(qsizetype(words_.size()) <= runs && qsizetype(keys_.size()) <= inWords);
     for (qint32 k = 0; k < lines_.size(); ++k) {
         // A line of two or three words that starts with a name and has a
         // mnemonic second defines a label, whatever else is wrong with it;
