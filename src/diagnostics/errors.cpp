@@ -306,7 +306,6 @@ private:
     std::optional<Diagnostic> operand(const SourceLine &line, const Word &word) const;
     Diagnostic tooLong(const SourceLine &line) const;
     void notesOnName(const SourceLine &line, Diagnostic &found) const;
-    std::optional<Diagnostic> notAnInstructionHere(const SourceLine &line, const Word &word) const;
     std::optional<Diagnostic> labelWithoutData(const SourceLine &line) const;
     Diagnostic numberAsOperand(const SourceLine &line, const Word &word) const;
     std::optional<Diagnostic> dataLine(const SourceLine &line) const;
