@@ -645,9 +645,8 @@ std::optional<Diagnostic> ProgramCheck::twoMnemonics(const SourceLine &line) con
         return mnemonicAsVariable(line, second);
     if (secondTakes == Operand::Value)
         return mnemonicAsVariable(line, first);
-    // LABEL DAT, or LABEL before an instruction that takes no operand (add HLT).
-    if (secondTakes == Operand::Value ||
-        (secondTakes == Operand::None && firstTakes != Operand::None))
+    // LABEL before an instruction that takes no operand (add HLT).
+    if (secondTakes == Operand::None && firstTakes != Operand::None)
         return mnemonicAsLabel(line, first);
     if (firstTakes == Operand::None) {
         Diagnostic found =

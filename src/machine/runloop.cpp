@@ -2,8 +2,6 @@
 
 #include "machine/typedinput.h"
 
-#include <algorithm>
-
 namespace machine
 {
 
