@@ -195,7 +195,7 @@ void Breakpoints::place(const program::Program &program, LineBreakpoint &breakpo
     const auto at = [&](qint32 address) {
         breakpoint.verified = true;
         breakpoint.address = address;
-        breakpoint.line = address < words ? program.lineNumbers[std::size_t(address)] : 0;
+        breakpoint.line = program.lineNumberOf(address);
     };
     if (breakpoint.kind == LineBreakpoint::Instruction) {
         static const QRegularExpression number(QStringLiteral("^\\s*\\d{1,3}\\s*$"));

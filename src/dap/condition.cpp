@@ -49,6 +49,11 @@ std::optional<Operand> registerTarget(const QString &name)
     return std::nullopt;
 }
 
+QString noCellText(const QString &cell)
+{
+    return QStringLiteral("There is no cell %1: the memory has cells 00 to 99.").arg(cell);
+}
+
 std::optional<Operand> readOperand(const QString &text, const LabelLookup &labels, QString &error)
 {
     static const QRegularExpression cell(QStringLiteral("^\\[\\s*(\\d+)\\s*\\]$"));
@@ -60,8 +65,7 @@ std::optional<Operand> readOperand(const QString &text, const LabelLookup &label
         const qint32 address = match.captured(1).toInt(&ok);
         if (ok && machine::isAddress(address))
             return Operand{Operand::Cell, Which::Accumulator, address};
-        error = QStringLiteral("There is no cell %1: the memory has cells 00 to 99.")
-                    .arg(match.captured(1));
+        error = noCellText(match.captured(1));
         return std::nullopt;
     }
     if (const std::optional<qint32> address = labels ? labels(name) : std::nullopt)

@@ -48,6 +48,9 @@ struct Operand {
 // counter", ...), upper and lower case alike.
 std::optional<Operand> registerTarget(const QString &name);
 
+// "There is no cell N: the memory has cells 00 to 99.", with N as written.
+QString noCellText(const QString &cell);
+
 // The one reader of such names: the operand, or none with why in `error`.
 std::optional<Operand> readOperand(const QString &name, const LabelLookup &labels, QString &error);
 

@@ -108,7 +108,7 @@ void Adapter::stackTrace(const NoArguments &)
     requireStopped();
     // After the halt the frame stays at the halt instruction, which does not branch.
     const qint32 pc = session.processor().pc() - (session.halted() ? 1 : 0);
-    const qint32 line = session.lineOf(pc);
+    const qint32 line = session.program().lineNumberOf(pc);
     QJsonObject frame{{QStringLiteral("id"), 1},
                       {QStringLiteral("column"), columnsStartAt1 ? 1 : 0}};
     if (machine::isAddress(pc)) {
@@ -287,7 +287,7 @@ void Adapter::disassemble(const DisassembleArguments &arguments)
                         {QStringLiteral("instruction"), describeCell(session, cell).mid(4)}};
         if (!session.program().labels.value(cell).isEmpty())
             row.insert(QStringLiteral("symbol"), session.program().labels.value(cell));
-        if (const qint32 line = session.lineOf(cell); line > 0) {
+        if (const qint32 line = session.program().lineNumberOf(cell); line > 0) {
             row.insert(QStringLiteral("line"), clientLine(line));
             row.insert(QStringLiteral("location"), source());
         }

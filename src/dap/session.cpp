@@ -417,16 +417,9 @@ void Session::restore(const MachineState &state)
 
 QString Session::placeOf(qint32 address) const
 {
-    const qint32 line = lineOf(address);
+    const qint32 line = program_.lineNumberOf(address);
     return line > 0 ? QStringLiteral("line %1").arg(line)
                     : QStringLiteral("address ") + program::addressText(address);
-}
-
-qint32 Session::lineOf(qint32 address) const
-{
-    if (address < 0 || address >= program_.image.size() || !machine::isAddress(address))
-        return 0;
-    return program_.lineNumbers[std::size_t(address)];
 }
 
 } // namespace dap

@@ -124,8 +124,6 @@ public:
     // there as it went then, with the values typed after it taken again.
     void restore(const MachineState &state);
     const machine::Processor &processor() const { return processor_; }
-    // Line of the program that the word at `address` came from, or 0.
-    qint32 lineOf(qint32 address) const;
 
 private:
     friend class Timeline; // replays the run and changes its past

@@ -1,5 +1,6 @@
 #include "dap/timeline.h"
 
+#include "dap/condition.h"
 #include "dap/session.h"
 #include "machine/decimal.h"
 #include "machine/instructionset.h"
@@ -297,7 +298,7 @@ void Timeline::changedPast()
 QString Timeline::jumpTo(qint32 address)
 {
     if (!machine::isAddress(address))
-        return QStringLiteral("There is no cell %1: the memory has cells 00 to 99.").arg(address);
+        return noCellText(QString::number(address));
     machine::Processor::Registers registers = session.processor_.registers();
     registers.pc = address;
     registers.halted = false;
@@ -328,18 +329,17 @@ Stop Timeline::retype(const QString &text)
 namespace
 {
 
-// A whole number as a value is typed: an optional sign and digits, within 32 bits.
-bool wholeNumber(const QString &text, qint32 &value, QString &error)
+// A whole number as a value is typed: an optional sign and digits, within
+// 32 bits. Empty, or why the text is none.
+QString wholeNumber(const QString &text, qint32 &value)
 {
     const QString trimmed = text.trimmed();
     const machine::Decimal number = machine::parseDecimal(trimmed);
-    if (!number.ok() || number.length != trimmed.size()) {
-        error = QStringLiteral("'%1' is not a whole number from -2147483648 to 2147483647.")
-                    .arg(trimmed);
-        return false;
-    }
+    if (!number.ok() || number.length != trimmed.size())
+        return QStringLiteral("'%1' is not a whole number from -2147483648 to 2147483647.")
+            .arg(trimmed);
     value = number.value;
-    return true;
+    return {};
 }
 
 } // namespace
@@ -357,8 +357,7 @@ QString Timeline::setFlags(const QString &value)
 QString Timeline::setRegister(const QString &value, qint32 machine::Processor::Registers::*which)
 {
     qint32 number = 0;
-    QString error;
-    if (!wholeNumber(value, number, error))
+    if (const QString error = wholeNumber(value, number); !error.isEmpty())
         return error;
     if (which == &machine::Processor::Registers::flags && number != 0 && number != 1)
         return QStringLiteral("The flags are 0 or 1.");
@@ -373,10 +372,9 @@ QString Timeline::setRegister(const QString &value, qint32 machine::Processor::R
 QString Timeline::setCell(qint32 address, const QString &value)
 {
     if (!machine::isAddress(address))
-        return QStringLiteral("There is no cell %1: the memory has cells 00 to 99.").arg(address);
+        return noCellText(QString::number(address));
     qint32 number = 0;
-    QString error;
-    if (!wholeNumber(value, number, error))
+    if (const QString error = wholeNumber(value, number); !error.isEmpty())
         return error;
     session.processor_.setWord(address, value.trimmed());
     changedPast();

@@ -306,7 +306,6 @@ private:
     std::optional<Diagnostic> operand(const SourceLine &line, const Word &word) const;
     Diagnostic tooLong(const SourceLine &line) const;
     void notesOnName(const SourceLine &line, Diagnostic &found) const;
-    std::optional<Diagnostic> notAnInstructionHere(const SourceLine &line, const Word &word) const;
     std::optional<Diagnostic> labelWithoutData(const SourceLine &line) const;
     Diagnostic numberAsOperand(const SourceLine &line, const Word &word) const;
     std::optional<Diagnostic> dataLine(const SourceLine &line) const;
@@ -646,9 +645,8 @@ std::optional<Diagnostic> ProgramCheck::twoMnemonics(const SourceLine &line) con
         return mnemonicAsVariable(line, second);
     if (secondTakes == Operand::Value)
         return mnemonicAsVariable(line, first);
-    // LABEL DAT, or LABEL before an instruction that takes no operand (add HLT).
-    if (secondTakes == Operand::Value ||
-        (secondTakes == Operand::None && firstTakes != Operand::None))
+    // LABEL before an instruction that takes no operand (add HLT).
+    if (secondTakes == Operand::None && firstTakes != Operand::None)
         return mnemonicAsLabel(line, first);
     if (firstTakes == Operand::None) {
         Diagnostic found =

@@ -11,8 +11,6 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
-
 namespace diagnostics
 {
 

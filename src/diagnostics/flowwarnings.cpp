@@ -4,8 +4,6 @@
 #include "diagnostics/mnemonic.h"
 #include "machine/instructionword.h"
 
-#include <QHash>
-
 namespace diagnostics
 {
 

@@ -1,8 +1,8 @@
 #include "grading/cases.h"
 
 #include "assembler/splittext.h"
+#include "diagnostics/mnemonic.h"
 #include "diagnostics/spelling.h"
-#include "machine/instructionset.h"
 #include "program/filename.h"
 #include "program/textfile.h"
 
@@ -119,17 +119,18 @@ private:
         return -1;
     }
 
-    // Words, where a blank between double quotes is part of its word.
-    QList<Word> attributeWords(qsizetype from, qsizetype to) const
+    // The words between `from` and `to`; with `quotes`, as attributes are
+    // read, a blank between double quotes is part of its word.
+    QList<Word> words(qsizetype from, qsizetype to, bool quotes = false) const
     {
         QList<Word> found;
         for (qsizetype at = skipBlanks(from); at < to; at = skipBlanks(at)) {
             qsizetype end = at;
             bool quoted = false;
             for (; end < to && (quoted || !written[end].isSpace()); ++end) {
-                if (quoted && written[end] == u'\\')
+                if (quotes && quoted && written[end] == u'\\')
                     ++end;
-                else if (written[end] == u'"')
+                else if (quotes && written[end] == u'"')
                     quoted = !quoted;
             }
             end = std::min(end, to);
@@ -156,19 +157,6 @@ private:
         return text;
     }
 
-    QList<Word> words(qsizetype from, qsizetype to) const
-    {
-        QList<Word> found;
-        for (qsizetype at = skipBlanks(from); at < to; at = skipBlanks(at)) {
-            qsizetype end = at;
-            while (end < to && !written[end].isSpace())
-                ++end;
-            found.append({written.mid(at, end - at), at});
-            at = end;
-        }
-        return found;
-    }
-
     bool fail(qsizetype at, const QString &text, QString &reason)
     {
         failedAt = at;
@@ -179,7 +167,7 @@ private:
     bool readAttributes(qsizetype from, qsizetype to, TestCase &check, QString &reason)
     {
         QStringList seen;
-        for (const Word &word : attributeWords(from, to)) {
+        for (const Word &word : words(from, to, true)) {
             // "points = 2" reads as three words: "points", "=" and "2".
             const bool nameAlone = word.text == QLatin1String("points") ||
                                    word.text == QLatin1String("max-steps") ||
@@ -248,10 +236,8 @@ private:
         check.kind = TestCase::Forbid;
         for (const Word &word : words(from, to)) {
             const QString mnemonic = word.text.toUpper();
-            const auto &set = machine::kInstructionSet;
-            if (std::none_of(set.begin(), set.end(), [&](const machine::Instruction &row) {
-                    return row.isInstruction() && row.mnemonic == mnemonic;
-                }))
+            const machine::Instruction *row = diagnostics::rowOf(mnemonic);
+            if (row == nullptr || !row->isInstruction())
                 return fail(word.at, QStringLiteral("'%1' is not an instruction.").arg(word.text),
                             reason);
             if (!check.forbidden.contains(mnemonic))

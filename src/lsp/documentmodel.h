@@ -8,8 +8,6 @@
 #include "lsp/labelindex.h"
 #include "program/program.h"
 
-#include <QString>
-
 namespace lsp
 {
 

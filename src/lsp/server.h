@@ -9,7 +9,6 @@
 
 #include <QHash>
 #include <QJsonObject>
-#include <QJsonValue>
 #include <QString>
 
 #include <functional>

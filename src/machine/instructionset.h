@@ -7,7 +7,6 @@
 // show are all taken from here.
 
 #include <QLatin1String>
-#include <QStringView>
 #include <QtGlobal>
 
 #include <array>

@@ -2,8 +2,6 @@
 
 #include "machine/typedinput.h"
 
-#include <algorithm>
-
 namespace machine
 {
 
@@ -35,7 +33,8 @@ void RunLoop::observeSteps()
     processor.setStepObserver(observer || recent.watching() ? this : nullptr);
 }
 
-QString RunLoop::stepLimitMessage(quint64 steps, const QString &limitName)
+// The message of a run stopped at its step limit, which `limitName` set.
+static QString stepLimitMessage(quint64 steps, const QString &limitName)
 {
     return QStringLiteral("Error: the program ran %1 %2 without halting and was stopped "
                           "(see %3).")

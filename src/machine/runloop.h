@@ -118,10 +118,6 @@ public:
     // so that it points at what set it: "--max-steps" unless told otherwise.
     void setStepLimitName(const QString &name) { stepLimitName = name; }
 
-    // The message of a run stopped at its step limit, which `limitName` set.
-    static QString stepLimitMessage(quint64 steps,
-                                    const QString &limitName = QStringLiteral("--max-steps"));
-
 private:
     void handOnOutput();
     void observeSteps();

@@ -12,16 +12,6 @@
 namespace program
 {
 
-namespace
-{
-
-QString location(const QString &name, qint32 line)
-{
-    return name + QLatin1Char(':') + QString::number(line) + QLatin1String(": ");
-}
-
-} // namespace
-
 bool Program::assemble(QString &error)
 {
     source = std::make_shared<const diagnostics::SourceText>(text);
@@ -144,11 +134,19 @@ diagnostics::RunStop runStopOf(const machine::RunEnd &end, quint64 maxSteps)
     return stop;
 }
 
-QString Program::locationOf(qint32 address) const
+qint32 Program::lineNumberOf(qint32 address) const
 {
     if (address < 0 || address >= image.size() || !machine::isAddress(address))
+        return 0;
+    return lineNumbers[std::size_t(address)];
+}
+
+QString Program::locationOf(qint32 address) const
+{
+    const qint32 line = lineNumberOf(address);
+    if (line == 0)
         return {};
-    return location(name, lineNumbers[static_cast<std::size_t>(address)]);
+    return name + QLatin1Char(':') + QString::number(line) + QLatin1String(": ");
 }
 
 void loadImage(const Program &program, machine::Processor &processor)

@@ -71,6 +71,9 @@ struct Program {
     // Each diagnostic, each related place of it as a note, and each of its
     // notes, as lineOf() writes them.
     QStringList linesOf(const QList<diagnostics::Diagnostic> &diagnostics) const;
+    // The line of the text that the word at `address` was assembled from,
+    // counted from 1; 0 for a cell that no line assembled to.
+    qint32 lineNumberOf(qint32 address) const;
     // "NAME:LINE: " for a cell that a line of the text assembled to; empty for
     // any other address.
     QString locationOf(qint32 address) const;

@@ -9,8 +9,8 @@ namespace replay
 QString fetchText(const program::Program &program, qint32 address, const QString &word)
 {
     QString text = QLatin1String("cell ") + program::addressText(address);
-    if (address >= 0 && address < program.image.size() && machine::isAddress(address))
-        text += QStringLiteral(" (line %1)").arg(program.lineNumbers[std::size_t(address)]);
+    if (const qint32 line = program.lineNumberOf(address); line > 0)
+        text += QStringLiteral(" (line %1)").arg(line);
     return text + QLatin1String(": ") + word;
 }
 

@@ -46,7 +46,7 @@ JsonTraceWriter::JsonTraceWriter(TerminalConsole &terminal, const program::Progr
     for (qint32 address = 0; address < machine::kMemorySize; ++address) {
         std::string &fields = lineAndAddress[std::size_t(address)];
         fields = ",\"line\":";
-        if (const qint32 sourceLine = sourceLineOf(program, address); sourceLine > 0)
+        if (const qint32 sourceLine = program.lineNumberOf(address); sourceLine > 0)
             appendNumber(fields, sourceLine);
         else
             fields += "null";

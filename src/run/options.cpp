@@ -21,20 +21,9 @@ namespace run
 namespace
 {
 
+// The options looked for in the arguments before the parser reads them.
 const QLatin1String kSampleOption{"sample"};
-const QLatin1String kMaxStepsOption{"max-steps"};
 const QLatin1String kTestOption{"test"};
-const QLatin1String kReportOption{"report"};
-const QLatin1String kTraceFormatOption{"trace-format"};
-const QLatin1String kFeedbackOption{"feedback"};
-const QLatin1String kSummaryOption{"summary"};
-const QLatin1String kReplayOption{"replay"};
-const QLatin1String kReplayStepsOption{"replay-steps"};
-const QLatin1String kClassOption{"class"};
-const QLatin1String kPickOption{"pick"};
-const QLatin1String kRosterOption{"roster"};
-const QLatin1String kJobsOption{"jobs"};
-const QLatin1String kTimeLimitOption{"time-limit"};
 const QLatin1String kSimilarOption{"similar"};
 const QLatin1String kDiagnosticsFormatOption{"diagnostics-format"};
 
@@ -60,12 +49,18 @@ QStringList withSimilarDistance(QStringList arguments)
     return arguments;
 }
 
-Options refuse(const QString &reason)
+// Options that only answer: with help, the version, or why they are refused.
+Options answer(Options::Action action, const QString &text)
 {
     Options options;
-    options.action = Options::Action::Refuse;
-    options.text = reason;
+    options.action = action;
+    options.text = text;
     return options;
+}
+
+Options refuse(const QString &reason)
+{
+    return answer(Options::Action::Refuse, reason);
 }
 
 const QCommandLineOption *optionNamed(const QList<QCommandLineOption> &options, const QString &name)
@@ -245,7 +240,7 @@ Options parseOptions(const QStringList &arguments)
             .arg(sampleProgramCount - 1),
         QStringLiteral("N"));
     const QCommandLineOption maxSteps(
-        kMaxStepsOption,
+        QStringLiteral("max-steps"),
         QStringLiteral("Stop after N executed steps without a halt (default %1; 0: no limit).")
             .arg(kDefaultMaxSteps),
         QStringLiteral("N"));
@@ -264,7 +259,7 @@ Options parseOptions(const QStringList &arguments)
         QStringLiteral("Write each executed step to standard error: step, source line, address, "
                        "word, instruction, accumulator, flags and what the step did."));
     const QCommandLineOption traceFormat(
-        kTraceFormatOption,
+        QStringLiteral("trace-format"),
         QStringLiteral("Write the --trace as text (the default: columns under a header) or json "
                        "(one object per line and step)."),
         QStringLiteral("FORMAT"));
@@ -274,26 +269,26 @@ Options parseOptions(const QStringList &arguments)
                        "output) and report which cases passed instead."),
         QStringLiteral("CASES"));
     const QCommandLineOption report(
-        kReportOption,
+        QStringLiteral("report"),
         QStringLiteral("Write the --test report as tap (the default), csv, json, junit (XML) or "
                        "gradescope (results.json, for one FILE)."),
         QStringLiteral("FORMAT"));
     const QCommandLineOption feedback(
-        kFeedbackOption,
+        QStringLiteral("feedback"),
         QStringLiteral("With --test, also write a Markdown file of feedback per FILE into DIR "
                        "(created if missing)."),
         QStringLiteral("DIR"));
     const QCommandLineOption summary(
-        kSummaryOption,
+        QStringLiteral("summary"),
         QStringLiteral("With --test, also write to CSV how many FILEs passed each rule and case."),
         QStringLiteral("CSV"));
     const QCommandLineOption replayPage(
-        kReplayOption,
+        QStringLiteral("replay"),
         QStringLiteral("Also write PAGE, one HTML file that replays the run step by step in a "
                        "browser."),
         QStringLiteral("PAGE"));
     const QCommandLineOption replaySteps(
-        kReplayStepsOption,
+        QStringLiteral("replay-steps"),
         QStringLiteral("Keep at most N steps in the --replay page (default %1), or in each "
                        "replay page of the --feedback (default %2); at most %3.")
             .arg(replay::kDefaultSteps)
@@ -301,27 +296,27 @@ Options parseOptions(const QStringList &arguments)
             .arg(replay::kMostSteps),
         QStringLiteral("N"));
     const QCommandLineOption classFolder(
-        kClassOption,
+        QStringLiteral("class"),
         QStringLiteral("With --test, grade each folder directly under DIR, one per student and "
                        "named after the student, instead of FILEs."),
         QStringLiteral("DIR"));
     const QCommandLineOption pick(
-        kPickOption,
+        QStringLiteral("pick"),
         QStringLiteral("With --class, grade the one file in each folder that the shell PATTERN "
                        "matches (default: the cases file's pick: line, else *.kasm or *.txt)."),
         QStringLiteral("PATTERN"));
     const QCommandLineOption roster(
-        kRosterOption,
+        QStringLiteral("roster"),
         QStringLiteral("With --class, match the folders to the students of FILE (a name per "
                        "line, or CSV with name and optional id and email columns)."),
         QStringLiteral("FILE"));
     const QCommandLineOption jobs(
-        kJobsOption,
+        QStringLiteral("jobs"),
         QStringLiteral("With --test, grade N FILEs at once (default: one per core this process "
                        "may use); the report is the same."),
         QStringLiteral("N"));
     const QCommandLineOption timeLimit(
-        kTimeLimitOption,
+        QStringLiteral("time-limit"),
         QStringLiteral("With --test, stop a case that runs longer than SECONDS and fail it "
                        "(default 0: no limit)."),
         QStringLiteral("SECONDS"));
@@ -379,29 +374,22 @@ Options parseOptions(const QStringList &arguments)
     }
 
     // addHelpOption() also offers --help-all; this program has no further options to show.
-    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all"))) {
-        Options options;
-        options.action = Options::Action::ShowHelp;
-        options.text = parser.helpText();
-        return options;
-    }
-    if (parser.isSet(version)) {
-        Options options;
-        options.action = Options::Action::ShowVersion;
-        options.text = QStringLiteral("korvane-run " KORVANE_VERSION "\n");
-        return options;
-    }
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
+        return answer(Options::Action::ShowHelp, parser.helpText());
+    if (parser.isSet(version))
+        return answer(Options::Action::ShowVersion,
+                      QStringLiteral("korvane-run " KORVANE_VERSION "\n"));
 
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1 && !parser.isSet(test) && !parser.isSet(diagnosticsFormat))
         return refuse(QStringLiteral("Only one FILE can be given."));
-    for (const QLatin1String name :
-         {kSampleOption, kMaxStepsOption, kTestOption, kReportOption, kFeedbackOption,
-          kSummaryOption, kTraceFormatOption, kReplayOption, kReplayStepsOption, kClassOption,
-          kPickOption, kRosterOption, kJobsOption, kTimeLimitOption, kSimilarOption,
-          kDiagnosticsFormatOption}) {
-        if (parser.values(name).size() > 1)
-            return refuse(QStringLiteral("--%1 can be given only once.").arg(name));
+    for (const QCommandLineOption *option :
+         {&sample, &maxSteps, &test, &report, &feedback, &summary, &traceFormat, &replayPage,
+          &replaySteps, &classFolder, &pick, &roster, &jobs, &timeLimit, &similar,
+          &diagnosticsFormat}) {
+        if (parser.values(*option).size() > 1)
+            return refuse(
+                QStringLiteral("--%1 can be given only once.").arg(option->names().constFirst()));
     }
     // Running, --assemble, --listing and --test exclude each other; a trace
     // belongs to a run, and the memory to a single one; only runs take steps.

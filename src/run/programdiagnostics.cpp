@@ -6,8 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <algorithm>
-
 namespace run
 {
 

@@ -84,9 +84,8 @@ std::optional<QString> Runner::typedText(qint32 address)
         return std::nullopt;
     QString prompt = QString(machine::mnemonicOf(machine::Input)) + QLatin1String(" at ") +
                      program::addressText(address);
-    const QString location = program.locationOf(address);
-    if (!location.isEmpty())
-        prompt += QStringLiteral(" (line %1)").arg(program.lineNumbers[std::size_t(address)]);
+    if (const qint32 line = program.lineNumberOf(address); line > 0)
+        prompt += QStringLiteral(" (line %1)").arg(line);
     return terminal.readValue((prompt + QLatin1String("? ")).toStdString());
 }
 

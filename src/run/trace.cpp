@@ -34,13 +34,6 @@ std::size_t digitsOf(quint64 value)
 
 } // namespace
 
-qint32 sourceLineOf(const program::Program &program, qint32 address)
-{
-    if (address < 0 || address >= program.image.size() || address >= machine::kMemorySize)
-        return 0;
-    return program.lineNumbers[std::size_t(address)];
-}
-
 std::unique_ptr<TraceWriter> makeTraceWriter(TraceFormat format, TerminalConsole &terminal,
                                              const program::Program &program, quint64 maxSteps)
 {
@@ -62,11 +55,11 @@ TextTraceWriter::TextTraceWriter(TerminalConsole &terminal, const program::Progr
             std::max(instructionWidth, kInstructionWithoutLabel + std::size_t(label.size()));
     }
     for (qint32 address = 0; address < machine::kMemorySize; ++address)
-        lineWidth = std::max(lineWidth, digitsOf(quint64(sourceLineOf(program, address))));
+        lineWidth = std::max(lineWidth, digitsOf(quint64(program.lineNumberOf(address))));
     // A cell that no line of the program assembled to has no line: "-".
     for (qint32 address = 0; address < machine::kMemorySize; ++address) {
         std::string &columns = lineAndAddress[std::size_t(address)];
-        if (const qint32 sourceLine = sourceLineOf(program, address); sourceLine > 0)
+        if (const qint32 sourceLine = program.lineNumberOf(address); sourceLine > 0)
             appendNumber(columns, sourceLine, lineWidth);
         else
             columns.append(lineWidth - 1, ' ').append(1, '-');

@@ -23,10 +23,6 @@ public:
     virtual void start() {}
 };
 
-// The line of the program text that the word at `address` was assembled
-// from, counted from 1; 0 for a cell that no line assembled to.
-qint32 sourceLineOf(const program::Program &program, qint32 address);
-
 // maxSteps (0 for no limit) sets the width of the text trace's step column.
 std::unique_ptr<TraceWriter> makeTraceWriter(TraceFormat format, TerminalConsole &terminal,
                                              const program::Program &program, quint64 maxSteps);

@@ -6,7 +6,6 @@
 #include "program/stepeffect.h"
 
 #include <QString>
-#include <QtGlobal>
 
 #include <string>
 
