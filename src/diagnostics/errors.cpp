@@ -183,9 +183,17 @@ bool isImmediate(QStringView word)
 // (a '#' before a number is an immediate operand, not a comment).
 bool startsComment(const Word &word)
 {
-    return word.written().startsWith(QLatin1Char(';')) ||
-           word.written().startsWith(QLatin1String("//")) ||
-           (word.written().startsWith(QLatin1Char('#')) && !isImmediate(word.written()));
+    const QStringView written = word.written();
+    switch (written.front().unicode()) { // a word is never empty
+    case u';':
+        return true;
+    case u'/':
+        return written.startsWith(QLatin1String("//"));
+    case u'#':
+        return !isImmediate(written);
+    default:
+        return false;
+    }
 }
 
 // A label for the cell that holds a number: "five" for 5, "n12" for 12, "minus3" for -3.

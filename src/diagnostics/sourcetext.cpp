@@ -95,26 +95,28 @@ void assignRoles(Word *words, qsizetype size)
 
 } // namespace
 
-SourceText::SourceText(const QString &text)
-    : text_(text), appendedLine_(qint32(text.count(QLatin1Char('\n'))) +
-                                 (text.isEmpty() || text.endsWith(QLatin1Char('\n')) ? 1 : 2))
+SourceText::SourceText(const QString &text) : text_(text)
 {
     const QStringView all(text_);
-    lines_.reserve(appendedLine_);
-    // Room for every word and every key at once, so that they never move:
+    // One look at every character first, for the number of lines and for
+    // room for every word and every key at once, so that they never move:
     // no more words than runs of characters that do not split words, and no
     // more characters in keys (of ASCII words, as long as the words) than in
     // those runs. Just that much, so that an editor checking one text after
     // another gets the same memory back each time.
+    qsizetype lineFeeds = 0;
     qsizetype runs = 0;
     qsizetype inWords = 0;
     bool inRun = false;
     for (const QChar c : all) {
         const bool inWord = !separates(c);
+        lineFeeds += c == u'\n';
         runs += inWord && !inRun;
         inWords += inWord;
         inRun = inWord;
     }
+    appendedLine_ = qint32(lineFeeds) + (all.isEmpty() || all.endsWith(u'\n') ? 1 : 2);
+    lines_.reserve(appendedLine_);
     words_.reserve(std::size_t(runs));
     keys_.reserve(std::size_t(inWords));
     qint32 number = 0;
@@ -150,14 +152,19 @@ SourceText::SourceText(const QString &text)
                 Word word;
                 word.begin = bytes;
                 const qsizetype wordStart = at;
+                bool ascii = true;
+                bool lowerCase = false;
                 while (at < last && !separates(line.text[at])) {
+                    const char16_t u = line.text[at].unicode();
+                    lowerCase = lowerCase || (u >= u'a' && u <= u'z');
+                    ascii = ascii && u < 0x80;
                     bytes += bytesOf(line.text, at, step);
                     at += step;
                 }
                 word.end = bytes;
                 word.written_ = line.text.data() + wordStart;
                 word.writtenSize_ = qint32(at - wordStart);
-                setKey(word);
+                setKey(word, ascii, lowerCase);
                 if (const machine::Instruction *row = rowOf(QStringView(word.key_, word.keySize_)))
                     word.row_ = qint8(row - machine::kInstructionSet.data());
                 words_.push_back(word);
@@ -182,25 +189,18 @@ SourceText::SourceText(const QString &text)
     }
 }
 
-void SourceText::setKey(Word &word)
+void SourceText::setKey(Word &word, bool ascii, bool lowerCase)
 {
-    const QStringView written = word.written();
-    bool ascii = true;
-    bool lower = false;
-    for (const QChar c : written) {
-        ascii = ascii && c.unicode() < 0x80;
-        lower = lower || (c >= u'a' && c <= u'z');
-    }
     word.key_ = word.written_;
     word.keySize_ = word.writtenSize_;
     if (!ascii) {
         // Its upper case may be longer ('ß' is "SS").
-        ownKeys_.append(written.toString().toUpper());
+        ownKeys_.append(word.written().toString().toUpper());
         word.key_ = ownKeys_.last().constData();
         word.keySize_ = qint32(ownKeys_.last().size());
-    } else if (lower) {
+    } else if (lowerCase) {
         word.key_ = keys_.data() + keys_.size(); // within the room reserved
-        for (const QChar c : written)
+        for (const QChar c : word.written())
             keys_.push_back(c >= u'a' && c <= u'z' ? QChar(c.unicode() - (u'a' - u'A')) : c);
     }
 }

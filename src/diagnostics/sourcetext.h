@@ -135,7 +135,7 @@ private:
     const QString text_;
     // Points a word's key at the word itself when it is written in upper
     // case, else at an upper-cased copy.
-    void setKey(Word &word);
+    void setKey(Word &word, bool ascii, bool lowerCase);
 
     // The keys of the words of ASCII characters written in lower case, one
     // after the other, and of the other words one by one.
