@@ -165,7 +165,7 @@ SourceText::SourceText(const QString &text) : text_(text)
                 word.written_ = line.text.data() + wordStart;
                 word.writtenSize_ = qint32(at - wordStart);
                 setKey(word, ascii, lowerCase);
-                if (const machine::Instruction *row = rowOf(QStringView(word.key_, word.keySize_)))
+                if (const machine::Instruction *row = rowOf(word.key()))
                     word.row_ = qint8(row - machine::kInstructionSet.data());
                 words_.push_back(word);
             }
@@ -192,12 +192,11 @@ SourceText::SourceText(const QString &text) : text_(text)
 void SourceText::setKey(Word &word, bool ascii, bool lowerCase)
 {
     word.key_ = word.written_;
-    word.keySize_ = word.writtenSize_;
     if (!ascii) {
         // Its upper case may be longer ('ß' is "SS").
-        ownKeys_.append(word.written().toString().toUpper());
-        word.key_ = ownKeys_.last().constData();
-        word.keySize_ = qint32(ownKeys_.last().size());
+        ownKeys_.push_back(word.written().toString().toUpper());
+        word.key_ = &ownKeys_.back();
+        word.ownKey_ = true;
     } else if (lowerCase) {
         word.key_ = keys_.data() + keys_.size(); // within the room reserved
         for (const QChar c : word.written())

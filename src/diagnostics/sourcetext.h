@@ -14,10 +14,10 @@
 #include <QHash>
 #include <QList>
 #include <QString>
-#include <QStringList>
 #include <QStringView>
 #include <QtGlobal>
 
+#include <deque>
 #include <vector>
 
 namespace diagnostics
@@ -35,9 +35,11 @@ class SourceText;
 // the SourceText needs its own data (QString(key.constData(), key.size())).
 struct Word {
 private:
-    // First, so that the word takes 40 bytes.
+    // First, so that the word takes 32 bytes.
     const QChar *written_ = nullptr;
-    const QChar *key_ = nullptr;
+    // The upper-cased key: characters as long as the word (the word's own,
+    // or a copy), or, for a word whose upper case is longer, a QString.
+    const void *key_ = nullptr;
 
 public:
     qint32 begin = 0; // bytes into the line's UTF-8 text, from 0
@@ -47,7 +49,11 @@ public:
     // As in the text.
     QStringView written() const { return QStringView(written_, writtenSize_); }
     // Upper-cased: what the assembler compares.
-    QString key() const { return QString::fromRawData(key_, keySize_); }
+    QString key() const
+    {
+        return ownKey_ ? *static_cast<const QString *>(key_)
+                       : QString::fromRawData(static_cast<const QChar *>(key_), writtenSize_);
+    }
     // The instruction table's row the word names, or null for a word that is no mnemonic.
     const machine::Instruction *mnemonic() const
     {
@@ -57,10 +63,10 @@ public:
 private:
     friend class SourceText;
     qint8 row_ = -1;
+    bool ownKey_ = false;
     qint32 writtenSize_ = 0;
-    qint32 keySize_ = 0;
 };
-static_assert(sizeof(Word) <= 40, "a text of a mebibyte has a quarter of a million words");
+static_assert(sizeof(Word) <= 32, "a text of a mebibyte has a quarter of a million words");
 
 // The words of one line: a view into the words a SourceText keeps.
 class Words
@@ -138,9 +144,9 @@ private:
     void setKey(Word &word, bool ascii, bool lowerCase);
 
     // The keys of the words of ASCII characters written in lower case, one
-    // after the other, and of the other words one by one.
+    // after the other, and of the other words one by one (where they stay).
     std::vector<QChar> keys_;
-    QStringList ownKeys_;
+    std::deque<QString> ownKeys_;
     std::vector<Word> words_;
     QList<SourceLine> lines_;
     QHash<QString, qint32> labels_;
