@@ -28,8 +28,6 @@ namespace diagnostics
 // line has none. Words of a line of no such shape are Other.
 enum class Role : quint8 { Label, Mnemonic, Operand, Value, Other };
 
-class SourceText;
-
 // A word of a line. Its characters are the SourceText's, so that the words
 // of a text take no allocation of their own; a copy of its key that outlives
 // the SourceText needs its own data (QString(key.constData(), key.size())).
@@ -156,7 +154,6 @@ private:
 } // namespace diagnostics
 
 // Moved in memory as a whole when the list of them grows.
-Q_DECLARE_TYPEINFO(diagnostics::Word, Q_RELOCATABLE_TYPE);
 Q_DECLARE_TYPEINFO(diagnostics::SourceLine, Q_RELOCATABLE_TYPE);
 
 namespace diagnostics
